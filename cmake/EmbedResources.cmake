@@ -1,0 +1,16 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Writes OUTPUT: a C++ file holding each file of INPUTS as bytes, found by file name.
+set(body "// Generated: embedded resources.\n#include <string_view>\n#include <optional>\nnamespace quillory {\n")
+set(table "")
+set(i 0)
+foreach(input IN LISTS INPUTS)
+    get_filename_component(name ${input} NAME)
+    file(READ ${input} hex HEX)
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+    string(APPEND body "static const unsigned char resource${i}[] = {${bytes}0x00};\n")
+    file(SIZE ${input} size)
+    string(APPEND table "    if (name == \"${name}\") return std::string_view(reinterpret_cast<const char*>(resource${i}), ${size});\n")
+    math(EXPR i "${i} + 1")
+endforeach()
+string(APPEND body "std::optional<std::string_view> embeddedResource(std::string_view name) {\n${table}    return std::nullopt;\n}\n}\n")
+file(WRITE ${OUTPUT} "${body}")

@@ -1,0 +1,126 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "model/AttributeValue.h"
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+
+namespace quillory {
+
+// Identity shared by the three components of one file: a random UUID text.
+using FileId = std::string;
+FileId makeFileId();
+
+// Which part of a name an action works on. Raw values are stored in recipes.
+enum class TransformScope { filename, path, ext, fullPath };
+std::string_view rawValue(TransformScope scope);
+std::optional<TransformScope> transformScopeFromRaw(std::string_view raw);
+
+// Where the item is now.
+struct FileSource {
+    FileId id;
+    std::string sourceUrl; // file URL, percent-encoded, as the item was added
+    std::string path;      // containing folder, no trailing "/"
+    std::string name;      // last component without extension
+    std::string ext;       // extension without the dot
+    bool isAlias = false;  // a symbolic link
+
+    std::string fullPath() const;
+    bool operator==(const FileSource&) const = default;
+};
+
+// The new location the chain of actions computed.
+struct FileTransform {
+    FileId id;
+    std::string transformedPath;
+    std::string transformedName;
+    std::string transformedExt;
+    bool isDirty = true;
+    bool isSelected = true;
+    int sequenceOffset = 0;
+
+    std::string dottedExtension() const;
+    std::string text(TransformScope scope) const;
+    void setText(std::string_view text, TransformScope scope);
+    void setFullPath(std::string_view text);
+    std::string fullPath() const { return text(TransformScope::fullPath); }
+    bool operator==(const FileTransform&) const = default;
+};
+
+struct FileValidation {
+    FileId id;
+    std::set<std::string> errors;
+    std::set<std::string> warnings;
+    std::string uniqueSuffix;
+    bool operator==(const FileValidation&) const = default;
+};
+
+// A sanitised attribute: in text values ":" becomes U+A789 and then "/" becomes ":", so that a value
+// never adds a path separator to a name.
+struct FileAttribute {
+    std::string id;
+    std::string label;
+    AttributeValue attributeValue;
+
+    FileAttribute() = default;
+    FileAttribute(std::string id, std::string label, AttributeValue value);
+    bool operator==(const FileAttribute&) const = default;
+};
+
+using AttributeMap = std::map<std::string, FileAttribute>;
+
+// Not loaded (a newly listed file), none (there is no map), or loaded (possibly empty).
+struct FileAttributes {
+    enum class State { notLoaded, none, loaded };
+    State state = State::notLoaded;
+    AttributeMap attributes;
+
+    static FileAttributes notLoaded() { return {}; }
+    static FileAttributes none() { return {State::none, {}}; }
+    static FileAttributes loaded(AttributeMap map) { return {State::loaded, std::move(map)}; }
+    bool isLoaded() const { return state == State::loaded; }
+    bool operator==(const FileAttributes&) const = default;
+};
+
+enum class FileComponentMutation { source, transformed, validation, attributes };
+
+struct File {
+    std::optional<int> index;
+    FileSource source;
+    FileTransform transformed;
+    FileValidation validation;
+    FileAttributes attributes;
+
+    // From a file URL ("file:///home/me/a%20b.txt") or, for convenience, an absolute path.
+    static File fromUrl(std::string_view url, bool isAlias = false);
+    static File fromPath(std::string_view absolutePath, bool isAlias = false);
+
+    const FileId& id() const { return source.id; }
+    void resetTransform();
+    bool isRenameRequired() const;
+    std::string parentDirectory(int level) const;
+
+    // Two files are the same file when their URLs are.
+    bool operator==(const File& other) const { return source.sourceUrl == other.source.sourceUrl; }
+};
+
+// Percent-encoding of a path into a file URL and back; every byte sequence survives.
+std::string fileUrlFromPath(std::string_view path, bool isDirectory = false);
+std::string percentDecode(std::string_view text);
+
+// Path helpers with the platform's rules: the extension is the text after the last dot of the last
+// component; a component that only begins with a dot has none.
+std::string lastPathComponent(std::string_view path);
+std::string deletingLastPathComponent(std::string_view path);
+std::string pathExtension(std::string_view component);
+std::string deletingPathExtension(std::string_view component);
+std::string normaliseExtension(std::string_view ext);
+std::string collapseSlashes(std::string_view path);
+// path + "/" + name + extension part, where the extension part keeps a leading dot if present.
+std::string joinPath(std::string_view path, std::string_view name, std::string_view ext);
+
+} // namespace quillory

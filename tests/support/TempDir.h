@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace quillory::test {
+
+// A fresh folder under the system temporary directory, removed with everything in it on destruction.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::string str() const { return path_.string(); }
+
+    // Creates a file (and its folders) relative to the temporary folder, with the given content.
+    std::filesystem::path write(const std::string& relative, const std::string& content = {}) const;
+    std::filesystem::path mkdir(const std::string& relative) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string readFile(const std::filesystem::path& path);
+
+} // namespace quillory::test

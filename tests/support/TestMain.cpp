@@ -1,0 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+// Every test runs in a fixed locale and time zone so that dates and collation are reproducible.
+int main(int argc, char** argv) {
+    setenv("TZ", "UTC", 1);
+    setenv("LANG", "en_US.UTF-8", 1);
+    tzset();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
