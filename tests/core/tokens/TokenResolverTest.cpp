@@ -1,31 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tokens/TokenResolver.h"
 
-#include <gtest/gtest.h>
+#include "TableTokenResolver.h"
 
-#include <map>
+#include <gtest/gtest.h>
 
 using namespace quillory;
 
 namespace {
 
-// Attribute values from a table; listed ids raise the given error.
-class TableResolver : public TokenResolver {
-public:
-    std::map<std::string, std::string> values;
-    std::map<std::string, TransformError> errors;
-    int calls = 0;
-
-    TransformResult<std::string> rawText(const TokenItem& item, File&) override {
-        ++calls;
-        if (!item.isAttribute())
-            return item.value;
-        if (auto error = errors.find(item.value); error != errors.end())
-            return error->second;
-        auto found = values.find(item.value);
-        return found == values.end() ? std::string() : found->second;
-    }
-};
+using TableResolver = test::TableTokenResolver;
 
 TokenItem wrapped(TokenItem item) {
     item.prefix = "(";
