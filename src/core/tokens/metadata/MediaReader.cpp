@@ -87,23 +87,22 @@ std::string pairText(const TagLib::MP4::Item::IntPair& pair) {
 }
 
 std::optional<std::string> mp4ItemText(const std::string& atom, const TagLib::MP4::Item& item) {
+    // TagLib keeps no reliable data type on parsed items, so the kind follows the atom.
     if (atom == "trkn" || atom == "disk")
         return pairText(item.toIntPair());
-    switch (item.atomDataType()) {
-    case TagLib::MP4::TypeUTF8:
-    case TagLib::MP4::TypeUTF16:
-    case TagLib::MP4::TypeImplicit: {
-        TagLib::StringList list = item.toStringList();
-        if (list.isEmpty())
-            return std::nullopt;
-        return utf8(list.toString(", "));
-    }
-    case TagLib::MP4::TypeInteger:
-        if (atom == "cpil" || atom == "pgap" || atom == "pcst")
-            return std::string(item.toBool() ? "1" : "0");
+    if (atom == "cpil" || atom == "pgap" || atom == "pcst" || atom == "hdvd" || atom == "shwm")
+        return std::string(item.toBool() ? "1" : "0");
+    if (atom == "tmpo" || atom == "rtng" || atom == "stik" || atom == "akID" || atom == "sfID" || atom == "atID" ||
+        atom == "cnID" || atom == "geID" || atom == "cmID")
+        return std::to_string(item.toInt());
+    if (atom == "plID")
         return std::to_string(item.toLongLong());
-    default: return std::nullopt; // cover art and other binary data
-    }
+    if (atom == "covr")
+        return std::nullopt; // cover art
+    TagLib::StringList list = item.toStringList();
+    if (list.isEmpty())
+        return std::nullopt;
+    return utf8(list.toString(", "));
 }
 
 void readMp4(const std::filesystem::path& path, std::vector<MetadataEntry>& entries) {
