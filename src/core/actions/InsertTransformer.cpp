@@ -36,7 +36,7 @@ TransformStatus InsertTransformer::transformWith(const TransformerProperties &pr
         if (ranges.empty())
             return TransformResult<std::optional<std::string>>(std::nullopt);
         return TransformResult<std::optional<std::string>>(
-            insertAtMatches(text, ranges, *inserted, [&](const MatchRange &r) {
+            insertAtMatches(text, ranges, NormalizationSeam::decomposed(*inserted), [&](const MatchRange &r) {
                 return static_cast<std::ptrdiff_t>(atStart ? r.start : r.end) + offset;
             }));
     });

@@ -28,8 +28,9 @@ TransformStatus SetTransformer::transformWith(const TransformerProperties &prope
     const std::string source = NormalizationSeam::decomposed(file.source.fullPath());
     if (findMatches(source, FindOptions::set(properties)).empty())
         return TransformStatus::success();
-    return NormalizationSeam::rewrite(
-        file, scope, [&](const std::string &) { return TransformResult<std::optional<std::string>>(*text); });
+    return NormalizationSeam::rewrite(file, scope, [&](const std::string &) {
+        return TransformResult<std::optional<std::string>>(NormalizationSeam::decomposed(*text));
+    });
 }
 
 } // namespace quillory

@@ -28,11 +28,13 @@ TransformStatus SimpleTransformer::transformWith(const TransformerProperties &pr
     if (!replacement)
         return replacement.error();
 
+    // Inserted text takes the working form too, so a decomposed name stays wholly decomposed.
+    const std::string replacementTemplate = NormalizationSeam::decomposed(*replacement);
     const std::string pattern =
         options.wildcards ? wildcardPattern(options.findText) : literalPattern(options.findText);
     return NormalizationSeam::rewrite(file, scope, [&](const std::string &text) {
         return TransformResult<std::optional<std::string>>(
-            replaceMatches(text, pattern, *replacement, options.caseInsensitive, options.findFirst));
+            replaceMatches(text, pattern, replacementTemplate, options.caseInsensitive, options.findFirst));
     });
 }
 

@@ -31,8 +31,9 @@ TransformStatus SuffixTransformer::transformWith(const TransformerProperties &pr
         const std::vector<MatchRange> ranges = findMatches(text, options);
         if (ranges.empty())
             return TransformResult<std::optional<std::string>>(std::nullopt);
-        return TransformResult<std::optional<std::string>>(insertAtMatches(
-            text, ranges, *inserted, [](const MatchRange &r) { return static_cast<std::ptrdiff_t>(r.end); }));
+        return TransformResult<std::optional<std::string>>(
+            insertAtMatches(text, ranges, NormalizationSeam::decomposed(*inserted),
+                            [](const MatchRange &r) { return static_cast<std::ptrdiff_t>(r.end); }));
     });
 }
 

@@ -53,6 +53,13 @@ TEST(PrefixTransformerTest, AccentedFindTextOnPrecomposedName) {
     EXPECT_EQ(prefixedName(prefix("-", "e"), name), "Caf-é caf-e");
 }
 
+TEST(PrefixTransformerTest, InsertedTextTakesTheFormOfTheName) {
+    EXPECT_EQ(prefixedName(prefix("é "), std::string(test::kCafeNfc)), "\xC3\xA9 " + std::string(test::kCafeNfc));
+    EXPECT_EQ(prefixedName(prefix("é "), std::string(test::kCafeNfd)), "e\xCC\x81 " + std::string(test::kCafeNfd));
+    // Compatibility forms inserted stay as given; only canonical forms follow the name.
+    EXPECT_EQ(prefixedName(prefix("ﬁ"), "x"), "ﬁx");
+}
+
 TEST(PrefixTransformerTest, PathExtensionAndFullPathScopes) {
     const File photo = File::fromPath("/home/me/Photos/IMG_0042.jpg");
     EXPECT_EQ(applied<PrefixTransformer>(prefix("My", "Photos"), TransformScope::path, photo)
