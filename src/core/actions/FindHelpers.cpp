@@ -3,6 +3,7 @@
 
 #include "actions/CharacterText.h"
 #include "actions/NormalizationSeam.h"
+#include "actions/PatternCache.h"
 #include "app/Logger.h"
 #include "text/Normalization.h"
 #include "text/Regex.h"
@@ -61,12 +62,23 @@ std::vector<text::Span> spansOf(const std::vector<text::RegexMatch> &matches) {
     return spans;
 }
 
+// Keys of the pattern cache: what the pattern is for, the case option and the pattern as given.
+std::string cacheKey(char purpose, bool caseInsensitive, std::string_view pattern) {
+    std::string key{purpose, caseInsensitive ? 'i' : 'c'};
+    key.append(pattern);
+    return key;
+}
+
 // Patterns meet the decomposed working text, so they are decomposed too; folding drops the accents of the
 // pattern's own letters.
 std::optional<text::Regex> compileSearchPattern(std::string_view pattern, const SearchOptions &options) {
-    std::string prepared = options.diacriticInsensitive ? text::foldDiacritics(pattern) : std::string(pattern);
-    auto regex = text::Regex::compile(std::string_view(NormalizationSeam::decomposed(prepared)),
-                                      text::RegexOptions{options.caseInsensitive});
+    auto regex =
+        PatternCache::get(cacheKey(options.diacriticInsensitive ? 'f' : 's', options.caseInsensitive, pattern), [&] {
+            const std::string prepared =
+                options.diacriticInsensitive ? text::foldDiacritics(pattern) : std::string(pattern);
+            return text::Regex::compile(std::string_view(NormalizationSeam::decomposed(prepared)),
+                                        text::RegexOptions{options.caseInsensitive});
+        });
     if (!regex)
         return std::nullopt;
     return std::move(regex).value();
@@ -150,8 +162,11 @@ std::vector<MatchRange> findMatches(std::string_view text, const FindOptions &op
     if (options.findText.empty())
         return {MatchRange{0, characters.length()}};
 
-    const std::string pattern = NormalizationSeam::decomposed(patternFor(options));
-    auto regex = text::Regex::compile(std::string_view(pattern), text::RegexOptions{options.caseInsensitive});
+    const std::string pattern = patternFor(options);
+    auto regex = PatternCache::get(cacheKey('m', options.caseInsensitive, pattern), [&] {
+        return text::Regex::compile(std::string_view(NormalizationSeam::decomposed(pattern)),
+                                    text::RegexOptions{options.caseInsensitive});
+    });
     if (!regex) {
         Logger::log("getMatches error: ", regex.error().message);
         return {};
@@ -182,8 +197,9 @@ std::string replaceMatches(std::string_view text, std::string_view pattern, std:
     if (findFirst)
         spans.resize(1);
 
-    auto substitution =
-        text::Regex::compile(std::string_view(text::nfkd(pattern)), text::RegexOptions{caseInsensitive});
+    auto substitution = PatternCache::get(cacheKey('k', caseInsensitive, pattern), [&] {
+        return text::Regex::compile(std::string_view(text::nfkd(pattern)), text::RegexOptions{caseInsensitive});
+    });
     if (!substitution)
         return std::string(text);
     const std::u16string replacement = text::toUtf16(replacementTemplate);

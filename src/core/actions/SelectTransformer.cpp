@@ -4,6 +4,7 @@
 #include "model/TransformerTypes.h"
 
 #include "actions/NormalizationSeam.h"
+#include "actions/PatternCache.h"
 #include "app/Logger.h"
 #include "text/Regex.h"
 #include "text/Utf.h"
@@ -14,8 +15,10 @@ namespace {
 bool isMatch(const std::string &text, const std::optional<std::string> &expression) {
     if (!expression || expression->empty())
         return false;
-    const std::string pattern = NormalizationSeam::decomposed(*expression);
-    auto regex = text::Regex::compile(std::string_view(pattern), text::RegexOptions{true});
+    auto regex = PatternCache::get("select:" + *expression, [&] {
+        return text::Regex::compile(std::string_view(NormalizationSeam::decomposed(*expression)),
+                                    text::RegexOptions{true});
+    });
     if (!regex) {
         Logger::log("isMatch error: ", regex.error().message);
         return false;
