@@ -7,18 +7,28 @@
 
 namespace quillory {
 
-void PrintTo(const MatchRange &range, std::ostream *out) { *out << "(" << range.start << ", " << range.end << ")"; }
+void PrintTo(const MatchRange &range, std::ostream *out) {
+    *out << "(" << range.start << ", " << range.end << ")";
+}
 
 namespace {
 
 using Ranges = std::vector<MatchRange>;
 
-FindOptions literal(std::string text) { return FindOptions{std::move(text)}; }
-FindOptions wildcard(std::string text) { return FindOptions{std::move(text), true}; }
-FindOptions regex(std::string text) { return FindOptions{std::move(text), false, true}; }
+FindOptions literal(std::string text) {
+    return FindOptions{std::move(text)};
+}
+FindOptions wildcard(std::string text) {
+    return FindOptions{std::move(text), true};
+}
+FindOptions regex(std::string text) {
+    return FindOptions{std::move(text), false, true};
+}
 
 // The actions hand the helpers the decomposed form of a name.
-std::string nfd(std::string_view text) { return NormalizationSeam::decomposed(text); }
+std::string nfd(std::string_view text) {
+    return NormalizationSeam::decomposed(text);
+}
 
 TEST(FindHelpersTest, LiteralPatternLetsMarksFollowEveryOrdinaryCharacter) {
     EXPECT_EQ(literalPattern("a.b"), R"(a\p{M}*\.b\p{M}*)");
@@ -58,6 +68,8 @@ TEST(FindHelpersTest, LiteralFindTextWithMetacharactersIsFoundLiterally) {
     EXPECT_EQ(findMatches("a$b$", literal("$")), (Ranges{{1, 2}, {3, 4}}));
     EXPECT_EQ(findMatches("a\\b", literal("\\")), (Ranges{{1, 2}}));
     EXPECT_TRUE(findMatches("ab", literal("$")).empty());
+    EXPECT_EQ(findMatches("a?b|c^d[e]{f}+*", literal("?b|c^d[e]{f}+*")), (Ranges{{1, 15}}));
+    EXPECT_TRUE(findMatches("ab|cd", literal("?b|c")).empty());
 }
 
 TEST(FindHelpersTest, FindFirstAndCaseInsensitive) {

@@ -62,7 +62,8 @@ TEST(InsertTransformerTest, AtEveryMatchOrTheFirst) {
 
 TEST(InsertTransformerTest, PositionsCountCharacters) {
     // Accented letters, a skin-toned emoji and a family sequence are one character each.
-    EXPECT_EQ(insertedName(insert("-", "start", 3), "éé👍🏽👨‍👩‍👧x"), "éé👍🏽-👨‍👩‍👧x");
+    EXPECT_EQ(insertedName(insert("-", "start", 3), "éé👍🏽👨‍👩‍👧x"),
+              "éé👍🏽-👨‍👩‍👧x");
     EXPECT_EQ(insertedName(insert("-", "end", -1), std::string(test::kCafeNfd)), "Caf-e\xCC\x81");
     EXPECT_EQ(insertedName(insert("-", "end", 0, "é"), "éaé"), "é-aé-");
 }
@@ -79,12 +80,12 @@ TEST(InsertTransformerTest, NothingToInsertOrNothingFound) {
 
 TEST(InsertTransformerTest, PathExtensionAndFullPathScopes) {
     const File photo = File::fromPath("/home/me/Photos/IMG_0042.jpg");
-    EXPECT_EQ(applied<InsertTransformer>(insert("/2024", "end", 0), TransformScope::path, photo)
-                  .transformed.transformedPath,
-              "/home/me/Photos/2024");
-    EXPECT_EQ(applied<InsertTransformer>(insert("e", "start", 2), TransformScope::ext, photo)
-                  .transformed.transformedExt,
-              "jpeg");
+    EXPECT_EQ(
+        applied<InsertTransformer>(insert("/2024", "end", 0), TransformScope::path, photo).transformed.transformedPath,
+        "/home/me/Photos/2024");
+    EXPECT_EQ(
+        applied<InsertTransformer>(insert("e", "start", 2), TransformScope::ext, photo).transformed.transformedExt,
+        "jpeg");
     const File moved =
         applied<InsertTransformer>(insert("Archive/", "start", 0, "IMG"), TransformScope::fullPath, photo);
     EXPECT_EQ(moved.transformed.transformedPath, "/home/me/Photos/Archive");

@@ -62,11 +62,10 @@ TEST(PrefixTransformerTest, InsertedTextTakesTheFormOfTheName) {
 
 TEST(PrefixTransformerTest, PathExtensionAndFullPathScopes) {
     const File photo = File::fromPath("/home/me/Photos/IMG_0042.jpg");
-    EXPECT_EQ(applied<PrefixTransformer>(prefix("My", "Photos"), TransformScope::path, photo)
-                  .transformed.transformedPath,
-              "/home/me/MyPhotos");
-    EXPECT_EQ(applied<PrefixTransformer>(prefix("x"), TransformScope::ext, photo).transformed.transformedExt,
-              "xjpg");
+    EXPECT_EQ(
+        applied<PrefixTransformer>(prefix("My", "Photos"), TransformScope::path, photo).transformed.transformedPath,
+        "/home/me/MyPhotos");
+    EXPECT_EQ(applied<PrefixTransformer>(prefix("x"), TransformScope::ext, photo).transformed.transformedExt, "xjpg");
     const File moved = applied<PrefixTransformer>(prefix("2024/", "IMG"), TransformScope::fullPath, photo);
     EXPECT_EQ(moved.transformed.transformedPath, "/home/me/Photos/2024");
     EXPECT_EQ(moved.transformed.transformedName, "IMG_0042");

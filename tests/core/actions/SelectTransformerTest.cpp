@@ -49,8 +49,8 @@ TEST(SelectTransformerTest, EmptyOrInvalidExpressionMatchesNothing) {
 TEST(SelectTransformerTest, AllAndAbsentTypeSelectEveryFile) {
     File file = kDoc;
     file.transformed.isSelected = false;
-    EXPECT_TRUE(applied<SelectTransformer>(select("all", "^IMG"), TransformScope::filename, file)
-                    .transformed.isSelected);
+    EXPECT_TRUE(
+        applied<SelectTransformer>(select("all", "^IMG"), TransformScope::filename, file).transformed.isSelected);
     EXPECT_TRUE(applied<SelectTransformer>(select(std::nullopt, "^IMG"), TransformScope::filename, file)
                     .transformed.isSelected);
 }

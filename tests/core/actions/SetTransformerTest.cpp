@@ -35,8 +35,7 @@ TEST(SetTransformerTest, TestsTheSourceFullPathNotTheTransformedOne) {
     EXPECT_EQ(applied<SetTransformer>(p, TransformScope::filename, moved).transformed.transformedName, "holiday");
     File intoHolidays = kWork;
     intoHolidays.transformed.transformedPath = "/home/me/Holidays";
-    EXPECT_EQ(applied<SetTransformer>(p, TransformScope::filename, intoHolidays).transformed.transformedName,
-              "report");
+    EXPECT_EQ(applied<SetTransformer>(p, TransformScope::filename, intoHolidays).transformed.transformedName, "report");
 }
 
 TEST(SetTransformerTest, FindOptions) {
@@ -60,9 +59,9 @@ TEST(SetTransformerTest, AccentedFolderOnPrecomposedPath) {
     const File file = File::fromPath("/home/me/" + std::string(test::kCafeNfc) + "/menu.txt");
     EXPECT_EQ(applied<SetTransformer>(set("x", "/Café/"), TransformScope::filename, file).transformed.transformedName,
               "x");
-    EXPECT_EQ(applied<SetTransformer>(set("x", "/Cafe/"), TransformScope::filename, kHoliday)
-                  .transformed.transformedName,
-              "beach");
+    EXPECT_EQ(
+        applied<SetTransformer>(set("x", "/Cafe/"), TransformScope::filename, kHoliday).transformed.transformedName,
+        "beach");
 }
 
 TEST(SetTransformerTest, AbsentTextEmptiesTheScope) {

@@ -27,24 +27,24 @@ TEST(SimpleTransformerTest, WildcardCapturesGoIntoTheReplacement) {
     EXPECT_EQ(applied<SimpleTransformer>(replace("IMG_*", "Photo $1", true), TransformScope::filename, kPhoto)
                   .transformed.transformedName,
               "Photo 0042");
-    EXPECT_EQ(applied<SimpleTransformer>(replace("**", "[$1]", true), TransformScope::ext, kPhoto)
-                  .transformed.transformedExt,
-              "[jpg]");
+    EXPECT_EQ(
+        applied<SimpleTransformer>(replace("**", "[$1]", true), TransformScope::ext, kPhoto).transformed.transformedExt,
+        "[jpg]");
     // Without wildcards the star is literal.
-    EXPECT_EQ(applied<SimpleTransformer>(replace("IMG_*", "x"), TransformScope::filename, kPhoto)
-                  .transformed.transformedName,
-              "IMG_0042");
+    EXPECT_EQ(
+        applied<SimpleTransformer>(replace("IMG_*", "x"), TransformScope::filename, kPhoto).transformed.transformedName,
+        "IMG_0042");
 }
 
 TEST(SimpleTransformerTest, SingleStarStaysInOneFolderDoubleStarCrossesFolders) {
-    const File single = applied<SimpleTransformer>(replace("/*/IMG", "/Archive/IMG", true),
-                                                   TransformScope::fullPath, kPhoto);
+    const File single =
+        applied<SimpleTransformer>(replace("/*/IMG", "/Archive/IMG", true), TransformScope::fullPath, kPhoto);
     EXPECT_EQ(single.transformed.transformedPath, "/home/me/Archive");
     EXPECT_EQ(single.transformed.transformedName, "IMG_0042");
     EXPECT_EQ(single.transformed.transformedExt, "jpg");
 
-    const File twin = applied<SimpleTransformer>(replace("/**/IMG", "/Archive/IMG", true),
-                                                 TransformScope::fullPath, kPhoto);
+    const File twin =
+        applied<SimpleTransformer>(replace("/**/IMG", "/Archive/IMG", true), TransformScope::fullPath, kPhoto);
     EXPECT_EQ(twin.transformed.fullPath(), "/Archive/IMG_0042.jpg");
 }
 
@@ -62,31 +62,31 @@ TEST(SimpleTransformerTest, FindFirstCaseInsensitiveAndLiteralMetacharacters) {
     p.simpleCaseInsensitive = true;
     EXPECT_EQ(applied<SimpleTransformer>(p, TransformScope::filename, banana).transformed.transformedName,
               "Ba-a-a (1)");
-    EXPECT_EQ(applied<SimpleTransformer>(replace(" (1)", ""), TransformScope::filename, banana)
-                  .transformed.transformedName,
-              "BaNaNa");
+    EXPECT_EQ(
+        applied<SimpleTransformer>(replace(" (1)", ""), TransformScope::filename, banana).transformed.transformedName,
+        "BaNaNa");
 }
 
 TEST(SimpleTransformerTest, PathAndExtensionScopes) {
     EXPECT_EQ(applied<SimpleTransformer>(replace("Photos", "Pictures"), TransformScope::path, kPhoto)
                   .transformed.transformedPath,
               "/home/me/Pictures");
-    EXPECT_EQ(applied<SimpleTransformer>(replace("jpg", "jpeg"), TransformScope::ext, kPhoto)
-                  .transformed.transformedExt,
-              "jpeg");
+    EXPECT_EQ(
+        applied<SimpleTransformer>(replace("jpg", "jpeg"), TransformScope::ext, kPhoto).transformed.transformedExt,
+        "jpeg");
 }
 
 TEST(SimpleTransformerTest, AccentsOnPrecomposedAndDecomposedNames) {
     for (std::string_view name : {kCafeNfc, kCafeNfd}) {
         const File file = File::fromPath("/tmp/" + std::string(name) + " cafe.txt");
         // An accented find text leaves the plain "e" alone; a plain one takes the accented letter too.
-        EXPECT_EQ(applied<SimpleTransformer>(replace("é", "E"), TransformScope::filename, file)
-                      .transformed.transformedName,
-                  "CafE cafe")
+        EXPECT_EQ(
+            applied<SimpleTransformer>(replace("é", "E"), TransformScope::filename, file).transformed.transformedName,
+            "CafE cafe")
             << name;
-        EXPECT_EQ(applied<SimpleTransformer>(replace("e", "E"), TransformScope::filename, file)
-                      .transformed.transformedName,
-                  "CafE cafE")
+        EXPECT_EQ(
+            applied<SimpleTransformer>(replace("e", "E"), TransformScope::filename, file).transformed.transformedName,
+            "CafE cafE")
             << name;
     }
     // A change to a precomposed name comes back precomposed, to a decomposed one decomposed.
@@ -104,6 +104,12 @@ TEST(SimpleTransformerTest, NameWithoutMatchKeepsItsBytes) {
     const File result = applied<SimpleTransformer>(replace("zzz", "y"), TransformScope::filename, file);
     EXPECT_EQ(result.transformed.transformedName, mixed);
     EXPECT_FALSE(result.isRenameRequired());
+}
+
+TEST(SimpleTransformerTest, BytesThatAreNotUtf8SurviveAChange) {
+    const File file = File::fromPath("/tmp/a\xFF b.txt");
+    EXPECT_EQ(applied<SimpleTransformer>(replace("b", "c"), TransformScope::filename, file).transformed.transformedName,
+              "a\xFF c");
 }
 
 TEST(SimpleTransformerTest, EmptyFindTextResolvesNothing) {

@@ -23,7 +23,9 @@ public:
     int calls = 0;
 };
 
-inline TokenString literal(std::string text) { return TokenString::fromPlainString(std::move(text)); }
+inline TokenString literal(std::string text) {
+    return TokenString::fromPlainString(std::move(text));
+}
 
 inline TokenString withAttribute(std::string text, std::string attributeId) {
     return TokenString({TokenItem::text(std::move(text)), TokenItem::attribute(std::move(attributeId))});
