@@ -37,18 +37,18 @@ private:
 template <typename T> class Inject {
 public:
     explicit Inject(Registry& registry = Registry::shared()) : registry_(&registry) {}
-    T& operator*() { return *resolve(); }
-    T* operator->() { return resolve().get(); }
-    explicit operator bool() { return resolve() != nullptr; }
+    T& operator*() const { return *resolve(); }
+    T* operator->() const { return resolve().get(); }
+    explicit operator bool() const { return resolve() != nullptr; }
 
 private:
-    const std::shared_ptr<T>& resolve() {
+    const std::shared_ptr<T>& resolve() const {
         if (!object_)
             object_ = registry_->get<T>();
         return object_;
     }
     Registry* registry_;
-    std::shared_ptr<T> object_;
+    mutable std::shared_ptr<T> object_;
 };
 
 } // namespace quillory

@@ -1,0 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace quillory::cli {
+
+// The whole command line tool behind main(): arguments in, exit code out. Output streams are passed
+// in so tests can run it in-process.
+int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+
+} // namespace quillory::cli

@@ -1,0 +1,135 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/BackgroundJob.h"
+#include "app/Logger.h"
+#include "app/MainQueue.h"
+#include "app/NotificationCenter.h"
+#include "app/Registry.h"
+
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <regex>
+#include <thread>
+
+using namespace quillory;
+using namespace std::chrono_literals;
+
+namespace {
+
+TEST(NotificationCenterTest, ObserversRunOnTheMainThreadWithThePayload) {
+    MainQueue queue;
+    NotificationCenter center(queue);
+    std::thread::id seenOn;
+    std::string seenText;
+    center.addObserver("removeFiles", [&](const Notification& n) {
+        seenOn = std::this_thread::get_id();
+        seenText = std::any_cast<std::string>(n.object);
+    });
+    std::thread poster([&] { center.post("removeFiles", std::string("1,2,3")); });
+    poster.join();
+    EXPECT_TRUE(queue.runUntil([&] { return !seenText.empty(); }, 2s));
+    EXPECT_EQ(seenOn, std::this_thread::get_id());
+    EXPECT_EQ(seenText, "1,2,3");
+}
+
+TEST(NotificationCenterTest, PostingNeverWaitsForObservers) {
+    MainQueue queue;
+    NotificationCenter center(queue);
+    std::atomic<bool> release{false};
+    std::atomic<int> delivered{0};
+    center.addObserver("applyChanges", [&](const Notification&) {
+        while (!release)
+            std::this_thread::sleep_for(1ms);
+        ++delivered;
+    });
+    // The main thread is busy in an observer; a background poster must still return at once.
+    std::atomic<bool> posted{false};
+    center.post("applyChanges");
+    std::thread runner([&] {
+        queue.adoptCurrentThread();
+        queue.runPending();
+    });
+    std::thread poster([&] {
+        center.post("applyChanges");
+        posted = true;
+    });
+    poster.join();
+    EXPECT_TRUE(posted);
+    release = true;
+    runner.join();
+    queue.runPending();
+    EXPECT_EQ(delivered, 2);
+}
+
+TEST(NotificationCenterTest, RemovedObserversAndOtherNamesAreNotCalled) {
+    MainQueue queue;
+    NotificationCenter center(queue);
+    int calls = 0;
+    const auto token = center.addObserver("applyChanges", [&](const Notification&) { ++calls; });
+    center.addObserver("dataSourceUpdated", [&](const Notification&) { calls += 100; });
+    center.post("applyChanges");
+    queue.runPending();
+    center.removeObserver(token);
+    center.post("applyChanges");
+    queue.runPending();
+    EXPECT_EQ(calls, 1);
+}
+
+TEST(LoggerTest, LineBeginsWithLocalTimeAndABlank) {
+    const std::string line = Logger::formatLine("🔶 Renaming 3 files");
+    EXPECT_TRUE(std::regex_match(line, std::regex(R"(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3} 🔶 Renaming 3 files\n)")))
+        << line;
+}
+
+TEST(LoggerTest, FileSinkGetsJoinedItems) {
+    test::TempDir dir;
+    const auto path = dir.path() / "state" / "quillory.log";
+    Logger::setSink(LogSink::file, path);
+    Logger::log("Registered injectable for: ", "FileDataSource", " #", 3);
+    Logger::error("⚠️ WARNING: ", "broken");
+    Logger::setSink(LogSink::off);
+    Logger::log("not written");
+    const std::string content = test::readFile(path);
+    EXPECT_NE(content.find(" Registered injectable for: FileDataSource #3\n"), std::string::npos);
+    EXPECT_NE(content.find(" ⚠️ WARNING: broken\n"), std::string::npos);
+    EXPECT_EQ(content.find("not written"), std::string::npos);
+    Logger::setSink(LogSink::standardStreams);
+}
+
+struct Service {
+    int value = 7;
+};
+
+TEST(RegistryTest, InjectFindsTheRegisteredObjectByType) {
+    Registry registry;
+    Inject<Service> missing(registry);
+    EXPECT_FALSE(missing);
+    registry.add(std::make_shared<Service>(), "Service");
+    Inject<Service> service(registry);
+    ASSERT_TRUE(service);
+    EXPECT_EQ(service->value, 7);
+}
+
+TEST(BackgroundJobTest, StartingAgainCancelsTheRunningWork) {
+    BackgroundJob job;
+    std::atomic<bool> firstStopped{false};
+    std::atomic<bool> firstStarted{false};
+    job.start([&](std::stop_token stop) {
+        firstStarted = true;
+        while (!stop.stop_requested())
+            std::this_thread::sleep_for(1ms);
+        firstStopped = true;
+    });
+    while (!firstStarted)
+        std::this_thread::sleep_for(1ms);
+    std::atomic<int> second{0};
+    job.start([&](std::stop_token) { second = 1; });
+    EXPECT_TRUE(firstStopped) << "start() waits for the cancelled run to end";
+    job.wait();
+    EXPECT_EQ(second, 1);
+    EXPECT_FALSE(job.isRunning());
+}
+
+} // namespace

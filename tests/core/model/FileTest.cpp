@@ -1,0 +1,136 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "model/File.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace quillory;
+
+namespace {
+
+TEST(FileTest, SplitsAUrlIntoPathNameAndExtension) {
+    const File file = File::fromUrl("file:///home/me/My%20Photos/photo.tar.gz");
+    EXPECT_EQ(file.source.path, "/home/me/My Photos");
+    EXPECT_EQ(file.source.name, "photo.tar");
+    EXPECT_EQ(file.source.ext, "gz");
+    EXPECT_EQ(file.transformed.transformedName, "photo.tar");
+    EXPECT_TRUE(file.transformed.isDirty);
+    EXPECT_TRUE(file.transformed.isSelected);
+    EXPECT_FALSE(file.index.has_value());
+    EXPECT_EQ(file.attributes.state, FileAttributes::State::notLoaded);
+    EXPECT_EQ(file.source.id, file.transformed.id);
+    EXPECT_EQ(file.source.id, file.validation.id);
+}
+
+TEST(FileTest, NamesWithoutARealExtension) {
+    EXPECT_EQ(File::fromPath("/h/.profile").source.name, ".profile");
+    EXPECT_EQ(File::fromPath("/h/.profile").source.ext, "");
+    EXPECT_EQ(File::fromPath("/h/README").source.fullPath(), "/h/README");
+    // A trailing dot belongs to the name: joining gives the component back exactly.
+    const File notes = File::fromPath("/h/notes.");
+    EXPECT_EQ(notes.source.name, "notes.");
+    EXPECT_EQ(notes.source.ext, "");
+    EXPECT_EQ(notes.source.fullPath(), "/h/notes.");
+    EXPECT_EQ(notes.transformed.fullPath(), "/h/notes.");
+    EXPECT_FALSE(notes.isRenameRequired());
+}
+
+TEST(FileTest, AFolderUrlIsAllPath) {
+    const File folder = File::fromUrl("file:///home/me/Empty%20Folder/");
+    EXPECT_EQ(folder.source.path, "/home/me/Empty Folder");
+    EXPECT_EQ(folder.source.name, "");
+    EXPECT_EQ(folder.source.ext, "");
+}
+
+TEST(FileTest, AnyByteSequenceSurvivesTheUrl) {
+    const std::string path = "/tmp/caf\xE9 100%#?.txt";
+    const File file = File::fromPath(path);
+    EXPECT_EQ(file.source.fullPath(), path);
+    EXPECT_EQ(file.source.name, "caf\xE9 100%#?");
+    EXPECT_EQ(fileUrlFromPath("/a b/c"), "file:///a%20b/c");
+}
+
+TEST(FileTest, WritesBackByScope) {
+    File file = File::fromPath("/Users/me/a.txt");
+    file.transformed.setText("..jpg.", TransformScope::ext);
+    EXPECT_EQ(file.transformed.transformedExt, "jpg");
+    file.transformed.setText("a//b///c/", TransformScope::path);
+    EXPECT_EQ(file.transformed.transformedPath, "a/b/c");
+    file.transformed.setText("/", TransformScope::path);
+    EXPECT_EQ(file.transformed.transformedPath, "");
+    file.transformed.setText("/", TransformScope::filename);
+    EXPECT_EQ(file.transformed.transformedName, "");
+    file.transformed.setText("/Users/me/new//name.txt", TransformScope::fullPath);
+    EXPECT_EQ(file.transformed.transformedPath, "/Users/me/new");
+    EXPECT_EQ(file.transformed.transformedName, "name");
+    EXPECT_EQ(file.transformed.transformedExt, "txt");
+    EXPECT_EQ(file.transformed.text(TransformScope::fullPath), "/Users/me/new/name.txt");
+}
+
+TEST(FileTest, DottedExtensionNeverDoublesTheDot) {
+    FileTransform transform;
+    EXPECT_EQ(transform.dottedExtension(), "");
+    transform.transformedExt = ".txt";
+    EXPECT_EQ(transform.dottedExtension(), ".txt");
+    transform.transformedExt = "txt";
+    EXPECT_EQ(transform.dottedExtension(), ".txt");
+    EXPECT_EQ(joinPath("/a", "b", ".txt"), "/a/b.txt");
+    EXPECT_EQ(joinPath("/a", "b", ""), "/a/b");
+}
+
+TEST(FileTest, RenameRequiredOnlyWithoutErrors) {
+    File file = File::fromPath("/a/b.txt");
+    EXPECT_FALSE(file.isRenameRequired());
+    file.transformed.transformedName = "c";
+    EXPECT_TRUE(file.isRenameRequired());
+    file.validation.errors.insert("Filename cannot be empty");
+    EXPECT_FALSE(file.isRenameRequired());
+}
+
+TEST(FileTest, ResetStartsFromTheSourceAndClearsMessagesButNotTheSuffix) {
+    File file = File::fromPath("/a/b.txt");
+    file.transformed.transformedName = "x";
+    file.transformed.isSelected = false;
+    file.validation.errors.insert("e");
+    file.validation.warnings.insert("w");
+    file.validation.uniqueSuffix = " 2";
+    file.resetTransform();
+    EXPECT_EQ(file.transformed.transformedName, "b");
+    EXPECT_TRUE(file.transformed.isSelected);
+    EXPECT_TRUE(file.validation.errors.empty());
+    EXPECT_TRUE(file.validation.warnings.empty());
+    EXPECT_EQ(file.validation.uniqueSuffix, " 2");
+}
+
+TEST(FileTest, ParentDirectoriesCountFromTheFile) {
+    const File file = File::fromPath("/home/me/Music/Album/song.mp3");
+    EXPECT_EQ(file.parentDirectory(1), "Album");
+    EXPECT_EQ(file.parentDirectory(4), "home");
+    EXPECT_EQ(file.parentDirectory(5), "");
+    EXPECT_EQ(file.parentDirectory(0), "");
+}
+
+TEST(FileTest, AttributeTextNeverAddsAPathSeparator) {
+    const FileAttribute attribute("tags", "Tags", std::string("a/b:c"));
+    EXPECT_EQ(*attribute.attributeValue.text(), "a:b\xEA\x9E\x89" "c");
+    const FileAttribute number("n", "N", std::int64_t{3});
+    EXPECT_EQ(*number.attributeValue.integer(), 3);
+}
+
+TEST(FileTest, IdsAreUniqueUuids) {
+    std::set<std::string> ids;
+    for (int i = 0; i < 1000; ++i)
+        ids.insert(makeFileId());
+    EXPECT_EQ(ids.size(), 1000u);
+    EXPECT_EQ(makeFileId().size(), 36u);
+}
+
+TEST(FileTest, ScopeRawValues) {
+    for (auto scope : {TransformScope::filename, TransformScope::path, TransformScope::ext, TransformScope::fullPath})
+        EXPECT_EQ(transformScopeFromRaw(rawValue(scope)), scope);
+    EXPECT_EQ(rawValue(TransformScope::ext), "extension");
+    EXPECT_FALSE(transformScopeFromRaw("name").has_value());
+}
+
+} // namespace
