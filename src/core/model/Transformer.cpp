@@ -74,11 +74,13 @@ Result<Transformer> Transformer::fromJson(const nlohmann::ordered_json& json) {
         return found == json.end() || found->is_null() ? nullptr : &*found;
     };
 
-    Transformer transformer;
+    Transformer transformer{WithoutId{}};
     if (auto id = field("id")) {
         if (!id->is_string())
             return Error{"rename action: \"id\" must be a string"};
         transformer.id = id->get<std::string>();
+    } else {
+        transformer.id = makeId();
     }
     auto type = field("type");
     if (!type || !type->is_string())

@@ -19,7 +19,7 @@ class TokenDetailsList;
 
 // One rename action as kept in the chain and in recipes.
 struct Transformer {
-    std::string id = makeId();
+    std::string id;
     std::string type;
     TransformScope transformScope = TransformScope::filename;
     bool disabled = false;
@@ -28,9 +28,10 @@ struct Transformer {
     TransformerState state;        // not stored, not compared
     bool needsInitialSave = false; // not stored, not compared
 
-    Transformer() = default;
+    // A new record has a new id.
+    Transformer() : id(makeId()) {}
     Transformer(std::string type, TransformScope scope = TransformScope::filename)
-        : type(std::move(type)), transformScope(scope) {}
+        : id(makeId()), type(std::move(type)), transformScope(scope) {}
 
     // "transformer_" + upper-case hex milliseconds since 1970; unique within the process even when
     // several are made in the same millisecond (the later ones take the next free millisecond value).
@@ -46,6 +47,11 @@ struct Transformer {
     // Missing "type" or "properties", or a wrong value type, is an error. Records of type "case" read
     // as "conversion".
     static Result<Transformer> fromJson(const nlohmann::ordered_json& json);
+
+private:
+    // Decoding makes an id only when the record has none.
+    struct WithoutId {};
+    explicit Transformer(WithoutId) {}
 };
 
 } // namespace quillory

@@ -180,6 +180,11 @@ TEST(TokenStringTest, PasteboardFallsBackToPlainText) {
             << broken;
     EXPECT_TRUE(TokenString::fromPasteboardItems({{"text/plain", "\xff\xfe"}}).isEmpty());
     EXPECT_TRUE(TokenString::fromPasteboardItems({{"image/png", "x"}}).isEmpty());
+
+    // Text that is not UTF-8 cannot go into the token form; the plain text is still offered.
+    auto offered = TokenString::fromPlainString("caf\xe9").toPasteboardItems();
+    ASSERT_EQ(offered.size(), 1u);
+    EXPECT_EQ(offered[0].data, "caf\xe9");
 }
 
 } // namespace
