@@ -20,6 +20,10 @@ std::optional<Date> parseDate(std::string_view text, std::string_view pattern);
 // Parses ISO 8601 dates as metadata writes them: "2021", "2021-05", "2021-05-03",
 // "2021-05-03T14:22:11", with an optional "Z" or offset. Times without an offset are local.
 std::optional<Date> parseIsoDate(std::string_view text);
+// Also accepted: a space instead of "T", fractional seconds, and offsets "+02", "+0200", "+02:00".
+// Dates as Exif writes them, "2021:05:03 14:22:11" (seconds optional), in local time. Unset dates
+// ("0000:00:00 00:00:00") and impossible ones give std::nullopt.
+std::optional<Date> parseExifDate(std::string_view text);
 
 } // namespace text
 } // namespace quillory

@@ -56,6 +56,7 @@ public:
     // by one code point, so patterns that can match the empty text terminate.
     std::vector<RegexMatch> allMatches(std::u16string_view text) const;
     // All matches whose start lies in [from, to) of the text; the text outside still counts as context.
+    // Unlike the whole-text form, an empty match at offset `to` is not included.
     std::vector<RegexMatch> allMatches(std::u16string_view text, std::size_t from, std::size_t to) const;
     // First match starting at or after the offset.
     std::optional<RegexMatch> firstMatch(std::u16string_view text, std::size_t from = 0) const;
@@ -64,6 +65,11 @@ public:
 
     // The replacement text for one match: "$n" inserts group n (empty when it did not take part),
     // "\" makes the next character literal ("\$" is a dollar sign).
+    // Details: "$" reads its first digit always and further digits while the number is still a group
+    // of the pattern ("$10" with fewer than ten groups is group 1 then "0"); a group number the pattern
+    // does not have inserts nothing; "${name}" inserts a named group (nothing for an unknown name);
+    // a "$" that starts no group stays a dollar sign; "\uhhhh" and "\Uhhhhhhhh" insert that code point;
+    // a trailing lone "\" is dropped. Never fails.
     std::u16string expandTemplate(std::u16string_view text, const RegexMatch& match,
                                   std::u16string_view replacementTemplate) const;
     // Every match replaced by its expanded template.
@@ -72,6 +78,8 @@ public:
 private:
     struct Impl;
     Regex(std::u16string pattern, std::unique_ptr<Impl> impl);
+    std::vector<RegexMatch> collectMatches(std::u16string_view text, std::size_t from, std::size_t to,
+                                           bool includeEnd) const;
 
     std::u16string pattern_;
     std::unique_ptr<Impl> impl_;
