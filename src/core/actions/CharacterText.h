@@ -2,6 +2,7 @@
 #pragma once
 
 #include "actions/MatchRange.h"
+#include "text/Regex.h"
 
 #include <cstddef>
 #include <string>
@@ -25,7 +26,11 @@ public:
     std::size_t offsetOf(std::size_t position) const;
     // The characters a UTF-16 span touches: a start inside a character moves back to that character's
     // start, an end inside a character moves on to its end, so a range never splits a letter from its marks.
+    // An empty span stays empty, at the start of the character it falls in.
     MatchRange rangeOf(std::size_t utf16Start, std::size_t utf16End) const;
+    // The ranges of a list of spans in text order; ranges that come to overlap through the widening above
+    // are merged, and a repeated empty range is dropped, so edits from the last range to the first stay valid.
+    std::vector<MatchRange> rangesOf(const std::vector<text::Span>& spans) const;
 
     // The text of a character range.
     std::u16string substring(MatchRange range) const;

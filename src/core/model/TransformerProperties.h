@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/Result.h"
+#include "model/ChangeHasher.h"
 #include "tokens/TokenString.h"
 
 #include <nlohmann/json.hpp>
@@ -116,7 +117,7 @@ struct TransformerProperties {
     static Result<TransformerProperties> fromJson(const nlohmann::ordered_json& json);
 
     // Mixes presence and value of every field into a running hash.
-    void hashInto(std::uint64_t& hash) const;
+    void hashInto(ChangeHasher& hasher) const;
 
     // The JSON keys in declaration order.
     static const std::vector<std::string_view>& keys();
