@@ -8,13 +8,21 @@
 
 namespace quillory {
 
-CharacterText::CharacterText(std::string_view utf8) : utf16_(text::toUtf16(utf8)) { rebuild(); }
+CharacterText::CharacterText(std::string_view utf8) : utf16_(text::toUtf16(utf8)) {
+    rebuild();
+}
 
-CharacterText::CharacterText(std::u16string utf16) : utf16_(std::move(utf16)) { rebuild(); }
+CharacterText::CharacterText(std::u16string utf16) : utf16_(std::move(utf16)) {
+    rebuild();
+}
 
-void CharacterText::rebuild() { boundaries_ = text::characterBoundaries(utf16_); }
+void CharacterText::rebuild() {
+    boundaries_ = text::characterBoundaries(utf16_);
+}
 
-std::string CharacterText::utf8() const { return text::toUtf8(utf16_); }
+std::string CharacterText::utf8() const {
+    return text::toUtf8(utf16_);
+}
 
 std::size_t CharacterText::offsetOf(std::size_t position) const {
     return position < boundaries_.size() ? boundaries_[position] : boundaries_.back();
@@ -31,21 +39,23 @@ MatchRange CharacterText::rangeOf(std::size_t utf16Start, std::size_t utf16End) 
     };
     const std::size_t total = utf16_.size();
     const std::size_t start = characterBefore(std::min(utf16Start, total));
-    if (utf16End <= utf16Start) return {std::min(start, length()), std::min(start, length())};
+    if (utf16End <= utf16Start)
+        return {std::min(start, length()), std::min(start, length())};
     const std::size_t end = characterAfter(std::min(std::max(utf16End, utf16Start), total));
     return {std::min(start, length()), std::min(std::max(end, start), length())};
 }
 
-std::vector<MatchRange> CharacterText::rangesOf(const std::vector<text::Span>& spans) const {
+std::vector<MatchRange> CharacterText::rangesOf(const std::vector<text::Span> &spans) const {
     std::vector<MatchRange> ranges;
     ranges.reserve(spans.size());
-    for (const text::Span& span : spans) {
+    for (const text::Span &span : spans) {
         const MatchRange range = rangeOf(span.start, span.end);
         if (!ranges.empty() && range.start < ranges.back().end) {
             ranges.back().end = std::max(ranges.back().end, range.end);
             continue;
         }
-        if (!ranges.empty() && range == ranges.back()) continue;
+        if (!ranges.empty() && range == ranges.back())
+            continue;
         ranges.push_back(range);
     }
     return ranges;
@@ -58,8 +68,7 @@ std::u16string CharacterText::substring(MatchRange range) const {
 }
 
 void CharacterText::insert(std::ptrdiff_t position, std::u16string_view inserted) {
-    const std::size_t clamped =
-        position < 0 ? 0 : std::min(static_cast<std::size_t>(position), length());
+    const std::size_t clamped = position < 0 ? 0 : std::min(static_cast<std::size_t>(position), length());
     utf16_.insert(offsetOf(clamped), inserted);
     rebuild();
 }

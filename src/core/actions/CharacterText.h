@@ -18,7 +18,7 @@ public:
     explicit CharacterText(std::string_view utf8);
     explicit CharacterText(std::u16string utf16);
 
-    const std::u16string& utf16() const { return utf16_; }
+    const std::u16string &utf16() const { return utf16_; }
     std::string utf8() const;
     std::size_t length() const { return boundaries_.size() - 1; }
 
@@ -30,7 +30,7 @@ public:
     MatchRange rangeOf(std::size_t utf16Start, std::size_t utf16End) const;
     // The ranges of a list of spans in text order; ranges that come to overlap through the widening above
     // are merged, and a repeated empty range is dropped, so edits from the last range to the first stay valid.
-    std::vector<MatchRange> rangesOf(const std::vector<text::Span>& spans) const;
+    std::vector<MatchRange> rangesOf(const std::vector<text::Span> &spans) const;
 
     // The text of a character range.
     std::u16string substring(MatchRange range) const;

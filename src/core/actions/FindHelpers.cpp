@@ -21,7 +21,8 @@ std::u16string escapeRegexLiteral(std::u16string_view text) {
     std::u16string out;
     out.reserve(text.size() * 2);
     for (char16_t c : text) {
-        if (kSpecial.find(c) != std::u16string_view::npos) out.push_back(u'\\');
+        if (kSpecial.find(c) != std::u16string_view::npos)
+            out.push_back(u'\\');
         out.push_back(c);
     }
     return out;
@@ -42,39 +43,44 @@ std::vector<std::string> wildcardTokens(std::string_view text) {
             piece.push_back(c);
             continue;
         }
-        if (!piece.empty()) tokens.push_back(std::move(piece));
+        if (!piece.empty())
+            tokens.push_back(std::move(piece));
         piece.clear();
         tokens.emplace_back("*");
     }
-    if (!piece.empty()) tokens.push_back(std::move(piece));
+    if (!piece.empty())
+        tokens.push_back(std::move(piece));
     return tokens;
 }
 
-std::vector<text::Span> spansOf(const std::vector<text::RegexMatch>& matches) {
+std::vector<text::Span> spansOf(const std::vector<text::RegexMatch> &matches) {
     std::vector<text::Span> spans;
     spans.reserve(matches.size());
-    for (const text::RegexMatch& match : matches) spans.push_back(match.range());
+    for (const text::RegexMatch &match : matches)
+        spans.push_back(match.range());
     return spans;
 }
 
 // Patterns meet the decomposed working text, so they are decomposed too; folding drops the accents of the
 // pattern's own letters.
-std::optional<text::Regex> compileSearchPattern(std::string_view pattern, const SearchOptions& options) {
+std::optional<text::Regex> compileSearchPattern(std::string_view pattern, const SearchOptions &options) {
     std::string prepared = options.diacriticInsensitive ? text::foldDiacritics(pattern) : std::string(pattern);
     auto regex = text::Regex::compile(std::string_view(NormalizationSeam::decomposed(prepared)),
                                       text::RegexOptions{options.caseInsensitive});
-    if (!regex) return std::nullopt;
+    if (!regex)
+        return std::nullopt;
     return std::move(regex).value();
 }
 
-std::vector<text::Span> searchSpans(const text::Regex& regex, const CharacterText& text) {
-    const std::u16string& utf16 = text.utf16();
+std::vector<text::Span> searchSpans(const text::Regex &regex, const CharacterText &text) {
+    const std::u16string &utf16 = text.utf16();
     std::vector<text::Span> spans;
     std::size_t position = 0;
     while (auto match = regex.firstMatch(utf16, position)) {
         const text::Span span = match->range();
         spans.push_back(span);
-        if (span.end >= utf16.size() || spans.size() > text.length()) break;
+        if (span.end >= utf16.size() || spans.size() > text.length())
+            break;
         // Step over an empty match by one character so that it is not found again.
         position = span.end > span.start ? span.end : text.offsetOf(text.rangeOf(span.end, span.end + 1).end);
     }
@@ -89,15 +95,18 @@ std::string literalPattern(std::string_view text) {
     for (std::size_t i = 0; i < escaped.length(); ++i) {
         const std::u16string character = escaped.substring({i, i + 1});
         pattern += character;
-        if (!standsAlone(character)) pattern += kMarks;
+        if (!standsAlone(character))
+            pattern += kMarks;
     }
     return text::toUtf8(pattern);
 }
 
 std::string wildcardPattern(std::string_view text) {
     const std::vector<std::string> tokens = wildcardTokens(text);
-    if (tokens.empty()) return literalPattern(text);
-    if (tokens.size() == 1) return tokens.front() == "*" ? std::string("([^/]+)") : literalPattern(tokens.front());
+    if (tokens.empty())
+        return literalPattern(text);
+    if (tokens.size() == 1)
+        return tokens.front() == "*" ? std::string("([^/]+)") : literalPattern(tokens.front());
 
     std::string pattern;
     for (std::size_t i = 0; i < tokens.size();) {
@@ -128,15 +137,18 @@ std::string wildcardPattern(std::string_view text) {
     return pattern;
 }
 
-std::string patternFor(const FindOptions& options) {
-    if (options.wildcards) return wildcardPattern(options.findText);
-    if (options.regex) return options.findText;
+std::string patternFor(const FindOptions &options) {
+    if (options.wildcards)
+        return wildcardPattern(options.findText);
+    if (options.regex)
+        return options.findText;
     return literalPattern(options.findText);
 }
 
-std::vector<MatchRange> findMatches(std::string_view text, const FindOptions& options) {
+std::vector<MatchRange> findMatches(std::string_view text, const FindOptions &options) {
     const CharacterText characters(text);
-    if (options.findText.empty()) return {MatchRange{0, characters.length()}};
+    if (options.findText.empty())
+        return {MatchRange{0, characters.length()}};
 
     const std::string pattern = NormalizationSeam::decomposed(patternFor(options));
     auto regex = text::Regex::compile(std::string_view(pattern), text::RegexOptions{options.caseInsensitive});
@@ -145,13 +157,15 @@ std::vector<MatchRange> findMatches(std::string_view text, const FindOptions& op
         return {};
     }
     std::vector<MatchRange> ranges = characters.rangesOf(spansOf(regex->allMatches(characters.utf16())));
-    if (options.findFirst && ranges.size() > 1) ranges.resize(1);
+    if (options.findFirst && ranges.size() > 1)
+        ranges.resize(1);
     return ranges;
 }
 
-std::vector<MatchRange> rangeSearch(std::string_view pattern, const SearchOptions& options, std::string_view text) {
+std::vector<MatchRange> rangeSearch(std::string_view pattern, const SearchOptions &options, std::string_view text) {
     const auto regex = compileSearchPattern(pattern, options);
-    if (!regex) return {};
+    if (!regex)
+        return {};
     const CharacterText characters(text);
     return characters.rangesOf(searchSpans(*regex, characters));
 }
@@ -159,15 +173,19 @@ std::vector<MatchRange> rangeSearch(std::string_view pattern, const SearchOption
 std::string replaceMatches(std::string_view text, std::string_view pattern, std::string_view replacementTemplate,
                            bool caseInsensitive, bool findFirst) {
     const auto search = compileSearchPattern(pattern, SearchOptions{caseInsensitive, true});
-    if (!search) return std::string(text);
+    if (!search)
+        return std::string(text);
     const CharacterText characters(text);
     std::vector<text::Span> spans = searchSpans(*search, characters);
-    if (spans.empty()) return std::string(text);
-    if (findFirst) spans.resize(1);
+    if (spans.empty())
+        return std::string(text);
+    if (findFirst)
+        spans.resize(1);
 
-    auto substitution = text::Regex::compile(std::string_view(text::nfkd(pattern)),
-                                             text::RegexOptions{caseInsensitive});
-    if (!substitution) return std::string(text);
+    auto substitution =
+        text::Regex::compile(std::string_view(text::nfkd(pattern)), text::RegexOptions{caseInsensitive});
+    if (!substitution)
+        return std::string(text);
     const std::u16string replacement = text::toUtf16(replacementTemplate);
     // UTF-16 spans rather than characters: a match may cover a mark without its letter.
     std::u16string result = characters.utf16();

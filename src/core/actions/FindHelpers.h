@@ -24,17 +24,17 @@ std::string wildcardPattern(std::string_view text);
 
 // wildcardPattern when wildcards is set (it wins over regex), the find text itself when regex is set,
 // literalPattern otherwise.
-std::string patternFor(const FindOptions& options);
+std::string patternFor(const FindOptions &options);
 
 // The ranges of all non-overlapping matches in text order (only the first with findFirst). An empty find
 // text gives the whole text as one range. A pattern that does not compile logs "getMatches error: ..."
 // and gives no ranges. An empty list means no match.
-std::vector<MatchRange> findMatches(std::string_view text, const FindOptions& options);
+std::vector<MatchRange> findMatches(std::string_view text, const FindOptions &options);
 
 // Successive first matches of a regular expression, each search starting where the previous match ended
 // (after an empty match, one character later, so no empty match is reported twice). "^" only matches at
 // the real start of the text. A pattern that does not compile finds nothing. At most length + 1 ranges.
-std::vector<MatchRange> rangeSearch(std::string_view pattern, const SearchOptions& options, std::string_view text);
+std::vector<MatchRange> rangeSearch(std::string_view pattern, const SearchOptions &options, std::string_view text);
 
 // Finds ranges with the accent-folded pattern, then inside each range (last to first) replaces every match
 // of the pattern's NFKD form by the template ("$1" groups, "\" escapes). A find text without accents thus

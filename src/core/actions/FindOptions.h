@@ -16,18 +16,18 @@ struct FindOptions {
     bool caseInsensitive = false;
     bool findFirst = false;
 
-    bool operator==(const FindOptions&) const = default;
+    bool operator==(const FindOptions &) const = default;
 
     // One builder per action group. Replace never uses the regex flag and Set has no find-first. The RegEx
     // action's find text is a token string, so that action builds its options itself.
-    static FindOptions simple(const TransformerProperties& properties);
-    static FindOptions insert(const TransformerProperties& properties);
-    static FindOptions prefix(const TransformerProperties& properties);
-    static FindOptions suffix(const TransformerProperties& properties);
-    static FindOptions set(const TransformerProperties& properties);
-    static FindOptions numbering(const TransformerProperties& properties);
-    static FindOptions conversion(const TransformerProperties& properties);
-    static FindOptions trim(const TransformerProperties& properties);
+    static FindOptions simple(const TransformerProperties &properties);
+    static FindOptions insert(const TransformerProperties &properties);
+    static FindOptions prefix(const TransformerProperties &properties);
+    static FindOptions suffix(const TransformerProperties &properties);
+    static FindOptions set(const TransformerProperties &properties);
+    static FindOptions numbering(const TransformerProperties &properties);
+    static FindOptions conversion(const TransformerProperties &properties);
+    static FindOptions trim(const TransformerProperties &properties);
 };
 
 } // namespace quillory

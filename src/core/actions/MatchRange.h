@@ -11,7 +11,7 @@ struct MatchRange {
     std::size_t end = 0;
 
     std::size_t length() const { return end - start; }
-    bool operator==(const MatchRange&) const = default;
+    bool operator==(const MatchRange &) const = default;
 };
 
 } // namespace quillory

@@ -15,7 +15,8 @@ bool isAscii(std::string_view text) {
 } // namespace
 
 std::string NormalizationSeam::decomposed(std::string_view text) {
-    if (isAscii(text)) return std::string(text);
+    if (isAscii(text))
+        return std::string(text);
     return text::nfd(text);
 }
 
@@ -30,18 +31,23 @@ NormalizationSeam::NormalizationSeam(std::string original) : original_(std::move
 }
 
 std::string NormalizationSeam::writeBack(std::string_view output) const {
-    if (output == working_) return original_;
-    if (wasNfc_ && !isAscii(output)) return text::nfc(output);
+    if (output == working_)
+        return original_;
+    if (wasNfc_ && !isAscii(output))
+        return text::nfc(output);
     return std::string(output);
 }
 
-TransformStatus NormalizationSeam::rewrite(File& file, TransformScope scope, const Compute& compute) {
+TransformStatus NormalizationSeam::rewrite(File &file, TransformScope scope, const Compute &compute) {
     const NormalizationSeam seam(file.transformed.text(scope));
     TransformResult<std::optional<std::string>> result = compute(seam.working());
-    if (!result) return result.error();
-    if (!result.value()) return TransformStatus::success();
+    if (!result)
+        return result.error();
+    if (!result.value())
+        return TransformStatus::success();
     const std::string newText = seam.writeBack(*result.value());
-    if (newText != seam.original()) file.transformed.setText(newText, scope);
+    if (newText != seam.original())
+        file.transformed.setText(newText, scope);
     return TransformStatus::success();
 }
 

@@ -19,21 +19,21 @@ class NormalizationSeam {
 public:
     explicit NormalizationSeam(std::string original);
 
-    const std::string& original() const { return original_; }
+    const std::string &original() const { return original_; }
     // The NFD form the action works on.
-    const std::string& working() const { return working_; }
+    const std::string &working() const { return working_; }
     bool wasNfc() const { return wasNfc_; }
 
     // The text to write back for the action's output.
     std::string writeBack(std::string_view output) const;
 
     // The new text for a working text: std::nullopt leaves the file untouched.
-    using Compute = std::function<TransformResult<std::optional<std::string>>(const std::string& working)>;
+    using Compute = std::function<TransformResult<std::optional<std::string>>(const std::string &working)>;
 
     // Reads the file's text for the scope, runs `compute` on its NFD form and writes the result back in
     // the original's form. An error or std::nullopt leaves the file as it was; so does a result that
     // equals the text read, so an unchanged full path is not split again.
-    static TransformStatus rewrite(File& file, TransformScope scope, const Compute& compute);
+    static TransformStatus rewrite(File &file, TransformScope scope, const Compute &compute);
 
     // The NFD form of any text, with a shortcut for ASCII. Find texts and patterns go through this too.
     static std::string decomposed(std::string_view text);

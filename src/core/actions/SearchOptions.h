@@ -10,7 +10,7 @@ struct SearchOptions {
     bool caseInsensitive = false;
     bool diacriticInsensitive = false;
 
-    bool operator==(const SearchOptions&) const = default;
+    bool operator==(const SearchOptions &) const = default;
 };
 
 } // namespace quillory
