@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "actions/NumberingTransformer.h"
+#include "model/TransformableFactory.h"
 
 #include <gtest/gtest.h>
 
@@ -186,6 +187,20 @@ TEST_F(NumberingTransformTest, CopiesOfTheStateShareTheGenerator) {
     File file = fileAt("/d/f");
     EXPECT_TRUE(copy.transformQuick(properties, TransformScope::filename, file, 0).ok());
     EXPECT_EQ(file.transformed.transformedName, first);
+}
+
+TEST(NumberingTransformerTest, TheFactoryMakesTheFourKindsWithTheirTitles) {
+    const std::vector<std::pair<std::string, std::string>> kinds = {
+        {"numbering", "Number"}, {"conversion", "Convert"}, {"trim", "Trim"}, {"regularexpression", "RegEx"}};
+    for (const auto& [type, title] : kinds) {
+        const Transformer record(type);
+        const auto kind = makeTransformable(record);
+        ASSERT_NE(kind, nullptr) << type;
+        EXPECT_EQ(kind->typeId(), type);
+        EXPECT_EQ(kind->title(), title);
+        EXPECT_EQ(kind->helpText(), transformerTypeInfo(type)->helpText);
+        EXPECT_EQ(kind->state().randomNumberGenerator, record.state.randomNumberGenerator);
+    }
 }
 
 } // namespace
