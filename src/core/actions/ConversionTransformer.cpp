@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "actions/ConversionTransformer.h"
 
+#include "actions/CompiledPatterns.h"
 #include "actions/FindHelpers.h"
 #include "actions/LookupTableRow.h"
 #include "actions/NormalizationSeam.h"
@@ -106,7 +107,7 @@ std::string ConversionTransformer::applyLookup(std::string_view text, const Tran
         const auto row = LookupTableRow::fromPair(pair);
         if (!row || row->find.empty())
             continue;
-        const auto find = text::Regex::compile(text::nfkd(std::string_view(row->find)));
+        const auto find = compiledPattern(std::string_view(text::nfkd(std::string_view(row->find))));
         if (!find)
             continue;
         result = find->replaceAll(result, text::toUtf16(NormalizationSeam::decomposed(row->replace)));
@@ -123,8 +124,8 @@ std::string ConversionTransformer::convertText(std::string_view text, const Tran
     std::string pattern = patternFor(options);
     if (pattern.empty())
         pattern = ".*";
-    const auto regex = text::Regex::compile(NormalizationSeam::decomposed(pattern),
-                                            {.caseInsensitive = options.caseInsensitive, .multiline = true});
+    const auto regex = compiledPattern(std::string_view(NormalizationSeam::decomposed(pattern)),
+                                       {.caseInsensitive = options.caseInsensitive, .multiline = true});
     if (!regex)
         return std::string(text);
 

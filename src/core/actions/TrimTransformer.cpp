@@ -2,6 +2,7 @@
 #include "actions/TrimTransformer.h"
 
 #include "actions/CharacterText.h"
+#include "actions/CompiledPatterns.h"
 #include "actions/FindHelpers.h"
 #include "actions/IntegerText.h"
 #include "actions/NormalizationSeam.h"
@@ -53,14 +54,13 @@ std::string unitFor(std::string_view match, const std::string& count, const std:
     return {};
 }
 
-std::optional<text::Regex> compiledExpression(const TransformerProperties& properties) {
-    auto compiled = text::Regex::compile(TrimTransformer::trimExpression(properties));
-    if (!compiled)
-        return std::nullopt;
-    return std::move(compiled).value();
+using Expression = std::shared_ptr<const text::Regex>;
+
+Expression compiledExpression(const TransformerProperties& properties) {
+    return compiledPattern(std::string_view(TrimTransformer::trimExpression(properties)));
 }
 
-std::u16string trimPiece(std::u16string_view piece, const std::optional<text::Regex>& expression,
+std::u16string trimPiece(std::u16string_view piece, const Expression& expression,
                          bool trimSpaces) {
     std::u16string result = text::nfkd(piece);
     // An expression that does not compile (a negative count) leaves the piece as it is.
@@ -76,7 +76,7 @@ std::u16string trimPiece(std::u16string_view piece, const std::optional<text::Re
 }
 
 std::u16string trimWith(std::u16string_view text, const TransformerProperties& properties,
-                        const std::optional<text::Regex>& expression) {
+                        const Expression& expression) {
     const bool trimSpaces = properties.trimLeadingTrailingSpaces.value_or(false);
     if (properties.trimPosition.value_or("start").find("each") == std::string::npos)
         return trimPiece(text, expression, trimSpaces);
