@@ -47,10 +47,11 @@ std::string unitFor(std::string_view match, const std::string& count, const std:
     const std::string repeat = "{0," + count + "}";
     if (match == "trimany" || match == "keepany")
         return "\\X" + repeat;
+    // An empty set is no class at all: "any of" nothing matches nothing, "any except" nothing matches any.
     if (match == "trimanyof" || match == "keepanyof")
-        return "(?:(?=[" + characterSet + "])\\X)" + repeat;
+        return characterSet.empty() ? std::string() : "(?:(?=[" + characterSet + "])\\X)" + repeat;
     if (match == "trimanyexcept" || match == "keepanyexcept")
-        return "(?:(?=[^" + characterSet + "])\\X)" + repeat;
+        return characterSet.empty() ? "\\X" + repeat : "(?:(?=[^" + characterSet + "])\\X)" + repeat;
     return {};
 }
 

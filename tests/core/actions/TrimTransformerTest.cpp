@@ -97,6 +97,9 @@ TEST(TrimTransformerTest, CharacterSets) {
               "x");
     EXPECT_EQ((Trim{.count = "9", .match = "trimanyof", .characters = "a-c"})("-ab"), "b");
     EXPECT_EQ((Trim{.count = "9", .match = "trimanyof", .characters = "&&x"})("&x&y"), "y");
+    EXPECT_EQ((Trim{.count = "2", .match = "trimanyof"})("abc"), "abc");
+    EXPECT_EQ((Trim{.count = "2", .match = "trimanyexcept"})("abc"), "c");
+    EXPECT_EQ((Trim{.position = "around", .count = "1", .match = "keepanyof"})("abc"), "");
 }
 
 TEST(TrimTransformerTest, CountsWholeCharacters) {
