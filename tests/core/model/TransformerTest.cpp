@@ -1,0 +1,445 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "model/Transformer.h"
+
+#include "app/Logger.h"
+#include "app/Registry.h"
+#include "model/Transformable.h"
+#include "model/TransformableFactory.h"
+#include "model/TransformerTypes.h"
+
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace quillory;
+using Json = nlohmann::ordered_json;
+
+namespace {
+
+std::vector<std::string> keysOf(const Json& object) {
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : object.items())
+        keys.push_back(key);
+    return keys;
+}
+
+Json parse(const char* text) { return Json::parse(text); }
+
+Result<Transformer> read(const char* text) { return Transformer::fromJson(parse(text)); }
+
+// Every property set to a value different from an absent one.
+TransformerProperties everyProperty() {
+    auto tokens = TokenString({TokenItem::text("t"), TokenItem::attribute("tags")});
+    TransformerProperties p;
+    p.simpleFindText = "a";
+    p.simpleReplaceText = tokens;
+    p.simpleCaseInsensitive = true;
+    p.simpleWildcards = false;
+    p.simpleFindFirst = true;
+    p.insertFindText = "b";
+    p.insertFindWildcards = true;
+    p.insertFindRegex = false;
+    p.insertFindCaseInsensitive = true;
+    p.insertFindFirst = false;
+    p.insertText = tokens;
+    p.insertPosition = "end";
+    p.insertOffset = -3;
+    p.regexFindText = TokenString({TokenItem::regex(RegExpToken(), "r")});
+    p.regexReplaceText = tokens;
+    p.regexCaseInsensitive = true;
+    p.regexFindFirst = true;
+    p.numberFindText = "n";
+    p.numberFindWildcards = true;
+    p.numberFindRegex = true;
+    p.numberFindCaseInsensitive = false;
+    p.numberFindFirst = true;
+    p.numberPosition = "start";
+    p.numberPositionOffset = 2;
+    p.numberSeparatorText = "-";
+    p.numberFormat = "roman";
+    p.numberDigitText = "3";
+    p.numberStartText = "1";
+    p.numberSkipText = "2";
+    p.numberRepeatCount = 4;
+    p.numberResetEvery = true;
+    p.numberResetEveryText = "10";
+    p.numberResetEveryDirectoryChange = true;
+    p.numberRandom = false;
+    p.conversionFindText = "c";
+    p.conversionFindWildcards = false;
+    p.conversionFindRegex = true;
+    p.conversionFindCaseInsensitive = true;
+    p.conversionFindFirst = false;
+    p.conversionType = "lookup";
+    p.conversionLookup = TransformerProperties::LookupTable{{"ä", "ae"}, {"ß", "ss", "extra"}, {}};
+    p.trimFindText = "t";
+    p.trimFindWildcards = true;
+    p.trimFindRegex = false;
+    p.trimFindCaseInsensitive = true;
+    p.trimFindFirst = true;
+    p.trimPosition = "end";
+    p.trimOffset = 1;
+    p.trimCount = "2";
+    p.trimMatch = "trimanyof";
+    p.trimCharacters = "xy";
+    p.trimLeadingTrailingSpaces = true;
+    p.selectType = "include";
+    p.selectMatch = "*.jpg";
+    p.prefixFindText = "p";
+    p.prefixFindWildcards = true;
+    p.prefixFindRegex = true;
+    p.prefixFindCaseInsensitive = false;
+    p.prefixFindFirst = true;
+    p.prefixText = tokens;
+    p.suffixFindText = "s";
+    p.suffixFindWildcards = false;
+    p.suffixFindRegex = false;
+    p.suffixFindCaseInsensitive = true;
+    p.suffixFindFirst = false;
+    p.suffixText = tokens;
+    p.setFindText = "e";
+    p.setFindWildcards = true;
+    p.setFindRegex = true;
+    p.setFindCaseInsensitive = false;
+    p.setText = tokens;
+    return p;
+}
+
+const std::vector<std::string> kPropertyOrder = {
+    "simpleFindText", "simpleReplaceText", "simpleCaseInsensitive", "simpleWildcards", "simpleFindFirst",
+    "insertFindText", "insertFindWildcards", "insertFindRegex", "insertFindCaseInsensitive", "insertFindFirst",
+    "insertText", "insertPosition", "insertOffset", "regexFindText", "regexReplaceText", "regexCaseInsensitive",
+    "regexFindFirst", "numberFindText", "numberFindWildcards", "numberFindRegex", "numberFindCaseInsensitive",
+    "numberFindFirst", "numberPosition", "numberPositionOffset", "numberSeparatorText", "numberFormat",
+    "numberDigitText", "numberStartText", "numberSkipText", "numberRepeatCount", "numberResetEvery",
+    "numberResetEveryText", "numberResetEveryDirectoryChange", "numberRandom", "conversionFindText",
+    "conversionFindWildcards", "conversionFindRegex", "conversionFindCaseInsensitive", "conversionFindFirst",
+    "conversionType", "conversionLookup", "trimFindText", "trimFindWildcards", "trimFindRegex",
+    "trimFindCaseInsensitive", "trimFindFirst", "trimPosition", "trimOffset", "trimCount", "trimMatch",
+    "trimCharacters", "trimLeadingTrailingSpaces", "selectType", "selectMatch", "prefixFindText",
+    "prefixFindWildcards", "prefixFindRegex", "prefixFindCaseInsensitive", "prefixFindFirst", "prefixText",
+    "suffixFindText", "suffixFindWildcards", "suffixFindRegex", "suffixFindCaseInsensitive", "suffixFindFirst",
+    "suffixText", "setFindText", "setFindWildcards", "setFindRegex", "setFindCaseInsensitive", "setText"};
+
+TEST(TransformerJsonTest, WritesRecordAndEveryPropertyInOrder) {
+    ASSERT_EQ(kPropertyOrder.size(), 71u);
+    Transformer record("simple", TransformScope::ext);
+    record.properties = everyProperty();
+    record.disabled = true;
+    record.description = "all of them";
+    auto json = record.toJson();
+    EXPECT_EQ(keysOf(json),
+              (std::vector<std::string>{"id", "type", "transformScope", "properties", "disabled", "description"}));
+    EXPECT_EQ(keysOf(json["properties"]), kPropertyOrder);
+    EXPECT_EQ(json["transformScope"], "extension");
+    EXPECT_EQ(json["properties"]["insertOffset"], -3);
+    EXPECT_EQ(json["properties"]["simpleFindFirst"], true);
+    EXPECT_EQ(json["properties"]["conversionLookup"][1][2], "extra");
+    EXPECT_EQ(keysOf(json["properties"]["setText"]), std::vector<std::string>{"items"});
+
+    // Absent fields and an absent description are left out.
+    Transformer bare("trim");
+    bare.properties.trimCount = "1";
+    auto bareJson = bare.toJson();
+    EXPECT_EQ(keysOf(bareJson), (std::vector<std::string>{"id", "type", "transformScope", "properties", "disabled"}));
+    EXPECT_EQ(keysOf(bareJson["properties"]), std::vector<std::string>{"trimCount"});
+}
+
+TEST(TransformerJsonTest, RoundTripIsEqualAndHashesTheSame) {
+    Transformer record("numbering", TransformScope::fullPath);
+    record.properties = everyProperty();
+    record.disabled = true;
+    record.description = "déjà vu";
+    auto decoded = Transformer::fromJson(Json::parse(record.toJson().dump()));
+    ASSERT_TRUE(decoded.ok()) << decoded.error().message;
+    EXPECT_EQ(*decoded, record);
+    EXPECT_EQ(decoded->properties, record.properties);
+    EXPECT_TRUE(decoded->disabled);
+    EXPECT_EQ(decoded->changeHash(), record.changeHash());
+
+    for (auto scope : {TransformScope::filename, TransformScope::path, TransformScope::ext, TransformScope::fullPath}) {
+        Transformer scoped("set", scope);
+        auto back = Transformer::fromJson(scoped.toJson());
+        ASSERT_TRUE(back.ok());
+        EXPECT_EQ(back->transformScope, scope);
+        EXPECT_FALSE(back->description);
+    }
+}
+
+TEST(TransformerJsonTest, MissingIdAndScopeAreFilledIn) {
+    auto record = read(R"({"type":"simple","properties":{}})");
+    ASSERT_TRUE(record.ok());
+    EXPECT_EQ(record->id.rfind("transformer_", 0), 0u);
+    EXPECT_GT(record->id.size(), std::string("transformer_").size());
+    EXPECT_EQ(record->transformScope, TransformScope::filename);
+    EXPECT_FALSE(record->disabled);
+    EXPECT_FALSE(record->description);
+    // A decoded record gets a state of its own.
+    auto other = read(R"({"type":"simple","properties":{}})");
+    EXPECT_NE(record->state.randomNumberGenerator, other->state.randomNumberGenerator);
+}
+
+TEST(TransformerJsonTest, StructuralFaultsFailTheRecord) {
+    for (const char* bad : {
+             R"({"properties":{}})",
+             R"({"type":"simple"})",
+             R"({"type":3,"properties":{}})",
+             R"({"type":"simple","properties":[]})",
+             R"({"type":"simple","transformScope":"everything","properties":{}})",
+             R"({"type":"simple","disabled":"1","properties":{}})",
+             R"({"type":"simple","properties":{"simpleFindText":5}})",
+             R"({"type":"insert","properties":{"insertOffset":"3"}})",
+             R"({"type":"insert","properties":{"insertOffset":3.5}})",
+             R"({"type":"insert","properties":{"insertOffset":99999999999}})",
+             R"({"type":"simple","properties":{"simpleCaseInsensitive":1}})",
+             R"({"type":"conversion","properties":{"conversionLookup":[["a",1]]}})",
+             R"({"type":"conversion","properties":{"conversionLookup":["a"]}})",
+             R"({"type":"prefix","properties":{"prefixText":{"items":[{"type":"string"}]}}})",
+             R"([])",
+         })
+        EXPECT_FALSE(read(bad).ok()) << bad;
+}
+
+TEST(TransformerJsonTest, BooleansAcceptTheStringOne) {
+    auto record = read(R"({"type":"simple","properties":{"simpleCaseInsensitive":"1","simpleWildcards":"0",
+        "simpleFindFirst":"yes","trimLeadingTrailingSpaces":true,"numberRandom":null}})");
+    ASSERT_TRUE(record.ok()) << record.error().message;
+    EXPECT_EQ(record->properties.simpleCaseInsensitive, true);
+    EXPECT_EQ(record->properties.simpleWildcards, false);
+    EXPECT_EQ(record->properties.simpleFindFirst, false);
+    EXPECT_EQ(record->properties.trimLeadingTrailingSpaces, true);
+    EXPECT_FALSE(record->properties.numberRandom);
+}
+
+TEST(TransformerJsonTest, PlainStringsOnlyForTheThreeOlderTokenFields) {
+    auto record = read(R"js({"type":"simple","properties":{"simpleReplaceText":"abc","regexFindText":"(\\d+)",
+        "regexReplaceText":null}})js");
+    ASSERT_TRUE(record.ok()) << record.error().message;
+    EXPECT_EQ(record->properties.simpleReplaceText, TokenString::fromPlainString("abc"));
+    EXPECT_EQ(record->properties.regexFindText, TokenString::fromPlainString("(\\d+)"));
+    EXPECT_EQ(record->properties.regexReplaceText, TokenString::fromPlainString(""));
+
+    for (const char* field : {"insertText", "prefixText", "suffixText", "setText"}) {
+        auto text = std::string(R"({"type":"insert","properties":{")") + field + R"(":"abc"}})";
+        EXPECT_FALSE(Transformer::fromJson(Json::parse(text)).ok()) << field;
+    }
+}
+
+TEST(TransformerJsonTest, LegacyCaseRecordAndOlderKeys) {
+    auto legacy = read(R"({"type":"case","properties":{"caseType":"upper","caseMatch":"x","conversionMatch":"y",
+        "caseScope":"whatever"}})");
+    ASSERT_TRUE(legacy.ok()) << legacy.error().message;
+    EXPECT_EQ(legacy->type, "conversion");
+    EXPECT_EQ(legacy->properties.conversionType, "upper");
+    EXPECT_EQ(legacy->properties.conversionFindText, "x");
+
+    auto older = read(R"({"type":"numbering","properties":{"conversionMatch":"y","trimLocation":"end",
+        "numberLocation":"beginning","numberLocationOffset":4,"insertMatch":"[0-9]+","insertLocation":"after",
+        "insertFindWildcards":true}})");
+    ASSERT_TRUE(older.ok()) << older.error().message;
+    const auto& p = older->properties;
+    EXPECT_EQ(p.conversionFindText, "y");
+    EXPECT_EQ(p.trimPosition, "end");
+    EXPECT_EQ(p.numberPosition, "start");
+    EXPECT_EQ(p.numberPositionOffset, 4);
+    EXPECT_EQ(p.insertFindText, "[0-9]+");
+    EXPECT_EQ(p.insertFindRegex, true);
+    EXPECT_EQ(p.insertFindWildcards, false);
+    EXPECT_EQ(p.insertFindCaseInsensitive, false);
+    EXPECT_EQ(p.insertPosition, "after");
+    // Older keys are never written back.
+    auto written = older->toJson().dump();
+    for (const char* key : {"trimLocation", "numberLocation", "insertMatch", "insertLocation", "conversionMatch"})
+        EXPECT_EQ(written.find(key), std::string::npos) << key;
+
+    // Current keys win; an empty older insert match changes nothing.
+    auto current = read(R"({"type":"numbering","properties":{"numberPosition":"end","numberLocation":"beginning",
+        "insertMatch":"","insertFindWildcards":true}})");
+    ASSERT_TRUE(current.ok());
+    EXPECT_EQ(current->properties.numberPosition, "end");
+    EXPECT_FALSE(current->properties.insertFindText);
+    EXPECT_FALSE(current->properties.insertFindRegex);
+    EXPECT_EQ(current->properties.insertFindWildcards, true);
+    EXPECT_EQ(read(R"({"type":"numbering","properties":{"numberLocation":"middle"}})")->properties.numberPosition,
+              "middle");
+}
+
+TEST(TransformerJsonTest, TrimMatchIsRewrittenFromItsOlderValues) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"any", "trimany"}, {"anyof", "trimanyof"}, {"anyexcept", "trimanyexcept"}, {"trimany", "trimany"},
+        {"all", "all"}};
+    for (auto [stored, expected] : cases) {
+        Json json = {{"type", "trim"}, {"properties", {{"trimMatch", stored}}}};
+        auto record = Transformer::fromJson(json);
+        ASSERT_TRUE(record.ok());
+        EXPECT_EQ(record->properties.trimMatch, expected) << stored;
+    }
+}
+
+TEST(TransformerPropertiesTest, CopyForTypeKeepsOnlyThatGroup) {
+    auto all = everyProperty();
+    auto trim = all.copy("trim");
+    TransformerProperties expected;
+    expected.trimFindText = all.trimFindText;
+    expected.trimFindWildcards = all.trimFindWildcards;
+    expected.trimFindRegex = all.trimFindRegex;
+    expected.trimFindCaseInsensitive = all.trimFindCaseInsensitive;
+    expected.trimFindFirst = all.trimFindFirst;
+    expected.trimPosition = all.trimPosition;
+    expected.trimOffset = all.trimOffset;
+    expected.trimCount = all.trimCount;
+    expected.trimMatch = all.trimMatch;
+    expected.trimCharacters = all.trimCharacters;
+    expected.trimLeadingTrailingSpaces = all.trimLeadingTrailingSpaces;
+    EXPECT_EQ(trim, expected);
+
+    // Every field belongs to exactly one group: the ten copies together write all 71 keys once.
+    std::multiset<std::string> written;
+    for (const auto& info : transformerTypes()) {
+        auto json = all.copy(info.typeId).toJson();
+        for (const auto& [key, value] : json.items())
+            written.insert(key);
+    }
+    EXPECT_EQ(written.size(), 71u);
+    EXPECT_EQ(std::set<std::string>(written.begin(), written.end()).size(), 71u);
+
+    auto select = all.copy("select");
+    EXPECT_EQ(keysOf(select.toJson()), (std::vector<std::string>{"selectType", "selectMatch"}));
+}
+
+TEST(TransformerPropertiesTest, CopyForUnknownTypeLogsAndKeepsEverything) {
+    test::TempDir dir;
+    auto log = dir.path() / "log.txt";
+    Logger::setSink(LogSink::file, log);
+    auto all = everyProperty();
+    auto copy = all.copy("case");
+    Logger::setSink(LogSink::standardStreams);
+    EXPECT_EQ(copy, all);
+    EXPECT_NE(test::readFile(log).find("ERROR: TransformerProperties copy for type 'case' not supported."),
+              std::string::npos);
+}
+
+TEST(TransformerTest, EqualityIgnoresDisabledButTheHashDoesNot) {
+    Transformer a("simple");
+    a.properties.simpleFindText = "x";
+    auto b = a;
+    b.disabled = true;
+    EXPECT_EQ(a, b);
+    EXPECT_NE(a.changeHash(), b.changeHash());
+
+    auto c = a;
+    c.needsInitialSave = true;
+    c.state = TransformerState();
+    EXPECT_EQ(a.changeHash(), c.changeHash());
+
+    auto d = a;
+    d.description = "";
+    EXPECT_NE(a, d);
+    EXPECT_NE(a.changeHash(), d.changeHash());
+
+    // Presence counts: an absent flag differs from a false one.
+    auto e = a;
+    e.properties.simpleFindFirst = false;
+    EXPECT_NE(a, e);
+    EXPECT_NE(a.changeHash(), e.changeHash());
+
+    auto f = a;
+    f.properties.simpleReplaceText = TokenString({TokenItem::attribute("tags")});
+    auto g = f;
+    g.properties.simpleReplaceText->items[0].numberDigits = 3;
+    EXPECT_NE(f.changeHash(), g.changeHash());
+    EXPECT_NE(f.changeHash(), a.changeHash());
+}
+
+TEST(TransformerTest, NewIdsAreUniqueUpperCaseHexMilliseconds) {
+    std::set<std::string> ids;
+    for (int i = 0; i < 2000; ++i)
+        ids.insert(Transformer::makeId());
+    EXPECT_EQ(ids.size(), 2000u);
+    auto id = *ids.begin();
+    auto hex = id.substr(std::string("transformer_").size());
+    EXPECT_EQ(id.rfind("transformer_", 0), 0u);
+    EXPECT_EQ(hex.find_first_not_of("0123456789ABCDEF"), std::string::npos) << id;
+    auto millis = std::stoll(hex, nullptr, 16);
+    auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::system_clock::now().time_since_epoch())
+                   .count();
+    EXPECT_LT(std::llabs(now - millis), 60'000);
+    // Two records made one after the other never share an id.
+    EXPECT_NE(Transformer("simple").id, Transformer("simple").id);
+}
+
+TEST(TransformerTypesTest, TableInRecipeCheckingOrder) {
+    std::vector<std::string_view> ids;
+    for (const auto& info : transformerTypes())
+        ids.push_back(info.typeId);
+    EXPECT_EQ(ids, (std::vector<std::string_view>{"simple", "insert", "prefix", "suffix", "set", "numbering",
+                                                  "conversion", "trim", "regularexpression", "select"}));
+    EXPECT_EQ(transformerTypeInfo("numbering")->title, "Number");
+    EXPECT_EQ(transformerTypeInfo("regularexpression")->title, "RegEx");
+    EXPECT_EQ(transformerTypeInfo("case"), nullptr);
+    EXPECT_EQ(makeTransformable(Transformer("no-such-kind")), nullptr);
+}
+
+// A kind that appends the resolved replacement text, to show which resolver each transform hands over.
+class AppendKind : public Transformable {
+public:
+    using Transformable::Transformable;
+    std::string_view typeId() const override { return "suffix"; }
+    std::string_view title() const override { return "Suffix"; }
+    TransformStatus transformWith(const TransformerProperties& properties, TransformScope scope, File& file, int,
+                                  TokenResolver& resolver) override {
+        auto text = resolver.text(properties.suffixText, file);
+        if (!text)
+            return text.error();
+        file.transformed.setText(file.transformed.text(scope) + *text, scope);
+        return {};
+    }
+};
+
+class FixedResolver : public TokenResolver {
+public:
+    explicit FixedResolver(std::optional<std::string> text) : text_(std::move(text)) {}
+    TransformResult<std::string> rawText(const TokenItem& item, File&) override {
+        if (!item.isAttribute())
+            return item.value;
+        if (!text_)
+            return TransformError::lateUpdateRequired();
+        return *text_;
+    }
+
+private:
+    std::optional<std::string> text_;
+};
+
+TEST(TransformableTest, TransformAndQuickTransformDifferOnlyInTheResolver) {
+    TransformerProperties properties;
+    properties.suffixText = TokenString({TokenItem::text("_"), TokenItem::attribute("date-created")});
+    AppendKind kind("help", TransformerState());
+    kind.setResolvers({std::make_shared<FixedResolver>("2021"), std::make_shared<FixedResolver>(std::nullopt)});
+
+    auto file = File::fromPath("/photos/a.jpg");
+    EXPECT_TRUE(kind.transform(properties, TransformScope::filename, file, 0).ok());
+    EXPECT_EQ(file.transformed.transformedName, "a_2021");
+
+    auto quick = File::fromPath("/photos/a.jpg");
+    auto status = kind.transformQuick(properties, TransformScope::filename, quick, 0);
+    ASSERT_FALSE(status.ok());
+    EXPECT_TRUE(status.error().isLateUpdateRequired());
+    EXPECT_EQ(quick.transformed.transformedName, "a");
+    EXPECT_EQ(kind.helpText(), "help");
+}
+
+TEST(TransformableTest, WithoutResolversTheTransformFailsClearly) {
+    Registry::shared().clear();
+    AppendKind kind("help", TransformerState());
+    auto file = File::fromPath("/photos/a.jpg");
+    auto status = kind.transform({}, TransformScope::filename, file, 0);
+    ASSERT_FALSE(status.ok());
+    EXPECT_TRUE(status.error().isFatal());
+    EXPECT_EQ(file.transformed.transformedName, "a");
+}
+
+} // namespace
