@@ -33,9 +33,14 @@ namespace quillory {
 namespace {
 
 template <typename Kind> std::unique_ptr<Transformable> make(std::string_view helpText, const TransformerState &state) {
-    static_assert(std::is_constructible_v<Kind, std::string, TransformerState>,
-                  "an action kind is made from its help text and the record's state");
-    return std::make_unique<Kind>(std::string(helpText), state);
+    if constexpr (std::is_constructible_v<Kind, std::string, TransformerState>) {
+        return std::make_unique<Kind>(std::string(helpText), state);
+    } else {
+        // A kind that knows its own help text.
+        static_assert(std::is_constructible_v<Kind, TransformerState>,
+                      "an action kind is made from the record's state");
+        return std::make_unique<Kind>(state);
+    }
 }
 
 } // namespace

@@ -1,0 +1,157 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "filelist/Directory.h"
+
+#include "app/Logger.h"
+#include "filelist/DirectoryValidator.h"
+#include "text/Collation.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillory {
+namespace {
+
+enum class EntryKind { file, alias, folder };
+
+struct Child {
+    std::string name;
+    std::string key;
+    EntryKind kind;
+};
+
+// Closes the directory stream however the reading ends.
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+std::string childPath(const std::string& folder, const std::string& name) {
+    if (folder == "/")
+        return "/" + name;
+    return folder + "/" + name;
+}
+
+} // namespace
+
+Directory::Directory(std::string folderPath, std::shared_ptr<DirectoryValidator> validator)
+    : url(fileUrlFromPath(folderPath, true)), path(std::move(folderPath)), name(lastPathComponent(path)),
+      directoryValidator(std::move(validator)) {}
+
+bool Directory::markVisited(VisitedFolders& visited, const std::string& folder) {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0)
+        return true; // cannot be identified: let the reading report it
+    return visited.insert({static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)}).second;
+}
+
+void Directory::load(LoadContext& context) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::unique_ptr<DIR, DirCloser> dir(fd >= 0 ? ::fdopendir(fd) : nullptr);
+    if (!dir) {
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        Logger::error("Error reading directory: ", path, ": ", std::strerror(error));
+        if (directoryValidator)
+            directoryValidator->addRejectedDirectory({path, RejectionReason::error});
+        return;
+    }
+
+    std::vector<Child> children;
+    bool hasEntries = false;
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const char* entryName = entry->d_name;
+        if (std::strcmp(entryName, ".") == 0 || std::strcmp(entryName, "..") == 0)
+            continue;
+        hasEntries = true;
+        if (entryName[0] == '.')
+            continue;
+        unsigned char type = entry->d_type;
+        if (type == DT_UNKNOWN) {
+            struct stat info {};
+            if (::fstatat(::dirfd(dir.get()), entryName, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+                Logger::error("Error reading file attributes: ", std::strerror(errno));
+                type = DT_REG;
+            } else if (S_ISLNK(info.st_mode)) {
+                type = DT_LNK;
+            } else if (S_ISDIR(info.st_mode)) {
+                type = DT_DIR;
+            } else {
+                type = DT_REG;
+            }
+        }
+        const EntryKind kind = type == DT_DIR ? EntryKind::folder : type == DT_LNK ? EntryKind::alias : EntryKind::file;
+        children.push_back({entryName, {}, kind});
+    }
+    if (errno != 0) {
+        Logger::error("Error reading directory: ", path, ": ", std::strerror(errno));
+        if (directoryValidator)
+            directoryValidator->addRejectedDirectory({path, RejectionReason::error});
+    }
+    dir.reset();
+
+    if (!hasEntries) {
+        if (context.renameEmptyFolders) {
+            files.push_back(File::fromUrl(url, false));
+            ++context.fileCount;
+            if (context.emptyFolderListed)
+                context.emptyFolderListed();
+        }
+        return;
+    }
+    isEmptyDirectory = false;
+
+    // Directory order on Linux is arbitrary; numbering follows list order, so list names naturally.
+    for (auto& child : children)
+        child.key = text::localizedStandardSortKey(child.name);
+    std::sort(children.begin(), children.end(), [](const Child& a, const Child& b) {
+        if (a.key != b.key)
+            return a.key < b.key;
+        return a.name < b.name;
+    });
+
+    for (const auto& child : children) {
+        if (context.stopToken.stop_requested())
+            return;
+        const std::string location = childPath(path, child.name);
+        if (child.kind != EntryKind::folder) {
+            files.push_back(File::fromPath(location, child.kind == EntryKind::alias));
+            ++context.fileCount;
+            continue;
+        }
+        if (!markVisited(context.visited, location))
+            continue;
+        if (directoryValidator && !directoryValidator->isSupported(location)) {
+            Logger::log("Directory blocked: ", fileUrlFromPath(location, true));
+            continue;
+        }
+        auto sub = std::make_shared<Directory>(location, directoryValidator);
+        sub->load(context);
+        subDirectories.push_back(std::move(sub));
+    }
+    if (context.progress)
+        context.progress(context.fileCount);
+}
+
+void Directory::takeFiles(std::vector<File>& out) {
+    for (auto& file : files)
+        out.push_back(std::move(file));
+    files.clear();
+    files.shrink_to_fit();
+    for (auto& sub : subDirectories)
+        sub->takeFiles(out);
+}
+
+std::size_t Directory::totalFileCount() const {
+    std::size_t total = files.size();
+    for (const auto& sub : subDirectories)
+        total += sub->totalFileCount();
+    return total;
+}
+
+} // namespace quillory

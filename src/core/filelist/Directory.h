@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "model/File.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <set>
+#include <stop_token>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quillory {
+
+class DirectoryValidator;
+
+// One folder of an open request, read by hand one level at a time: hidden entries (names beginning
+// with ".") are skipped, symbolic links are listed as files with isAlias set and never followed, and
+// the children come in the localized standard order of their names (file2 before file10).
+class Directory {
+public:
+    // Folders already read during this request, by device and inode, so that no folder is read twice
+    // however it is reached.
+    using VisitedFolders = std::set<std::pair<std::uint64_t, std::uint64_t>>;
+
+    struct LoadContext {
+        VisitedFolders visited;
+        bool renameEmptyFolders = true;
+        std::stop_token stopToken;
+        std::size_t fileCount = 0;
+        // Called after each folder with the number of files so far.
+        std::function<void(std::size_t)> progress;
+        // Called when an empty folder is listed as an entry of its own.
+        std::function<void()> emptyFolderListed;
+    };
+
+    Directory(std::string path, std::shared_ptr<DirectoryValidator> directoryValidator);
+
+    // Reads the folder and, recursively, its accepted subfolders. A folder that cannot be read is
+    // recorded with the validator as "Not accessible".
+    void load(LoadContext& context);
+
+    // Moves the files of the tree into `out`: the folder's own files, then each subfolder's.
+    void takeFiles(std::vector<File>& out);
+    std::size_t totalFileCount() const;
+
+    // Marks a folder as visited; false when it was already there (or cannot be examined).
+    static bool markVisited(VisitedFolders& visited, const std::string& path);
+
+    std::string url;  // file URL of the folder, ending in "/"
+    std::string path; // plain path, no trailing "/"
+    std::string name;
+    std::vector<File> files;
+    std::vector<std::shared_ptr<Directory>> subDirectories;
+    std::shared_ptr<DirectoryValidator> directoryValidator;
+    bool isEmptyDirectory = true;
+};
+
+} // namespace quillory

@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "app/BackgroundJob.h"
+#include "filelist/RejectedDirectory.h"
+
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillory {
+
+class Preferences;
+
+// What the validator learns from the machine. Injectable so that tests never use the real home.
+struct DirectoryEnvironment {
+    std::string home;      // the user's home folder, without trailing "/"
+    std::string userName;  // for /media/<user>/<name> and /run/media/<user>/<name>
+    std::string mountInfo; // the text of /proc/self/mountinfo
+
+    // $HOME (or the password database), the login name and /proc/self/mountinfo.
+    static DirectoryEnvironment system();
+};
+
+// Decides where renaming is allowed: the home folder, mounted volumes under /media/<user>/<name>,
+// /run/media/<user>/<name> and /mnt/<name>, and the custom folders of the preferences. Collects the
+// folders it refused with their reason. Every operation runs one at a time on its actor; checks may
+// be called from any thread.
+class DirectoryValidator {
+public:
+    // Uses the system environment. Without preferences there are no custom directories.
+    explicit DirectoryValidator(Preferences* preferences = nullptr);
+    DirectoryValidator(DirectoryEnvironment environment, Preferences* preferences);
+
+    // True when path + "/" lies under an allowed folder (compared with a trailing "/" on both sides,
+    // so /media/me/Data never admits /media/me/DataBackup). Otherwise records
+    // RejectedDirectory(path + "/", restrictedPath) and returns false.
+    bool isSupported(std::string_view path);
+    // The same test without recording anything.
+    bool isAllowed(std::string_view path) const;
+
+    // Accepts a file URL or a plain path. True when the folder can be written. Otherwise records the
+    // path with readonlyVolume (read-only file system), readonlyPath (not writable) or error (cannot be
+    // examined) and returns false.
+    bool isWritable(std::string_view urlOrPath);
+
+    // The path rules of validation: double slash, folder-name length, path length, case-only folder
+    // change against sourcePath (skipped when sourcePath is empty), allowed prefix. Empty when valid.
+    std::set<std::string> validatePath(std::string_view path, std::string_view sourcePath) const;
+
+    // Records a refusal found elsewhere (a folder that cannot be read while opening).
+    void addRejectedDirectory(RejectedDirectory rejected);
+    std::set<RejectedDirectory> rejectedDirectories() const;
+
+    std::vector<std::string> supportedDirectories() const;
+    std::vector<std::string> customDirectories() const;
+    // Supported followed by custom: the rows of the allowed-directories table.
+    std::vector<std::string> allDirectories() const;
+
+    // Recomputes the supported folders and re-reads the custom ones from the preferences.
+    void reload();
+    void reload(DirectoryEnvironment environment);
+    // Stores the list and writes it to the preferences (which posts "applyChanges").
+    void setCustomDirectories(std::vector<std::string> directories);
+
+    // Mount points of volumes a user may rename on, from the text of /proc/self/mountinfo, in file
+    // order without duplicates and without a trailing "/".
+    static std::vector<std::string> volumeMountPoints(std::string_view mountInfo, std::string_view userName);
+
+private:
+    std::vector<std::string> readCustomDirectories() const;
+
+    mutable SerialExecutor actor_;
+    Preferences* preferences_;
+    DirectoryEnvironment environment_;
+    std::vector<std::string> _supportedDirectories;
+    std::vector<std::string> _customDirectories;
+    std::set<RejectedDirectory> _rejectedDirectories;
+};
+
+} // namespace quillory

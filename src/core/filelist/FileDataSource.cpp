@@ -1,0 +1,518 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "filelist/FileDataSource.h"
+
+#include "app/AppNotification.h"
+#include "app/Logger.h"
+#include "app/NotificationCenter.h"
+#include "filelist/FileSorter.h"
+#include "model/UndoManager.h"
+#include "text/Characters.h"
+
+#include <algorithm>
+#include <charconv>
+#include <sstream>
+
+namespace quillory {
+
+const FileComponentMutations& allFileComponents() {
+    static const FileComponentMutations all = {FileComponentMutation::source, FileComponentMutation::transformed,
+                                               FileComponentMutation::validation, FileComponentMutation::attributes};
+    return all;
+}
+
+// The storage and its serial executor. Every mutation of the arrays happens inside run().
+class FileDataSource::Actor {
+public:
+    template <typename F> auto run(F&& operation) { return executor_.run(std::forward<F>(operation)); }
+
+    File assemble(int storageIndex) const {
+        const auto i = static_cast<std::size_t>(storageIndex);
+        return File{storageIndex, fileSources[i], fileTransforms[i], fileValidations[i], fileAttributes[i]};
+    }
+    void removeAll() {
+        orderedIndex.clear();
+        fileSources.clear();
+        fileTransforms.clear();
+        fileValidations.clear();
+        fileAttributes.clear();
+    }
+
+    std::vector<int> orderedIndex;
+    FileSortOrder sortOrder = FileSortOrder::none;
+    std::vector<FileSource> fileSources;
+    std::vector<FileTransform> fileTransforms;
+    std::vector<FileValidation> fileValidations;
+    std::vector<FileAttributes> fileAttributes;
+    LongestStrings longest;
+    // Counts membership changes, so that a sort computed on an older list is not installed.
+    std::uint64_t generation = 0;
+    std::function<void()> validationCanceller;
+    std::function<void(const std::vector<int>&)> rowsUpdated;
+
+private:
+    SerialExecutor executor_;
+};
+
+namespace {
+
+std::string describe(const std::set<int>& indexes) {
+    std::ostringstream out;
+    out << '[';
+    bool first = true;
+    for (int index : indexes) {
+        out << (first ? "" : ", ") << index;
+        first = false;
+    }
+    out << ']';
+    return out.str();
+}
+
+std::string describe(const std::optional<int>& index) { return index ? std::to_string(*index) : "nil"; }
+
+std::optional<std::size_t> parsePosition(std::string_view piece) {
+    std::size_t value = 0;
+    auto [end, error] = std::from_chars(piece.data(), piece.data() + piece.size(), value);
+    if (piece.empty() || error != std::errc() || end != piece.data() + piece.size())
+        return std::nullopt;
+    return value;
+}
+
+// Keeps the candidate when it has strictly more characters; bytes bound characters from above, so most
+// candidates are decided without counting.
+void keepLonger(std::string& current, std::size_t& currentCount, std::string candidate) {
+    if (candidate.size() <= currentCount)
+        return;
+    const std::size_t count = text::characterCount(candidate);
+    if (count <= currentCount)
+        return;
+    current = std::move(candidate);
+    currentCount = count;
+}
+
+} // namespace
+
+FileDataSource::FileDataSource(NotificationCenter* notifications, UndoManager* undoManager)
+    : notifications_(notifications), undoManager_(undoManager), fileDataSourceActor_(std::make_unique<Actor>()) {}
+
+FileDataSource::~FileDataSource() {
+    currentSortTask_.cancelAndWait();
+    if (notifications_)
+        for (auto token : observerTokens_)
+            notifications_->removeObserver(token);
+}
+
+void FileDataSource::post(std::string_view name, std::string text) {
+    if (!notifications_)
+        return;
+    if (text.empty())
+        notifications_->post(name);
+    else
+        notifications_->post(name, std::any(std::move(text)));
+}
+
+std::size_t FileDataSource::count() const {
+    return fileDataSourceActor_->run([&] { return fileDataSourceActor_->orderedIndex.size(); });
+}
+
+std::optional<File> FileDataSource::file(std::size_t position) const {
+    auto& actor = *fileDataSourceActor_;
+    return actor.run([&]() -> std::optional<File> {
+        if (position >= actor.orderedIndex.size())
+            return std::nullopt;
+        return actor.assemble(actor.orderedIndex[position]);
+    });
+}
+
+std::vector<File> FileDataSource::files() const {
+    auto& actor = *fileDataSourceActor_;
+    return actor.run([&] {
+        std::vector<File> result;
+        result.reserve(actor.orderedIndex.size());
+        for (int storageIndex : actor.orderedIndex)
+            result.push_back(actor.assemble(storageIndex));
+        return result;
+    });
+}
+
+std::vector<int> FileDataSource::orderedIndex() const {
+    return fileDataSourceActor_->run([&] { return fileDataSourceActor_->orderedIndex; });
+}
+
+FileSortOrder FileDataSource::sortOrder() const {
+    return fileDataSourceActor_->run([&] { return fileDataSourceActor_->sortOrder; });
+}
+
+AsyncFileIterator FileDataSource::makeAsyncIterator() const { return AsyncFileIterator(*this); }
+
+std::optional<File> AsyncFileIterator::next() {
+    if (index_ >= fileDataSource_->count())
+        return std::nullopt;
+    auto file = fileDataSource_->file(index_);
+    ++index_;
+    return file;
+}
+
+FileDataSource::LongestStrings FileDataSource::longestStrings() const {
+    return fileDataSourceActor_->run([&] { return fileDataSourceActor_->longest; });
+}
+
+void FileDataSource::applyFileAction(std::vector<File> oldFiles, std::vector<File> newFiles, FileAction action,
+                                     bool undoing) {
+    if (undoManager_) {
+        std::string name = undoActionName(action, oldFiles.size(), newFiles.size(), undoing);
+        // The inverse applies the previous list again with the same action; registered while undoing, it
+        // is the redo. The list after this change is read back when the step runs instead of being kept
+        // twice; a plain append keeps the previous files in storage, so neither list is kept for it.
+        const bool plainAppend = action == FileAction::append && !undoing;
+        const std::size_t previousCount = count();
+        std::vector<File> before = plainAppend ? std::vector<File>() : std::move(oldFiles);
+        undoManager_->beginGroup();
+        undoManager_->registerUndo(name, [this, before = std::move(before), previousCount, plainAppend, action,
+                                          undoing]() mutable {
+            std::vector<File> after = files();
+            if (!plainAppend) {
+                applyFileAction(std::move(after), std::move(before), action, !undoing);
+                return;
+            }
+            std::vector<File> previous;
+            std::vector<File> added;
+            for (auto& file : after)
+                (static_cast<std::size_t>(file.index.value_or(0)) < previousCount ? previous : added)
+                    .push_back(std::move(file));
+            applyFileAction(std::move(added), std::move(previous), action, !undoing);
+        });
+        undoManager_->setActionName(name);
+        undoManager_->endGroup();
+    }
+    doReplaceAllFiles(std::move(newFiles), action, undoing);
+}
+
+void FileDataSource::doReplaceAllFiles(std::vector<File> files, FileAction action, bool undoing) {
+    auto& actor = *fileDataSourceActor_;
+    std::function<void()> cancelValidation = actor.run([&] { return actor.validationCanceller; });
+    if (cancelValidation)
+        cancelValidation();
+    // A sort of the old list must not land on the new one.
+    currentSortTask_.cancel();
+    const std::size_t total = actor.run([&] {
+        if (action != FileAction::append || undoing)
+            actor.removeAll();
+        const std::size_t needed = actor.orderedIndex.size() + files.size();
+        actor.orderedIndex.reserve(needed);
+        actor.fileSources.reserve(needed);
+        actor.fileTransforms.reserve(needed);
+        actor.fileValidations.reserve(needed);
+        actor.fileAttributes.reserve(needed);
+        for (auto& file : files) {
+            actor.orderedIndex.push_back(static_cast<int>(actor.orderedIndex.size()));
+            actor.fileSources.push_back(std::move(file.source));
+            actor.fileTransforms.push_back(std::move(file.transformed));
+            actor.fileValidations.push_back(std::move(file.validation));
+            actor.fileAttributes.push_back(std::move(file.attributes));
+        }
+        ++actor.generation;
+        return actor.orderedIndex.size();
+    });
+    Logger::log("FileDataSourceActor doReplaceAllFiles for ", total, " files");
+    post(AppNotification::dataSourceUpdated);
+}
+
+std::vector<File> FileDataSource::removingPositions(std::vector<File> files, std::string_view positionsText) {
+    std::vector<std::string_view> pieces;
+    std::size_t start = 0;
+    while (true) {
+        std::size_t comma = positionsText.find(',', start);
+        pieces.push_back(positionsText.substr(start, comma == std::string_view::npos ? comma : comma - start));
+        if (comma == std::string_view::npos)
+            break;
+        start = comma + 1;
+    }
+    for (auto piece = pieces.rbegin(); piece != pieces.rend(); ++piece) {
+        auto position = parsePosition(*piece);
+        if (!position || *position >= files.size())
+            continue;
+        files.erase(files.begin() + static_cast<std::ptrdiff_t>(*position));
+    }
+    return files;
+}
+
+void FileDataSource::removeFiles(const std::vector<int>& positions) {
+    auto current = files();
+    auto remaining = current;
+    for (auto position = positions.rbegin(); position != positions.rend(); ++position)
+        if (*position >= 0 && static_cast<std::size_t>(*position) < remaining.size())
+            remaining.erase(remaining.begin() + *position);
+    applyFileAction(std::move(current), std::move(remaining), FileAction::remove, false);
+}
+
+void FileDataSource::removeFilesEvent(const Notification& notification) {
+    std::string text;
+    if (const auto* value = std::any_cast<std::string>(&notification.object))
+        text = *value;
+    else if (const auto* view = std::any_cast<std::string_view>(&notification.object))
+        text = std::string(*view);
+    else if (const auto* chars = std::any_cast<const char*>(&notification.object))
+        text = *chars;
+    else
+        return;
+    auto current = files();
+    auto remaining = removingPositions(current, text);
+    applyFileAction(std::move(current), std::move(remaining), FileAction::remove, false);
+}
+
+void FileDataSource::replaceMovedFiles(std::vector<File> reordered) {
+    applyFileAction(files(), std::move(reordered), FileAction::move, false);
+    Logger::log("Post applyChanges from replaceMovedFiles");
+    post(AppNotification::applyChanges);
+}
+
+void FileDataSource::clear() { applyFileAction(files(), {}, FileAction::clear, false); }
+
+std::vector<int> FileDataSource::updateFiles(const std::vector<File>& files, std::stop_token stopToken,
+                                             const FileComponentMutations& mutations) {
+    if (stopToken.stop_requested()) {
+        Logger::log("updateFiles (", files.size(), ") aborted.");
+        return {};
+    }
+    auto& actor = *fileDataSourceActor_;
+    const bool writesSource = mutations.count(FileComponentMutation::source) > 0;
+    std::set<int> written;
+    bool checked = actor.run([&] {
+        const std::size_t n = actor.orderedIndex.size();
+        if (n == 0)
+            return false;
+        if (actor.fileSources.size() != n || actor.fileValidations.size() != n || actor.fileAttributes.size() != n) {
+            Logger::error("🚩 RACE CONDITION: updateFiles got inconsitent array counts: ", ", orderedIndex: ", n,
+                          ", fileSources: ", actor.fileSources.size(), ", fileValidations: ",
+                          actor.fileValidations.size(), ", fileAttributes: ", actor.fileAttributes.size());
+            return false;
+        }
+        for (const auto& file : files) {
+            if (!file.index) {
+                Logger::error("updateFiles got uninitialised file index for file: ", file.source.sourceUrl);
+                continue;
+            }
+            const int index = *file.index;
+            if (index < 0 || static_cast<std::size_t>(index) >= n)
+                continue;
+            const auto slot = static_cast<std::size_t>(index);
+            const FileSource& stored = actor.fileSources[slot];
+            // A rename writes a new location, so a write that carries the source is matched by identity.
+            const bool sameFile =
+                stored.sourceUrl == file.source.sourceUrl || (writesSource && stored.id == file.source.id);
+            if (!sameFile) {
+                Logger::log("⚠️ WARNING: updateFiles detected a data order inconsitency:\n", "newFile[", index,
+                            "]: ", file.source.sourceUrl, "\n", "fileSources[", index, "]= ", stored.sourceUrl);
+                continue;
+            }
+            if (writesSource)
+                actor.fileSources[slot] = file.source;
+            if (mutations.count(FileComponentMutation::transformed))
+                actor.fileTransforms[slot] = file.transformed;
+            if (mutations.count(FileComponentMutation::validation))
+                actor.fileValidations[slot] = file.validation;
+            if (mutations.count(FileComponentMutation::attributes))
+                actor.fileAttributes[slot] = file.attributes;
+            written.insert(index);
+        }
+        return true;
+    });
+    if (!checked)
+        return {};
+    Logger::log("FileDataSourceActor updateFiles ", describe(written), " from index ",
+                describe(files.empty() ? std::nullopt : files.front().index), " to ",
+                describe(files.empty() ? std::nullopt : files.back().index));
+    std::vector<int> rows(written.begin(), written.end());
+    auto handler = actor.run([&] { return actor.rowsUpdated; });
+    if (handler && !rows.empty())
+        handler(rows);
+    return rows;
+}
+
+bool FileDataSource::writeComponent(const File& file, FileComponentMutation mutation) {
+    if (!file.index) {
+        Logger::error("updateFiles got uninitialised file index for file: ", file.source.sourceUrl);
+        return false;
+    }
+    auto& actor = *fileDataSourceActor_;
+    return actor.run([&] {
+        const int index = *file.index;
+        if (index < 0 || static_cast<std::size_t>(index) >= actor.fileSources.size())
+            return false;
+        const auto slot = static_cast<std::size_t>(index);
+        const FileSource& stored = actor.fileSources[slot];
+        const bool sameFile = mutation == FileComponentMutation::source ? stored.id == file.source.id
+                                                                         : stored.sourceUrl == file.source.sourceUrl;
+        if (!sameFile) {
+            Logger::log("⚠️ WARNING: updateFiles detected a data order inconsitency:\n", "newFile[", index, "]: ",
+                        file.source.sourceUrl, "\n", "fileSources[", index, "]= ", stored.sourceUrl);
+            return false;
+        }
+        switch (mutation) {
+        case FileComponentMutation::source:
+            actor.fileSources[slot] = file.source;
+            break;
+        case FileComponentMutation::transformed:
+            actor.fileTransforms[slot] = file.transformed;
+            break;
+        case FileComponentMutation::validation:
+            actor.fileValidations[slot] = file.validation;
+            break;
+        case FileComponentMutation::attributes:
+            actor.fileAttributes[slot] = file.attributes;
+            break;
+        }
+        return true;
+    });
+}
+
+bool FileDataSource::updateSource(const File& file) { return writeComponent(file, FileComponentMutation::source); }
+bool FileDataSource::updateTransform(const File& file) {
+    return writeComponent(file, FileComponentMutation::transformed);
+}
+bool FileDataSource::updateValidation(const File& file) {
+    return writeComponent(file, FileComponentMutation::validation);
+}
+bool FileDataSource::updateAttributes(const File& file) {
+    return writeComponent(file, FileComponentMutation::attributes);
+}
+
+bool FileDataSource::updateOrderedIndex(std::vector<int> newIndex) {
+    auto& actor = *fileDataSourceActor_;
+    return actor.run([&] {
+        const std::size_t count = actor.fileSources.size();
+        if (newIndex.size() != count) {
+            Logger::error("🚩 RACE CONDITION: Update orderedIndex to ", newIndex.size(), " elements ",
+                          "while the data source contains ", count, " elements");
+            return false;
+        }
+        // An order that repeats or loses a file would hide files from every later pass.
+        std::vector<bool> seen(count, false);
+        for (int storageIndex : newIndex) {
+            if (storageIndex < 0 || static_cast<std::size_t>(storageIndex) >= count || seen[storageIndex]) {
+                Logger::error("🚩 RACE CONDITION: Update orderedIndex is not a permutation of ", count, " elements");
+                return false;
+            }
+            seen[storageIndex] = true;
+        }
+        Logger::log("updateOrderedIndex ", newIndex.size(), " files");
+        actor.orderedIndex = std::move(newIndex);
+        return true;
+    });
+}
+
+void FileDataSource::updateLongestStrings() {
+    auto& actor = *fileDataSourceActor_;
+    actor.run([&] {
+        LongestStrings longest;
+        std::size_t counts[4] = {0, 0, 0, 0};
+        for (std::size_t i = 0; i < actor.fileSources.size(); ++i) {
+            const auto& source = actor.fileSources[i];
+            const auto& transform = actor.fileTransforms[i];
+            keepLonger(longest.originalPath, counts[0], source.path);
+            keepLonger(longest.originalName, counts[1], source.name + "." + source.ext);
+            keepLonger(longest.transformedPath, counts[2], transform.transformedPath);
+            keepLonger(longest.transformedName, counts[3], transform.transformedName + "." + transform.transformedExt);
+        }
+        actor.longest = std::move(longest);
+    });
+}
+
+void FileDataSource::setSortOrder(FileSortOrder order) {
+    fileDataSourceActor_->run([&] { fileDataSourceActor_->sortOrder = order; });
+}
+
+void FileDataSource::registerSortUndo(FileSortOrder previousOrder, std::vector<int> previousIndex,
+                                      FileSortOrder order) {
+    if (!undoManager_)
+        return;
+    const std::string name = "Change Sort Order";
+    undoManager_->beginGroup();
+    undoManager_->registerUndo(name, [this, previousOrder, previousIndex, order, name] {
+        currentSortTask_.cancelAndWait();
+        setSortOrder(previousOrder);
+        if (updateOrderedIndex(previousIndex))
+            post(AppNotification::dataSourceUpdated);
+        if (undoManager_)
+            undoManager_->registerUndo(name, [this, order] { sortBy(order); });
+    });
+    undoManager_->setActionName(name);
+    undoManager_->endGroup();
+}
+
+void FileDataSource::sortBy(FileSortOrder order) {
+    const FileSortOrder previousOrder = sortOrder();
+    registerSortUndo(previousOrder, orderedIndex(), order);
+    setSortOrder(order);
+    if (currentSortTask_.isRunning()) {
+        currentSortTask_.cancel();
+        Logger::log("🔹 Cancelling Sorting. ");
+    }
+    if (order == FileSortOrder::none) {
+        Logger::log("FileDataSource sortBy: none");
+        return;
+    }
+    currentSortTask_.start([this, order](std::stop_token stopToken) { sort(order, stopToken); });
+}
+
+bool FileDataSource::sort(FileSortOrder order, std::stop_token stopToken) {
+    auto& actor = *fileDataSourceActor_;
+    if (order == FileSortOrder::none) {
+        setSortOrder(FileSortOrder::none);
+        Logger::log("FileDataSource sortBy: none");
+        return true;
+    }
+    std::uint64_t generation = 0;
+    auto entries = actor.run([&] {
+        generation = actor.generation;
+        std::vector<FileSorter::Entry> result;
+        result.reserve(actor.orderedIndex.size());
+        for (int storageIndex : actor.orderedIndex) {
+            const auto i = static_cast<std::size_t>(storageIndex);
+            result.push_back(FileSorter::entryFor(storageIndex, actor.fileSources[i], actor.fileTransforms[i],
+                                                  actor.fileAttributes[i], order));
+        }
+        return result;
+    });
+    const std::size_t n = entries.size();
+    Logger::log("🔹 Begin Sorting for ", n, " files.");
+    post(AppNotification::disableUserInput);
+    post(AppNotification::showProgressIndicator, "Sorting...");
+
+    auto sorted = FileSorter::sort(std::move(entries), order, stopToken);
+    bool installed = false;
+    if (sorted && !stopToken.stop_requested()) {
+        installed = actor.run([&] {
+            if (actor.generation != generation)
+                return false;
+            Logger::log("🔷 finishSort completed for ", n, " files.");
+            return updateOrderedIndex(std::move(*sorted));
+        });
+    }
+    if (installed)
+        post(AppNotification::dataSourceUpdated);
+    else
+        Logger::log("🔷 finishSort cancelled for ", n, " files.");
+    post(AppNotification::enableUserInput);
+    post(AppNotification::hideProgressIndicator);
+    return installed;
+}
+
+void FileDataSource::waitForSort() { currentSortTask_.wait(); }
+
+void FileDataSource::setValidationCanceller(std::function<void()> cancel) {
+    fileDataSourceActor_->run([&] { fileDataSourceActor_->validationCanceller = std::move(cancel); });
+}
+
+void FileDataSource::setRowsUpdatedHandler(std::function<void(const std::vector<int>&)> handler) {
+    fileDataSourceActor_->run([&] { fileDataSourceActor_->rowsUpdated = std::move(handler); });
+}
+
+void FileDataSource::observeNotifications() {
+    if (!notifications_)
+        return;
+    observerTokens_.push_back(notifications_->addObserver(
+        AppNotification::removeFiles, [this](const Notification& notification) { removeFilesEvent(notification); }));
+}
+
+} // namespace quillory

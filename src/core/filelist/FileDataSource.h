@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "app/BackgroundJob.h"
+#include "filelist/AsyncFileIterator.h"
+#include "filelist/FileAction.h"
+#include "filelist/FileSortOrder.h"
+#include "model/File.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <stop_token>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillory {
+
+class NotificationCenter;
+class UndoManager;
+struct Notification;
+
+// The components of a file that an update writes back.
+using FileComponentMutations = std::set<FileComponentMutation>;
+const FileComponentMutations& allFileComponents();
+
+// The one list of files. The four components of every file sit in parallel storage arrays; the
+// ordered index maps display positions to storage indexes. Every mutation runs on the list's actor,
+// one at a time; readers get copies. A File handed out carries its storage index in `index`.
+class FileDataSource {
+public:
+    // Both may be null (tests, tools without undo or notifications).
+    explicit FileDataSource(NotificationCenter* notifications = nullptr, UndoManager* undoManager = nullptr);
+    ~FileDataSource();
+    FileDataSource(const FileDataSource&) = delete;
+    FileDataSource& operator=(const FileDataSource&) = delete;
+
+    // --- reading (snapshots)
+    std::size_t count() const;
+    // The file at a display position, nothing when out of range.
+    std::optional<File> file(std::size_t position) const;
+    // All files in display order.
+    std::vector<File> files() const;
+    std::vector<int> orderedIndex() const;
+    FileSortOrder sortOrder() const;
+    AsyncFileIterator makeAsyncIterator() const;
+
+    struct LongestStrings {
+        std::string originalPath;
+        std::string originalName;    // name + "." + extension
+        std::string transformedPath;
+        std::string transformedName; // name + "." + extension
+    };
+    LongestStrings longestStrings() const;
+
+    // --- changes of the membership (undoable)
+    // oldFiles: the list before, in display order. newFiles: replace -> the new list, append -> the
+    // files to add, remove -> the remaining files, move -> the reordered list, clear -> empty.
+    void applyFileAction(std::vector<File> oldFiles, std::vector<File> newFiles, FileAction action, bool undoing);
+    // Rebuilds the storage from the files (or appends them for a plain append). Posts "dataSourceUpdated".
+    void doReplaceAllFiles(std::vector<File> files, FileAction action, bool undoing);
+    // Removes the given display positions (as they stand before the removal).
+    void removeFiles(const std::vector<int>& positions);
+    // Handler of "removeFiles": the object is a text of display positions joined with ",".
+    void removeFilesEvent(const Notification& notification);
+    // The files left after removing the positions of the text, taken from the last piece to the first;
+    // empty, non-numeric and out-of-range pieces are skipped.
+    static std::vector<File> removingPositions(std::vector<File> files, std::string_view positionsText);
+    // A reordering by drag and drop: "Move files", then "applyChanges".
+    void replaceMovedFiles(std::vector<File> reordered);
+    void clear();
+
+    // --- write-backs by storage index
+    // Writes the chosen components of each file at its storage index. Stale write-backs (no index,
+    // index out of range, another file at that slot) are dropped with a log line. Returns the
+    // storage indexes written.
+    std::vector<int> updateFiles(const std::vector<File>& files, std::stop_token stopToken = {},
+                                 const FileComponentMutations& mutations = allFileComponents());
+    bool updateSource(const File& file);
+    bool updateTransform(const File& file);
+    bool updateValidation(const File& file);
+    bool updateAttributes(const File& file);
+    // Installs a new display order; refused (false) when its length does not match the list.
+    bool updateOrderedIndex(std::vector<int> newIndex);
+    void updateLongestStrings();
+
+    // --- sorting
+    // Sets the order and starts a cancellable sort in the background (cancelling one in progress).
+    // Undoable: undo restores the previous order and display order.
+    void sortBy(FileSortOrder order);
+    // One sort run on the caller's thread. False when it was cancelled (nothing installed).
+    bool sort(FileSortOrder order, std::stop_token stopToken = {});
+    // Sets the order without sorting (a recipe being loaded before its files).
+    void setSortOrder(FileSortOrder order);
+    void waitForSort();
+
+    // --- hooks
+    // Called first by every rebuild of the list: cancels the validation in progress.
+    void setValidationCanceller(std::function<void()> cancel);
+    // Receives the storage indexes written by updateFiles, so that a table can redraw those rows.
+    void setRowsUpdatedHandler(std::function<void(const std::vector<int>&)> handler);
+    // Observes "removeFiles" on the centre given at construction.
+    void observeNotifications();
+
+private:
+    class Actor;
+    void post(std::string_view name, std::string text = {});
+    bool writeComponent(const File& file, FileComponentMutation mutation);
+    void registerSortUndo(FileSortOrder previousOrder, std::vector<int> previousIndex, FileSortOrder order);
+
+    NotificationCenter* notifications_;
+    UndoManager* undoManager_;
+    std::unique_ptr<Actor> fileDataSourceActor_;
+    BackgroundJob currentSortTask_;
+    std::vector<std::size_t> observerTokens_;
+};
+
+} // namespace quillory

@@ -1,0 +1,231 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "filelist/OpenFolderEventHandler.h"
+
+#include "app/AppNotification.h"
+#include "app/Logger.h"
+#include "app/NotificationCenter.h"
+#include "app/Preferences.h"
+#include "app/UserInteraction.h"
+#include "filelist/FileDataSource.h"
+
+#include <condition_variable>
+#include <mutex>
+
+namespace quillory {
+namespace {
+
+constexpr std::int64_t progressDelayMs = 1000;
+constexpr std::int64_t progressIntervalMs = 200;
+
+} // namespace
+
+OpenFolderEventHandler::OpenFolderEventHandler(std::shared_ptr<FileDataSource> dataSource,
+                                               UserInteraction& interaction, NotificationCenter* notifications,
+                                               Preferences* preferences)
+    : _dataSource(std::move(dataSource)), interaction_(interaction), notifications_(notifications),
+      preferences_(preferences) {}
+
+OpenFolderEventHandler::~OpenFolderEventHandler() {
+    openJob_.cancelAndWait();
+    if (notifications_)
+        for (auto token : observerTokens_)
+            notifications_->removeObserver(token);
+}
+
+void OpenFolderEventHandler::post(std::string_view name, std::string text) {
+    if (!notifications_)
+        return;
+    if (text.empty())
+        notifications_->post(name);
+    else
+        notifications_->post(name, std::any(std::move(text)));
+}
+
+void OpenFolderEventHandler::observeNotifications() {
+    if (!notifications_)
+        return;
+    observerTokens_.push_back(notifications_->addObserver(
+        AppNotification::openFolder, [this](const Notification& notification) { openFolderEvent(notification); }));
+    observerTokens_.push_back(notifications_->addObserver(
+        AppNotification::openFolderAndWait,
+        [this](const Notification& notification) { openFolderAndWaitEvent(notification); }));
+}
+
+std::optional<FilesAndDirectories> OpenFolderEventHandler::requestFrom(const Notification& notification) {
+    auto found = notification.userInfo.find(FilesAndDirectories::userInfoKey);
+    if (found == notification.userInfo.end())
+        return std::nullopt;
+    if (const auto* request = std::any_cast<FilesAndDirectories>(&found->second))
+        return *request;
+    if (const auto* shared = std::any_cast<std::shared_ptr<FilesAndDirectories>>(&found->second); shared && *shared)
+        return **shared;
+    return std::nullopt;
+}
+
+void OpenFolderEventHandler::openFolderEvent(const Notification& notification) {
+    if (auto request = requestFrom(notification))
+        open(std::move(*request));
+}
+
+bool OpenFolderEventHandler::openFolderAndWaitEvent(const Notification& notification,
+                                                    std::chrono::milliseconds limit) {
+    auto request = requestFrom(notification);
+    return request && openAndWait(std::move(*request), limit);
+}
+
+std::optional<FileAction> OpenFolderEventHandler::chooseAction() {
+    if (_dataSource->count() == 0)
+        return FileAction::replace;
+    interaction_.activate();
+    UserInteraction::Question question;
+    question.message = "Quillory already has some opened files";
+    question.informativeText = "Do you want to replace or append the files?";
+    question.buttons = {"Append", "Replace", "Cancel"};
+    const std::string answer = interaction_.askForButton(question);
+    if (answer == "Append")
+        return FileAction::append;
+    if (answer == "Replace")
+        return FileAction::replace;
+    return std::nullopt;
+}
+
+bool OpenFolderEventHandler::open(FilesAndDirectories request) {
+    auto action = chooseAction();
+    if (!action)
+        return false;
+    // One open at a time: a second request waits for the first instead of cutting it short.
+    openJob_.wait();
+    openJob_.start([this, request = std::move(request), action = *action](std::stop_token stopToken) mutable {
+        openAllFilesAndDirectories(std::move(request), action, stopToken);
+    });
+    return true;
+}
+
+bool OpenFolderEventHandler::openAndWait(FilesAndDirectories request, std::chrono::milliseconds limit) {
+    auto action = chooseAction();
+    if (!action)
+        return false;
+    struct Signal {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+    };
+    auto signal = std::make_shared<Signal>();
+    openJob_.wait();
+    openJob_.start([this, signal, request = std::move(request), action = *action](std::stop_token stopToken) mutable {
+        openAllFilesAndDirectories(std::move(request), action, stopToken);
+        std::lock_guard lock(signal->mutex);
+        signal->finished = true;
+        signal->done.notify_all();
+    });
+    std::unique_lock lock(signal->mutex);
+    if (!signal->done.wait_for(lock, limit, [&] { return signal->finished; })) {
+        Logger::log("openFolderAndWaitEvent timed out!");
+        return false;
+    }
+    return true;
+}
+
+void OpenFolderEventHandler::waitUntilIdle() { openJob_.wait(); }
+
+std::vector<File> OpenFolderEventHandler::collectFiles(FilesAndDirectories& request, std::stop_token stopToken) {
+    auto validator = request.directoryValidator;
+    Directory::LoadContext context;
+    context.stopToken = stopToken;
+    context.renameEmptyFolders =
+        preferences_ ? preferences_->boolValue(PreferenceKey::renameEmptyFolders) : true;
+    bool columnsShown = false;
+    context.emptyFolderListed = [&] {
+        if (!columnsShown)
+            post(AppNotification::uncollapsePathColumns);
+        columnsShown = true;
+    };
+    std::int64_t lastProgress = 0;
+    context.progress = [&](std::size_t count) {
+        const std::int64_t now = FilesAndDirectories::now();
+        if (now - request.startTime <= progressDelayMs || now - lastProgress < progressIntervalMs)
+            return;
+        lastProgress = now;
+        post(AppNotification::showProgressIndicator, "Opening " + std::to_string(count) + " files...");
+    };
+
+    std::vector<File> collected;
+    for (const auto& file : request.files)
+        Directory::markVisited(context.visited, file.source.path.empty() ? "/" : file.source.path);
+    for (auto& file : request.files) {
+        const std::string& folder = file.source.path;
+        if (validator && !validator->isSupported(folder))
+            continue;
+        collected.push_back(std::move(file));
+        ++context.fileCount;
+    }
+    request.files.clear();
+
+    for (auto& directory : request.directories) {
+        if (stopToken.stop_requested())
+            break;
+        if (!Directory::markVisited(context.visited, directory->path))
+            continue;
+        if (validator && (!validator->isSupported(directory->path) || !validator->isWritable(directory->path))) {
+            Logger::log("Directory blocked: ", directory->url);
+            continue;
+        }
+        if (!directory->directoryValidator)
+            directory->directoryValidator = validator;
+        directory->load(context);
+    }
+    std::size_t total = collected.size();
+    for (const auto& directory : request.directories)
+        total += directory->totalFileCount();
+    collected.reserve(total);
+    for (auto& directory : request.directories)
+        directory->takeFiles(collected);
+    request.directories.clear();
+    return collected;
+}
+
+std::string OpenFolderEventHandler::rejectionReport(const std::set<RejectedDirectory>& rejected) {
+    std::string lines;
+    for (const auto& directory : rejected) {
+        if (!lines.empty())
+            lines += "\n";
+        lines += std::string(rawValue(directory.reason)) + ": " + directory.path;
+    }
+    return "Files in the following directories are restricted for renaming:\n\n " + lines;
+}
+
+OpenFolderEventHandler::OpenResult OpenFolderEventHandler::openAllFilesAndDirectories(FilesAndDirectories request,
+                                                                                      FileAction action,
+                                                                                      std::stop_token stopToken) {
+    Logger::log("🔶 ===============[ openAllFilesAndDirectories ]==================");
+    const std::int64_t started = FilesAndDirectories::now();
+    if (request.startTime == 0)
+        request.startTime = started;
+    post(AppNotification::showProgressIndicator, "Loading...");
+    post(AppNotification::disableUserInput);
+
+    OpenResult result;
+    auto files = collectFiles(request, stopToken);
+    if (stopToken.stop_requested()) {
+        result.cancelled = true;
+    } else {
+        result.fileCount = files.size();
+        const bool appending = action == FileAction::append;
+        _dataSource->applyFileAction(_dataSource->files(), std::move(files),
+                                     appending ? FileAction::append : FileAction::replace, false);
+    }
+
+    if (request.directoryValidator)
+        result.rejected = request.directoryValidator->rejectedDirectories();
+    if (!result.rejected.empty() && !result.cancelled)
+        interaction_.showAlert("Unable to open all files", rejectionReport(result.rejected));
+
+    post(AppNotification::hideProgressIndicator);
+    post(AppNotification::enableUserInput);
+    result.milliseconds = FilesAndDirectories::now() - started;
+    Logger::log("==================[ ", "openAllFilesAndDirectories", " took ", result.milliseconds,
+                " milliseconds. ]==================");
+    return result;
+}
+
+} // namespace quillory

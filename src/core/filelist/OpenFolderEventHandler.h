@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "app/BackgroundJob.h"
+#include "filelist/FileAction.h"
+#include "filelist/FilesAndDirectories.h"
+#include "filelist/RejectedDirectory.h"
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <set>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+namespace quillory {
+
+class FileDataSource;
+class NotificationCenter;
+class Preferences;
+class UserInteraction;
+struct Notification;
+
+// Opens dropped, given or scripted files and folders into the list: asks whether to replace or append
+// when the list is not empty, reads the folders while the DirectoryValidator blocks forbidden ones,
+// applies the change as one undoable step and reports the refused folders.
+class OpenFolderEventHandler {
+public:
+    struct OpenResult {
+        std::size_t fileCount = 0;                // files handed to the list
+        std::set<RejectedDirectory> rejected;     // folders refused during the request
+        bool cancelled = false;
+        std::int64_t milliseconds = 0;
+    };
+
+    static constexpr std::chrono::seconds waitLimit{180};
+
+    // The notification centre and preferences may be null (defaults: no posts, empty folders listed).
+    OpenFolderEventHandler(std::shared_ptr<FileDataSource> dataSource, UserInteraction& interaction,
+                           NotificationCenter* notifications, Preferences* preferences);
+    ~OpenFolderEventHandler();
+
+    // Observes "openFolder" and "openFolderAndWait" on the centre given at construction.
+    void observeNotifications();
+
+    void openFolderEvent(const Notification& notification);
+    // Blocks the caller until the open has finished, at most `limit`. False on time-out or cancel.
+    bool openFolderAndWaitEvent(const Notification& notification, std::chrono::milliseconds limit = waitLimit);
+
+    // Replace without asking when the list is empty; otherwise "Append", "Replace" or "Cancel" (nothing).
+    std::optional<FileAction> chooseAction();
+    // Asks, then opens in the background. False when the user cancelled.
+    bool open(FilesAndDirectories request);
+    // Asks, then opens and waits at most `limit`; logs "openFolderAndWaitEvent timed out!" on time-out.
+    bool openAndWait(FilesAndDirectories request, std::chrono::milliseconds limit = waitLimit);
+    void waitUntilIdle();
+
+    // The open itself on the caller's thread. A cancelled open leaves the list unchanged.
+    OpenResult openAllFilesAndDirectories(FilesAndDirectories request, FileAction action,
+                                          std::stop_token stopToken = {});
+
+    // The files of a request in list order: the given files whose folder is allowed, then the files of
+    // each accepted folder tree.
+    std::vector<File> collectFiles(FilesAndDirectories& request, std::stop_token stopToken = {});
+
+    // The text of the "Unable to open all files" alert for the refused folders (sorted by path).
+    static std::string rejectionReport(const std::set<RejectedDirectory>& rejected);
+
+private:
+    void post(std::string_view name, std::string text = {});
+    static std::optional<FilesAndDirectories> requestFrom(const Notification& notification);
+
+    std::shared_ptr<FileDataSource> _dataSource;
+    UserInteraction& interaction_;
+    NotificationCenter* notifications_;
+    Preferences* preferences_;
+    BackgroundJob openJob_;
+    std::vector<std::size_t> observerTokens_;
+};
+
+} // namespace quillory

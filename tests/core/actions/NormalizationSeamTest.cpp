@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "actions/NormalizationSeam.h"
+
+#include "text/Normalization.h"
+
+#include <gtest/gtest.h>
+
+namespace quillory {
+namespace {
+
+const std::string kNfc = "Caf\xC3\xA9";  // "Café", precomposed
+const std::string kNfd = "Cafe\xCC\x81"; // "Café", decomposed
+
+using Output = TransformResult<std::optional<std::string>>;
+
+TEST(NormalizationSeamTest, PrecomposedTextIsWorkedOnDecomposedAndWrittenBackPrecomposed) {
+    const NormalizationSeam seam(kNfc);
+    EXPECT_TRUE(seam.wasNfc());
+    EXPECT_EQ(seam.working(), kNfd);
+    EXPECT_EQ(seam.writeBack(seam.working()), kNfc);
+    EXPECT_EQ(seam.writeBack(seam.working() + "s"), kNfc + "s");
+}
+
+TEST(NormalizationSeamTest, DecomposedTextStaysDecomposed) {
+    const NormalizationSeam seam(kNfd);
+    EXPECT_FALSE(seam.wasNfc());
+    EXPECT_EQ(seam.working(), kNfd);
+    EXPECT_EQ(seam.writeBack(kNfd + " e\xCC\x81"), kNfd + " e\xCC\x81");
+}
+
+TEST(NormalizationSeamTest, UnchangedOutputKeepsTheExactBytes) {
+    // A mixed text is neither NFC nor NFD; unchanged, it must come back as it was.
+    const std::string mixed = kNfc + kNfd;
+    const NormalizationSeam seam(mixed);
+    EXPECT_EQ(seam.writeBack(seam.working()), mixed);
+    // Bytes that are not UTF-8 survive both an unchanged and a changed round trip.
+    const NormalizationSeam invalid("a\xFF" + kNfc);
+    EXPECT_EQ(invalid.writeBack(invalid.working()), "a\xFF" + kNfc);
+    EXPECT_EQ(invalid.writeBack("x" + invalid.working()), "xa\xFF" + kNfc);
+}
+
+TEST(NormalizationSeamTest, CompatibilityChangesSurviveTheWayBack) {
+    const NormalizationSeam seam("\xEF\xAC\x81" + kNfc); // "ﬁ" ligature
+    EXPECT_EQ(seam.writeBack(text::nfkd(seam.working())), "fi" + kNfc);
+}
+
+TEST(NormalizationSeamTest, RewriteWritesOnlyRealChanges) {
+    File file = File::fromPath("/tmp/" + kNfc + "/a.b");
+    file.transformed.transformedName = "a.b";
+    file.transformed.transformedExt = "";
+    // Writing an unchanged full path back would split "a.b" into name and extension.
+    auto status = NormalizationSeam::rewrite(file, TransformScope::fullPath,
+                                             [](const std::string &text) { return Output(text); });
+    EXPECT_TRUE(status.ok());
+    EXPECT_EQ(file.transformed.transformedName, "a.b");
+    EXPECT_EQ(file.transformed.transformedPath, "/tmp/" + kNfc);
+
+    status = NormalizationSeam::rewrite(file, TransformScope::path, [](const std::string &text) {
+        EXPECT_EQ(text, "/tmp/" + kNfd);
+        return Output(text + "/x");
+    });
+    EXPECT_TRUE(status.ok());
+    EXPECT_EQ(file.transformed.transformedPath, "/tmp/" + kNfc + "/x");
+}
+
+TEST(NormalizationSeamTest, RewriteLeavesTheFileOnErrorOrNoResult) {
+    File file = File::fromPath("/tmp/name.txt");
+    auto status = NormalizationSeam::rewrite(file, TransformScope::filename,
+                                             [](const std::string &) { return Output(std::nullopt); });
+    EXPECT_TRUE(status.ok());
+    status = NormalizationSeam::rewrite(file, TransformScope::filename,
+                                        [](const std::string &) { return Output(TransformError::aborted()); });
+    ASSERT_FALSE(status.ok());
+    EXPECT_TRUE(status.error().isAborted());
+    EXPECT_EQ(file.transformed.transformedName, "name");
+}
+
+} // namespace
+} // namespace quillory

@@ -1,0 +1,133 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "actions/SimpleTransformer.h"
+
+#include "StubTokenResolver.h"
+
+#include <gtest/gtest.h>
+
+namespace quillory {
+namespace {
+
+using test::applied;
+using test::kCafeNfc;
+using test::kCafeNfd;
+using test::literal;
+
+TransformerProperties replace(std::string find, std::string replacement, bool wildcards = false) {
+    TransformerProperties p;
+    p.simpleFindText = std::move(find);
+    p.simpleReplaceText = literal(std::move(replacement));
+    p.simpleWildcards = wildcards;
+    return p;
+}
+
+const File kPhoto = File::fromPath("/home/me/Photos/IMG_0042.jpg");
+
+TEST(SimpleTransformerTest, WildcardCapturesGoIntoTheReplacement) {
+    EXPECT_EQ(applied<SimpleTransformer>(replace("IMG_*", "Photo $1", true), TransformScope::filename, kPhoto)
+                  .transformed.transformedName,
+              "Photo 0042");
+    EXPECT_EQ(applied<SimpleTransformer>(replace("**", "[$1]", true), TransformScope::ext, kPhoto)
+                  .transformed.transformedExt,
+              "[jpg]");
+    // Without wildcards the star is literal.
+    EXPECT_EQ(applied<SimpleTransformer>(replace("IMG_*", "x"), TransformScope::filename, kPhoto)
+                  .transformed.transformedName,
+              "IMG_0042");
+}
+
+TEST(SimpleTransformerTest, SingleStarStaysInOneFolderDoubleStarCrossesFolders) {
+    const File single = applied<SimpleTransformer>(replace("/*/IMG", "/Archive/IMG", true),
+                                                   TransformScope::fullPath, kPhoto);
+    EXPECT_EQ(single.transformed.transformedPath, "/home/me/Archive");
+    EXPECT_EQ(single.transformed.transformedName, "IMG_0042");
+    EXPECT_EQ(single.transformed.transformedExt, "jpg");
+
+    const File twin = applied<SimpleTransformer>(replace("/**/IMG", "/Archive/IMG", true),
+                                                 TransformScope::fullPath, kPhoto);
+    EXPECT_EQ(twin.transformed.fullPath(), "/Archive/IMG_0042.jpg");
+}
+
+TEST(SimpleTransformerTest, FindFirstCaseInsensitiveAndLiteralMetacharacters) {
+    const File banana = File::fromPath("/tmp/BaNaNa (1).txt");
+    TransformerProperties p = replace("a", "x");
+    EXPECT_EQ(applied<SimpleTransformer>(p, TransformScope::filename, banana).transformed.transformedName,
+              "BxNxNx (1)");
+    p.simpleFindFirst = true;
+    EXPECT_EQ(applied<SimpleTransformer>(p, TransformScope::filename, banana).transformed.transformedName,
+              "BxNaNa (1)");
+    p = replace("n", "-");
+    EXPECT_EQ(applied<SimpleTransformer>(p, TransformScope::filename, banana).transformed.transformedName,
+              "BaNaNa (1)");
+    p.simpleCaseInsensitive = true;
+    EXPECT_EQ(applied<SimpleTransformer>(p, TransformScope::filename, banana).transformed.transformedName,
+              "Ba-a-a (1)");
+    EXPECT_EQ(applied<SimpleTransformer>(replace(" (1)", ""), TransformScope::filename, banana)
+                  .transformed.transformedName,
+              "BaNaNa");
+}
+
+TEST(SimpleTransformerTest, PathAndExtensionScopes) {
+    EXPECT_EQ(applied<SimpleTransformer>(replace("Photos", "Pictures"), TransformScope::path, kPhoto)
+                  .transformed.transformedPath,
+              "/home/me/Pictures");
+    EXPECT_EQ(applied<SimpleTransformer>(replace("jpg", "jpeg"), TransformScope::ext, kPhoto)
+                  .transformed.transformedExt,
+              "jpeg");
+}
+
+TEST(SimpleTransformerTest, AccentsOnPrecomposedAndDecomposedNames) {
+    for (std::string_view name : {kCafeNfc, kCafeNfd}) {
+        const File file = File::fromPath("/tmp/" + std::string(name) + " cafe.txt");
+        // An accented find text leaves the plain "e" alone; a plain one takes the accented letter too.
+        EXPECT_EQ(applied<SimpleTransformer>(replace("é", "E"), TransformScope::filename, file)
+                      .transformed.transformedName,
+                  "CafE cafe")
+            << name;
+        EXPECT_EQ(applied<SimpleTransformer>(replace("e", "E"), TransformScope::filename, file)
+                      .transformed.transformedName,
+                  "CafE cafE")
+            << name;
+    }
+    // A change to a precomposed name comes back precomposed, to a decomposed one decomposed.
+    const File nfc = File::fromPath("/tmp/" + std::string(kCafeNfc) + "s.txt");
+    EXPECT_EQ(applied<SimpleTransformer>(replace("s", "!"), TransformScope::filename, nfc).transformed.transformedName,
+              std::string(kCafeNfc) + "!");
+    const File nfd = File::fromPath("/tmp/" + std::string(kCafeNfd) + "s.txt");
+    EXPECT_EQ(applied<SimpleTransformer>(replace("s", "!"), TransformScope::filename, nfd).transformed.transformedName,
+              std::string(kCafeNfd) + "!");
+}
+
+TEST(SimpleTransformerTest, NameWithoutMatchKeepsItsBytes) {
+    const std::string mixed = std::string(kCafeNfc) + std::string(kCafeNfd);
+    const File file = File::fromPath("/tmp/" + mixed + ".txt");
+    const File result = applied<SimpleTransformer>(replace("zzz", "y"), TransformScope::filename, file);
+    EXPECT_EQ(result.transformed.transformedName, mixed);
+    EXPECT_FALSE(result.isRenameRequired());
+}
+
+TEST(SimpleTransformerTest, EmptyFindTextResolvesNothing) {
+    TransformerProperties p;
+    p.simpleReplaceText = test::withAttribute("x", "exifDate");
+    File file = kPhoto;
+    test::StubTokenResolver resolver;
+    SimpleTransformer action;
+    EXPECT_TRUE(action.transformWith(p, TransformScope::filename, file, 0, resolver).ok());
+    p.simpleFindText = "";
+    EXPECT_TRUE(action.transformWith(p, TransformScope::filename, file, 0, resolver).ok());
+    EXPECT_EQ(resolver.calls, 0);
+    EXPECT_EQ(file.transformed, kPhoto.transformed);
+}
+
+TEST(SimpleTransformerTest, ResolverErrorLeavesTheFileUntouched) {
+    TransformerProperties p = replace("IMG", "");
+    p.simpleReplaceText = test::withAttribute("x", "exifDate");
+    TransformStatus status;
+    const File result = applied<SimpleTransformer>(p, TransformScope::filename, kPhoto, &status);
+    ASSERT_FALSE(status.ok());
+    EXPECT_TRUE(status.error().isLateUpdateRequired());
+    EXPECT_EQ(result.transformed, kPhoto.transformed);
+}
+
+} // namespace
+} // namespace quillory
