@@ -1,16 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "actions/ConversionTransformer.h"
 
+#include "TableTokenResolver.h"
+
 #include <gtest/gtest.h>
 
 using namespace quillory;
 
 namespace {
-
-class NoTokens final : public TokenResolver {
-public:
-    TransformResult<std::string> rawText(const TokenItem&, File&) override { return std::string(); }
-};
 
 class ConversionTransformerTest : public ::testing::Test {
 protected:
@@ -23,7 +20,7 @@ protected:
     std::string name(const std::string& fileName) { return convert("/d/" + fileName).transformed.transformedName; }
 
     ConversionTransformer transformer;
-    NoTokens resolver;
+    test::TableTokenResolver resolver;
     TransformerProperties properties;
 };
 

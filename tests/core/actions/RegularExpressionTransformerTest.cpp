@@ -1,30 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "actions/RegularExpressionTransformer.h"
 
+#include "TableTokenResolver.h"
+
 #include <gtest/gtest.h>
 
 using namespace quillory;
 
 namespace {
 
-// Renders literal items; an attribute item is not loaded yet, as in a quick pass.
-class QuickResolver final : public TokenResolver {
-public:
-    TransformResult<std::string> rawText(const TokenItem& item, File&) override {
-        ++calls;
-        if (item.isAttribute())
-            return TransformError::lateUpdateRequired();
-        return item.value;
-    }
-    int calls = 0;
-};
-
 class RegularExpressionTransformerTest : public ::testing::Test {
 protected:
+    RegularExpressionTransformerTest() {
+        // The attribute is not loaded yet, as in a quick pass.
+        resolver->errors.emplace("exifDate", TransformError::lateUpdateRequired());
+        transformer.setResolvers({resolver, resolver});
+    }
+
     std::string name(const std::string& fileName) {
         File file = File::fromPath("/d/" + fileName);
         file.resetTransform();
-        const auto status = transformer.transformWith(properties, TransformScope::filename, file, 0, resolver);
+        const auto status = transformer.transform(properties, TransformScope::filename, file, 0);
         EXPECT_TRUE(status.ok());
         return file.transformed.transformedName;
     }
@@ -34,7 +30,7 @@ protected:
     }
 
     RegularExpressionTransformer transformer;
-    QuickResolver resolver;
+    std::shared_ptr<test::TableTokenResolver> resolver = std::make_shared<test::TableTokenResolver>();
     TransformerProperties properties;
 };
 
@@ -61,6 +57,13 @@ TEST_F(RegularExpressionTransformerTest, AccentsAreMatchedOnPrecomposedNames) {
     EXPECT_EQ(name("caf\u00e9"), "caf[\u00e9]");
 }
 
+TEST_F(RegularExpressionTransformerTest, ResolvedReplacementsAreTemplates) {
+    resolver->values.emplace("title", "<$1>");
+    properties.regexFindText = TokenString::fromPlainString("(b)");
+    properties.regexReplaceText = TokenString({TokenItem::attribute("title")});
+    EXPECT_EQ(name("abc"), "a<b>c");
+}
+
 TEST_F(RegularExpressionTransformerTest, InvalidExpressionsChangeNothing) {
     set("(", "x");
     EXPECT_EQ(name("a(b"), "a(b");
@@ -81,7 +84,7 @@ TEST_F(RegularExpressionTransformerTest, AnEmptyExpressionResolvesNothing) {
     EXPECT_EQ(name("abc"), "abc");
     properties.regexFindText = TokenString();
     EXPECT_EQ(name("abc"), "abc");
-    EXPECT_EQ(resolver.calls, 0);
+    EXPECT_EQ(resolver->calls, 0);
 }
 
 TEST_F(RegularExpressionTransformerTest, ResolverErrorsLeaveTheTextAlone) {
@@ -89,7 +92,7 @@ TEST_F(RegularExpressionTransformerTest, ResolverErrorsLeaveTheTextAlone) {
     properties.regexReplaceText = TokenString({TokenItem::attribute("exifDate")});
     File file = File::fromPath("/d/abc");
     file.resetTransform();
-    const auto status = transformer.transformWith(properties, TransformScope::filename, file, 0, resolver);
+    const auto status = transformer.transformQuick(properties, TransformScope::filename, file, 0);
     ASSERT_FALSE(status.ok());
     EXPECT_TRUE(status.error().isLateUpdateRequired());
     EXPECT_EQ(file.transformed.transformedName, "abc");

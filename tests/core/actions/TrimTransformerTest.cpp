@@ -2,6 +2,8 @@
 #include "actions/PathPieces.h"
 #include "actions/TrimTransformer.h"
 
+#include "TableTokenResolver.h"
+
 #include <gtest/gtest.h>
 
 using namespace quillory;
@@ -29,16 +31,11 @@ struct Trim {
     std::string operator()(std::string_view text) const { return TrimTransformer::trimText(text, properties()); }
 };
 
-class NoTokens final : public TokenResolver {
-public:
-    TransformResult<std::string> rawText(const TokenItem&, File&) override { return std::string(); }
-};
-
 File transformed(const TransformerProperties& properties, TransformScope scope, const std::string& path) {
     File file = File::fromPath(path);
     file.resetTransform();
     TrimTransformer transformer;
-    NoTokens resolver;
+    test::TableTokenResolver resolver;
     EXPECT_TRUE(transformer.transformWith(properties, scope, file, 0, resolver).ok());
     return file;
 }
