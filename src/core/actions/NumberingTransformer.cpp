@@ -1,0 +1,171 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "actions/NumberingTransformer.h"
+
+#include "actions/CharacterText.h"
+#include "actions/FindHelpers.h"
+#include "actions/IntegerText.h"
+#include "actions/NormalizationSeam.h"
+#include "text/Utf.h"
+
+#include <algorithm>
+#include <array>
+#include <cinttypes>
+#include <cstdio>
+#include <limits>
+
+namespace quillory {
+
+namespace {
+
+struct RomanNumeral {
+    std::int64_t value;
+    std::string_view numeral;
+};
+
+// U+2182 and U+2181 stand for ten thousand and five thousand.
+constexpr std::array<RomanNumeral, 17> romanTable = {{
+    {10000, "\u2182"}, {9000, "\u2181\u2182"}, {5000, "\u2181"}, {4000, "M\u2181"}, {1000, "M"},
+    {900, "CM"}, {500, "D"}, {400, "CD"}, {100, "C"}, {90, "XC"}, {50, "L"}, {40, "XL"}, {10, "X"},
+    {9, "IX"}, {5, "V"}, {4, "IV"}, {1, "I"},
+}};
+
+// Sequence arithmetic wraps instead of overflowing on absurd start and step texts.
+std::int64_t wrappingAdd(std::int64_t a, std::int64_t b) {
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
+}
+std::int64_t wrappingMultiply(std::int64_t a, std::int64_t b) {
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) * static_cast<std::uint64_t>(b));
+}
+
+} // namespace
+
+NumberingTransformer::NumberingTransformer(std::string helpText, TransformerState state)
+    : Transformable(std::move(helpText), std::move(state)) {}
+
+NumberingTransformer::NumberingTransformer(TransformerState state)
+    : Transformable(std::string(transformerTypeInfo(TransformerType::numbering)->helpText), std::move(state)) {}
+
+int NumberingTransformer::digitCount(const TransformerProperties& properties) {
+    const std::int64_t digits = integerOr(properties.numberDigitText, 1);
+    return static_cast<int>(std::clamp<std::int64_t>(digits, 1, maxPaddingDigits));
+}
+
+int NumberingTransformer::randomBase(const TransformerProperties& properties) {
+    return properties.numberFormat.value_or("") == "hexadecimal" ? 16 : 10;
+}
+
+std::int64_t NumberingTransformer::numberValue(const TransformerProperties& properties, const File& file,
+                                               int index) {
+    std::int64_t n = index;
+    if (properties.numberResetEveryDirectoryChange.value_or(false))
+        n -= file.transformed.sequenceOffset;
+    const int repeat = properties.numberRepeatCount.value_or(1);
+    if (repeat >= 2)
+        n /= repeat;
+    if (properties.numberResetEvery.value_or(false)) {
+        // A count of zero or less cannot divide: the sequence then runs on without reset.
+        const std::int64_t every = integerOr(properties.numberResetEveryText, 1);
+        if (every > 0)
+            n %= every;
+    }
+    const std::int64_t start = integerOr(properties.numberStartText, 1);
+    const std::int64_t step = integerOr(properties.numberSkipText, 1);
+    return wrappingAdd(start, wrappingMultiply(step, n));
+}
+
+std::string NumberingTransformer::romanNumeral(std::int64_t value) {
+    if (value == 0)
+        return "N";
+    std::int64_t rest = value % 100000;
+    std::string result;
+    if (rest < 0) {
+        result = "-";
+        rest = -rest;
+    }
+    for (const auto& entry : romanTable) {
+        while (rest >= entry.value) {
+            result += entry.numeral;
+            rest -= entry.value;
+        }
+    }
+    return result;
+}
+
+std::string NumberingTransformer::formatNumber(std::int64_t value, const TransformerProperties& properties) {
+    const std::string format = properties.numberFormat.value_or("");
+    if (format == "roman")
+        return romanNumeral(value);
+
+    const int digits = digitCount(properties);
+    std::array<char, maxPaddingDigits + 32> buffer{};
+    if (format == "hexadecimal") {
+        // Negative values print as their unsigned 32-bit pattern (-1 is FFFFFFFF). Random values may
+        // need up to 15 hexadecimal digits, so non-negative values keep all their bits.
+        const std::uint64_t bits = value < 0 ? static_cast<std::uint32_t>(value) : static_cast<std::uint64_t>(value);
+        std::snprintf(buffer.data(), buffer.size(), "%0*" PRIX64, digits, bits);
+    } else {
+        std::snprintf(buffer.data(), buffer.size(), "%0*" PRId64, digits, value);
+    }
+    return buffer.data();
+}
+
+TransformStatus NumberingTransformer::transform(const TransformerProperties& properties, TransformScope scope,
+                                                File& file, int index) {
+    return run(properties, scope, file, index, false);
+}
+
+TransformStatus NumberingTransformer::transformQuick(const TransformerProperties& properties, TransformScope scope,
+                                                     File& file, int index) {
+    return run(properties, scope, file, index, true);
+}
+
+TransformStatus NumberingTransformer::transformWith(const TransformerProperties& properties, TransformScope scope,
+                                                    File& file, int index, TokenResolver&) {
+    // No token strings: the resolver only tells the passes apart, and transform() already did.
+    return run(properties, scope, file, index, false);
+}
+
+TransformStatus NumberingTransformer::run(const TransformerProperties& properties, TransformScope scope, File& file,
+                                          int index, bool quick) {
+    const auto slot = static_cast<std::size_t>(std::max(index, 0));
+    auto& generator = *state().randomNumberGenerator;
+    std::int64_t value = 0;
+    bool deferred = false;
+    if (!properties.numberRandom.value_or(false)) {
+        value = numberValue(properties, file, index);
+    } else if (!quick) {
+        value = generator.drawUnique(slot, digitCount(properties), randomBase(properties));
+    } else if (const auto drawn = generator.number(slot)) {
+        value = *drawn;
+    } else {
+        // The quick pass never draws: the sequence value stands in until the full pass.
+        value = numberValue(properties, file, index);
+        deferred = true;
+    }
+
+    const std::string number = formatNumber(value, properties);
+    const std::string separator = properties.numberSeparatorText.value_or("");
+    const bool atStart = properties.numberPosition.value_or("end") == "start";
+    const std::u16string inserted =
+        text::toUtf16(NormalizationSeam::decomposed(atStart ? number + separator : separator + number));
+    const std::int64_t offset = properties.numberPositionOffset.value_or(0);
+    const FindOptions options = FindOptions::numbering(properties);
+
+    auto status = NormalizationSeam::rewrite(
+        file, scope, [&](const std::string& working) -> TransformResult<std::optional<std::string>> {
+            const auto ranges = findMatches(working, options);
+            if (ranges.empty())
+                return std::optional<std::string>();
+            CharacterText text(working);
+            for (auto range = ranges.rbegin(); range != ranges.rend(); ++range) {
+                const auto anchor = static_cast<std::int64_t>(atStart ? range->start : range->end);
+                text.insert(static_cast<std::ptrdiff_t>(anchor + offset), inserted);
+            }
+            return std::optional<std::string>(text.utf8());
+        });
+    if (status.ok() && deferred)
+        return TransformError::lateUpdateRequired();
+    return status;
+}
+
+} // namespace quillory

@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "actions/CsvParser.h"
+#include "actions/LookupTableImport.h"
+
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillory;
+
+namespace {
+
+using Fields = std::vector<std::string>;
+
+TEST(CsvParserTest, SplitsAtSemicolonsOutsideQuotes) {
+    const CsvParser parser;
+    EXPECT_EQ(parser.fields("a;b"), (Fields{"a", "b"}));
+    EXPECT_EQ(parser.fields("\"x;y\";z"), (Fields{"x;y", "z"}));
+    EXPECT_EQ(parser.fields("\"say \"\"hi\"\"\";b"), (Fields{"say \"hi\"", "b"}));
+    EXPECT_EQ(parser.fields(";b"), (Fields{"", "b"}));
+    EXPECT_EQ(parser.fields("café;ü"), (Fields{"café", "ü"}));
+}
+
+TEST(CsvParserTest, LaterQuotedFieldsFollowTheSameRules) {
+    const CsvParser parser;
+    EXPECT_EQ(parser.fields("\"a\";\"b\""), (Fields{"a", "b"}));
+    EXPECT_EQ(parser.fields("a;\"b;c\";\"d\"\"e\""), (Fields{"a", "b;c", "d\"e"}));
+    EXPECT_EQ(parser.fields("\"a\"\"\";\"\"\"b\""), (Fields{"a\"", "\"b"}));
+}
+
+TEST(CsvParserTest, EmptyTrailingFieldsAreNotReported) {
+    const CsvParser parser;
+    EXPECT_EQ(parser.fields("a;"), (Fields{"a"}));
+    EXPECT_EQ(parser.fields(""), Fields{});
+    EXPECT_EQ(parser.fields("\"\""), Fields{});
+    // An unterminated quote runs to the end of the line.
+    EXPECT_EQ(parser.fields("\"a;b"), (Fields{"a;b"}));
+}
+
+TEST(LookupTableImportTest, KeepsLinesWithTwoFieldsAndAFind) {
+    const auto rows = lookupRowsFromText("a;b\nsingle\n;empty find\n\"x;y\";z;ignored\n\n");
+    EXPECT_EQ(rows, (std::vector<LookupTableRow>{{"a", "b"}, {"x;y", "z"}}));
+}
+
+TEST(LookupTableImportTest, CarriageReturnsEndLines) {
+    EXPECT_EQ(lookupRowsFromText("a;1\r\nb;2\rc;3"), (std::vector<LookupTableRow>{{"a", "1"}, {"b", "2"}, {"c", "3"}}));
+}
+
+TEST(LookupTableImportTest, ReadsAUtf8FileWithOrWithoutByteOrderMark) {
+    test::TempDir dir;
+    const auto plain = dir.write("plain.csv", "ä;ae\r\nß;ss\r\n");
+    const auto marked = dir.write("marked.csv", "\xEF\xBB\xBF" "ä;ae\n");
+    auto rows = importLookupFile(plain);
+    ASSERT_TRUE(rows.ok());
+    EXPECT_EQ(*rows, (std::vector<LookupTableRow>{{"ä", "ae"}, {"ß", "ss"}}));
+    rows = importLookupFile(marked);
+    ASSERT_TRUE(rows.ok());
+    EXPECT_EQ(*rows, (std::vector<LookupTableRow>{{"ä", "ae"}}));
+}
+
+TEST(LookupTableImportTest, AMissingFileIsAnError) {
+    test::TempDir dir;
+    const auto rows = importLookupFile(dir.path() / "missing.csv");
+    ASSERT_FALSE(rows.ok());
+    EXPECT_NE(rows.error().message.find("missing.csv"), std::string::npos);
+}
+
+TEST(LookupTableRowTest, StoredPairs) {
+    EXPECT_EQ((LookupTableRow{"f", "r"}).toPair(), (std::vector<std::string>{"f", "r"}));
+    EXPECT_EQ(LookupTableRow::fromPair({"f", "r", "extra"}), (LookupTableRow{"f", "r"}));
+    EXPECT_FALSE(LookupTableRow::fromPair({"only"}).has_value());
+}
+
+} // namespace
