@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "app/Result.h"
+#include "tokens/gps/Geocoder.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quillory {
+
+// Reverse geocoding without network: the nearest populated place of the GeoNames data compiled into
+// the program (see GeoNamesDataBuilder), found through a k-d tree in microseconds. Fills locality,
+// administrative areas, country and the postal address made of those; street-level fields stay
+// empty. A point farther than maxDistanceKm from every place (open sea, ice) gets an empty answer.
+class OfflineGeocoder : public Geocoder {
+public:
+    static constexpr double maxDistanceKm = 100.0;
+
+    struct Nearest {
+        std::uint32_t index = 0;
+        double distanceKm = 0;
+    };
+
+    // Uses the bytes in place; they must outlive the geocoder. Malformed bytes give a geocoder
+    // without data.
+    explicit OfflineGeocoder(std::string_view data);
+    // Keeps its own copy of the bytes.
+    static std::shared_ptr<OfflineGeocoder> fromBytes(std::string bytes);
+    static Result<std::shared_ptr<OfflineGeocoder>> fromFile(const std::filesystem::path& file);
+    // The data compiled into the program; one instance shared by everyone.
+    static std::shared_ptr<OfflineGeocoder> embedded();
+
+    GeocoderAnswer reverseGeocode(double latitude, double longitude) override;
+
+    bool hasData() const { return count_ > 0; }
+    std::size_t placeCount() const { return count_; }
+    // Bytes of place data and tables held for lookups.
+    std::size_t memoryBytes() const;
+
+    std::optional<Nearest> nearest(double latitude, double longitude) const;
+    Placemark placemark(std::uint32_t index) const;
+
+    // The attribution that the place data asks for, for --version and the documentation.
+    static std::string creditLine();
+
+private:
+    OfflineGeocoder(std::string owned, int);
+    void index(std::string_view data);
+    std::string_view text(std::uint32_t offset) const;
+
+    std::string owned_;
+    std::size_t bytes_ = 0;
+    std::uint32_t count_ = 0;
+    const float* xyz_ = nullptr;
+    const std::uint32_t* names_ = nullptr;
+    const std::uint32_t* admin1_ = nullptr;
+    const std::uint32_t* admin2_ = nullptr;
+    const char* countries_ = nullptr;
+    std::string_view pool_;
+};
+
+} // namespace quillory
