@@ -33,10 +33,9 @@ TEST(OfflineGeocoderTest, AmsterdamFromTheBuiltInPlaceData) {
     auto answer = geocoder->reverseGeocode(52.370216, 4.895168);
     ASSERT_TRUE(answer.ok());
     ASSERT_TRUE(answer.placemark.has_value());
-    // The nearest populated place; in city centres GeoNames lists districts, so the municipality
-    // is the stable part of the answer.
+    // The nearest listed place is a district of the centre; the city it belongs to names the locality.
     EXPECT_LT(geocoder->nearest(52.370216, 4.895168)->distanceKm, 1.0);
-    EXPECT_FALSE(answer.placemark->locality.empty());
+    EXPECT_EQ(answer.placemark->locality, "Amsterdam");
     EXPECT_EQ(answer.placemark->administrativeArea, "North Holland");
     EXPECT_EQ(answer.placemark->subAdministrativeArea, "Gemeente Amsterdam");
     EXPECT_EQ(answer.placemark->country, "Netherlands"); // tests run in en_US
@@ -123,6 +122,20 @@ TEST(OfflineGeocoderTest, ParsesGeoNamesJsonWithAdminNames) {
     EXPECT_EQ(lonely.placemark->administrativeArea, "");
 
     EXPECT_FALSE(GeoNamesDataBuilder::parse("{}", "[]", "[]").ok());
+}
+
+TEST(OfflineGeocoderTest, MunicipalityNamesTheLocalityOnlyWhenClose) {
+    using Place = GeoNamesDataBuilder::Place;
+    auto geocoder = OfflineGeocoder::fromBytes(GeoNamesDataBuilder::build({
+        Place{"Old Quarter", 50.000, 10.000, "DE", "Hesse", "Kreisfreie Stadt Bigtown"},
+        Place{"Bigtown", 50.010, 10.000, "DE", "Hesse", "Kreisfreie Stadt Bigtown"},   // 1.1 km north
+        Place{"Big", 50.005, 10.000, "DE", "Hesse", "Landkreis Elsewhere"},            // a word, wrong area
+        Place{"Village", 50.300, 10.000, "DE", "Hesse", "Landkreis Farville"},
+        Place{"Farville", 50.500, 10.000, "DE", "Hesse", "Landkreis Farville"},        // 22 km away
+    }));
+    EXPECT_EQ(geocoder->reverseGeocode(49.999, 10.0).placemark->locality, "Bigtown");
+    EXPECT_EQ(geocoder->reverseGeocode(50.300, 10.0).placemark->locality, "Village");
+    EXPECT_EQ(geocoder->reverseGeocode(50.011, 10.0).placemark->locality, "Bigtown");
 }
 
 TEST(OfflineGeocoderTest, MissingOrDamagedDataReportsNoData) {

@@ -102,6 +102,50 @@ struct Search {
     }
 };
 
+std::array<float, 3> unitVector(double latitude, double longitude) {
+    const double lat = latitude * kRadians;
+    const double lon = longitude * kRadians;
+    return {float(std::cos(lat) * std::cos(lon)), float(std::cos(lat) * std::sin(lon)), float(std::sin(lat))};
+}
+
+double chordForKm(double km) { return 2.0 * std::sin(km / (2.0 * kEarthRadiusKm)); }
+
+// Visits every place within a squared chord of the query.
+template <typename Visit>
+void withinReach(const float* xyz, const std::array<float, 3>& q, float reach2, std::uint32_t lo, std::uint32_t hi,
+                 int axis, Visit& visit) {
+    while (lo < hi) {
+        const std::uint32_t mid = lo + (hi - lo) / 2;
+        const float* p = xyz + std::size_t(mid) * 3;
+        const float dx = q[0] - p[0], dy = q[1] - p[1], dz = q[2] - p[2];
+        const float d = dx * dx + dy * dy + dz * dz;
+        if (d <= reach2)
+            visit(mid, d);
+        const float diff = q[axis] - p[axis];
+        const int next = axis == 2 ? 0 : axis + 1;
+        if (diff * diff <= reach2)
+            withinReach(xyz, q, reach2, diff < 0 ? mid + 1 : lo, diff < 0 ? hi : mid, next, visit);
+        if (diff < 0)
+            hi = mid;
+        else
+            lo = mid + 1;
+        axis = next;
+    }
+}
+
+// Whether `name` appears in `area` as whole words ("Amsterdam" in "Gemeente Amsterdam").
+bool namesArea(std::string_view name, std::string_view area) {
+    auto isBoundary = [](char c) { return c == ' ' || c == '-' || c == ',' || c == '\'' || c == '('; };
+    for (std::size_t at = area.find(name); !name.empty() && at != std::string_view::npos; at = area.find(name, at + 1)) {
+        const bool startOk = at == 0 || isBoundary(area[at - 1]);
+        const std::size_t end = at + name.size();
+        const bool endOk = end == area.size() || isBoundary(area[end]) || area[end] == ')';
+        if (startOk && endOk)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 OfflineGeocoder::OfflineGeocoder(std::string_view data) { index(data); }
@@ -165,13 +209,19 @@ std::string_view OfflineGeocoder::text(std::uint32_t offset) const {
     return std::string_view(pool_.data() + offset); // NUL-terminated in the pool
 }
 
-std::optional<OfflineGeocoder::Nearest> OfflineGeocoder::nearest(double latitude, double longitude) const {
+std::optional<OfflineGeocoder::Nearest> OfflineGeocoder::nearest(double latitude, double longitude,
+                                                                  double withinKm) const {
     if (count_ == 0 || !std::isfinite(latitude) || !std::isfinite(longitude))
         return std::nullopt;
-    const double lat = latitude * kRadians;
-    const double lon = longitude * kRadians;
-    Search search{xyz_, {float(std::cos(lat) * std::cos(lon)), float(std::cos(lat) * std::sin(lon)), float(std::sin(lat))}};
+    const auto q = unitVector(latitude, longitude);
+    Search search{xyz_, {q[0], q[1], q[2]}};
+    if (withinKm < kEarthRadiusKm * 3.14159265358979323846) {
+        const float reach = float(chordForKm(withinKm));
+        search.best = reach * reach * 1.0001f; // a hair more, for float rounding at the edge
+    }
     search.run(0, count_, 0);
+    if (search.bestIndex == GeoNamesDataBuilder::kNone)
+        return std::nullopt;
     // The chord between two unit vectors gives the great-circle distance.
     const double chord = std::sqrt(double(search.best));
     return Nearest{search.bestIndex, 2.0 * kEarthRadiusKm * std::asin(std::min(1.0, chord / 2.0))};
@@ -196,13 +246,34 @@ Placemark OfflineGeocoder::placemark(std::uint32_t index) const {
     return placemark;
 }
 
+std::uint32_t OfflineGeocoder::localityPlace(double latitude, double longitude, const Nearest& nearest) const {
+    const std::uint32_t area = admin2_[nearest.index];
+    const std::string_view areaName = text(area);
+    if (areaName.empty() || namesArea(text(names_[nearest.index]), areaName))
+        return nearest.index;
+    const float reach = float(chordForKm(nearest.distanceKm + municipalityReachKm));
+    std::uint32_t best = nearest.index;
+    float bestDistance = 1e30f;
+    auto visit = [&](std::uint32_t index, float distance) {
+        if (admin2_[index] != area || admin1_[index] != admin1_[nearest.index] ||
+            std::memcmp(countries_ + index * 2, countries_ + nearest.index * 2, 2) != 0 || distance >= bestDistance)
+            return;
+        if (namesArea(text(names_[index]), areaName)) {
+            best = index;
+            bestDistance = distance;
+        }
+    };
+    withinReach(xyz_, unitVector(latitude, longitude), reach * reach, 0, count_, 0, visit);
+    return best;
+}
+
 GeocoderAnswer OfflineGeocoder::reverseGeocode(double latitude, double longitude) {
     if (!hasData())
         return GeocoderAnswer::failure(GPSError::noResult, "no place data for the offline geocoder");
-    auto found = nearest(latitude, longitude);
+    auto found = nearest(latitude, longitude, maxDistanceKm);
     if (!found || found->distanceKm > maxDistanceKm)
         return GeocoderAnswer::nothing();
-    return GeocoderAnswer::found(placemark(found->index));
+    return GeocoderAnswer::found(placemark(localityPlace(latitude, longitude, *found)));
 }
 
 std::string OfflineGeocoder::creditLine() {

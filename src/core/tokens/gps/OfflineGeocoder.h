@@ -17,9 +17,13 @@ namespace quillory {
 // the program (see GeoNamesDataBuilder), found through a k-d tree in microseconds. Fills locality,
 // administrative areas, country and the postal address made of those; street-level fields stay
 // empty. A point farther than maxDistanceKm from every place (open sea, ice) gets an empty answer.
+// GeoNames lists districts of big cities as places of their own; so when the municipality the
+// nearest place belongs to is itself a listed place no more than municipalityReachKm farther away,
+// that place names the locality ("Amsterdam" rather than a district of its centre).
 class OfflineGeocoder : public Geocoder {
 public:
     static constexpr double maxDistanceKm = 100.0;
+    static constexpr double municipalityReachKm = 2.0;
 
     struct Nearest {
         std::uint32_t index = 0;
@@ -42,8 +46,12 @@ public:
     // Bytes of place data and tables held for lookups.
     std::size_t memoryBytes() const;
 
-    std::optional<Nearest> nearest(double latitude, double longitude) const;
+    // The nearest place, or nothing when none lies within `withinKm` (a bound makes the search in
+    // empty regions quick).
+    std::optional<Nearest> nearest(double latitude, double longitude, double withinKm = 1e9) const;
     Placemark placemark(std::uint32_t index) const;
+    // The place that names the locality near a point whose nearest place is `nearest`.
+    std::uint32_t localityPlace(double latitude, double longitude, const Nearest& nearest) const;
 
     // The attribution that the place data asks for, for --version and the documentation.
     static std::string creditLine();
