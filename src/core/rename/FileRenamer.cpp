@@ -49,10 +49,21 @@ bool isInside(const std::string& path, const std::string& folder) {
 // A folder entry of the list (empty name) stands for the folder at its path.
 bool isFolderEntry(const File& file) { return file.source.name.empty() && file.source.ext.empty(); }
 
+// The source of an item at its new place, split as a file URL would be; it keeps its identity.
 FileSource sourceAt(const std::string& location, bool isFolder, const FileSource& previous) {
-    File moved = File::fromUrl(fileUrlFromPath(location, isFolder), previous.isAlias);
-    FileSource source = moved.source;
+    FileSource source;
     source.id = previous.id;
+    source.isAlias = previous.isAlias;
+    source.sourceUrl = fileUrlFromPath(location, isFolder);
+    if (isFolder) {
+        source.path = location == "/" ? std::string() : location;
+        return source;
+    }
+    const auto slash = location.rfind('/');
+    source.path = location.substr(0, slash);
+    const std::string_view last = std::string_view(location).substr(slash + 1);
+    source.name = deletingPathExtension(last);
+    source.ext = pathExtension(last);
     return source;
 }
 
@@ -137,8 +148,10 @@ RenameReport FileRenamer::applyTransformationsAndRename(bool force, std::stop_to
         if (eligible) {
             Move move = renameFile(file);
             if (!move.error) {
-                File updated = file;
-                updated.source = move.newSource;
+                // Only the source is written: no need to copy the rest of the file.
+                File updated;
+                updated.index = file.index;
+                updated.source = std::move(move.newSource);
                 services_.fileDataSource.updateSource(updated);
                 ++report.successCount;
             } else {

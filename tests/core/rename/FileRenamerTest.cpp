@@ -81,6 +81,16 @@ TEST_F(FileRenamerTest, SwapWithAutoResolveLosesNothing) {
     EXPECT_EQ(fullPasses_, 1);
 }
 
+TEST_F(FileRenamerTest, ListRecordsTheNewLocationAsAFreshFileWouldWithTheSameIdentity) {
+    list({{"a.txt", "sub dir/\xC3\xA9t\xC3\xA9 50%.tar.gz"}});
+    const FileId id = list_.files()[0].id();
+    ASSERT_EQ(renamer_.applyTransformationsAndRename(true).successCount, 1);
+    FileSource expected = File::fromPath(at("sub dir/\xC3\xA9t\xC3\xA9 50%.tar.gz")).source;
+    expected.id = id;
+    EXPECT_EQ(list_.files()[0].source, expected);
+    EXPECT_EQ(list_.files()[0].transformed.id, id);
+}
+
 TEST_F(FileRenamerTest, SwapWithoutAutoResolveOverwritesNothingAndReports) {
     prefs_.set(PreferenceKey::autoResolveDuplicates, false);
     list({{"a.txt", "b.txt"}, {"b.txt", "a.txt"}});
