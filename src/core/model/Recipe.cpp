@@ -59,7 +59,13 @@ Json Recipe::toJson() const {
     return json;
 }
 
-std::string Recipe::toText() const { return toJson().dump(-1, ' ', false, Json::error_handler_t::replace); }
+Result<std::string> Recipe::toText() const {
+    try {
+        return toJson().dump();
+    } catch (const nlohmann::json::exception& error) {
+        return Error{"recipe: " + std::string(error.what())};
+    }
+}
 
 Result<Recipe> Recipe::fromJson(const Json& json) {
     if (!json.is_object())
@@ -103,6 +109,7 @@ Result<Recipe> Recipe::fromText(std::string_view text) {
 Recipe::Version Recipe::parseVersion(std::string_view text) {
     static const std::regex threeParts("([0-9]+)\\.([0-9]+)\\.([0-9]+)");
     static const std::regex twoParts("([0-9]+)\\.([0-9]+)");
+    static const std::regex onePart("([0-9]+)");
     const std::string value(text);
     std::smatch match;
     Version version;
@@ -113,6 +120,9 @@ Recipe::Version Recipe::parseVersion(std::string_view text) {
     } else if (std::regex_search(value, match, twoParts)) {
         version.major = versionPart(match[1]);
         version.minor = versionPart(match[2]);
+    } else if (std::regex_search(value, match, onePart)) {
+        // "10" is a tenth major version, not an unreadable one that would pass as the oldest.
+        version.major = versionPart(match[1]);
     }
     return version;
 }

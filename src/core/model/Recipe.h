@@ -20,7 +20,7 @@ struct Recipe {
 
     enum class VersionComparison { older, equal, newer };
 
-    // major.minor.patch of a version text; parts that are missing or unreadable are 0.
+    // major.minor.patch of a version text (a lone number is the major version); missing parts are 0.
     struct Version {
         unsigned long long major = 0;
         unsigned long long minor = 0;
@@ -33,8 +33,9 @@ struct Recipe {
     std::optional<std::vector<Transformer>> transformers;
 
     nlohmann::ordered_json toJson() const;
-    // Compact JSON text, as written to recipe files.
-    std::string toText() const;
+    // Compact JSON text, as written to recipe files. Text that is not valid UTF-8 cannot be stored in
+    // JSON and fails rather than being silently altered.
+    Result<std::string> toText() const;
 
     // Decodes a recipe; a record that cannot be read fails the whole recipe, and the error names the
     // record by its position and, when it has one, its id.

@@ -23,7 +23,7 @@ namespace quillory {
 
 namespace {
 
-std::string absolutePath(std::string path) {
+std::string absolutePath(const std::string& path) {
     if (path.empty() || path.front() == '/')
         return path;
     std::error_code error;
@@ -59,7 +59,7 @@ std::string RecipeStore::pathFromUrl(std::string_view pathOrUrl) {
                                                      : std::string(pathOrUrl);
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
-    return absolutePath(std::move(path));
+    return absolutePath(path);
 }
 
 Recipe RecipeStore::currentRecipe() const {
@@ -80,7 +80,12 @@ Status RecipeStore::saveRecipe(std::string_view pathOrUrl) {
     const std::string url = fileUrlFromPath(path);
     Logger::log("saveRecipe: ", url);
     std::string error;
-    if (!writeFileAtomically(path, currentRecipe().toText(), &error)) {
+    auto text = currentRecipe().toText();
+    if (!text)
+        error = text.error().message;
+    else if (!writeFileAtomically(path, *text, &error) && error.empty())
+        error = "the file cannot be written";
+    if (!error.empty()) {
         Logger::error("Unable to save to ", url, ", error: ", error);
         return Error{"Unable to save to " + url + ", error: " + error};
     }
