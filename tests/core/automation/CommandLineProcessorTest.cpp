@@ -14,7 +14,8 @@ using Strings = std::vector<std::string>;
 TEST(CommandLineParsingTest, OptionsCollectTheirValuesAndEarlierArgumentsAreDropped) {
     EXPECT_EQ(CommandLineProcessor::parse(Strings{"/usr/bin/quillory", "-d", "/a", "/b", "-r", "~/x.recipe"}),
               (Options{{"-d", {"/a", "/b"}}, {"-r", {"~/x.recipe"}}}));
-    EXPECT_EQ(CommandLineProcessor::parse(Strings{"quillory", "-d", "/a", "-d", "/b"}), (Options{{"-d", {"/a", "/b"}}}));
+    EXPECT_EQ(CommandLineProcessor::parse(Strings{"quillory", "-d", "/a", "-d", "/b"}),
+              (Options{{"-d", {"/a", "/b"}}}));
     EXPECT_EQ(CommandLineProcessor::parse(Strings{"quillory", "-r"}), (Options{{"-r", {}}}));
     EXPECT_EQ(CommandLineProcessor::parse(Strings{"quillory", "stray", "/x", "-x", "1", "-d", "/a"}),
               (Options{{"-x", {"1"}}, {"-d", {"/a"}}}));
