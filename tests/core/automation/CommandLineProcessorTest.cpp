@@ -1,9 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "automation/CommandLineProcessor.h"
 
+#include "TempDir.h"
+#include "app/PreferenceKey.h"
+#include "app/Preferences.h"
+#include "app/PresetUserInteraction.h"
 #include "automation/PathExpansion.h"
+#include "filelist/FileDataSource.h"
+#include "filelist/OpenFolderEventHandler.h"
+#include "model/RecentRecipeList.h"
+#include "model/RecipeStore.h"
+#include "model/Transformers.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace quillory {
 namespace {
@@ -71,6 +82,35 @@ TEST(PathExpansionTest, OnlyOurOwnHomeIsExpanded) {
     EXPECT_EQ(expandTilde("~", "/home/me"), "/home/me");
     EXPECT_EQ(expandTilde("~bob/x", "/home/me"), "~bob/x");
     EXPECT_EQ(expandTilde("/tmp/~/x", "/home/me"), "/tmp/~/x");
+}
+
+TEST(CommandLineServicesTest, OpenedFilesAreSortedByTheRecipeGivenWithThem) {
+    test::TempDir dir;
+    dir.write("photos/a.jpg");
+    dir.write("photos/c.jpg");
+    dir.write("more/b.jpg");
+    const auto recipe = dir.write("r.recipe", R"({"recipe_format_version": "8.0", "sortOrder": "byNameDescending",
+        "transformers": [{"id": "cli", "type": "simple", "properties": {}}]})");
+    Preferences preferences(dir.path() / "settings.json");
+    preferences.setValue(PreferenceKey::customDirectories, std::vector<std::string>{dir.str()});
+    auto dataSource = std::make_shared<FileDataSource>();
+    Transformers transformers;
+    RecentRecipeList recent(preferences);
+    PresetUserInteraction interaction;
+    RecipeStore store(transformers, *dataSource, recent, preferences, &interaction);
+    OpenFolderEventHandler opener(dataSource, interaction, nullptr, &preferences);
+    CommandLineProcessor processor(CommandLineProcessor::standardActions(store, opener, &preferences));
+
+    Status status = processor.process({"quillory", "-r", recipe.string(), "-d", dir.str() + "/photos",
+                                       dir.str() + "/more"});
+    dataSource->waitForSort();
+    ASSERT_TRUE(status) << status.error().message;
+    std::vector<std::string> names;
+    for (const auto& file : dataSource->files())
+        names.push_back(file.source.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"c", "b", "a"}));
+    EXPECT_EQ(transformers.size(), 1u);
+    EXPECT_EQ(recent.list(), std::vector<std::string>{recipe.string()});
 }
 
 } // namespace
