@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "rename/FileSystem.h"
+
+#include <map>
+#include <mutex>
+#include <string>
+
+namespace quillory {
+
+// A file system that forwards to another one but fails chosen operations on chosen paths with a
+// chosen errno. Lets tests produce permission errors and read-only volumes, which a process running
+// as root would never meet, and failures in the middle of a run.
+class FaultInjectingFileSystem : public FileSystem {
+public:
+    enum class Operation { move, createDirectories, removeDirectory, removeFile, list };
+
+    explicit FaultInjectingFileSystem(FileSystem& inner) : inner_(inner) {}
+
+    // The operation on this exact path (the source of a move) fails with errnoValue.
+    void failOn(Operation operation, const std::string& path, int errnoValue);
+    void clearFaults();
+    // Number of moves attempted so far (failed ones included).
+    std::size_t moveCount() const;
+
+    Outcome moveItem(const std::string& source, const std::string& target) override;
+    Outcome createDirectories(const std::string& path) override;
+    Outcome removeDirectory(const std::string& path) override;
+    Outcome removeFile(const std::string& path) override;
+    bool exists(const std::string& path) override;
+    Outcome directoryEntries(const std::string& path, std::size_t limit, std::vector<std::string>& names) override;
+
+private:
+    Outcome fault(Operation operation, const std::string& path) const;
+
+    FileSystem& inner_;
+    mutable std::mutex mutex_;
+    std::map<std::pair<Operation, std::string>, int> faults_;
+    std::size_t moves_ = 0;
+};
+
+} // namespace quillory

@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "model/File.h"
+#include "rename/FileError.h"
+#include "rename/RenameReport.h"
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <set>
+#include <stop_token>
+#include <string>
+#include <unordered_set>
+
+namespace quillory {
+
+class FileDataSource;
+class FileSystem;
+class NotificationCenter;
+class PreferenceKey;
+class Preferences;
+class UserInteraction;
+
+// Carries the computed names out on disk: runs the full pass once more, then moves every changed file
+// without errors to its new place, one by one in display order, creating missing folders and removing
+// folders it emptied. Nothing is ever overwritten. Each moved file's new location goes back into the
+// list at once, so the list always tells where every file is, even after a failure or an abort.
+class FileRenamer {
+public:
+    // Runs the engine's full pass (which validates again) over the list. True when it completed
+    // successfully; the renamer then reads the list with its fresh validations.
+    using FullPass = std::function<bool(std::stop_token)>;
+
+    struct Services {
+        FileDataSource& fileDataSource;
+        FileSystem& fileSystem;
+        Preferences* preferences = nullptr;         // null: the default settings
+        UserInteraction* userInteraction = nullptr; // null: every question is answered "Continue"
+        NotificationCenter* notifications = nullptr;
+    };
+
+    struct Answer {
+        bool abort = false;
+        bool doNotAskAgain = false;
+    };
+
+    // The outcome of moving one file.
+    struct Move {
+        std::string source;   // where it was
+        std::string target;   // where the list wanted it
+        std::string movedTo;  // where it went (a free numbered name after a collision); empty on failure
+        std::optional<FileError> error;
+        FileSource newSource; // the file's source at its new place, same id
+    };
+
+    FileRenamer(Services services, FullPass fullPass);
+
+    // The user-level entry: blocks input, shows progress, runs, then asks the engine to recompute.
+    RenameReport rename(bool force, std::stop_token stopToken = {});
+    // The run itself.
+    RenameReport applyTransformationsAndRename(bool force, std::stop_token stopToken = {});
+    // Moves one file to its computed place.
+    Move renameFile(const File& file);
+    Answer askAbortOrContinue(const std::string& sourcePath, const std::string& targetPath, const FileError& error);
+
+    // Folders that are never removed even when emptied (the home folder and "/" by default).
+    void setProtectedDirectories(std::set<std::string> directories);
+    // Least time between two progress updates; every file by default would flood the main thread.
+    void setProgressInterval(std::chrono::milliseconds interval) { progressInterval_ = interval; }
+
+private:
+    bool preference(const PreferenceKey& key, bool fallback) const;
+    std::optional<FileError> ensureDirectory(const std::string& path);
+    std::optional<FileError> moveResolvingCollision(const std::string& source, const std::string& target,
+                                                    std::string& movedTo);
+    void removeEmptiedFolders(std::string folder);
+    void postProgress(int done, int total, bool force);
+    void post(std::string_view name);
+
+    Services services_;
+    FullPass fullPass_;
+    std::set<std::string> protectedDirectories_;
+    std::unordered_set<std::string> knownDirectories_;
+    std::chrono::milliseconds progressInterval_{100};
+    std::chrono::steady_clock::time_point lastProgress_{};
+};
+
+} // namespace quillory

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "rename/FileError.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillory {
+
+// What renaming needs from the file system. Every operation reports failure as a value; none throws.
+// Paths are absolute, UTF-8 or raw bytes.
+class FileSystem {
+public:
+    using Outcome = std::optional<FileError>; // nothing on success
+
+    virtual ~FileSystem() = default;
+
+    // Moves a file, link or folder to the target. Never replaces anything: an existing target is
+    // always error 516. Works across file systems.
+    virtual Outcome moveItem(const std::string& source, const std::string& target) = 0;
+    // Creates the folder and every missing folder above it.
+    virtual Outcome createDirectories(const std::string& path) = 0;
+    // Removes an empty folder (never its contents).
+    virtual Outcome removeDirectory(const std::string& path) = 0;
+    // Removes a file or link (not a folder).
+    virtual Outcome removeFile(const std::string& path) = 0;
+    // True when anything is there, a dangling link included.
+    virtual bool exists(const std::string& path) = 0;
+    // Up to `limit` entry names of a folder ("." and ".." left out), in no particular order.
+    virtual Outcome directoryEntries(const std::string& path, std::size_t limit, std::vector<std::string>& names) = 0;
+};
+
+} // namespace quillory

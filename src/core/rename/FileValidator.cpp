@@ -1,0 +1,296 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "rename/FileValidator.h"
+
+#include "app/AppNotification.h"
+#include "app/Logger.h"
+#include "app/NotificationCenter.h"
+#include "app/PreferenceKey.h"
+#include "app/Preferences.h"
+#include "filelist/DirectoryValidator.h"
+#include "filelist/FileDataSource.h"
+#include "text/Characters.h"
+#include "text/Regex.h"
+#include "text/Utf.h"
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace quillory {
+namespace {
+
+constexpr std::size_t kMaximumComponentBytes = 255;
+constexpr std::size_t kMaximumNameCharacters = 255;
+
+const char* const kFilenameEmpty = "Filename is empty";
+const char* const kFilenameTooLong = "Filename is longer than 255 characters";
+const char* const kFilenameTooManyBytes = "Filename is longer than 255 bytes";
+const char* const kInvalidCharacters = "Filename contains invalid characters";
+const char* const kFolderNameTooManyBytes = "Folder names cannot exceed 255 bytes each";
+const char* const kTraversal = "Path cannot contain \".\" or \"..\" components";
+const char* const kValidationFailed = "Validation Failed";
+
+// "^\s*$" with anchors at line breaks, compiled once per thread (chunks run in parallel).
+const Result<text::Regex>& blankLinePattern() {
+    thread_local const Result<text::Regex> pattern =
+        text::Regex::compile(std::string_view("^\\s*$"), text::RegexOptions{false, true, false});
+    return pattern;
+}
+
+bool isAsciiSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isLineBreak(unsigned char c) { return c >= '\n' && c <= '\r'; }
+
+// Whether the name is empty or holds a line of nothing but white space. Plain ASCII names without
+// line breaks are decided without the regular expression, which is by far the common case.
+std::optional<bool> isBlank(const std::string& name) {
+    if (name.empty())
+        return true;
+    bool ascii = true;
+    bool breaks = false;
+    bool allSpace = true;
+    for (const char ch : name) {
+        const auto c = static_cast<unsigned char>(ch);
+        ascii = ascii && c < 0x80;
+        breaks = breaks || isLineBreak(c);
+        allSpace = allSpace && isAsciiSpace(c);
+    }
+    if (ascii && !breaks)
+        return allSpace;
+    const auto& pattern = blankLinePattern();
+    if (!pattern.ok())
+        return std::nullopt;
+    return pattern->contains(text::toUtf16(name));
+}
+
+std::size_t nameCharacters(const std::string& name, const std::string& ext) {
+    // A character takes at least one byte: short texts need no counting.
+    if (name.size() + ext.size() <= kMaximumNameCharacters)
+        return name.size() + ext.size();
+    return text::characterCount(name) + text::characterCount(ext);
+}
+
+bool hasInvalidCharacters(const FileTransform& transform) {
+    const std::string& name = transform.transformedName;
+    const std::string& ext = transform.transformedExt;
+    if (name.find_first_of("\t\r\n") != std::string::npos)
+        return true;
+    // A NUL would cut the name short on its way to the system; a "/" would put the file into another
+    // folder (or above its own, with ".."); "." and ".." name folders that already exist.
+    const auto nulOrSlash = [](const std::string& text) { return text.find_first_of(std::string("\0/", 2)) != std::string::npos; };
+    if (nulOrSlash(name) || nulOrSlash(ext) || transform.transformedPath.find('\0') != std::string::npos)
+        return true;
+    return ext.empty() && (name == "." || name == "..");
+}
+
+// The byte limits of Linux and the "." / ".." components that would escape the allowed folders.
+void addPathComponentErrors(const std::string& path, std::set<std::string>& errors) {
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const std::size_t slash = std::min(path.find('/', start), path.size());
+        const std::string_view piece(path.data() + start, slash - start);
+        if (piece == "." || piece == "..")
+            errors.insert(kTraversal);
+        if (piece.size() > kMaximumComponentBytes)
+            errors.insert(kFolderNameTooManyBytes);
+        start = slash + 1;
+    }
+}
+
+bool changed(const File& file) {
+    return file.transformed.transformedName != file.source.name || file.transformed.transformedPath != file.source.path ||
+           file.transformed.transformedExt != file.source.ext;
+}
+
+std::string extensionPart(const std::string& ext) {
+    if (ext.empty())
+        return {};
+    return ext.front() == '.' ? ext : "." + ext;
+}
+
+} // namespace
+
+FileValidator::FileValidator(FileDataSource* fileDataSource, Preferences* preferences, NotificationCenter* notifications,
+                             std::shared_ptr<DirectoryValidator> directoryValidator)
+    : _fileDataSource(fileDataSource), preferences_(preferences), notifications_(notifications),
+      directoryValidator_(directoryValidator ? std::move(directoryValidator)
+                                             : std::make_shared<DirectoryValidator>(preferences)) {}
+
+FileValidator::~FileValidator() = default;
+
+void FileValidator::validateFile(File& file, const DirectoryValidator& directoryValidator) {
+    const FileTransform& transform = file.transformed;
+    std::set<std::string>& errors = file.validation.errors;
+
+    const auto blank = isBlank(transform.transformedName);
+    if (!blank) {
+        errors.insert(kValidationFailed);
+        return;
+    }
+    if (!file.source.name.empty() && *blank)
+        errors.insert(kFilenameEmpty);
+    if (nameCharacters(transform.transformedName, transform.transformedExt) > kMaximumNameCharacters)
+        errors.insert(kFilenameTooLong);
+    if (transform.transformedName.size() + extensionPart(transform.transformedExt).size() > kMaximumComponentBytes)
+        errors.insert(kFilenameTooManyBytes);
+    if (hasInvalidCharacters(transform))
+        errors.insert(kInvalidCharacters);
+
+    addPathComponentErrors(transform.transformedPath, errors);
+    errors.merge(directoryValidator.validatePath(transform.transformedPath, file.source.path));
+}
+
+bool FileValidator::applyUniqueness(std::vector<File>& files, bool autoResolve, std::stop_token stopToken) {
+    std::unordered_set<std::string> targets;
+    targets.reserve(files.size() * 2);
+    for (const File& file : files)
+        if (!file.validation.errors.empty() || !changed(file))
+            targets.insert(file.source.fullPath());
+
+    // Where the suffix search of each duplicated target goes on: every lower number was taken when it
+    // was tried, and the set only grows, so the search never has to start again from 2.
+    std::unordered_map<std::string, int> nextSuffix;
+    for (File& file : files) {
+        if (!file.validation.errors.empty() || !changed(file))
+            continue;
+        if (stopToken.stop_requested())
+            return false;
+        const FileTransform& t = file.transformed;
+        const std::string ext = extensionPart(t.transformedExt);
+        std::string target = t.transformedPath + "/" + t.transformedName + ext;
+        if (targets.insert(target).second)
+            continue;
+        if (!autoResolve) {
+            file.validation.warnings.insert("Filename is not unique.");
+            continue;
+        }
+        int& suffix = nextSuffix.try_emplace(target, 2).first->second;
+        bool resolved = false;
+        for (; suffix <= 99999; ++suffix) {
+            if (stopToken.stop_requested())
+                break;
+            const std::string number = std::to_string(suffix);
+            if (targets.insert(t.transformedPath + "/" + t.transformedName + " " + number + ext).second) {
+                file.validation.uniqueSuffix = " " + number;
+                file.validation.warnings.insert("Filename is not unique. A numeric suffix '" + number +
+                                                "' has been added.");
+                resolved = true;
+                ++suffix;
+                break;
+            }
+        }
+        if (!resolved)
+            file.validation.warnings.insert("Filename is not unique.");
+    }
+    return !stopToken.stop_requested();
+}
+
+FileValidationResult FileValidator::result(const std::vector<File>& files, bool isPending) {
+    FileValidationResult result;
+    result.isPending = isPending;
+    result.totalCount = static_cast<int>(files.size());
+    for (const File& file : files) {
+        if (!file.validation.errors.empty())
+            ++result.errorCount;
+        else if (changed(file))
+            ++result.renameCount;
+    }
+    return result;
+}
+
+std::vector<File> FileValidator::validatedFiles() const {
+    std::lock_guard lock(resultsMutex_);
+    return validatedFiles_;
+}
+
+void FileValidator::post(const FileValidationResult& result) {
+    if (notifications_)
+        notifications_->post(AppNotification::validationResult, result);
+}
+
+void FileValidator::postText(std::string_view name, std::string text) {
+    if (notifications_)
+        notifications_->post(name, std::move(text));
+}
+
+bool FileValidator::validateChunks(std::stop_token stopToken) {
+    const std::size_t workerCount =
+        std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), fileChunks_.size());
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t i; (i = next.fetch_add(1)) < fileChunks_.size();) {
+            FileChunk& chunk = fileChunks_[i];
+            Logger::log("Validation chunk ", chunk.index, " starting");
+            for (File& file : chunk.files) {
+                if (stopToken.stop_requested())
+                    return;
+                validateFile(file, *directoryValidator_);
+            }
+            if (_fileDataSource)
+                _fileDataSource->updateFiles(chunk.files, stopToken, {FileComponentMutation::validation});
+        }
+    };
+    {
+        std::vector<std::jthread> workers;
+        for (std::size_t i = 1; i < workerCount; ++i)
+            workers.emplace_back(work);
+        work();
+    }
+    chunkIndex_ = static_cast<int>(fileChunks_.size());
+    return !stopToken.stop_requested();
+}
+
+std::optional<FileValidationResult> FileValidator::validateFiles(std::vector<File> files, bool needsLateUpdate,
+                                                                 std::stop_token stopToken) {
+    return executor_.run([&]() -> std::optional<FileValidationResult> {
+        const auto aborted = [&]() -> std::optional<FileValidationResult> {
+            Logger::log("🔷 FileValidator valiate files aborted.");
+            postText(AppNotification::hideProgressIndicator);
+            return std::nullopt;
+        };
+        if (files.empty()) {
+            {
+                std::lock_guard lock(resultsMutex_);
+                validatedFiles_.clear();
+            }
+            const FileValidationResult empty{};
+            post(empty);
+            return empty;
+        }
+        postText(AppNotification::showProgressIndicator, "Validating...");
+        post(FileValidationResult{true, 0, 0, 0});
+
+        chunkIndex_ = 0;
+        fileChunks_ = FileChunk::cut(std::move(files));
+        if (!validateChunks(stopToken))
+            return aborted();
+
+        std::vector<File> collected;
+        for (FileChunk& chunk : fileChunks_)
+            std::move(chunk.files.begin(), chunk.files.end(), std::back_inserter(collected));
+        fileChunks_.clear();
+        post(result(collected, true));
+
+        const bool autoResolve = preferences_ ? preferences_->boolValue(PreferenceKey::autoResolveDuplicates) : true;
+        if (!applyUniqueness(collected, autoResolve, stopToken))
+            return aborted();
+        if (_fileDataSource)
+            _fileDataSource->updateFiles(collected, stopToken, {FileComponentMutation::validation});
+
+        const FileValidationResult final = result(collected, needsLateUpdate);
+        {
+            std::lock_guard lock(resultsMutex_);
+            validatedFiles_ = std::move(collected);
+        }
+        Logger::log("Reporting validation result: files: ", final.totalCount, ", renameCount: ", final.renameCount,
+                    ", pending: ", final.isPending ? "true" : "false");
+        post(final);
+        if (needsLateUpdate)
+            Logger::log("> Validation finished but needs lateUpdate <");
+        postText(AppNotification::hideProgressIndicator);
+        return final;
+    });
+}
+
+} // namespace quillory

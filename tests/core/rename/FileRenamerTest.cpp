@@ -1,0 +1,261 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "rename/FileRenamer.h"
+
+#include "app/PresetUserInteraction.h"
+#include "app/Preferences.h"
+#include "filelist/DirectoryValidator.h"
+#include "filelist/FileDataSource.h"
+#include "rename/FaultInjectingFileSystem.h"
+#include "rename/FileValidator.h"
+#include "rename/PosixFileSystem.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+
+namespace quillory {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readFile;
+
+class FileRenamerTest : public ::testing::Test {
+protected:
+    FileRenamerTest()
+        : prefs_(temp_.path() / "settings.json"),
+          directories_(std::make_shared<DirectoryValidator>(DirectoryEnvironment{root(), "me", ""}, &prefs_)),
+          validator_(&list_, &prefs_, nullptr, directories_), faults_(posix_),
+          renamer_({list_, faults_, &prefs_, &ui_, nullptr}, [this](std::stop_token stop) {
+              ++fullPasses_;
+              return validator_.validateFiles(list_.files(), false, stop).has_value();
+          }) {
+        prefs_.registerDefaults();
+        renamer_.setProtectedDirectories({root()});
+    }
+
+    std::string root() const { return temp_.str(); }
+    std::string at(const std::string& relative) const { return root() + "/" + relative; }
+
+    // Lists files (relative paths, created with their own name as content) with their new full paths.
+    void list(const std::vector<std::pair<std::string, std::string>>& renames) {
+        std::vector<File> files;
+        for (const auto& [from, to] : renames) {
+            if (!fs::exists(at(from)))
+                temp_.write(from, from);
+            File file = File::fromPath(at(from));
+            file.transformed.setFullPath(at(to));
+            files.push_back(file);
+        }
+        list_.doReplaceAllFiles(files, FileAction::replace, false);
+    }
+    std::vector<std::string> listedPaths() const {
+        std::vector<std::string> paths;
+        for (const File& file : list_.files())
+            paths.push_back(file.source.fullPath());
+        return paths;
+    }
+
+    test::TempDir temp_;
+    Preferences prefs_;
+    std::shared_ptr<DirectoryValidator> directories_;
+    FileDataSource list_;
+    FileValidator validator_;
+    PosixFileSystem posix_;
+    FaultInjectingFileSystem faults_;
+    PresetUserInteraction ui_{{"Continue"}};
+    int fullPasses_ = 0;
+    FileRenamer renamer_;
+};
+
+TEST_F(FileRenamerTest, SwapWithAutoResolveLosesNothing) {
+    list({{"a.txt", "b.txt"}, {"b.txt", "a.txt"}});
+    const RenameReport report = renamer_.applyTransformationsAndRename(true);
+    EXPECT_EQ(report.successCount, 2);
+    EXPECT_EQ(readFile(at("b 2.txt")), "a.txt");
+    EXPECT_EQ(readFile(at("a.txt")), "b.txt");
+    EXPECT_FALSE(fs::exists(at("b.txt")));
+    EXPECT_EQ(listedPaths(), (std::vector<std::string>{at("b 2.txt"), at("a.txt")}));
+    EXPECT_TRUE(ui_.alerts().empty());
+    EXPECT_EQ(fullPasses_, 1);
+}
+
+TEST_F(FileRenamerTest, ListRecordsTheNewLocationAsAFreshFileWouldWithTheSameIdentity) {
+    list({{"a.txt", "sub dir/\xC3\xA9t\xC3\xA9 50%.tar.gz"}});
+    const FileId id = list_.files()[0].id();
+    ASSERT_EQ(renamer_.applyTransformationsAndRename(true).successCount, 1);
+    FileSource expected = File::fromPath(at("sub dir/\xC3\xA9t\xC3\xA9 50%.tar.gz")).source;
+    expected.id = id;
+    EXPECT_EQ(list_.files()[0].source, expected);
+    EXPECT_EQ(list_.files()[0].transformed.id, id);
+}
+
+TEST_F(FileRenamerTest, SwapWithoutAutoResolveOverwritesNothingAndReports) {
+    prefs_.set(PreferenceKey::autoResolveDuplicates, false);
+    list({{"a.txt", "b.txt"}, {"b.txt", "a.txt"}});
+    const RenameReport report = renamer_.applyTransformationsAndRename(true);
+    // Each file meets the other, which is still in place: both are refused, neither is replaced.
+    EXPECT_EQ(report.successCount, 0);
+    EXPECT_EQ(readFile(at("a.txt")), "a.txt");
+    EXPECT_EQ(readFile(at("b.txt")), "b.txt");
+    ASSERT_EQ(ui_.questions().size(), 2u);
+    EXPECT_EQ(ui_.questions()[0].message, "Unable to rename\n\n\"a.txt\"\n\nto\n\n\"b.txt\"\n");
+    EXPECT_NE(ui_.questions()[0].informativeText.find("\nError Code: 516\n"), std::string::npos);
+    ASSERT_EQ(ui_.alerts().size(), 1u);
+    EXPECT_EQ(ui_.alerts()[0], (std::pair<std::string, std::string>{
+                                   "Rename Partially Completed",
+                                   "Successfully renamed 0 files.\n2 files could not be renamed."}));
+}
+
+TEST_F(FileRenamerTest, CreatesMissingFoldersAndRemovesEmptiedOnesUpTheChain) {
+    temp_.write("old/deep/.DS_Store", "finder");
+    temp_.write("keep/other.txt", "x");
+    list({{"old/deep/a.txt", "new/x/y/a.txt"}, {"keep/b.txt", "new/b.txt"}});
+    const RenameReport report = renamer_.applyTransformationsAndRename(true);
+    EXPECT_EQ(report.successCount, 2);
+    EXPECT_EQ(readFile(at("new/x/y/a.txt")), "old/deep/a.txt");
+    EXPECT_FALSE(fs::exists(at("old"))) << "deep held only .DS_Store, then old was empty";
+    EXPECT_TRUE(fs::exists(at("keep/other.txt")));
+    EXPECT_TRUE(fs::exists(root())) << "protected folders stay";
+}
+
+TEST_F(FileRenamerTest, FailedFolderRemovalStillRecordsTheNewLocation) {
+    list({{"old/a.txt", "new/a.txt"}});
+    faults_.failOn(FaultInjectingFileSystem::Operation::removeDirectory, at("old"), EBUSY);
+    const RenameReport report = renamer_.applyTransformationsAndRename(true);
+    EXPECT_EQ(report.successCount, 1);
+    EXPECT_TRUE(fs::exists(at("new/a.txt")));
+    EXPECT_EQ(listedPaths(), std::vector<std::string>{at("new/a.txt")});
+    EXPECT_TRUE(ui_.questions().empty());
+}
+
+TEST_F(FileRenamerTest, FolderEntriesMoveOnlyWithThePreference) {
+    temp_.write("album/song.mp3", "music");
+    auto listFolder = [&] {
+        File folder = File::fromUrl(fileUrlFromPath(at("album"), true));
+        folder.transformed.transformedPath = at("records/album");
+        list_.doReplaceAllFiles({folder}, FileAction::replace, false);
+    };
+    prefs_.set(PreferenceKey::renameEmptyFolders, false);
+    listFolder();
+    RenameReport report = renamer_.applyTransformationsAndRename(true);
+    EXPECT_EQ(report.successCount, 0);
+    EXPECT_TRUE(fs::exists(at("album/song.mp3")));
+
+    prefs_.set(PreferenceKey::renameEmptyFolders, true);
+    listFolder();
+    report = renamer_.applyTransformationsAndRename(true);
+    EXPECT_EQ(report.successCount, 1);
+    EXPECT_EQ(readFile(at("records/album/song.mp3")), "music");
+    EXPECT_EQ(list_.files()[0].source.path, at("records/album"));
+    EXPECT_EQ(list_.files()[0].source.name, "");
+}
+
+TEST_F(FileRenamerTest, ErrorsBlockTheRunUnlessForced) {
+    list({{"good.txt", "fine.txt"}, {"bad.txt", "tab\there.txt"}});
+    RenameReport report = renamer_.applyTransformationsAndRename(false);
+    EXPECT_FALSE(report.started);
+    EXPECT_EQ(report.errorCount, 1);
+    EXPECT_TRUE(fs::exists(at("good.txt")));
+
+    report = renamer_.applyTransformationsAndRename(true);
+    EXPECT_TRUE(report.started);
+    EXPECT_EQ(report.successCount, 1);
+    EXPECT_TRUE(fs::exists(at("fine.txt")));
+    EXPECT_TRUE(fs::exists(at("bad.txt")));
+    EXPECT_TRUE(ui_.alerts().empty()) << "files with errors are not failures";
+}
+
+TEST_F(FileRenamerTest, FailedFullPassRenamesNothing) {
+    list({{"a.txt", "b.txt"}});
+    FileRenamer failing({list_, faults_, &prefs_, &ui_, nullptr}, [](std::stop_token) { return false; });
+    EXPECT_FALSE(failing.applyTransformationsAndRename(true).started);
+    EXPECT_TRUE(fs::exists(at("a.txt")));
+}
+
+TEST_F(FileRenamerTest, PermissionErrorsAskOrAreIgnored) {
+    list({{"a.txt", "b.txt"}, {"c.txt", "d.txt"}});
+    faults_.failOn(FaultInjectingFileSystem::Operation::move, at("a.txt"), EACCES);
+    RenameReport report = renamer_.applyTransformationsAndRename(true);
+    ASSERT_EQ(ui_.questions().size(), 1u);
+    EXPECT_NE(ui_.questions()[0].informativeText.find("\nError Code: 513\n\n(Is the directory read-only perhaps?)\n\n"
+                                                      "\nWould you like to continue renaming the next files?"),
+              std::string::npos);
+    EXPECT_EQ(report.successCount, 1);
+    EXPECT_TRUE(fs::exists(at("d.txt")));
+
+    prefs_.set(PreferenceKey::autoIgnoreFilePermissionErrors, true);
+    list({{"a.txt", "b.txt"}, {"x.txt", "y.txt"}});
+    faults_.failOn(FaultInjectingFileSystem::Operation::move, at("x.txt"), EROFS);
+    report = renamer_.applyTransformationsAndRename(true);
+    EXPECT_EQ(ui_.questions().size(), 1u) << "no new question";
+    EXPECT_EQ(report.successCount, 0);
+    EXPECT_EQ(report.failures.size(), 2u);
+    EXPECT_EQ(report.failures[1].error.code, 642);
+    EXPECT_EQ(ui_.alerts().back().second, "Successfully renamed 0 files.\n2 files could not be renamed.");
+}
+
+TEST_F(FileRenamerTest, DoNotAskAgainLastsForOneRun) {
+    prefs_.set(PreferenceKey::autoResolveDuplicates, false);
+    temp_.write("taken1.txt", "t1");
+    temp_.write("taken2.txt", "t2");
+    list({{"a.txt", "taken1.txt"}, {"b.txt", "taken2.txt"}});
+    ui_.setSuppression(true);
+    renamer_.applyTransformationsAndRename(true);
+    EXPECT_EQ(ui_.questions().size(), 1u);
+    renamer_.applyTransformationsAndRename(true);
+    EXPECT_EQ(ui_.questions().size(), 2u);
+    EXPECT_EQ(readFile(at("taken1.txt")), "t1");
+}
+
+TEST_F(FileRenamerTest, FailureInTheMiddleOfAThousandFilesLosesNothing) {
+    std::vector<std::pair<std::string, std::string>> renames;
+    char name[32];
+    for (int i = 0; i < 1000; ++i) {
+        std::snprintf(name, sizeof name, "f%04d.dat", i);
+        std::string from = std::string("src/") + name;
+        std::snprintf(name, sizeof name, "g%04d.dat", i);
+        renames.emplace_back(from, std::string("dst/") + name);
+    }
+    list(renames);
+    faults_.failOn(FaultInjectingFileSystem::Operation::move, at("src/f0500.dat"), EIO);
+    ui_.setAnswers({"Abort"});
+    const RenameReport report = renamer_.applyTransformationsAndRename(true);
+    EXPECT_TRUE(report.aborted);
+    EXPECT_EQ(report.successCount, 500);
+    EXPECT_EQ(ui_.alerts().back().second, "Successfully renamed 500 files.\n500 files could not be renamed.");
+    const auto files = list_.files();
+    for (int i = 0; i < 1000; ++i) {
+        const auto& [from, to] = renames[static_cast<std::size_t>(i)];
+        const std::string expected = i < 500 ? at(to) : at(from);
+        ASSERT_EQ(files[static_cast<std::size_t>(i)].source.fullPath(), expected);
+        ASSERT_EQ(readFile(expected), from) << "content of " << expected;
+        ASSERT_FALSE(fs::exists(i < 500 ? at(from) : at(to)));
+    }
+}
+
+TEST_F(FileRenamerTest, CrossDeviceMoveThroughTheRun) {
+    test::TempDir other; // may share the file system; the seam's copy path is forced below if so
+    const std::string shm = "/dev/shm";
+    if (!fs::exists(shm))
+        GTEST_SKIP() << "no /dev/shm";
+    const std::string target = shm + "/quillory-rename-test-" + std::to_string(::getpid());
+    fs::remove_all(target);
+    directories_->setCustomDirectories({target});
+    list({{"cross/a.txt", target + "/sub/a.txt"}});
+    list_.doReplaceAllFiles({[&] {
+                                File f = File::fromPath(at("cross/a.txt"));
+                                f.transformed.setFullPath(target + "/sub/a.txt");
+                                return f;
+                            }()},
+                            FileAction::replace, false);
+    const RenameReport report = renamer_.applyTransformationsAndRename(true);
+    EXPECT_EQ(report.successCount, 1);
+    EXPECT_EQ(readFile(target + "/sub/a.txt"), "cross/a.txt");
+    EXPECT_FALSE(fs::exists(at("cross")));
+    fs::remove_all(target);
+}
+
+} // namespace
+} // namespace quillory

@@ -1,0 +1,217 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "rename/FileValidator.h"
+
+#include "app/MainQueue.h"
+#include "app/NotificationCenter.h"
+#include "app/Preferences.h"
+#include "filelist/DirectoryValidator.h"
+#include "filelist/FileDataSource.h"
+#include "rename/FileChunk.h"
+#include "rename/FileValidatorWorker.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <stop_token>
+
+namespace quillory {
+namespace {
+
+class FileValidatorTest : public ::testing::Test {
+protected:
+    FileValidatorTest()
+        : prefs_(temp_.path() / "settings.json"),
+          directories_(std::make_shared<DirectoryValidator>(DirectoryEnvironment{home(), "me", ""}, &prefs_)),
+          validator_(nullptr, &prefs_, nullptr, directories_) {
+        prefs_.registerDefaults();
+    }
+
+    std::string home() const { return temp_.str(); }
+
+    // A file in the home folder whose computed name is set field by field.
+    File file(const std::string& original, const std::string& path, const std::string& name, const std::string& ext) {
+        File f = File::fromPath(home() + "/" + original);
+        f.transformed.transformedPath = path;
+        f.transformed.transformedName = name;
+        f.transformed.transformedExt = ext;
+        return f;
+    }
+    File renamed(const std::string& original, const std::string& name, const std::string& ext = "txt") {
+        return file(original, home(), name, ext);
+    }
+
+    std::set<std::string> errorsOf(File f) {
+        FileValidator::validateFile(f, *directories_);
+        return f.validation.errors;
+    }
+
+    test::TempDir temp_;
+    Preferences prefs_;
+    std::shared_ptr<DirectoryValidator> directories_;
+    FileValidator validator_;
+};
+
+using Errors = std::set<std::string>;
+
+TEST_F(FileValidatorTest, NameLengthInCharactersAndBytesAtTheirBoundaries) {
+    EXPECT_EQ(errorsOf(renamed("a.txt", std::string(255, 'a'), "")), Errors{});
+    EXPECT_EQ(errorsOf(renamed("a.txt", std::string(256, 'a'), "")),
+              (Errors{"Filename is longer than 255 characters", "Filename is longer than 255 bytes"}));
+    // 251 + "." + 3 is 255 bytes on disk; one more is too long for Linux, though only 255 characters.
+    EXPECT_EQ(errorsOf(renamed("a.txt", std::string(251, 'a'))), Errors{});
+    EXPECT_EQ(errorsOf(renamed("a.txt", std::string(252, 'a'))), Errors{"Filename is longer than 255 bytes"});
+    // Characters are user-perceived: e + combining acute is one character of three bytes.
+    std::string accented;
+    for (int i = 0; i < 85; ++i)
+        accented += "e\xCC\x81";
+    EXPECT_EQ(errorsOf(renamed("a.txt", accented, "")), Errors{});
+    EXPECT_EQ(errorsOf(renamed("a.txt", accented + "e\xCC\x81", "")), Errors{"Filename is longer than 255 bytes"});
+}
+
+TEST_F(FileValidatorTest, FolderNamesAndPathLengthAtTheirBoundaries) {
+    EXPECT_EQ(errorsOf(file("a.txt", home() + "/" + std::string(255, 'b'), "a", "txt")), Errors{});
+    EXPECT_EQ(errorsOf(file("a.txt", home() + "/" + std::string(256, 'b'), "a", "txt")),
+              (Errors{"Folder names cannot exceed 255 characters each", "Folder names cannot exceed 255 bytes each"}));
+    std::string wide;
+    for (int i = 0; i < 128; ++i)
+        wide += "\xC3\xA9"; // é: 128 characters, 256 bytes
+    EXPECT_EQ(errorsOf(file("a.txt", home() + "/" + wide, "a", "txt")), Errors{"Folder names cannot exceed 255 bytes each"});
+
+    auto pathOfLength = [&](std::size_t length) {
+        std::string path = home();
+        while (path.size() + 201 <= length)
+            path += "/" + std::string(200, 'p');
+        path += "/" + std::string(length - path.size() - 1, 'q');
+        return path;
+    };
+    ASSERT_EQ(pathOfLength(1024).size(), 1024u);
+    EXPECT_EQ(errorsOf(file("a.txt", pathOfLength(1024), "a", "txt")), Errors{});
+    EXPECT_EQ(errorsOf(file("a.txt", pathOfLength(1025), "a", "txt")), Errors{"Path is longer than 1024 characters"});
+}
+
+TEST_F(FileValidatorTest, EmptyAndInvalidNames) {
+    EXPECT_EQ(errorsOf(renamed("a.txt", "")), Errors{"Filename is empty"});
+    EXPECT_EQ(errorsOf(renamed("a.txt", "   ")), Errors{"Filename is empty"});
+    EXPECT_EQ(errorsOf(renamed("a.txt", "\xE3\x80\x80")), Errors{"Filename is empty"}); // ideographic space
+    EXPECT_EQ(errorsOf(renamed("a.txt", "top\n \nbottom")),
+              (Errors{"Filename is empty", "Filename contains invalid characters"}));
+    EXPECT_EQ(errorsOf(renamed("a.txt", "tab\there")), Errors{"Filename contains invalid characters"});
+    EXPECT_EQ(errorsOf(renamed("a.txt", std::string("nul\0cut", 7))), Errors{"Filename contains invalid characters"});
+    EXPECT_EQ(errorsOf(renamed("a.txt", "../../escape")), Errors{"Filename contains invalid characters"});
+    EXPECT_EQ(errorsOf(renamed("a.txt", "..", "")), Errors{"Filename contains invalid characters"});
+    EXPECT_EQ(errorsOf(renamed("a.txt", ".", "")), Errors{"Filename contains invalid characters"});
+    EXPECT_EQ(errorsOf(renamed("a.txt", "..", "txt")), Errors{});
+    EXPECT_EQ(errorsOf(renamed("a.txt", "Ünïcödé name")), Errors{});
+    // A folder entry has no name to lose.
+    File folder = File::fromUrl(fileUrlFromPath(home() + "/dir", true));
+    EXPECT_EQ(errorsOf(folder), Errors{});
+}
+
+TEST_F(FileValidatorTest, PathRulesTraversalAndAllowedFolders) {
+    const Errors traversal{"Path cannot contain \".\" or \"..\" components"};
+    EXPECT_EQ(errorsOf(file("a.txt", home() + "/../../etc", "a", "txt")), traversal);
+    EXPECT_EQ(errorsOf(file("a.txt", home() + "/./sub", "a", "txt")), traversal);
+    EXPECT_EQ(errorsOf(file("a.txt", home() + "/..sub/x.", "a", "txt")), Errors{});
+    const Errors outside = errorsOf(file("a.txt", "/etc", "a", "txt"));
+    ASSERT_EQ(outside.size(), 1u);
+    EXPECT_EQ(outside.begin()->rfind("Path should start with one of the following prefixes: " + home() + "/", 0), 0u);
+    EXPECT_EQ(errorsOf(file("a.txt", home() + "//sub", "a", "txt")),
+              Errors{"Double slashes \"//\" are not allowed in Path"});
+}
+
+TEST_F(FileValidatorTest, CaseOnlyFolderChangeNeedsARenamedParent) {
+    File photos = File::fromPath(home() + "/2019/Photos/a.txt");
+    photos.transformed.transformedPath = home() + "/2019/photos";
+    EXPECT_EQ(errorsOf(photos), Errors{"The case change of folder \"Photos\" to \"photos\" cannot be applied unless at "
+                                       "least one of its parent folders has a different name."});
+    photos.transformed.transformedPath = home() + "/2020/photos";
+    EXPECT_EQ(errorsOf(photos), Errors{});
+}
+
+TEST_F(FileValidatorTest, DuplicatesGetSuffixesInListOrder) {
+    std::vector<File> files{renamed("x.txt", "a"), renamed("y.txt", "a"), renamed("z.txt", "a"), renamed("w.txt", "A")};
+    ASSERT_TRUE(FileValidator::applyUniqueness(files, true));
+    EXPECT_EQ(files[0].validation.uniqueSuffix, "");
+    EXPECT_TRUE(files[0].validation.warnings.empty());
+    EXPECT_EQ(files[1].validation.uniqueSuffix, " 2");
+    EXPECT_EQ(files[1].validation.warnings, Errors{"Filename is not unique. A numeric suffix '2' has been added."});
+    EXPECT_EQ(files[2].validation.uniqueSuffix, " 3");
+    EXPECT_EQ(files[2].validation.warnings, Errors{"Filename is not unique. A numeric suffix '3' has been added."});
+    EXPECT_TRUE(files[3].validation.warnings.empty()) << "letter case makes a different target";
+
+    std::vector<File> off{renamed("x.txt", "a"), renamed("y.txt", "a")};
+    ASSERT_TRUE(FileValidator::applyUniqueness(off, false));
+    EXPECT_EQ(off[1].validation.warnings, Errors{"Filename is not unique."});
+    EXPECT_EQ(off[1].validation.uniqueSuffix, "");
+}
+
+TEST_F(FileValidatorTest, DuplicatesAgainstUnchangedAndMovingAwayFiles) {
+    // b.txt stays: a file renamed to b.txt collides with it. c.txt moves away: its name is free.
+    std::vector<File> files{renamed("b.txt", "b"), renamed("a.txt", "b"), renamed("c.txt", "d"), renamed("e.txt", "c")};
+    ASSERT_TRUE(FileValidator::applyUniqueness(files, true));
+    EXPECT_EQ(files[1].validation.uniqueSuffix, " 2");
+    EXPECT_TRUE(files[3].validation.warnings.empty());
+    // A suffix already taken by another target is skipped.
+    std::vector<File> taken{renamed("p.txt", "a 2"), renamed("q.txt", "a"), renamed("r.txt", "a")};
+    ASSERT_TRUE(FileValidator::applyUniqueness(taken, true));
+    EXPECT_EQ(taken[2].validation.uniqueSuffix, " 3");
+}
+
+TEST_F(FileValidatorTest, ChunksOfAThousandInListOrder) {
+    std::vector<File> files;
+    for (int i = 0; i < 2500; ++i)
+        files.push_back(renamed("f" + std::to_string(i) + ".txt", "g" + std::to_string(i)));
+    const auto chunks = FileChunk::cut(files);
+    ASSERT_EQ(chunks.size(), 3u);
+    EXPECT_EQ(chunks[0].files.size(), 1000u);
+    EXPECT_EQ(chunks[2].files.size(), 500u);
+    EXPECT_EQ(chunks[2].index, 2);
+    EXPECT_EQ(chunks[1].files.front().source.name, "f1000");
+}
+
+TEST_F(FileValidatorTest, RunCountsWritesBackAndKeepsOrder) {
+    FileDataSource list;
+    std::vector<File> files;
+    for (int i = 0; i < 2100; ++i)
+        files.push_back(renamed("f" + std::to_string(i) + ".txt", i == 5 ? "" : "same"));
+    files.push_back(renamed("u.txt", "u"));
+    list.doReplaceAllFiles(files, FileAction::replace, false);
+    FileValidator validator(&list, &prefs_, nullptr, directories_);
+
+    const auto result = validator.validateFiles(list.files(), true);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(*result, (FileValidationResult{true, 1, 2101, 2099}));
+    const auto stored = list.files();
+    EXPECT_EQ(stored[5].validation.errors, Errors{"Filename is empty"});
+    EXPECT_EQ(stored[4].validation.uniqueSuffix, " 5");
+    EXPECT_EQ(stored[6].validation.uniqueSuffix, " 6") << "the file with errors takes no number";
+    EXPECT_EQ(validator.validatedFiles()[1500].source.name, "f1500");
+
+    EXPECT_EQ(*validator.validateFiles({}, false), FileValidationResult{});
+}
+
+TEST_F(FileValidatorTest, CancelledRunEndsWithoutResult) {
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_FALSE(validator_.validateFiles({renamed("a.txt", "b")}, false, stop.get_token()));
+}
+
+TEST_F(FileValidatorTest, WorkerPostsPendingThenFinalResult) {
+    MainQueue queue;
+    NotificationCenter center(queue);
+    std::vector<FileValidationResult> posted;
+    center.addObserver("validationResult", [&](const Notification& n) {
+        posted.push_back(std::any_cast<FileValidationResult>(n.object));
+    });
+    FileValidator validator(nullptr, &prefs_, &center, directories_);
+    FileValidatorWorker worker(validator, &center);
+    worker.validate({renamed("a.txt", "b"), renamed("c.txt", "\t")}, false);
+    worker.wait();
+    queue.runPending();
+    ASSERT_GE(posted.size(), 2u);
+    EXPECT_TRUE(posted.front().isPending);
+    EXPECT_EQ(posted.back(), (FileValidationResult{false, 1, 2, 1}));
+}
+
+} // namespace
+} // namespace quillory

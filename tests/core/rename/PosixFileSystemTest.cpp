@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "rename/PosixFileSystem.h"
+
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+namespace quillory {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readFile;
+
+class PosixFileSystemTest : public ::testing::TestWithParam<bool> {
+protected:
+    PosixFileSystemTest() { posix_.setNoReplaceUnsupported(GetParam()); }
+    std::string at(const std::string& relative) const { return temp_.str() + "/" + relative; }
+    test::TempDir temp_;
+    PosixFileSystem posix_;
+};
+
+TEST_P(PosixFileSystemTest, NeverReplacesAnExistingTarget) {
+    temp_.write("a.txt", "A");
+    temp_.write("b.txt", "B");
+    temp_.mkdir("empty");
+    temp_.mkdir("dir");
+    auto error = posix_.moveItem(at("a.txt"), at("b.txt"));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, 516);
+    EXPECT_EQ(readFile(at("a.txt")), "A");
+    EXPECT_EQ(readFile(at("b.txt")), "B");
+    error = posix_.moveItem(at("dir"), at("empty"));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, 516);
+    EXPECT_FALSE(posix_.moveItem(at("a.txt"), at("c.txt")));
+    EXPECT_EQ(readFile(at("c.txt")), "A");
+    EXPECT_FALSE(fs::exists(at("a.txt")));
+    EXPECT_FALSE(posix_.moveItem(at("dir"), at("dir2")));
+    EXPECT_TRUE(fs::is_directory(at("dir2")));
+}
+
+TEST_P(PosixFileSystemTest, CopyAndRemoveKeepsEverythingAndCleansUpOnFailure) {
+    const fs::path file = temp_.write("src/a.dat", std::string(200000, 'z'));
+    ::chmod(file.c_str(), 0640);
+    const bool hasAttributes = ::setxattr(file.c_str(), "user.xdg.tags", "red", 3, 0) == 0;
+    const struct timespec times[2] = {{1000000000, 0}, {1200000000, 500}};
+    ::utimensat(AT_FDCWD, file.c_str(), times, 0);
+    temp_.write("src/tree/inner.txt", "inner");
+    temp_.mkdir("dst");
+
+    ASSERT_FALSE(posix_.copyAndRemove(file.string(), at("dst/a.dat")));
+    EXPECT_FALSE(fs::exists(file));
+    struct stat info {};
+    ASSERT_EQ(::stat(at("dst/a.dat").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(info.st_mtim.tv_sec, 1200000000);
+    EXPECT_EQ(info.st_size, 200000);
+    if (hasAttributes) {
+        char value[8] = {};
+        EXPECT_EQ(::getxattr(at("dst/a.dat").c_str(), "user.xdg.tags", value, sizeof value), 3);
+        EXPECT_STREQ(value, "red");
+    }
+    ASSERT_FALSE(posix_.copyAndRemove(at("src/tree"), at("dst/tree")));
+    EXPECT_EQ(readFile(at("dst/tree/inner.txt")), "inner");
+    EXPECT_FALSE(fs::exists(at("src/tree")));
+
+    // An existing target and a missing target folder both leave the source alone and no copy behind.
+    temp_.write("src/b.txt", "b");
+    temp_.write("dst/b.txt", "other");
+    auto error = posix_.copyAndRemove(at("src/b.txt"), at("dst/b.txt"));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, 516);
+    EXPECT_TRUE(posix_.copyAndRemove(at("src/b.txt"), at("missing/b.txt")));
+    EXPECT_EQ(readFile(at("src/b.txt")), "b");
+    EXPECT_EQ(readFile(at("dst/b.txt")), "other");
+    EXPECT_EQ(std::distance(fs::directory_iterator(at("dst")), fs::directory_iterator()), 3) << "a.dat, tree and b.txt, no partial copy";
+}
+
+TEST_P(PosixFileSystemTest, RealMoveToAnotherFileSystem) {
+    const std::string shm = "/dev/shm";
+    struct stat here {}, there {};
+    if (::stat(shm.c_str(), &there) != 0 || ::stat(temp_.str().c_str(), &here) != 0 || here.st_dev == there.st_dev)
+        GTEST_SKIP() << "no second file system";
+    const std::string target = shm + "/quillory-fs-test-" + std::to_string(::getpid()) + (GetParam() ? "a" : "b");
+    temp_.write("x.txt", "cross");
+    ASSERT_FALSE(posix_.moveItem(at("x.txt"), target));
+    EXPECT_EQ(readFile(target), "cross");
+    EXPECT_FALSE(fs::exists(at("x.txt")));
+    temp_.write("y.txt", "y");
+    auto error = posix_.moveItem(at("y.txt"), target);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, 516);
+    EXPECT_EQ(readFile(target), "cross");
+    ::unlink(target.c_str());
+}
+
+TEST_P(PosixFileSystemTest, FoldersListingAndRemoval) {
+    ASSERT_FALSE(posix_.createDirectories(at("a/b/c")));
+    EXPECT_TRUE(fs::is_directory(at("a/b/c")));
+    EXPECT_FALSE(posix_.createDirectories(at("a/b/c")));
+    temp_.write("a/file", "f");
+    auto error = posix_.createDirectories(at("a/file/sub"));
+    ASSERT_TRUE(error);
+    std::vector<std::string> names;
+    ASSERT_FALSE(posix_.directoryEntries(at("a"), 1, names));
+    EXPECT_EQ(names.size(), 1u);
+    EXPECT_TRUE(posix_.removeDirectory(at("a/b"))) << "not empty";
+    EXPECT_FALSE(posix_.removeDirectory(at("a/b/c")));
+    EXPECT_FALSE(posix_.exists(at("a/b/c")));
+    ::symlink("nowhere", at("dangling").c_str());
+    EXPECT_TRUE(posix_.exists(at("dangling")));
+}
+
+INSTANTIATE_TEST_SUITE_P(WithAndWithoutNoReplace, PosixFileSystemTest, ::testing::Bool());
+
+} // namespace
+} // namespace quillory
