@@ -1,0 +1,160 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "tokens/gps/GPSAddressResolver.h"
+
+#include "app/AppNotification.h"
+#include "app/Logger.h"
+#include "app/NotificationCenter.h"
+#include "app/Preferences.h"
+#include "tokens/gps/AppSleep.h"
+#include "tokens/gps/Geocoder.h"
+
+#include <condition_variable>
+#include <thread>
+
+namespace quillory {
+
+namespace {
+
+// The meeting point of a waiting lookup and its request thread; shared, because a request that
+// timed out may still finish after the lookup has moved on.
+struct PendingRequest {
+    std::mutex mutex;
+    std::condition_variable done;
+    std::optional<GeocoderAnswer> answer;
+};
+
+} // namespace
+
+GPSAddressResolver::GPSAddressResolver(std::shared_ptr<GPSCache> cache, std::shared_ptr<Geocoder> geocoder,
+                                       const Preferences* preferences, NotificationCenter* notifications,
+                                       Timing timing)
+    : cache_(std::move(cache)), geocoder_(std::move(geocoder)), preferences_(preferences),
+      notifications_(notifications), timing_(timing) {
+    if (notifications_) {
+        observer_ = notifications_->addObserver(AppNotification::abortProcess,
+                                                [flag = processAborted_](const Notification&) { flag->store(true); });
+    }
+}
+
+GPSAddressResolver::~GPSAddressResolver() {
+    if (notifications_)
+        notifications_->removeObserver(observer_);
+}
+
+bool GPSAddressResolver::lookupEnabled() const {
+    return preferences_ == nullptr || preferences_->boolValue(PreferenceKey::gpsAddressLookup);
+}
+
+GPSLookupResult GPSAddressResolver::quickText(const std::optional<GPSCoordinates>& coordinates,
+                                              std::string_view tokenId) const {
+    // With the lookup switched off nothing would ever fill the cache, so waiting for it is pointless.
+    if (!lookupEnabled() || !coordinates)
+        return GPSLookupResult::ofText({});
+    auto address = cache_->lookup(*coordinates, gpsPrecisionForToken(tokenId));
+    if (!address)
+        return GPSLookupResult::lateUpdate();
+    return GPSLookupResult::ofText(address->field(tokenId));
+}
+
+GPSLookupResult GPSAddressResolver::quickText(const AttributeMap& attributes, std::string_view tokenId) const {
+    return quickText(GPSCoordinates::fromAttributes(attributes), tokenId);
+}
+
+GPSLookupResult GPSAddressResolver::fullText(const std::optional<GPSCoordinates>& coordinates,
+                                             std::string_view tokenId) {
+    if (!lookupEnabled() || !coordinates)
+        return GPSLookupResult::ofText({});
+    const GPSPrecision precision = gpsPrecisionForToken(tokenId);
+    if (auto address = cache_->lookup(*coordinates, precision))
+        return GPSLookupResult::ofText(address->field(tokenId));
+
+    std::lock_guard lock(lookupMutex_);
+    // Another pass may have looked this location up while we waited for our turn.
+    if (auto address = cache_->lookup(*coordinates, precision))
+        return GPSLookupResult::ofText(address->field(tokenId));
+    Retrieval retrieval = retrieve(*coordinates);
+    if (auto* address = std::get_if<GPSAddress>(&retrieval))
+        return GPSLookupResult::ofText(address->field(tokenId));
+    if (auto* error = std::get_if<GPSError>(&retrieval))
+        return GPSLookupResult::failure(*error);
+    return GPSLookupResult::abortedByUser();
+}
+
+GPSLookupResult GPSAddressResolver::fullText(const AttributeMap& attributes, std::string_view tokenId) {
+    return fullText(GPSCoordinates::fromAttributes(attributes), tokenId);
+}
+
+GPSAddressResolver::Retrieval GPSAddressResolver::retrieve(const GPSCoordinates& coordinates) {
+    processAborted_->store(false);
+    int pause = timing_.firstPause;
+    int retryCount = 0;
+    while (true) {
+        if (processAborted_->load())
+            return Aborted{};
+        Retrieval outcome = requestOnce(coordinates, timing_.second * (pause + timing_.waitMargin));
+        if (auto* address = std::get_if<GPSAddress>(&outcome)) {
+            cache_->store(coordinates, *address);
+            return outcome;
+        }
+        if (std::holds_alternative<Aborted>(outcome))
+            return outcome;
+        const GPSError& error = std::get<GPSError>(outcome);
+        if (!error.retry || retryCount >= timing_.maxRetries) {
+            Logger::log("Giving up!");
+            return outcome;
+        }
+        Logger::log("Sleeping ", pause);
+        AppSleep sleep(notifications_, timing_.second, processAborted_);
+        if (!sleep.countdown(pause))
+            return Aborted{};
+        pause = std::max(0, pause - timing_.pauseStep);
+        ++retryCount;
+    }
+}
+
+GPSAddressResolver::Retrieval GPSAddressResolver::requestOnce(const GPSCoordinates& coordinates,
+                                                              std::chrono::milliseconds wait) {
+    Logger::log("lookupAddress: GPS Address retrieval latitude:", GPSCache::numberDescription(coordinates.latitude),
+                ", longitude:", GPSCache::numberDescription(coordinates.longitude));
+    auto pending = std::make_shared<PendingRequest>();
+    try {
+        std::thread([geocoder = geocoder_, pending, coordinates] {
+            GeocoderAnswer answer = geocoder ? geocoder->reverseGeocode(coordinates.latitude, coordinates.longitude)
+                                             : GeocoderAnswer::failure(GPSError::noResult, "no geocoder");
+            std::lock_guard lock(pending->mutex);
+            pending->answer = std::move(answer);
+            pending->done.notify_all();
+        }).detach();
+    } catch (const std::system_error& error) {
+        Logger::error("GPS Address error: ", error.what());
+        return GPSError{};
+    }
+
+    std::unique_lock lock(pending->mutex);
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    const auto poll = std::max(std::chrono::milliseconds(1), std::min(timing_.second, std::chrono::milliseconds(100)));
+    // Waits in short steps so that the user's abort is felt while the service is slow.
+    while (!pending->answer) {
+        if (processAborted_->load())
+            return Aborted{};
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline)
+            break;
+        pending->done.wait_for(lock, std::min<std::chrono::steady_clock::duration>(poll, deadline - now));
+    }
+    if (!pending->answer) {
+        GPSError error = GPSError::fromCode(GPSError::timeout);
+        Logger::log("GPS Address error: timed out");
+        Logger::log("Error Details: ", error.messageText, ", retry=", error.retry ? "true" : "false");
+        return error;
+    }
+    const GeocoderAnswer& answer = *pending->answer;
+    if (answer.ok())
+        return answer.placemark ? GPSAddress::fromPlacemark(*answer.placemark) : GPSAddress{};
+    GPSError error = GPSError::fromCode(*answer.errorCode);
+    Logger::log("GPS Address error: ", answer.errorDescription);
+    Logger::log("Error Details: ", error.messageText, ", retry=", error.retry ? "true" : "false");
+    return error;
+}
+
+} // namespace quillory

@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "model/File.h"
+#include "tokens/gps/GPSAddress.h"
+#include "tokens/gps/GPSCache.h"
+#include "tokens/gps/GPSCoordinates.h"
+#include "tokens/gps/GPSLookupResult.h"
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string_view>
+#include <variant>
+
+namespace quillory {
+
+class Geocoder;
+class NotificationCenter;
+class Preferences;
+
+// Lengths in "seconds" of the retry loop; `second` is injectable so that tests run fast.
+struct GPSResolverTiming {
+    std::chrono::milliseconds second = std::chrono::seconds(1);
+    int firstPause = 60;  // seconds before the second request
+    int pauseStep = 20;   // each pause is this much shorter than the one before
+    int waitMargin = 10;  // a request may take the pause length plus this long
+    int maxRetries = 3;   // requests after the first one
+};
+
+// Gives the text of a GPS address token for a file: from the cache in quick mode, asking the
+// geocoder (and waiting, with retries and pauses) in full mode. Thread-safe; full lookups run one
+// at a time, so one location is never asked for twice.
+class GPSAddressResolver {
+public:
+    using Timing = GPSResolverTiming;
+
+    // A failure of retrieving an address: the error for the user, or the user's abort.
+    struct Aborted {};
+    using Retrieval = std::variant<GPSAddress, GPSError, Aborted>;
+
+    // `preferences` gives the lookup switch (absent → on); `notifications` carries "abortProcess"
+    // and the countdown's progress posts. Both may be null.
+    GPSAddressResolver(std::shared_ptr<GPSCache> cache, std::shared_ptr<Geocoder> geocoder,
+                       const Preferences* preferences = nullptr, NotificationCenter* notifications = nullptr,
+                       Timing timing = {});
+    ~GPSAddressResolver();
+    GPSAddressResolver(const GPSAddressResolver&) = delete;
+    GPSAddressResolver& operator=(const GPSAddressResolver&) = delete;
+
+    // Quick mode: never waits. Switch off or no coordinates → empty text; cached → the field;
+    // otherwise lateUpdateRequired.
+    GPSLookupResult quickText(const std::optional<GPSCoordinates>& coordinates, std::string_view tokenId) const;
+    GPSLookupResult quickText(const AttributeMap& attributes, std::string_view tokenId) const;
+    // Full mode: may block on the geocoder. Switch off or no coordinates → empty text.
+    GPSLookupResult fullText(const std::optional<GPSCoordinates>& coordinates, std::string_view tokenId);
+    GPSLookupResult fullText(const AttributeMap& attributes, std::string_view tokenId);
+
+    // Asks the geocoder, with retries, and stores a success in the cache.
+    Retrieval retrieve(const GPSCoordinates& coordinates);
+
+    // What "abortProcess" does: ends a running lookup or countdown.
+    void abort() { processAborted_->store(true); }
+    bool lookupEnabled() const;
+
+    GPSCache& cache() { return *cache_; }
+
+private:
+    // One geocoding request, waited for at most `wait`: an address, an error (99 on timeout) or the abort.
+    Retrieval requestOnce(const GPSCoordinates& coordinates, std::chrono::milliseconds wait);
+
+    std::shared_ptr<GPSCache> cache_;
+    std::shared_ptr<Geocoder> geocoder_;
+    const Preferences* preferences_;
+    NotificationCenter* notifications_;
+    Timing timing_;
+    std::shared_ptr<std::atomic<bool>> processAborted_ = std::make_shared<std::atomic<bool>>(false);
+    std::size_t observer_ = 0;
+    std::mutex lookupMutex_;
+};
+
+} // namespace quillory

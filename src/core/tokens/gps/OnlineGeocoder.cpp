@@ -1,0 +1,166 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "tokens/gps/OnlineGeocoder.h"
+
+#include "Version.h"
+#include "tokens/gps/GPSCache.h"
+#include "tokens/gps/GPSError.h"
+
+#include <nlohmann/json.hpp>
+
+#include <thread>
+
+#ifdef QUILLORY_HAVE_CURL
+#include <curl/curl.h>
+#endif
+
+namespace quillory {
+
+namespace {
+
+std::string firstOf(const nlohmann::json& address, std::initializer_list<const char*> keys) {
+    for (const char* key : keys) {
+        auto found = address.find(key);
+        if (found != address.end() && found->is_string() && !found->get_ref<const std::string&>().empty())
+            return found->get<std::string>();
+    }
+    return {};
+}
+
+#ifdef QUILLORY_HAVE_CURL
+constexpr std::size_t kMaxBody = 1 << 20;
+
+std::size_t collect(char* data, std::size_t size, std::size_t count, void* target) {
+    auto* body = static_cast<std::string*>(target);
+    if (body->size() + size * count > kMaxBody)
+        return 0; // ends the transfer: no reverse-geocoding answer is this big
+    body->append(data, size * count);
+    return size * count;
+}
+
+void initialiseCurl() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+#endif
+
+} // namespace
+
+OnlineGeocoder::OnlineGeocoder(Options options) : options_(std::move(options)) {
+    while (!options_.baseUrl.empty() && options_.baseUrl.back() == '/')
+        options_.baseUrl.pop_back();
+    if (options_.userAgent.empty())
+        options_.userAgent = std::string("Quillory/") + kVersion + " (batch file renamer)";
+#ifdef QUILLORY_HAVE_CURL
+    initialiseCurl();
+#endif
+}
+
+bool OnlineGeocoder::available() {
+#ifdef QUILLORY_HAVE_CURL
+    return true;
+#else
+    return false;
+#endif
+}
+
+std::string OnlineGeocoder::requestUrl(double latitude, double longitude) const {
+    return options_.baseUrl + "/reverse?format=jsonv2&lat=" + GPSCache::numberDescription(latitude) +
+           "&lon=" + GPSCache::numberDescription(longitude);
+}
+
+GeocoderAnswer OnlineGeocoder::answerFromResponse(long httpStatus, std::string_view body) {
+    if (httpStatus == 429 || httpStatus >= 500 || httpStatus == 403)
+        return GeocoderAnswer::failure(GPSError::network, "the service answered HTTP " + std::to_string(httpStatus));
+    if (httpStatus != 200)
+        return GeocoderAnswer::failure(GPSError::noResult, "the service answered HTTP " + std::to_string(httpStatus));
+    const auto json = nlohmann::json::parse(body, nullptr, false);
+    if (json.is_discarded() || !json.is_object())
+        return GeocoderAnswer::failure(GPSError::network, "the service's answer is not a JSON object");
+    if (auto error = json.find("error"); error != json.end())
+        return GeocoderAnswer::failure(GPSError::noResult, error->is_string() ? error->get<std::string>() : "error");
+
+    const nlohmann::json address = json.value("address", nlohmann::json::object());
+    if (!address.is_object())
+        return GeocoderAnswer::failure(GPSError::network, "the service's answer has no address object");
+    Placemark placemark;
+    placemark.thoroughfare = firstOf(address, {"road", "pedestrian", "footway", "path", "square"});
+    placemark.subThoroughfare = firstOf(address, {"house_number"});
+    placemark.locality = firstOf(address, {"city", "town", "village", "hamlet", "municipality"});
+    placemark.subLocality = firstOf(address, {"suburb", "city_district", "neighbourhood", "quarter"});
+    placemark.administrativeArea = firstOf(address, {"state", "province", "region"});
+    placemark.subAdministrativeArea = firstOf(address, {"county", "state_district"});
+    placemark.postalCode = firstOf(address, {"postcode"});
+    placemark.country = firstOf(address, {"country"});
+    placemark.isoCountryCode = firstOf(address, {"country_code"});
+    for (char& c : placemark.isoCountryCode)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    std::string street = placemark.thoroughfare;
+    if (!placemark.subThoroughfare.empty())
+        street += (street.empty() ? "" : " ") + placemark.subThoroughfare;
+    placemark.name = firstOf(json, {"name"});
+    if (placemark.name.empty())
+        placemark.name = street;
+    placemark.postalAddress = PostalAddress{street,
+                                            placemark.locality,
+                                            placemark.postalCode,
+                                            placemark.administrativeArea,
+                                            placemark.subAdministrativeArea,
+                                            placemark.subLocality,
+                                            placemark.country};
+    return GeocoderAnswer::found(std::move(placemark));
+}
+
+void OnlineGeocoder::waitForTurn() {
+    // Called with turnMutex_ held: requests leave one after the other, minInterval apart.
+    if (anyRequest_) {
+        const auto next = lastRequest_ + options_.minInterval;
+        std::this_thread::sleep_until(next);
+    }
+    lastRequest_ = std::chrono::steady_clock::now();
+    anyRequest_ = true;
+}
+
+GeocoderAnswer OnlineGeocoder::reverseGeocode(double latitude, double longitude) {
+#ifdef QUILLORY_HAVE_CURL
+    if (options_.baseUrl.empty())
+        return GeocoderAnswer::failure(GPSError::network, "no address of a geocoding service is set");
+    {
+        std::lock_guard lock(turnMutex_);
+        waitForTurn();
+    }
+    CURL* curl = curl_easy_init();
+    if (!curl)
+        return GeocoderAnswer::failure(GPSError::network, "cannot start an HTTP request");
+    std::string body;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    const std::string url = requestUrl(latitude, longitude);
+    curl_slist* headers = curl_slist_append(nullptr, "Accept: application/json");
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, options_.userAgent.c_str());
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 3L);
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(options_.timeout.count()));
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+    const CURLcode code = curl_easy_perform(curl);
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    curl_slist_free_all(headers);
+    curl_easy_cleanup(curl);
+    if (code == CURLE_OPERATION_TIMEDOUT)
+        return GeocoderAnswer::failure(GPSError::timeout, errorBuffer[0] ? errorBuffer : curl_easy_strerror(code));
+    if (code != CURLE_OK)
+        return GeocoderAnswer::failure(GPSError::network, errorBuffer[0] ? errorBuffer : curl_easy_strerror(code));
+    return answerFromResponse(status, body);
+#else
+    (void)latitude;
+    (void)longitude;
+    return GeocoderAnswer::failure(GPSError::network, "this build has no HTTP support (libcurl)");
+#endif
+}
+
+} // namespace quillory
