@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Quick resolution of a token string over 100,000 files whose maps are loaded, as the preview does on
 // every keystroke; and the same files before their maps are loaded (every item asks for a late update).
+// Also the reading of attribute maps, as the preloader does, over copies of the corpus files.
 #include "tokens/AttributeResolver.h"
 #include "tokens/FileAttributeUtil.h"
+#include "tokens/TokenDetailsList.h"
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include <string>
 #include <vector>
@@ -64,6 +69,29 @@ void BM_QuickPassLoadedMaps(benchmark::State& state) { quickPass(state, true, fa
 void BM_QuickPassLoadedMapsWithImageDate(benchmark::State& state) { quickPass(state, true, true); }
 void BM_QuickPassMapsNotLoaded(benchmark::State& state) { quickPass(state, false, false); }
 
+void BM_ReadAttributeMaps(benchmark::State& state) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / ("quillory-attrbench-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const char* sources[] = {"img_gps_amsterdam.jpg", "song_id3v23.mp3", "song_vorbis.flac", "song_itunes.m4a",
+                             "not_a_flac.flac", "img_exif.tif"};
+    std::vector<File> files;
+    for (int i = 0; i < 2400; ++i) {
+        const std::string source = sources[i % 6];
+        const fs::path target = folder / (std::to_string(i) + "-" + source);
+        fs::copy_file(fs::path(QUILLORY_CORPUS_DIR) / source, target, fs::copy_options::overwrite_existing);
+        files.push_back(File::fromPath(target.string()));
+    }
+    FileAttributeUtil reader(std::make_shared<const TokenDetailsList>(TokenDetailsList::loadEmbedded()));
+    for (auto _ : state)
+        for (const File& file : files)
+            benchmark::DoNotOptimize(reader.load(file));
+    state.SetItemsProcessed(state.iterations() * static_cast<long>(files.size()));
+    std::error_code error;
+    fs::remove_all(folder, error);
+}
+
+BENCHMARK(BM_ReadAttributeMaps)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QuickPassLoadedMaps)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QuickPassLoadedMapsWithImageDate)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QuickPassMapsNotLoaded)->Unit(benchmark::kMillisecond);
