@@ -71,10 +71,13 @@ protected:
         center.addObserver(AppNotification::hideProgressView, [this](const Notification&) { ++hidden; });
     }
 
+    // Short "seconds" keep the pauses short; a long wait margin keeps a busy machine from turning a
+    // quick answer into a timeout.
     std::unique_ptr<GPSAddressResolver> makeResolver(std::shared_ptr<Geocoder> geocoder,
-                                                     std::chrono::milliseconds second = 1ms) {
+                                                     std::chrono::milliseconds second = 1ms, int waitMargin = 5000) {
         GPSResolverTiming timing;
         timing.second = second;
+        timing.waitMargin = waitMargin;
         return std::make_unique<GPSAddressResolver>(cache, std::move(geocoder), &preferences, &center, timing);
     }
 
@@ -191,9 +194,9 @@ TEST_F(GPSAddressResolverTest, FinalErrorsAreNotRetried) {
 }
 
 TEST_F(GPSAddressResolverTest, SlowGeocoderTimesOutWithCode99WithoutRetry) {
-    // One "second" is 1 ms, so the first request may take 70 ms.
+    // One "second" is 1 ms, so the first request may take 60 + 10 ms.
     auto geocoder = std::make_shared<ScriptedGeocoder>(std::vector{GeocoderAnswer::found(amsterdam())}, 400ms);
-    auto resolver = makeResolver(geocoder);
+    auto resolver = makeResolver(geocoder, 1ms, 10);
     auto result = resolver->fullText(std::optional(dam), "GPS-AddressCity");
     EXPECT_EQ(result.kind, GPSLookupResult::Kind::failed);
     EXPECT_EQ(result.error, GPSError::fromCode(GPSError::timeout));
@@ -217,7 +220,7 @@ TEST_F(GPSAddressResolverTest, AbortDuringCountdownEndsTheLookup) {
 
 TEST_F(GPSAddressResolverTest, AbortWhileWaitingForTheGeocoder) {
     auto geocoder = std::make_shared<ScriptedGeocoder>(std::vector{GeocoderAnswer::found(amsterdam())}, 1500ms);
-    auto resolver = makeResolver(geocoder, 100ms);
+    auto resolver = makeResolver(geocoder, 100ms, 10);
     auto lookup = std::async(std::launch::async, [&] { return resolver->fullText(std::optional(dam), "GPS-AddressCity"); });
     for (int i = 0; i < 5000 && geocoder->calls == 0; ++i)
         std::this_thread::sleep_for(1ms);

@@ -27,14 +27,14 @@ test::LocalHttpServer::Response route(const std::string& target) {
     if (target.find("lat=3&") != std::string::npos)
         return {200, "<html>not json</html>", 0ms};
     if (target.find("lat=4&") != std::string::npos)
-        return {200, kDamAnswer, 1500ms};
+        return {200, kDamAnswer, 4000ms};
     return {404, "", 0ms};
 }
 
 OnlineGeocoder::Options fastOptions(const test::LocalHttpServer& server) {
     OnlineGeocoder::Options options;
     options.baseUrl = server.baseUrl() + "/";
-    options.timeout = 300ms;
+    options.timeout = 1500ms; // the slow route answers after 4 s
     options.minInterval = 0ms;
     return options;
 }
