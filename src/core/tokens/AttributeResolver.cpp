@@ -218,9 +218,11 @@ TransformResult<std::string> AttributeResolver::rawText(const TokenItem& item, F
     if (!item.isAttribute())
         return item.value;
     if (file.attributes.state == FileAttributes::State::notLoaded) {
-        if (mode_ == Mode::quick || !loader_)
+        if (mode_ == Mode::quick)
             return TransformError::lateUpdateRequired();
-        file.attributes = loader_(file);
+        // Full resolution never asks for later: without a loader the file simply has no values.
+        if (loader_)
+            file.attributes = loader_(file);
     }
     const auto found = file.attributes.attributes.find(item.value);
     if (found != file.attributes.attributes.end())

@@ -77,6 +77,12 @@ TEST(AttributeResolverTest, FullModeLoadsTheMapOnDemandOnce) {
     EXPECT_EQ(file.attributes.state, FileAttributes::State::loaded);
     EXPECT_EQ(*full.rawText(attribute("{TIFF}.Make"), file), "Canon");
     EXPECT_EQ(*loader.calls, 1);
+
+    // Without a loader the computed ids still resolve; nothing is left for later.
+    AttributeResolver bare(Mode::full, {});
+    File unread = File::fromPath("/Users/me/Photos/a.jpg");
+    EXPECT_EQ(*bare.rawText(attribute("parent-directory-1"), unread), "Photos");
+    EXPECT_EQ(*bare.rawText(attribute("{TIFF}.Make"), unread), "");
 }
 
 TEST(AttributeResolverTest, ComputedIdsForNameAndParentDirectories) {
