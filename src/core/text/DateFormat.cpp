@@ -40,21 +40,34 @@ struct Fields {
     std::optional<int> offsetMinutes; // east of UTC; std::nullopt for local time
 };
 
+// A calendar per thread and zone kind: building one loads zone data, and dates are parsed per file.
+icu::GregorianCalendar *threadCalendar(bool utc) {
+    thread_local std::unique_ptr<icu::GregorianCalendar> calendars[2];
+    auto &calendar = calendars[utc ? 1 : 0];
+    if (!calendar) {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::TimeZone> zone(utc ? icu::TimeZone::getGMT()->clone() : icu::TimeZone::createDefault());
+        if (!zone)
+            return nullptr;
+        auto made = std::make_unique<icu::GregorianCalendar>(zone.release(), status);
+        if (U_FAILURE(status))
+            return nullptr;
+        made->setLenient(false);
+        calendar = std::move(made);
+    }
+    return calendar.get();
+}
+
 // A moment from calendar fields, local unless an offset is given; std::nullopt for impossible fields.
 std::optional<Date> toDate(const Fields &f) {
     UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::TimeZone> zone(f.offsetMinutes ? icu::TimeZone::getGMT()->clone()
-                                                        : icu::TimeZone::createDefault());
-    if (!zone)
+    icu::GregorianCalendar *calendar = threadCalendar(f.offsetMinutes.has_value());
+    if (!calendar)
         return std::nullopt;
-    icu::GregorianCalendar calendar(zone.release(), status);
-    if (U_FAILURE(status))
-        return std::nullopt;
-    calendar.setLenient(false);
-    calendar.clear();
-    calendar.set(f.year, f.month - 1, f.day, f.hour, f.minute, f.second);
-    calendar.set(UCAL_MILLISECOND, f.millisecond);
-    UDate millis = calendar.getTime(status);
+    calendar->clear();
+    calendar->set(f.year, f.month - 1, f.day, f.hour, f.minute, f.second);
+    calendar->set(UCAL_MILLISECOND, f.millisecond);
+    UDate millis = calendar->getTime(status);
     if (U_FAILURE(status))
         return std::nullopt;
     if (f.offsetMinutes)
