@@ -187,9 +187,8 @@ bool TransformerEngine::transformAllFilesQuick(std::stop_token stopToken) {
             needsLateUpdate = true;
         changed.push_back(file);
     }
-    dataSource_.updateFiles(changed, {},
-                            {FileComponentMutation::transformed, FileComponentMutation::attributes,
-                             FileComponentMutation::validation});
+    // Not the attributes: the quick pass never loads them, and the preloader may have written fresher ones.
+    dataSource_.updateFiles(changed, {}, {FileComponentMutation::transformed, FileComponentMutation::validation});
     Logger::log("🔷 Transforming all ", files.size(), " files (quick) finished, needsLateUpdate: ",
                 needsLateUpdate ? "true" : "false");
     if (stopToken.stop_requested())
