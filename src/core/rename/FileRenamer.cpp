@@ -266,6 +266,13 @@ FileRenamer::Move FileRenamer::renameFile(const File& file) {
     if (move.target.empty())
         move.target = "/";
 
+    // Name "a.b" without extension and name "a" with extension "b" are the same file: nothing to move,
+    // and a move onto itself would count as a collision and wander off to "a 2.b".
+    if (move.target == move.source) {
+        move.movedTo = move.target;
+        move.newSource = sourceAt(move.movedTo, folderEntry, file.source);
+        return move;
+    }
     if (auto error = ensureDirectory(parentOf(move.target))) {
         move.error = error;
         return move;
