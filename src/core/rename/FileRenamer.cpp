@@ -24,8 +24,9 @@ std::string extensionPart(const std::string& ext) {
 }
 
 bool changed(const File& file) {
-    return file.transformed.transformedName != file.source.name || file.transformed.transformedPath != file.source.path ||
-           file.transformed.transformedExt != file.source.ext;
+    const FileTransform& t = file.transformed;
+    return t.transformedName != file.source.name || t.transformedPath != file.source.path ||
+           t.transformedExt != file.source.ext;
 }
 
 std::string withoutTrailingSlash(std::string path) {

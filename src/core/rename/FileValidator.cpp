@@ -78,7 +78,9 @@ bool hasInvalidCharacters(const FileTransform& transform) {
         return true;
     // A NUL would cut the name short on its way to the system; a "/" would put the file into another
     // folder (or above its own, with ".."); "." and ".." name folders that already exist.
-    const auto nulOrSlash = [](const std::string& text) { return text.find_first_of(std::string("\0/", 2)) != std::string::npos; };
+    const auto nulOrSlash = [](const std::string& text) {
+        return text.find_first_of(std::string("\0/", 2)) != std::string::npos;
+    };
     if (nulOrSlash(name) || nulOrSlash(ext) || transform.transformedPath.find('\0') != std::string::npos)
         return true;
     return ext.empty() && (name == "." || name == "..");
@@ -124,8 +126,9 @@ void addPathErrors(const File& file, const DirectoryValidator& directoryValidato
 void validateOneFile(File& file, const DirectoryValidator& directoryValidator, PathRuleCache* cache);
 
 bool changed(const File& file) {
-    return file.transformed.transformedName != file.source.name || file.transformed.transformedPath != file.source.path ||
-           file.transformed.transformedExt != file.source.ext;
+    const FileTransform& t = file.transformed;
+    return t.transformedName != file.source.name || t.transformedPath != file.source.path ||
+           t.transformedExt != file.source.ext;
 }
 
 std::string extensionPart(const std::string& ext) {
@@ -136,8 +139,8 @@ std::string extensionPart(const std::string& ext) {
 
 } // namespace
 
-FileValidator::FileValidator(FileDataSource* fileDataSource, Preferences* preferences, NotificationCenter* notifications,
-                             std::shared_ptr<DirectoryValidator> directoryValidator)
+FileValidator::FileValidator(FileDataSource* fileDataSource, Preferences* preferences,
+                             NotificationCenter* notifications, std::shared_ptr<DirectoryValidator> directoryValidator)
     : _fileDataSource(fileDataSource), preferences_(preferences), notifications_(notifications),
       directoryValidator_(directoryValidator ? std::move(directoryValidator)
                                              : std::make_shared<DirectoryValidator>(preferences)) {}

@@ -75,7 +75,8 @@ TEST_F(FileValidatorTest, FolderNamesAndPathLengthAtTheirBoundaries) {
     std::string wide;
     for (int i = 0; i < 128; ++i)
         wide += "\xC3\xA9"; // é: 128 characters, 256 bytes
-    EXPECT_EQ(errorsOf(file("a.txt", home() + "/" + wide, "a", "txt")), Errors{"Folder names cannot exceed 255 bytes each"});
+    EXPECT_EQ(errorsOf(file("a.txt", home() + "/" + wide, "a", "txt")),
+              Errors{"Folder names cannot exceed 255 bytes each"});
 
     auto pathOfLength = [&](std::size_t length) {
         std::string path = home();
