@@ -24,8 +24,9 @@ std::string extensionPart(const std::string& ext) {
 }
 
 bool changed(const File& file) {
-    return file.transformed.transformedName != file.source.name || file.transformed.transformedPath != file.source.path ||
-           file.transformed.transformedExt != file.source.ext;
+    const FileTransform& t = file.transformed;
+    return t.transformedName != file.source.name || t.transformedPath != file.source.path ||
+           t.transformedExt != file.source.ext;
 }
 
 std::string withoutTrailingSlash(std::string path) {
@@ -266,6 +267,13 @@ FileRenamer::Move FileRenamer::renameFile(const File& file) {
     if (move.target.empty())
         move.target = "/";
 
+    // Name "a.b" without extension and name "a" with extension "b" are the same file: nothing to move,
+    // and a move onto itself would count as a collision and wander off to "a 2.b".
+    if (move.target == move.source) {
+        move.movedTo = move.target;
+        move.newSource = sourceAt(move.movedTo, folderEntry, file.source);
+        return move;
+    }
     if (auto error = ensureDirectory(parentOf(move.target))) {
         move.error = error;
         return move;

@@ -78,7 +78,9 @@ bool hasInvalidCharacters(const FileTransform& transform) {
         return true;
     // A NUL would cut the name short on its way to the system; a "/" would put the file into another
     // folder (or above its own, with ".."); "." and ".." name folders that already exist.
-    const auto nulOrSlash = [](const std::string& text) { return text.find_first_of(std::string("\0/", 2)) != std::string::npos; };
+    const auto nulOrSlash = [](const std::string& text) {
+        return text.find_first_of(std::string("\0/", 2)) != std::string::npos;
+    };
     if (nulOrSlash(name) || nulOrSlash(ext) || transform.transformedPath.find('\0') != std::string::npos)
         return true;
     return ext.empty() && (name == "." || name == "..");
@@ -98,9 +100,35 @@ void addPathComponentErrors(const std::string& path, std::set<std::string>& erro
     }
 }
 
+// The path rules depend only on the new and the original path, which runs of files in one folder
+// share: each worker remembers the last answer.
+struct PathRuleCache {
+    bool valid = false;
+    std::string path;
+    std::string sourcePath;
+    std::set<std::string> messages;
+};
+
+void addPathErrors(const File& file, const DirectoryValidator& directoryValidator, PathRuleCache* cache,
+                   std::set<std::string>& errors) {
+    const std::string& path = file.transformed.transformedPath;
+    if (cache && cache->valid && cache->path == path && cache->sourcePath == file.source.path) {
+        errors.insert(cache->messages.begin(), cache->messages.end());
+        return;
+    }
+    std::set<std::string> messages = directoryValidator.validatePath(path, file.source.path);
+    addPathComponentErrors(path, messages);
+    errors.insert(messages.begin(), messages.end());
+    if (cache)
+        *cache = PathRuleCache{true, path, file.source.path, std::move(messages)};
+}
+
+void validateOneFile(File& file, const DirectoryValidator& directoryValidator, PathRuleCache* cache);
+
 bool changed(const File& file) {
-    return file.transformed.transformedName != file.source.name || file.transformed.transformedPath != file.source.path ||
-           file.transformed.transformedExt != file.source.ext;
+    const FileTransform& t = file.transformed;
+    return t.transformedName != file.source.name || t.transformedPath != file.source.path ||
+           t.transformedExt != file.source.ext;
 }
 
 std::string extensionPart(const std::string& ext) {
@@ -111,8 +139,8 @@ std::string extensionPart(const std::string& ext) {
 
 } // namespace
 
-FileValidator::FileValidator(FileDataSource* fileDataSource, Preferences* preferences, NotificationCenter* notifications,
-                             std::shared_ptr<DirectoryValidator> directoryValidator)
+FileValidator::FileValidator(FileDataSource* fileDataSource, Preferences* preferences,
+                             NotificationCenter* notifications, std::shared_ptr<DirectoryValidator> directoryValidator)
     : _fileDataSource(fileDataSource), preferences_(preferences), notifications_(notifications),
       directoryValidator_(directoryValidator ? std::move(directoryValidator)
                                              : std::make_shared<DirectoryValidator>(preferences)) {}
@@ -120,6 +148,11 @@ FileValidator::FileValidator(FileDataSource* fileDataSource, Preferences* prefer
 FileValidator::~FileValidator() = default;
 
 void FileValidator::validateFile(File& file, const DirectoryValidator& directoryValidator) {
+    validateOneFile(file, directoryValidator, nullptr);
+}
+
+namespace {
+void validateOneFile(File& file, const DirectoryValidator& directoryValidator, PathRuleCache* cache) {
     const FileTransform& transform = file.transformed;
     std::set<std::string>& errors = file.validation.errors;
 
@@ -137,9 +170,9 @@ void FileValidator::validateFile(File& file, const DirectoryValidator& directory
     if (hasInvalidCharacters(transform))
         errors.insert(kInvalidCharacters);
 
-    addPathComponentErrors(transform.transformedPath, errors);
-    errors.merge(directoryValidator.validatePath(transform.transformedPath, file.source.path));
+    addPathErrors(file, directoryValidator, cache, errors);
 }
+} // namespace
 
 bool FileValidator::applyUniqueness(std::vector<File>& files, bool autoResolve, std::stop_token stopToken) {
     std::unordered_set<std::string> targets;
@@ -219,13 +252,14 @@ bool FileValidator::validateChunks(std::stop_token stopToken) {
         std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), fileChunks_.size());
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
+        PathRuleCache cache;
         for (std::size_t i; (i = next.fetch_add(1)) < fileChunks_.size();) {
             FileChunk& chunk = fileChunks_[i];
             Logger::log("Validation chunk ", chunk.index, " starting");
             for (File& file : chunk.files) {
                 if (stopToken.stop_requested())
                     return;
-                validateFile(file, *directoryValidator_);
+                validateOneFile(file, *directoryValidator_, &cache);
             }
             if (_fileDataSource)
                 _fileDataSource->updateFiles(chunk.files, stopToken, {FileComponentMutation::validation});
@@ -267,6 +301,11 @@ std::optional<FileValidationResult> FileValidator::validateFiles(std::vector<Fil
             return aborted();
 
         std::vector<File> collected;
+        std::size_t total = 0;
+        for (const FileChunk& chunk : fileChunks_)
+            total += chunk.files.size();
+        // Reserved: a File may not move without copying, so a growing vector would copy them all.
+        collected.reserve(total);
         for (FileChunk& chunk : fileChunks_)
             std::move(chunk.files.begin(), chunk.files.end(), std::back_inserter(collected));
         fileChunks_.clear();
@@ -275,8 +314,15 @@ std::optional<FileValidationResult> FileValidator::validateFiles(std::vector<Fil
         const bool autoResolve = preferences_ ? preferences_->boolValue(PreferenceKey::autoResolveDuplicates) : true;
         if (!applyUniqueness(collected, autoResolve, stopToken))
             return aborted();
-        if (_fileDataSource)
-            _fileDataSource->updateFiles(collected, stopToken, {FileComponentMutation::validation});
+        if (_fileDataSource) {
+            // The chunks wrote every validation already; only the uniqueness warnings are new.
+            std::vector<File> warned;
+            for (const File& file : collected)
+                if (!file.validation.warnings.empty())
+                    warned.push_back(file);
+            if (!warned.empty())
+                _fileDataSource->updateFiles(warned, stopToken, {FileComponentMutation::validation});
+        }
 
         const FileValidationResult final = result(collected, needsLateUpdate);
         {

@@ -22,7 +22,8 @@ class Preferences;
 
 // Checks every computed name before anything is renamed: per-file rules in chunks of 1000 checked in
 // parallel, then one uniqueness pass over the whole list. Writes each file's validation back into
-// the list and posts the totals with "validationResult". One run at a time.
+// the list and posts the totals with "validationResult" (the notification's object is a FileValidationResult
+// value). One run at a time.
 class FileValidator {
 public:
     // Any of the pointers may be null (no write-back, default preferences, no notifications). The

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rename/FileRenamer.h"
 
+#include "app/MainQueue.h"
+#include "app/NotificationCenter.h"
 #include "app/PresetUserInteraction.h"
 #include "app/Preferences.h"
 #include "filelist/DirectoryValidator.h"
@@ -12,6 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <any>
 #include <cerrno>
 #include <filesystem>
 
@@ -89,6 +96,18 @@ TEST_F(FileRenamerTest, ListRecordsTheNewLocationAsAFreshFileWouldWithTheSameIde
     expected.id = id;
     EXPECT_EQ(list_.files()[0].source, expected);
     EXPECT_EQ(list_.files()[0].transformed.id, id);
+}
+
+TEST_F(FileRenamerTest, ANewSplitOfTheSameNameIsNotACollision) {
+    temp_.write("photo.jpg", "p");
+    File file = File::fromPath(at("photo.jpg"));
+    file.transformed.transformedName = "photo.jpg";
+    file.transformed.transformedExt = "";
+    list_.doReplaceAllFiles({file}, FileAction::replace, false);
+    EXPECT_EQ(renamer_.applyTransformationsAndRename(true).successCount, 1);
+    EXPECT_EQ(readFile(at("photo.jpg")), "p");
+    EXPECT_FALSE(fs::exists(at("photo.jpg 2")));
+    EXPECT_EQ(list_.files()[0].source.fullPath(), at("photo.jpg"));
 }
 
 TEST_F(FileRenamerTest, SwapWithoutAutoResolveOverwritesNothingAndReports) {
@@ -236,25 +255,87 @@ TEST_F(FileRenamerTest, FailureInTheMiddleOfAThousandFilesLosesNothing) {
 }
 
 TEST_F(FileRenamerTest, CrossDeviceMoveThroughTheRun) {
-    test::TempDir other; // may share the file system; the seam's copy path is forced below if so
+    struct stat here {}, there {};
     const std::string shm = "/dev/shm";
-    if (!fs::exists(shm))
-        GTEST_SKIP() << "no /dev/shm";
+    if (::stat(shm.c_str(), &there) != 0 || ::stat(root().c_str(), &here) != 0 || here.st_dev == there.st_dev)
+        GTEST_SKIP() << "no second file system; PosixFileSystemTest covers the copy path on one";
     const std::string target = shm + "/quillory-rename-test-" + std::to_string(::getpid());
     fs::remove_all(target);
     directories_->setCustomDirectories({target});
-    list({{"cross/a.txt", target + "/sub/a.txt"}});
-    list_.doReplaceAllFiles({[&] {
-                                File f = File::fromPath(at("cross/a.txt"));
-                                f.transformed.setFullPath(target + "/sub/a.txt");
-                                return f;
-                            }()},
-                            FileAction::replace, false);
+    temp_.write("cross/a.txt", "cross/a.txt");
+    File file = File::fromPath(at("cross/a.txt"));
+    file.transformed.setFullPath(target + "/sub/a.txt");
+    list_.doReplaceAllFiles({file}, FileAction::replace, false);
     const RenameReport report = renamer_.applyTransformationsAndRename(true);
     EXPECT_EQ(report.successCount, 1);
     EXPECT_EQ(readFile(target + "/sub/a.txt"), "cross/a.txt");
     EXPECT_FALSE(fs::exists(at("cross")));
     fs::remove_all(target);
+}
+
+TEST_F(FileRenamerTest, RenamePostsItsFramingAndProgressRecords) {
+    MainQueue queue;
+    NotificationCenter center(queue);
+    std::vector<std::string> names;
+    std::map<std::string, std::any> lastRecord;
+    for (const char* name : {"disableUserInput", "showProgressView", "updateProgressView", "hideProgressView",
+                             "applyChanges", "enableUserInput"})
+        center.addObserver(name, [&](const Notification& n) {
+            if (names.empty() || names.back() != n.name)
+                names.push_back(n.name);
+            if (n.name == "updateProgressView")
+                lastRecord = n.userInfo;
+        });
+    FileRenamer renamer({list_, faults_, &prefs_, &ui_, &center}, [](std::stop_token) { return true; });
+    renamer.setProtectedDirectories({root()});
+    list({{"a.txt", "b.txt"}, {"c.txt", "d.txt"}, {"e.txt", "e.txt"}});
+    const RenameReport report = renamer.rename(true);
+    queue.runPending();
+    EXPECT_EQ(report.successCount, 2);
+    EXPECT_EQ(names, (std::vector<std::string>{"disableUserInput", "showProgressView", "updateProgressView",
+                                               "hideProgressView", "applyChanges", "hideProgressView",
+                                               "enableUserInput"}));
+    EXPECT_EQ(std::any_cast<int>(lastRecord.at("currentProgressCount")), 2);
+    EXPECT_EQ(std::any_cast<int>(lastRecord.at("maxProgressCount")), 2);
+    EXPECT_EQ(std::any_cast<std::string>(lastRecord.at("label")), "Renaming");
+    EXPECT_FALSE(std::any_cast<bool>(lastRecord.at("abortable")));
+}
+
+// A real read-only volume: a small tmpfs remounted read-only. Needs the right to mount.
+class ReadOnlyMount {
+public:
+    explicit ReadOnlyMount(const std::string& path) : path_(path) {
+        fs::create_directories(path);
+        mounted_ = ::mount("tmpfs", path.c_str(), "tmpfs", 0, "size=1m") == 0;
+    }
+    ~ReadOnlyMount() {
+        if (mounted_)
+            ::umount2(path_.c_str(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+    bool makeReadOnly() { return ::mount(nullptr, path_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0; }
+
+private:
+    std::string path_;
+    bool mounted_ = false;
+};
+
+TEST_F(FileRenamerTest, ReadOnlyVolumeIsAskedAboutOrIgnored) {
+    ReadOnlyMount volume(at("ro"));
+    if (!volume.mounted())
+        GTEST_SKIP() << "cannot mount here; the seam covers error 642 in PermissionErrorsAskOrAreIgnored";
+    temp_.write("ro/a.txt", "kept");
+    ASSERT_TRUE(volume.makeReadOnly());
+    list({{"ro/a.txt", "ro/b.txt"}});
+    RenameReport report = renamer_.applyTransformationsAndRename(true);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].error.code, 642);
+    EXPECT_EQ(ui_.questions().size(), 1u);
+
+    prefs_.set(PreferenceKey::autoIgnoreFilePermissionErrors, true);
+    report = renamer_.applyTransformationsAndRename(true);
+    EXPECT_EQ(ui_.questions().size(), 1u);
+    EXPECT_EQ(readFile(at("ro/a.txt")), "kept");
 }
 
 } // namespace

@@ -75,7 +75,8 @@ TEST_F(FileValidatorTest, FolderNamesAndPathLengthAtTheirBoundaries) {
     std::string wide;
     for (int i = 0; i < 128; ++i)
         wide += "\xC3\xA9"; // é: 128 characters, 256 bytes
-    EXPECT_EQ(errorsOf(file("a.txt", home() + "/" + wide, "a", "txt")), Errors{"Folder names cannot exceed 255 bytes each"});
+    EXPECT_EQ(errorsOf(file("a.txt", home() + "/" + wide, "a", "txt")),
+              Errors{"Folder names cannot exceed 255 bytes each"});
 
     auto pathOfLength = [&](std::size_t length) {
         std::string path = home();
@@ -211,6 +212,28 @@ TEST_F(FileValidatorTest, WorkerPostsPendingThenFinalResult) {
     ASSERT_GE(posted.size(), 2u);
     EXPECT_TRUE(posted.front().isPending);
     EXPECT_EQ(posted.back(), (FileValidationResult{false, 1, 2, 1}));
+}
+
+TEST_F(FileValidatorTest, ANewRunCancelsTheOneInProgress) {
+    MainQueue queue;
+    NotificationCenter center(queue);
+    std::vector<FileValidationResult> finals;
+    center.addObserver("validationResult", [&](const Notification& n) {
+        if (auto result = std::any_cast<FileValidationResult>(n.object); !result.isPending)
+            finals.push_back(result);
+    });
+    FileValidator validator(nullptr, &prefs_, &center, directories_);
+    FileValidatorWorker worker(validator, &center);
+    std::vector<File> many;
+    for (int i = 0; i < 20000; ++i)
+        many.push_back(renamed("f" + std::to_string(i) + ".txt", "g" + std::to_string(i)));
+    worker.validate(many, false);
+    worker.validate({renamed("a.txt", "b")}, false);
+    worker.wait();
+    queue.runPending();
+    ASSERT_FALSE(finals.empty());
+    EXPECT_EQ(finals.back(), (FileValidationResult{false, 0, 1, 1}));
+    EXPECT_EQ(validator.validatedFiles().size(), 1u);
 }
 
 } // namespace

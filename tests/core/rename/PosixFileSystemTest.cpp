@@ -80,7 +80,8 @@ TEST_P(PosixFileSystemTest, CopyAndRemoveKeepsEverythingAndCleansUpOnFailure) {
     EXPECT_TRUE(posix_.copyAndRemove(at("src/b.txt"), at("missing/b.txt")));
     EXPECT_EQ(readFile(at("src/b.txt")), "b");
     EXPECT_EQ(readFile(at("dst/b.txt")), "other");
-    EXPECT_EQ(std::distance(fs::directory_iterator(at("dst")), fs::directory_iterator()), 3) << "a.dat, tree and b.txt, no partial copy";
+    EXPECT_EQ(std::distance(fs::directory_iterator(at("dst")), fs::directory_iterator()), 3)
+        << "a.dat, tree and b.txt, no partial copy";
 }
 
 TEST_P(PosixFileSystemTest, RealMoveToAnotherFileSystem) {
