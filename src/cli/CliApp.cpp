@@ -1,19 +1,337 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CliApp.h"
 
+#include "CliUserInteraction.h"
+#include "PreviewPrinter.h"
 #include "Version.h"
+
+#include "app/AppNotification.h"
+#include "app/Logger.h"
+#include "app/MainQueue.h"
+#include "app/NotificationCenter.h"
+#include "app/Preferences.h"
+#include "automation/AppServices.h"
+#include "automation/PathExpansion.h"
+#include "model/RecipeStore.h"
+#include "tokens/gps/OfflineGeocoder.h"
+#include "filelist/FileDataSource.h"
+#include "filelist/FileSortOrder.h"
+#include "model/TransformerEngine.h"
+#include "model/TransformerTypes.h"
+#include "model/Transformers.h"
+#include "rename/FileRenamer.h"
+#include "filelist/DirectoryValidator.h"
+#include "rename/FileValidator.h"
 
 #include <CLI/CLI.hpp>
 
-#include <ostream>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <thread>
+#include <unistd.h>
 
 namespace quillory::cli {
+namespace {
+
+constexpr const char* examples = R"(
+Examples:
+  quillory-cli -r tidy.recipe ~/Pictures/Trip           preview the new names
+  quillory-cli -r tidy.recipe ~/Pictures/Trip --rename  carry them out
+  quillory-cli -a '{"type":"simple","transformScope":"filename","properties":{"simpleFindText":"_","simpleReplaceText":" "}}' .
+  quillory-cli --json -d ~/Music -r '{"recipe_format_version":"8.0","transformers":[]}'
+
+Exit status: 0 done (or a preview without errors), 1 files with errors (preview, or a rename refused
+without --force), 2 bad usage or input, 3 some files could not be renamed.
+)";
+
+struct Options {
+    std::vector<std::string> paths;
+    std::vector<std::string> directories;
+    std::string recipe;
+    std::vector<std::string> actions;
+    std::string sort;
+    std::vector<std::string> allow;
+    std::vector<std::string> settings;
+    std::string saveRecipe;
+    bool changed = false;
+    std::string plan;
+    bool json = false;
+    bool rename = false;
+    bool force = false;
+    std::string onError = "abort";
+    bool verbose = false;
+};
+
+// Failures that end the run with exit status 2 and a message on standard error.
+struct UsageError {
+    std::string message;
+};
+
+std::filesystem::path logFilePath() {
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state == '/')
+        return std::filesystem::path(state) / "quillory" / "quillory-cli.log";
+    const char* home = std::getenv("HOME");
+    return std::filesystem::path(home ? home : "/tmp") / ".local" / "state" / "quillory" / "quillory-cli.log";
+}
+
+void applySetting(Preferences& preferences, const std::string& setting) {
+    const auto equals = setting.find('=');
+    if (equals == std::string::npos)
+        throw UsageError{"--set expects KEY=VALUE, got '" + setting + "'"};
+    const PreferenceKey key(setting.substr(0, equals));
+    const std::string value = setting.substr(equals + 1);
+    const std::vector<PreferenceKey> booleans = {
+        PreferenceKey::versionCheckOnStartup, PreferenceKey::openMostRecentRecipeOnStartup,
+        PreferenceKey::gpsAddressLookup,      PreferenceKey::renameAliases,
+        PreferenceKey::autoResolveDuplicates, PreferenceKey::renameEmptyFolders,
+        PreferenceKey::autoIgnoreFilePermissionErrors};
+    if (std::find(booleans.begin(), booleans.end(), key) != booleans.end()) {
+        if (value == "true" || value == "1")
+            preferences.setTransient(key, true);
+        else if (value == "false" || value == "0")
+            preferences.setTransient(key, false);
+        else
+            throw UsageError{"--set " + key.shortName() + " expects true, false, 1 or 0, got '" + value + "'"};
+        return;
+    }
+    if (key == PreferenceKey::gpsGeocoder) {
+        preferences.setTransient(key, value);
+        return;
+    }
+    throw UsageError{"--set: unknown setting '" + setting.substr(0, equals) + "'"};
+}
+
+Transformer decodeAction(const std::string& text) {
+    const auto json = nlohmann::ordered_json::parse(text, nullptr, false);
+    if (json.is_discarded() || !json.is_object())
+        throw UsageError{"--action is not a JSON object: " + text};
+    auto decoded = Transformer::fromJson(json);
+    if (!decoded.ok())
+        throw UsageError{"--action cannot be read: " + decoded.error().message};
+    if (!transformerTypeInfo(decoded->type))
+        throw UsageError{"--action has an unknown type '" + decoded->type + "'"};
+    if (!json.contains("id"))
+        decoded->id = Transformer::makeId();
+    return std::move(decoded).value();
+}
+
+std::optional<File> findListedFile(const std::vector<File>& files, const std::string& path) {
+    std::error_code ec;
+    const auto wanted = std::filesystem::absolute(path, ec).lexically_normal().string();
+    for (const auto& file : files)
+        if (file.source.fullPath() == wanted || file.source.fullPath() == path)
+            return file;
+    return std::nullopt;
+}
+
+class Run {
+public:
+    Run(const Options& options, std::istream& in, std::ostream& out, std::ostream& err)
+        : options_(options), out_(out), err_(err),
+          interaction_(in, err, isatty(STDIN_FILENO) && isatty(STDERR_FILENO),
+                       options.onError == "continue" ? CliUserInteraction::OnError::continueRenaming
+                                                     : CliUserInteraction::OnError::abort),
+          services_(AppServices::Options{{}, &interaction_, false, false}) {}
+
+    int execute() {
+        configure();
+        openFiles();
+        loadChain();
+        if (!options_.sort.empty())
+            sortList();
+        if (!options_.saveRecipe.empty())
+            saveRecipe();
+
+        computeNames();
+        if (!options_.plan.empty())
+            return printPlan();
+        if (!options_.rename)
+            return preview();
+        return renameOnDisk();
+    }
+
+private:
+    void configure() {
+        auto& preferences = services_.preferences();
+        for (const auto& setting : options_.settings)
+            applySetting(preferences, setting);
+        if (!options_.allow.empty()) {
+            auto directories = preferences.strings(PreferenceKey::customDirectories);
+            for (const auto& allowed : options_.allow) {
+                std::error_code ec;
+                directories.push_back(std::filesystem::absolute(allowed, ec).lexically_normal().string());
+            }
+            preferences.setTransient(PreferenceKey::customDirectories, directories);
+        }
+        // The validator read the allowed folders when it was made; give it this run's.
+        services_.validator().directoryValidator().reload();
+    }
+
+    void openFiles() {
+        // Directories first, then the recipe, as the desktop app's command line does.
+        std::vector<std::string> paths = options_.directories;
+        paths.insert(paths.end(), options_.paths.begin(), options_.paths.end());
+        if (paths.empty())
+            return;
+        for (const auto& path : paths)
+            Logger::log("CommandLine Opening Directory: ", path);
+        // Refused folders are reported by the opener through the user interaction (standard error).
+        openRefused_ = !services_.openPaths(paths).empty();
+    }
+
+    void loadChain() {
+        if (!options_.recipe.empty())
+            loadRecipe(options_.recipe);
+        for (const auto& action : options_.actions)
+            services_.transformers().addOrReplaceTransformer(decodeAction(action));
+    }
+
+    void loadRecipe(const std::string& recipe) {
+        Logger::log("CommandLine Opening Recipe: ", recipe);
+        const Status status = recipe.front() == '{' ? services_.recipeStore().loadRecipeFromJson(recipe)
+                                                    : services_.recipeStore().loadRecipe(expandTilde(recipe));
+        if (!status.ok())
+            throw UsageError{"cannot load the recipe: " + status.error().message};
+        services_.fileDataSource().waitForSort();
+    }
+
+    void saveRecipe() {
+        const Status status = services_.recipeStore().saveRecipe(expandTilde(options_.saveRecipe));
+        if (!status.ok())
+            throw UsageError{"cannot save the recipe: " + status.error().message};
+    }
+
+    void sortList() {
+        const auto order = fileSortOrderFromRaw(options_.sort);
+        if (!order) {
+            std::string known;
+            for (std::size_t i = 0; i < fileSortOrderCount; ++i)
+                known += std::string(i ? ", " : "") + std::string(rawValue(static_cast<FileSortOrder>(i)));
+            throw UsageError{"--sort: unknown order '" + options_.sort + "' (one of: " + known + ")"};
+        }
+        services_.fileDataSource().sort(*order);
+    }
+
+    void computeNames() { services_.engine().transformAllFiles(); }
+
+    FileValidationResult currentResult(const std::vector<File>& files) const {
+        return FileValidator::result(files, false);
+    }
+
+    bool colorOutput() const {
+        const char* noColor = std::getenv("NO_COLOR");
+        return isatty(STDOUT_FILENO) && !(noColor && *noColor) && &out_ == &std::cout;
+    }
+
+    int preview() {
+        const auto files = services_.fileDataSource().files();
+        const auto result = currentResult(files);
+        if (options_.json)
+            out_ << previewJson(files, result, std::nullopt, options_.changed).dump(2) << "\n";
+        else
+            printPreviewTable(out_, files, result, {colorOutput(), options_.changed});
+        return result.errorCount > 0 || openRefused_ ? 1 : 0;
+    }
+
+    int printPlan() {
+        const auto file = findListedFile(services_.fileDataSource().files(), options_.plan);
+        if (!file)
+            throw UsageError{"--plan: '" + options_.plan + "' is not in the list of files"};
+        for (const auto& row : services_.engine().renamingPlan(*file)) {
+            out_ << row.label << ": " << row.path << "/" << row.filename << (row.dimmed ? "  (not selected)" : "")
+                 << "\n";
+        }
+        return 0;
+    }
+
+    int renameOnDisk() {
+        const bool showProgress = isatty(STDERR_FILENO) && !options_.json;
+        std::optional<RenameReport> report;
+        const auto observer = services_.notifications().addObserver(
+            AppNotification::updateProgressView, [&](const Notification& notification) {
+                if (!showProgress)
+                    return;
+                const auto done = notification.userInfo.find("currentProgressCount");
+                const auto total = notification.userInfo.find("maxProgressCount");
+                if (done == notification.userInfo.end() || total == notification.userInfo.end())
+                    return;
+                err_ << "\rRenaming " << std::any_cast<int>(done->second) << "/"
+                     << std::any_cast<int>(total->second) << std::flush;
+            });
+        // The run goes on its own thread so that progress reaches the terminal through the main queue.
+        std::jthread worker([&] { report = services_.renamer().applyTransformationsAndRename(options_.force); });
+        services_.mainQueue().runUntil([&] { return report.has_value(); }, std::chrono::hours(24 * 365));
+        worker.join();
+        services_.mainQueue().runPending();
+        services_.notifications().removeObserver(observer);
+        if (showProgress)
+            err_ << "\r";
+
+        if (!report->started) {
+            const auto files = services_.fileDataSource().files();
+            const auto result = currentResult(files);
+            if (options_.json)
+                out_ << previewJson(files, result, report, options_.changed).dump(2) << "\n";
+            else
+                printPreviewTable(out_, files, result, {colorOutput(), true});
+            err_ << "Nothing renamed: " << result.errorCount
+                 << " files have errors (use --force to rename the others).\n";
+            return 1;
+        }
+        // Compute the chain again over the new names, as the window does after a run.
+        services_.engine().applyChanges();
+        services_.engine().transformAllFiles();
+        const auto files = services_.fileDataSource().files();
+        if (options_.json) {
+            out_ << previewJson(files, currentResult(files), report, options_.changed).dump(2) << "\n";
+            printRenameReport(err_, *report);
+        } else {
+            printRenameReport(out_, *report);
+        }
+        return report->failures.empty() && !report->aborted ? 0 : 3;
+    }
+
+    const Options& options_;
+    bool openRefused_ = false;
+    std::ostream& out_;
+    std::ostream& err_;
+    CliUserInteraction interaction_;
+    AppServices services_;
+};
+
+} // namespace
 
 int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-    CLI::App app{"quillory-cli: batch renaming of files and folders"};
-    app.set_version_flag("--version", std::string("quillory-cli ") + kVersion);
-    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    return runCli(arguments, std::cin, out, err);
+}
+
+int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out, std::ostream& err) {
+    Options options;
+    CLI::App app{"quillory-cli: rename many files at once with a chain of rename actions.\n"
+                 "Shows the new names first; renames only with --rename, and never overwrites a file."};
+    app.footer(examples);
+    app.set_version_flag("--version", std::string("quillory-cli ") + kVersion + "\n" + OfflineGeocoder::creditLine());
+    app.add_option("paths", options.paths, "Files and folders to rename (folders are read recursively)");
+    app.add_option("-d,--directory", options.directories, "Folders to open (one or more)")->expected(1, -1);
+    app.add_option("-r,--recipe", options.recipe, "A recipe file, or the JSON text of a recipe");
+    app.add_option("-a,--action", options.actions, "Append a rename action given as JSON (repeatable)")->allow_extra_args(false);
+    app.add_option("--sort", options.sort, "Sort the list (for example byNameAscending)");
+    app.add_option("--allow", options.allow, "Also allow renaming inside this folder for this run (repeatable)")
+        ->allow_extra_args(false);
+    app.add_option("--set", options.settings, "Override a setting for this run: KEY=VALUE (repeatable)")->allow_extra_args(false);
+    app.add_option("--save-recipe", options.saveRecipe, "Save the chain of rename actions as a recipe file");
+    app.add_flag("--changed", options.changed, "Show only the files whose names change");
+    app.add_option("--plan", options.plan, "Print the renaming plan of one listed file");
+    app.add_flag("--json", options.json, "Print one JSON document instead of the table");
+    app.add_flag("--rename", options.rename, "Carry the renames out on disk");
+    app.add_flag("--force", options.force, "Rename although some files have errors (those are skipped)");
+    app.add_option("--on-error", options.onError, "Without a terminal: what to do when a file cannot be renamed")
+        ->check(CLI::IsMember({"continue", "abort"}));
+    app.add_flag("-v,--verbose", options.verbose, "Write the log to standard error");
+
     try {
+        std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
         app.parse(reversed);
     } catch (const CLI::CallForHelp&) {
         out << app.help();
@@ -25,8 +343,25 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         err << "quillory-cli: " << e.what() << "\n";
         return 2;
     }
-    out << app.help();
-    return 0;
+    if (options.paths.empty() && options.directories.empty() && options.recipe.empty() && options.actions.empty()) {
+        out << app.help();
+        return 2;
+    }
+
+    if (options.verbose)
+        Logger::setSink(LogSink::standardError);
+    else
+        Logger::setSink(LogSink::file, logFilePath());
+    try {
+        Run run(options, in, out, err);
+        return run.execute();
+    } catch (const UsageError& e) {
+        err << "quillory-cli: " << e.message << "\n";
+        return 2;
+    } catch (const std::exception& e) {
+        err << "quillory-cli: " << e.what() << "\n";
+        return 2;
+    }
 }
 
 } // namespace quillory::cli

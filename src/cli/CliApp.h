@@ -10,5 +10,6 @@ namespace quillory::cli {
 // The whole command line tool behind main(): arguments in, exit code out. Output streams are passed
 // in so tests can run it in-process.
 int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out, std::ostream& err);
 
 } // namespace quillory::cli

@@ -79,6 +79,10 @@ public:
     // Waits until the background work started by the handlers has ended (CLI, scripting, tests).
     void waitForIdle();
     bool isRenaming() const { return renaming_.load(); }
+    // Whether a pass or a rename started by the handlers is still running.
+    bool isBusy() const {
+        return quickTask_.isRunning() || fullTask_.isRunning() || transformationTask_.isRunning();
+    }
 
     std::optional<std::string> recipeUrl;
 

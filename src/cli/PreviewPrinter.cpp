@@ -1,0 +1,130 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "PreviewPrinter.h"
+
+#include "text/Characters.h"
+
+#include <algorithm>
+#include <ostream>
+
+namespace quillory::cli {
+namespace {
+
+constexpr const char* green = "\033[32m";
+constexpr const char* red = "\033[31m";
+constexpr const char* yellow = "\033[33m";
+constexpr const char* reset = "\033[0m";
+constexpr std::size_t maxColumn = 48;
+
+std::string sourceName(const File& file) {
+    return file.source.name + (file.source.ext.empty() ? "" : "." + file.source.ext);
+}
+
+std::string targetName(const File& file) {
+    return file.transformed.transformedName + file.validation.uniqueSuffix + file.transformed.dottedExtension();
+}
+
+bool changes(const File& file) {
+    return file.transformed.transformedName != file.source.name || file.transformed.transformedPath != file.source.path ||
+           file.transformed.transformedExt != file.source.ext;
+}
+
+std::string padded(const std::string& text, std::size_t width) {
+    const std::size_t count = text::characterCount(text);
+    return count >= width ? text : text + std::string(width - count, ' ');
+}
+
+std::string joined(const std::set<std::string>& messages) {
+    std::string out;
+    for (const auto& message : messages)
+        out += (out.empty() ? "" : "; ") + message;
+    return out;
+}
+
+} // namespace
+
+void printPreviewTable(std::ostream& out, const std::vector<File>& files, const FileValidationResult& result,
+                       const PreviewStyle& style) {
+    std::size_t width = 0;
+    for (const auto& file : files)
+        if (!style.changedOnly || changes(file))
+            width = std::max(width, std::min(maxColumn, text::characterCount(sourceName(file))));
+
+    int warnings = 0;
+    for (const auto& file : files) {
+        if (!file.validation.warnings.empty())
+            ++warnings;
+        if (style.changedOnly && !changes(file))
+            continue;
+        const bool hasErrors = !file.validation.errors.empty();
+        const bool hasWarnings = !file.validation.warnings.empty();
+        const char* tint = hasErrors ? red : hasWarnings ? yellow : changes(file) ? green : nullptr;
+        if (style.color && tint)
+            out << tint;
+        out << padded(sourceName(file), width) << "  ->  " << targetName(file);
+        if (file.transformed.transformedPath != file.source.path)
+            out << "  [in " << file.transformed.transformedPath << "/]";
+        if (hasErrors)
+            out << "  ERROR: " << joined(file.validation.errors);
+        if (hasWarnings)
+            out << "  WARNING: " << joined(file.validation.warnings);
+        if (style.color && tint)
+            out << reset;
+        out << "\n";
+    }
+    out << result.totalCount << " files: " << result.renameCount << " to rename, " << result.errorCount
+        << " with errors, " << warnings << " with warnings" << (result.isPending ? " (pending)" : "") << "\n";
+}
+
+nlohmann::ordered_json previewJson(const std::vector<File>& files, const FileValidationResult& result,
+                                   const std::optional<RenameReport>& report, bool changedOnly) {
+    nlohmann::ordered_json document;
+    auto& list = document["files"] = nlohmann::ordered_json::array();
+    for (const auto& file : files) {
+        if (changedOnly && !changes(file))
+            continue;
+        nlohmann::ordered_json item;
+        item["identifier"] = file.id();
+        item["displayName"] = file.source.fullPath();
+        item["path"] = file.source.path;
+        item["name"] = file.source.name;
+        item["ext"] = file.source.ext;
+        item["transformedPath"] = file.transformed.transformedPath;
+        item["transformedName"] = file.transformed.transformedName;
+        item["transformedExt"] = file.transformed.transformedExt;
+        item["transformedFullPath"] = file.transformed.fullPath();
+        item["warnings"] = std::vector<std::string>(file.validation.warnings.begin(), file.validation.warnings.end());
+        item["errors"] = std::vector<std::string>(file.validation.errors.begin(), file.validation.errors.end());
+        item["uniqueSuffix"] = file.validation.uniqueSuffix;
+        list.push_back(std::move(item));
+    }
+    document["validationResult"] = {{"isPending", result.isPending},
+                                    {"errorCount", result.errorCount},
+                                    {"totalCount", result.totalCount},
+                                    {"renameCount", result.renameCount}};
+    if (report) {
+        nlohmann::ordered_json failed = nlohmann::ordered_json::array();
+        for (const auto& failure : report->failures)
+            failed.push_back({{"file", failure.source},
+                              {"target", failure.target},
+                              {"error", failure.error.description},
+                              {"code", failure.error.code}});
+        document["renameReport"] = {{"renamed", report->successCount},
+                                    {"failed", std::move(failed)},
+                                    {"skipped", report->errorCount}};
+    }
+    return document;
+}
+
+void printRenameReport(std::ostream& out, const RenameReport& report) {
+    out << "Renamed " << report.successCount << " of " << report.renameCount << " files";
+    if (report.errorCount > 0)
+        out << "; " << report.errorCount << " files with errors were skipped";
+    if (report.aborted)
+        out << "; the run was aborted";
+    out << ".\n";
+    for (const auto& failure : report.failures)
+        out << "  failed: " << failure.source << " -> " << failure.target << ": " << failure.error.description
+            << " (" << failure.error.code << ")\n";
+}
+
+} // namespace quillory::cli
