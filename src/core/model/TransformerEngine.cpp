@@ -117,6 +117,8 @@ bool TransformerEngine::quickTransform(File& file, int index, PassContext& conte
     if (!file.transformed.isDirty)
         return false;
     file.resetTransform();
+    // A suffix belongs to the name it was given for; validation of the new name decides afresh.
+    file.validation.uniqueSuffix.clear();
     bool needsLateUpdate = false;
     for (std::size_t r = 0; r < context.records.size(); ++r) {
         const Transformer& record = context.records[r];
@@ -140,6 +142,7 @@ bool TransformerEngine::quickTransform(File& file, int index, PassContext& conte
 
 std::optional<TransformError> TransformerEngine::fullTransform(File& file, int index, PassContext& context) {
     file.resetTransform();
+    file.validation.uniqueSuffix.clear();
     if (context.records.empty()) {
         file.transformed.isDirty = false;
         return std::nullopt;
