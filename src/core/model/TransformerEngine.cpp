@@ -188,12 +188,15 @@ bool TransformerEngine::transformAllFilesQuick(std::stop_token stopToken) {
             continue;
         if (quickTransform(file, static_cast<int>(i), context))
             needsLateUpdate = true;
-        changed.push_back(file);
+        // Moved, not copied: the snapshot is not read again.
+        changed.push_back(std::move(file));
     }
+    const std::size_t count = files.size();
+    files = {};
     dataSource_.updateFiles(changed, {},
                             {FileComponentMutation::transformed, FileComponentMutation::attributes,
                              FileComponentMutation::validation});
-    Logger::log("🔷 Transforming all ", files.size(), " files (quick) finished, needsLateUpdate: ",
+    Logger::log("🔷 Transforming all ", count, " files (quick) finished, needsLateUpdate: ",
                 needsLateUpdate ? "true" : "false");
     if (stopToken.stop_requested())
         return needsLateUpdate;
