@@ -28,7 +28,9 @@ std::vector<File> makeFiles(int count) {
     return files;
 }
 
-Transformer record(const char* json) { return Transformer::fromJson(nlohmann::ordered_json::parse(json)).value(); }
+Transformer record(const char* json) {
+    return Transformer::fromJson(nlohmann::ordered_json::parse(json)).value();
+}
 
 void markAllDirty(FileDataSource& list) {
     std::vector<File> files = list.files();
@@ -49,7 +51,8 @@ void QuickPassReplaceNumberConvert(benchmark::State& state) {
         R"({"type":"simple","properties":{"simpleFindText":"IMG *","simpleReplaceText":"Photo $1","simpleWildcards":true}})"));
     transformers.addOrReplaceTransformer(record(
         R"({"type":"numbering","properties":{"numberSeparatorText":"_","numberDigitText":"6","numberResetEveryDirectoryChange":true}})"));
-    transformers.addOrReplaceTransformer(record(R"({"type":"conversion","properties":{"conversionType":"lowercase"}})"));
+    transformers.addOrReplaceTransformer(
+        record(R"({"type":"conversion","properties":{"conversionType":"lowercase"}})"));
     TransformerEngine engine(list, transformers, preferences);
     const auto literal = std::make_shared<LiteralTokenResolver>();
     engine.setResolvers({literal, literal});
@@ -63,9 +66,8 @@ void QuickPassReplaceNumberConvert(benchmark::State& state) {
     const auto check = list.file(1);
     if (!check || check->transformed.transformedName != "photo 000001_000002")
         state.SkipWithError("unexpected name");
-    state.counters["files/s"] =
-        benchmark::Counter(static_cast<double>(state.range(0)) * static_cast<double>(state.iterations()),
-                           benchmark::Counter::kIsRate);
+    state.counters["files/s"] = benchmark::Counter(
+        static_cast<double>(state.range(0)) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 BENCHMARK(QuickPassReplaceNumberConvert)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->MinTime(2.0);

@@ -58,7 +58,9 @@ TokenString withAttribute(const std::string& text, const std::string& attributeI
     return TokenString({TokenItem::text(text), TokenItem::attribute(attributeId)});
 }
 
-std::string fullName(const File& file) { return file.transformed.transformedName + file.transformed.dottedExtension(); }
+std::string fullName(const File& file) {
+    return file.transformed.transformedName + file.transformed.dottedExtension();
+}
 
 class TransformerEngineTest : public ::testing::Test {
 protected:
@@ -249,8 +251,9 @@ TEST_F(TransformerEngineTest, FullPassStatusOkWithAndWithoutFiles) {
     open({"a.txt"});
     add(R"({"type":"suffix","properties":{"suffixText":"-1"}})");
     std::vector<std::string> titles;
-    EXPECT_EQ(engine.transformAllFiles({}, [&](std::size_t, std::size_t, const std::string& t) { titles.push_back(t); }),
-              "OK");
+    EXPECT_EQ(
+        engine.transformAllFiles({}, [&](std::size_t, std::size_t, const std::string& t) { titles.push_back(t); }),
+        "OK");
     EXPECT_EQ(names(), Names{"a-1.txt"});
     EXPECT_EQ(titles, std::vector<std::string>{"Preparing"});
     EXPECT_EQ(validations, 2);
@@ -269,7 +272,8 @@ TEST_F(TransformerEngineTest, CancelledFullPassIsAbortedAndComputesNothing) {
 
 TEST_F(TransformerEngineTest, FatalErrorInTheFullPassEndsThatFilesChainOnly) {
     open({"a.txt", "b.txt", "c.txt"});
-    engine.setResolvers({std::make_shared<ScriptedResolver>(false, "b"), std::make_shared<ScriptedResolver>(true, "b")});
+    engine.setResolvers(
+        {std::make_shared<ScriptedResolver>(false, "b"), std::make_shared<ScriptedResolver>(true, "b")});
     add(R"({"type":"suffix","properties":{"suffixText":"-1"}})");
     Transformer failing("prefix");
     failing.properties.prefixText = withAttribute("p", "broken");
@@ -321,6 +325,14 @@ TEST_F(TransformerEngineTest, PerFolderNumberingStaysTheSameWhenTheChainMovesFil
     EXPECT_EQ(names(), expected);
     EXPECT_EQ(engine.transformAllFiles(), "OK");
     EXPECT_EQ(names(), expected);
+
+    // The plan of one file numbers it by its place in the list and its folder, as the passes do.
+    const auto files = dataSource.files();
+    const auto plan = engine.renamingPlan(files[3]);
+    ASSERT_EQ(plan.size(), 3u);
+    EXPECT_EQ(plan[1].label, "Number filename");
+    EXPECT_EQ(plan.back().filename, "b2-2.txt");
+    EXPECT_EQ(plan.back().path, dir("beta"));
 }
 
 // --- renaming plan ----------------------------------------------------------------------------------
@@ -334,10 +346,11 @@ TEST_F(TransformerEngineTest, RenamingPlanListsEveryActionAndDimsTheOnesThatSkip
     add(R"({"type":"suffix","transformScope":"path","properties":{"suffixText":"-new"}})");
     const auto files = dataSource.files();
 
-    const std::vector<RenamePlanTableItem> keep = {
-        {"Original Filename", "keep_x.txt", dir(), false}, {"Select filename", "keep_x.txt", dir(), false},
-        {"Replace filename", "keep_y.txt", dir(), false},  {"Convert extension", "keep_y.txt", dir(), false},
-        {"Suffix path", "keep_y.txt", dir() + "-new", false}};
+    const std::vector<RenamePlanTableItem> keep = {{"Original Filename", "keep_x.txt", dir(), false},
+                                                   {"Select filename", "keep_x.txt", dir(), false},
+                                                   {"Replace filename", "keep_y.txt", dir(), false},
+                                                   {"Convert extension", "keep_y.txt", dir(), false},
+                                                   {"Suffix path", "keep_y.txt", dir() + "-new", false}};
     auto plan = engine.renamingPlan(files[0]);
     ASSERT_EQ(plan.size(), keep.size());
     for (std::size_t i = 0; i < keep.size(); ++i)
@@ -378,8 +391,8 @@ TEST_F(TransformerEngineTest, RealChainGivesTheExpectedNamesAndValidationCounts)
     // blocks its file.
     Transformer failing("prefix");
     failing.properties.prefixText = withAttribute("", "broken");
-    engine.setResolvers({std::make_shared<ScriptedResolver>(false, "Notes"),
-                         std::make_shared<ScriptedResolver>(true, "Notes")});
+    engine.setResolvers(
+        {std::make_shared<ScriptedResolver>(false, "Notes"), std::make_shared<ScriptedResolver>(true, "Notes")});
     Transformer same = record(R"({"type":"set","properties":{"setText":"same"}})");
     add(same);
     add(failing);
