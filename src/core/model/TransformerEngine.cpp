@@ -117,6 +117,8 @@ bool TransformerEngine::quickTransform(File& file, int index, PassContext& conte
     if (!file.transformed.isDirty)
         return false;
     file.resetTransform();
+    // A suffix belongs to the name it was given for; validation of the new name decides afresh.
+    file.validation.uniqueSuffix.clear();
     bool needsLateUpdate = false;
     for (std::size_t r = 0; r < context.records.size(); ++r) {
         const Transformer& record = context.records[r];
@@ -140,6 +142,7 @@ bool TransformerEngine::quickTransform(File& file, int index, PassContext& conte
 
 std::optional<TransformError> TransformerEngine::fullTransform(File& file, int index, PassContext& context) {
     file.resetTransform();
+    file.validation.uniqueSuffix.clear();
     if (context.records.empty()) {
         file.transformed.isDirty = false;
         return std::nullopt;
@@ -185,11 +188,14 @@ bool TransformerEngine::transformAllFilesQuick(std::stop_token stopToken) {
             continue;
         if (quickTransform(file, static_cast<int>(i), context))
             needsLateUpdate = true;
-        changed.push_back(file);
+        // Moved, not copied: the snapshot is not read again.
+        changed.push_back(std::move(file));
     }
+    const std::size_t count = files.size();
+    files = {};
     // Not the attributes: the quick pass never loads them, and the preloader may have written fresher ones.
     dataSource_.updateFiles(changed, {}, {FileComponentMutation::transformed, FileComponentMutation::validation});
-    Logger::log("🔷 Transforming all ", files.size(), " files (quick) finished, needsLateUpdate: ",
+    Logger::log("🔷 Transforming all ", count, " files (quick) finished, needsLateUpdate: ",
                 needsLateUpdate ? "true" : "false");
     if (stopToken.stop_requested())
         return needsLateUpdate;
