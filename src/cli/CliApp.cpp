@@ -210,6 +210,8 @@ private:
                 known += std::string(i ? ", " : "") + std::string(rawValue(static_cast<FileSortOrder>(i)));
             throw UsageError{"--sort: unknown order '" + options_.sort + "' (one of: " + known + ")"};
         }
+        // Record the order too, so that --save-recipe writes it.
+        services_.fileDataSource().setSortOrder(*order);
         services_.fileDataSource().sort(*order);
     }
 
