@@ -16,7 +16,7 @@ using ::testing::Not;
 const nlohmann::json underscoreToBlank = nlohmann::json::parse(
     R"({"type": "simple", "transformScope": "filename", "properties": {"simpleFindText": "_", "simpleReplaceText": " "}})");
 
-std::string recipe(const std::string& version, const nlohmann::json& transformers = {underscoreToBlank}) {
+std::string recipe(const std::string& version, const nlohmann::json& transformers = nlohmann::json::array({underscoreToBlank})) {
     nlohmann::json document = {{"transformers", transformers}};
     if (!version.empty())
         document["recipe_format_version"] = version;
@@ -90,7 +90,9 @@ TEST_F(CliRecipeTest, SavedRecipeGivesTheSamePreviewWhenLoaded) {
     EXPECT_EQ(saved.at("recipe_format_version"), "8.0");
     EXPECT_EQ(saved.at("sortOrder"), "byNameDescending");
     ASSERT_EQ(saved.at("transformers").size(), 2u);
-    EXPECT_EQ(saved.at("transformers")[0].at("properties"), underscoreToBlank.at("properties"));
+    EXPECT_EQ(saved.at("transformers")[0].at("type"), "simple");
+    EXPECT_EQ(saved.at("transformers")[0].at("properties").at("simpleFindText"), "_");
+    EXPECT_EQ(saved.at("transformers")[1].at("type"), "conversion");
 
     const auto loading = cli.run({"-r", path, trip()});
     ASSERT_EQ(loading.exitCode, 0) << loading.err;
