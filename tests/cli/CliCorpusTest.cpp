@@ -12,7 +12,8 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::UnorderedElementsAreArray;
 
-nlohmann::json item(const std::string& type, const std::string& value, nlohmann::json extra = nlohmann::json::object()) {
+nlohmann::json item(const std::string& type, const std::string& value,
+                    nlohmann::json extra = nlohmann::json::object()) {
     extra["type"] = type;
     extra["value"] = value;
     return extra;
@@ -26,7 +27,8 @@ TEST(CliCorpusTest, PhotosAreNamedAfterTheirDateCityAndCountry) {
     CliRunner cli;
     const auto photos = cli.home() / "photos";
     std::filesystem::create_directories(photos);
-    for (const char* name : {"img_gps_amsterdam.jpg", "img_gps_newyork.jpg", "img_gps_sydney.jpg", "img_dates_only.jpg"})
+    for (const char* name :
+         {"img_gps_amsterdam.jpg", "img_gps_newyork.jpg", "img_gps_sydney.jpg", "img_dates_only.jpg"})
         std::filesystem::copy_file(std::filesystem::path(kCorpusDir) / name, photos / name);
 
     const nlohmann::json setText = {
@@ -60,7 +62,8 @@ TEST(CliCorpusTest, SongsMoveIntoArtistAndAlbumFolders) {
     CliRunner cli;
     const auto music = cli.home() / "music";
     std::filesystem::create_directories(music);
-    const std::vector<std::string> songs = {"song_id3v23.mp3", "song_id3v24.mp3", "song_vorbis.flac", "song_itunes.m4a"};
+    const std::vector<std::string> songs = {"song_id3v23.mp3", "song_id3v24.mp3", "song_vorbis.flac",
+                                            "song_itunes.m4a"};
     for (const auto& name : songs)
         std::filesystem::copy_file(std::filesystem::path(kCorpusDir) / name, music / name);
 
@@ -77,7 +80,8 @@ TEST(CliCorpusTest, SongsMoveIntoArtistAndAlbumFolders) {
     std::vector<std::string> expected;
     for (const auto& name : songs) {
         const auto& tags = corpus.at(name).at("normalized");
-        expected.push_back(tags.at("artist").get<std::string>() + "/" + tags.at("album").get<std::string>() + "/" + name);
+        expected.push_back(tags.at("artist").get<std::string>() + "/" + tags.at("album").get<std::string>() + "/" +
+                           name);
     }
     EXPECT_THAT(treeListing(music), UnorderedElementsAreArray(expected)) << result.out;
     EXPECT_THAT(treeListing(music), ::testing::Contains("Björk/Homogenic/song_vorbis.flac"));

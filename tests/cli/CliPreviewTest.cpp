@@ -52,8 +52,8 @@ TEST_F(CliPreviewTest, TableShowsOldAndNewNamesAndTheCountsWithoutTouchingTheDis
 
 TEST_F(CliPreviewTest, TableShowsANewFolderAndErrorsAndExitsOneOnErrors) {
     cli.write("trip/bad.txt");
-    const std::string intoSorted = action("suffix", {{"suffixText", {{"items", {{{"type", "string"}, {"value", "/sorted"}}}}}}},
-                                          "path");
+    const std::string intoSorted =
+        action("suffix", {{"suffixText", {{"items", {{{"type", "string"}, {"value", "/sorted"}}}}}}}, "path");
     const auto result = cli.run({"-a", emptyBadName, "-a", intoSorted, trip()});
     EXPECT_EQ(result.exitCode, 1) << result.err;
     EXPECT_THAT(result.out, HasSubstr("a_b.txt    ->  a_b.txt  [in " + trip() + "/sorted/]\n"));
@@ -64,8 +64,8 @@ TEST_F(CliPreviewTest, TableShowsANewFolderAndErrorsAndExitsOneOnErrors) {
 TEST_F(CliPreviewTest, JsonDocumentCarriesTheScriptingFieldsOfEveryFile) {
     cli.write("trip/bad.txt");
     // Also moves bad.txt out of the allowed folders, so that it has two errors.
-    const std::string badOut = action("set", {{"setFindText", "bad"}, {"setText", {{"items", {{{"type", "string"}, {"value", "/etc"}}}}}}},
-                                      "path");
+    const std::string badOut = action(
+        "set", {{"setFindText", "bad"}, {"setText", {{"items", {{{"type", "string"}, {"value", "/etc"}}}}}}}, "path");
     const auto result = cli.run({"--json", "-a", underscoreToBlank, "-a", emptyBadName, "-a", badOut, trip()});
     EXPECT_EQ(result.exitCode, 1) << result.err;
     const auto document = result.json();
@@ -82,8 +82,9 @@ TEST_F(CliPreviewTest, JsonDocumentCarriesTheScriptingFieldsOfEveryFile) {
     const std::regex uuid("[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}");
     std::set<std::string> identifiers;
     for (const auto& file : files) {
-        for (const char* key : {"identifier", "displayName", "path", "name", "ext", "transformedPath", "transformedName",
-                                "transformedExt", "transformedFullPath", "warnings", "errors", "uniqueSuffix"})
+        for (const char* key :
+             {"identifier", "displayName", "path", "name", "ext", "transformedPath", "transformedName",
+              "transformedExt", "transformedFullPath", "warnings", "errors", "uniqueSuffix"})
             EXPECT_TRUE(file.contains(key)) << key << " missing in " << file.dump();
         EXPECT_TRUE(std::regex_match(file.at("identifier").get<std::string>(), uuid)) << file.at("identifier");
         identifiers.insert(file.at("identifier").get<std::string>());
@@ -137,7 +138,8 @@ TEST_F(CliPreviewTest, DuplicateTargetsGetASuffixUnlessAutoResolveIsOffForThisRu
         const auto off = cli.run({"--json", "--set", setting, "-a", same, trip()});
         ASSERT_EQ(off.exitCode, 0) << setting << off.err;
         EXPECT_THAT(warningsOf(off.json()),
-                    ElementsAre("c_d: Filename is not unique.", "plain: Filename is not unique.")) << setting;
+                    ElementsAre("c_d: Filename is not unique.", "plain: Filename is not unique."))
+            << setting;
     }
     // The setting was for those runs only.
     EXPECT_EQ(warningsOf(cli.run({"--json", "-a", same, trip()}).json()).front(),

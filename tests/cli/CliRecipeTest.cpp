@@ -14,9 +14,11 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 
 const nlohmann::json underscoreToBlank = nlohmann::json::parse(
-    R"({"type": "simple", "transformScope": "filename", "properties": {"simpleFindText": "_", "simpleReplaceText": " "}})");
+    R"({"type": "simple", "transformScope": "filename",
+        "properties": {"simpleFindText": "_", "simpleReplaceText": " "}})");
 
-std::string recipe(const std::string& version, const nlohmann::json& transformers = nlohmann::json::array({underscoreToBlank})) {
+std::string recipe(const std::string& version,
+                   const nlohmann::json& transformers = nlohmann::json::array({underscoreToBlank})) {
     nlohmann::json document = {{"transformers", transformers}};
     if (!version.empty())
         document["recipe_format_version"] = version;
@@ -36,8 +38,8 @@ protected:
 
 TEST_F(CliRecipeTest, RecipeFromAFileFromHomeRelativePathOrFromJsonText) {
     cli.write("recipes/tidy.recipe", recipe("8.0"));
-    for (const std::string& source : {(cli.home() / "recipes/tidy.recipe").string(), std::string("~/recipes/tidy.recipe"),
-                                      recipe("8.0")}) {
+    for (const std::string& source :
+         {(cli.home() / "recipes/tidy.recipe").string(), std::string("~/recipes/tidy.recipe"), recipe("8.0")}) {
         const auto result = cli.run({"-r", source, trip()});
         ASSERT_EQ(result.exitCode, 0) << source << result.err;
         EXPECT_THAT(result.out, AllOf(HasSubstr("->  a b.txt"), HasSubstr("->  c d.txt"))) << source;
@@ -82,8 +84,8 @@ TEST_F(CliRecipeTest, SavedRecipeGivesTheSamePreviewWhenLoaded) {
     cli.write("trip/e_f.txt");
     const std::string upper = R"({"type": "conversion", "properties": {"conversionType": "uppercase"}})";
     const auto path = (cli.home() / "saved.recipe").string();
-    const auto saving = cli.run({"-a", underscoreToBlank.dump(), "-a", upper, "--sort", "byNameDescending",
-                                 "--save-recipe", path, trip()});
+    const auto saving = cli.run(
+        {"-a", underscoreToBlank.dump(), "-a", upper, "--sort", "byNameDescending", "--save-recipe", path, trip()});
     ASSERT_EQ(saving.exitCode, 0) << saving.err;
 
     const auto saved = nlohmann::json::parse(readFile(path));

@@ -73,8 +73,7 @@ TEST_F(CliRenameTest, ErrorsRefuseTheRenameWithoutForceAndAreSkippedWithIt) {
 
     const auto forced = cli.run(args({"--json", "--rename", "--force", "-a", underscoreToBlank, "-a", emptyBadName}));
     EXPECT_EQ(forced.exitCode, 0) << forced.err;
-    EXPECT_EQ(forced.json().at("renameReport"),
-              nlohmann::json::parse(R"({"renamed": 1, "failed": [], "skipped": 1})"));
+    EXPECT_EQ(forced.json().at("renameReport"), nlohmann::json::parse(R"({"renamed": 1, "failed": [], "skipped": 1})"));
     EXPECT_THAT(forced.err, HasSubstr("1 files with errors were skipped"));
     EXPECT_THAT(listing(trip()), ElementsAre("a b.txt", "bad.txt"));
 }
@@ -117,8 +116,8 @@ TEST_F(CliRenameTest, SwapWithoutAutoResolveContinuesWhenAsked) {
     cli.write("trip/a.txt", "A");
     cli.write("trip/b.txt", "B");
     cli.write("trip/c_d.txt", "C");
-    const auto result = cli.run(args({"--rename", "--on-error", "continue", "--set", "autoResolveDuplicates=0"},
-                                     swapActions()));
+    const auto result =
+        cli.run(args({"--rename", "--on-error", "continue", "--set", "autoResolveDuplicates=0"}, swapActions()));
     EXPECT_EQ(result.exitCode, 3) << result.out << result.err;
     // Both halves of the swap meet an existing file; the file after them is renamed.
     EXPECT_THAT(listing(trip()), ElementsAre("a.txt", "b.txt", "c d.txt"));

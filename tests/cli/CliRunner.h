@@ -15,6 +15,7 @@ struct CliOutput {
     int exitCode = -1;
     std::string out;
     std::string err;
+    std::string terminal; // what the tool wrote to the pseudo-terminal, if it had one
 
     nlohmann::json json() const { return nlohmann::json::parse(out); }
 };
@@ -35,6 +36,15 @@ public:
 
     CliOutput run(const std::vector<std::string>& arguments) const;
 
+    // Which streams are a pseudo-terminal instead of a file; terminalInput is typed into it.
+    struct Terminal {
+        bool output = false;         // standard output
+        bool inputAndErrors = false; // standard input and standard error
+        std::string terminalInput;
+        bool noColor = true;
+    };
+    CliOutput run(const std::vector<std::string>& arguments, const Terminal& terminal) const;
+
 private:
     TempDir temp_;
     std::filesystem::path home_;
@@ -47,7 +57,6 @@ std::vector<std::string> listing(const std::filesystem::path& folder);
 std::vector<std::string> treeListing(const std::filesystem::path& folder);
 
 // The JSON text of one rename action.
-std::string action(const std::string& type, const nlohmann::json& properties,
-                   const std::string& scope = "filename");
+std::string action(const std::string& type, const nlohmann::json& properties, const std::string& scope = "filename");
 
 } // namespace quillory::test
