@@ -146,6 +146,29 @@ TEST_F(CliPreviewTest, DuplicateTargetsGetASuffixUnlessAutoResolveIsOffForThisRu
               "c_d 2: Filename is not unique. A numeric suffix '2' has been added.");
 }
 
+TEST_F(CliPreviewTest, StoredSettingsAreReadAndSetOverridesThemWithoutSavingAnything) {
+    const std::string same = action("set", {{"setText", {{"items", {{{"type", "string"}, {"value", "same"}}}}}}});
+    const auto settings =
+        cli.temp().write("config/quillory/settings.json", R"({"com.halvane.quillory.autoResolveDuplicates": false})");
+    auto firstWarning = [&](const std::vector<std::string>& extra) {
+        std::vector<std::string> arguments = {"--json", "-a", same};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        arguments.push_back(trip());
+        const auto result = cli.run(arguments);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        const auto document = result.json();
+        for (const auto& file : document.at("files"))
+            if (!file.at("warnings").empty())
+                return file.at("warnings").at(0).get<std::string>();
+        return std::string("none");
+    };
+    EXPECT_EQ(firstWarning({}), "Filename is not unique.");
+    for (const char* setting : {"autoResolveDuplicates=true", "autoResolveDuplicates=1"})
+        EXPECT_EQ(firstWarning({"--set", setting}), "Filename is not unique. A numeric suffix '2' has been added.")
+            << setting;
+    EXPECT_EQ(readFile(settings), R"({"com.halvane.quillory.autoResolveDuplicates": false})");
+}
+
 TEST_F(CliPreviewTest, FoldersOutsideHomeNeedAllow) {
     cli.temp().write("elsewhere/x_y.txt");
     const auto elsewhere = (cli.temp().path() / "elsewhere").string();

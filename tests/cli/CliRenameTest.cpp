@@ -89,27 +89,32 @@ TEST_F(CliRenameTest, SwapWithAutoResolveTakesANumberedName) {
     EXPECT_EQ(readFile(cli.home() / "trip/a.txt"), "B");
 }
 
-TEST_F(CliRenameTest, SwapWithoutAutoResolveAbortsAfterTheFirstFailureByDefault) {
+TEST_F(CliRenameTest, SwapWithoutAutoResolveAbortsAfterTheFirstFailureByDefaultOrWhenAsked) {
     cli.write("trip/a.txt", "A");
     cli.write("trip/b.txt", "B");
     cli.write("trip/c_d.txt", "C");
-    const auto result = cli.run(args({"--json", "--rename", "--set", "autoResolveDuplicates=false"}, swapActions()));
-    EXPECT_EQ(result.exitCode, 3) << result.out << result.err;
-    // Nothing overwritten, nothing after the failure renamed.
-    EXPECT_THAT(listing(trip()), ElementsAre("a.txt", "b.txt", "c_d.txt"));
-    EXPECT_EQ(readFile(cli.home() / "trip/a.txt"), "A");
-    EXPECT_EQ(readFile(cli.home() / "trip/b.txt"), "B");
-    EXPECT_THAT(result.err, HasSubstr("Unable to rename\n\n\"a.txt\"\n\nto\n\n\"b.txt\""));
-    EXPECT_THAT(result.err, HasSubstr("Aborting (--on-error abort)."));
+    for (const bool explicitly : {false, true}) {
+        std::vector<std::string> options = {"--json", "--rename", "--set", "autoResolveDuplicates=false"};
+        if (explicitly)
+            options.insert(options.end(), {"--on-error", "abort"});
+        const auto result = cli.run(args(options, swapActions()));
+        EXPECT_EQ(result.exitCode, 3) << result.out << result.err;
+        // Nothing overwritten, nothing after the failure renamed.
+        EXPECT_THAT(listing(trip()), ElementsAre("a.txt", "b.txt", "c_d.txt"));
+        EXPECT_EQ(readFile(cli.home() / "trip/a.txt"), "A");
+        EXPECT_EQ(readFile(cli.home() / "trip/b.txt"), "B");
+        EXPECT_THAT(result.err, HasSubstr("Unable to rename\n\n\"a.txt\"\n\nto\n\n\"b.txt\""));
+        EXPECT_THAT(result.err, HasSubstr("Aborting (--on-error abort)."));
 
-    const auto report = result.json().at("renameReport");
-    EXPECT_EQ(report.at("renamed"), 0);
-    ASSERT_EQ(report.at("failed").size(), 1u) << report.dump();
-    const auto failure = report.at("failed").at(0);
-    EXPECT_EQ(failure.at("file"), trip() + "/a.txt");
-    EXPECT_EQ(failure.at("target"), trip() + "/b.txt");
-    EXPECT_EQ(failure.at("code"), 516);
-    EXPECT_THAT(failure.at("error").get<std::string>(), Not(IsEmpty()));
+        const auto report = result.json().at("renameReport");
+        EXPECT_EQ(report.at("renamed"), 0);
+        ASSERT_EQ(report.at("failed").size(), 1u) << report.dump();
+        const auto failure = report.at("failed").at(0);
+        EXPECT_EQ(failure.at("file"), trip() + "/a.txt");
+        EXPECT_EQ(failure.at("target"), trip() + "/b.txt");
+        EXPECT_EQ(failure.at("code"), 516);
+        EXPECT_THAT(failure.at("error").get<std::string>(), Not(IsEmpty()));
+    }
 }
 
 TEST_F(CliRenameTest, SwapWithoutAutoResolveContinuesWhenAsked) {
