@@ -118,6 +118,20 @@ TEST_F(CliPreviewTest, JsonDocumentCarriesTheScriptingFieldsOfEveryFile) {
     EXPECT_THAT(errors[1], HasSubstr("Path should start with one of the following prefixes: "));
 }
 
+TEST_F(CliPreviewTest, JsonStaysValidForNamesThatAreNotUtf8) {
+    cli.write("trip/caf\xe9_x.txt");
+    const auto result = cli.run({"--json", "-a", underscoreToBlank, trip()});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto document = result.json();
+    ASSERT_EQ(document.at("files").size(), 4u);
+    std::vector<std::string> names;
+    for (const auto& file : document.at("files"))
+        names.push_back(file.at("transformedName"));
+    EXPECT_THAT(names, ::testing::Contains("caf\uFFFD x"));
+    // The table keeps the bytes as they are.
+    EXPECT_THAT(cli.run({"-a", underscoreToBlank, trip()}).out, HasSubstr("->  caf\xe9 x.txt"));
+}
+
 TEST_F(CliPreviewTest, DuplicateTargetsGetASuffixUnlessAutoResolveIsOffForThisRun) {
     const std::string same = action("set", {{"setText", {{"items", {{{"type", "string"}, {"value", "same"}}}}}}});
     auto warningsOf = [](const nlohmann::json& document) {
