@@ -249,6 +249,10 @@ TEST_F(CliPreviewTest, BadUsageIsExitTwoWithAMessage) {
     const auto help = cli.run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_THAT(help.out, AllOf(HasSubstr("Examples:"), HasSubstr("--rename"), HasSubstr("--on-error")));
+
+    const auto version = cli.run({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_THAT(version.out, AllOf(HasSubstr("quillory-cli "), HasSubstr("GeoNames"), HasSubstr("CC BY 4.0")));
 }
 
 } // namespace

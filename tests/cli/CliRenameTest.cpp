@@ -46,6 +46,19 @@ TEST_F(CliRenameTest, RenamesOnDiskAndReports) {
     EXPECT_THAT(result.out, HasSubstr("Renamed 2 of 2 files."));
 }
 
+TEST_F(CliRenameTest, FolderChangesCreateTheNewFoldersAndRemoveTheEmptiedOnes) {
+    cli.write("trip/old/inner/x.txt", "X");
+    cli.write("trip/old/y.txt", "Y");
+    cli.write("trip/keep/z.txt", "Z");
+    const std::string oldToNew =
+        action("simple", {{"simpleFindText", "old"}, {"simpleReplaceText", "new/deep"}}, "path");
+    const auto result = cli.run(args({"--rename", "-a", oldToNew}));
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    EXPECT_THAT(treeListing(trip()), ElementsAre("keep/z.txt", "new/deep/inner/x.txt", "new/deep/y.txt"));
+    EXPECT_FALSE(std::filesystem::exists(cli.home() / "trip/old"));
+    EXPECT_EQ(readFile(cli.home() / "trip/new/deep/inner/x.txt"), "X");
+}
+
 TEST_F(CliRenameTest, JsonAfterRenameShowsTheNewListAndTheReportWhileTheTextReportGoesToStandardError) {
     cli.write("trip/a_b.txt", "A");
     cli.write("trip/c_d.txt", "C");
