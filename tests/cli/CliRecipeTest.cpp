@@ -36,10 +36,11 @@ protected:
     CliRunner cli;
 };
 
-TEST_F(CliRecipeTest, RecipeFromAFileFromHomeRelativePathOrFromJsonText) {
+TEST_F(CliRecipeTest, RecipeFromAnAbsoluteHomeOrRelativePathOrFromJsonText) {
     cli.write("recipes/tidy.recipe", recipe("8.0"));
     for (const std::string& source :
-         {(cli.home() / "recipes/tidy.recipe").string(), std::string("~/recipes/tidy.recipe"), recipe("8.0")}) {
+         {(cli.home() / "recipes/tidy.recipe").string(), std::string("~/recipes/tidy.recipe"),
+          std::string("recipes/tidy.recipe"), recipe("8.0")}) {
         const auto result = cli.run({"-r", source, trip()});
         ASSERT_EQ(result.exitCode, 0) << source << result.err;
         EXPECT_THAT(result.out, AllOf(HasSubstr("->  a b.txt"), HasSubstr("->  c d.txt"))) << source;
