@@ -59,6 +59,19 @@ TEST_F(CliRenameTest, FolderChangesCreateTheNewFoldersAndRemoveTheEmptiedOnes) {
     EXPECT_EQ(readFile(cli.home() / "trip/new/deep/inner/x.txt"), "X");
 }
 
+TEST_F(CliRenameTest, EmptyFoldersAreListedByTheirNameAndRenamed) {
+    cli.write("trip/full/a_b.txt");
+    std::filesystem::create_directories(cli.home() / "trip/empty_dir");
+    const std::string inPaths = action("simple", {{"simpleFindText", "_"}, {"simpleReplaceText", " "}}, "path");
+    const auto preview = cli.run(args({"-a", inPaths}));
+    ASSERT_EQ(preview.exitCode, 0) << preview.err;
+    EXPECT_THAT(preview.out, HasSubstr("empty_dir/  ->  empty dir/\n"));
+
+    const auto renamed = cli.run(args({"--rename", "-a", inPaths}));
+    ASSERT_EQ(renamed.exitCode, 0) << renamed.out << renamed.err;
+    EXPECT_THAT(listing(trip()), ElementsAre("empty dir/", "full/"));
+}
+
 TEST_F(CliRenameTest, JsonAfterRenameShowsTheNewListAndTheReportWhileTheTextReportGoesToStandardError) {
     cli.write("trip/a_b.txt", "A");
     cli.write("trip/c_d.txt", "C");
