@@ -116,6 +116,11 @@ Transformer decodeAction(const std::string& text) {
     return std::move(decoded).value();
 }
 
+// File names need not be UTF-8; such bytes become U+FFFD rather than failing the whole document.
+std::string jsonText(const nlohmann::ordered_json& document) {
+    return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
 std::optional<File> findListedFile(const std::vector<File>& files, const std::string& path) {
     std::error_code ec;
     const auto wanted = std::filesystem::absolute(path, ec).lexically_normal().string();
@@ -210,6 +215,8 @@ private:
                 known += std::string(i ? ", " : "") + std::string(rawValue(static_cast<FileSortOrder>(i)));
             throw UsageError{"--sort: unknown order '" + options_.sort + "' (one of: " + known + ")"};
         }
+        // Record the order too, so that --save-recipe writes it.
+        services_.fileDataSource().setSortOrder(*order);
         services_.fileDataSource().sort(*order);
     }
 
@@ -228,7 +235,7 @@ private:
         const auto files = services_.fileDataSource().files();
         const auto result = currentResult(files);
         if (options_.json)
-            out_ << previewJson(files, result, std::nullopt, options_.changed).dump(2) << "\n";
+            out_ << jsonText(previewJson(files, result, std::nullopt, options_.changed)) << "\n";
         else
             printPreviewTable(out_, files, result, {colorOutput(), options_.changed});
         return result.errorCount > 0 || openRefused_ ? 1 : 0;
@@ -272,7 +279,7 @@ private:
             const auto files = services_.fileDataSource().files();
             const auto result = currentResult(files);
             if (options_.json)
-                out_ << previewJson(files, result, report, options_.changed).dump(2) << "\n";
+                out_ << jsonText(previewJson(files, result, report, options_.changed)) << "\n";
             else
                 printPreviewTable(out_, files, result, {colorOutput(), true});
             err_ << "Nothing renamed: " << result.errorCount
@@ -284,7 +291,7 @@ private:
         services_.engine().transformAllFiles();
         const auto files = services_.fileDataSource().files();
         if (options_.json) {
-            out_ << previewJson(files, currentResult(files), report, options_.changed).dump(2) << "\n";
+            out_ << jsonText(previewJson(files, currentResult(files), report, options_.changed)) << "\n";
             printRenameReport(err_, *report);
         } else {
             printRenameReport(out_, *report);

@@ -4,6 +4,7 @@
 #include "text/Characters.h"
 
 #include <algorithm>
+#include <optional>
 #include <ostream>
 
 namespace quillory::cli {
@@ -15,12 +16,40 @@ constexpr const char* yellow = "\033[33m";
 constexpr const char* reset = "\033[0m";
 constexpr std::size_t maxColumn = 48;
 
+// A folder entry of the list has an empty name and the folder itself as its path; show it by its folder.
+bool isFolderEntry(const File& file) {
+    return file.source.name.empty() && file.source.ext.empty();
+}
+
+std::string lastComponent(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
+
+std::string parentOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
 std::string sourceName(const File& file) {
+    if (isFolderEntry(file))
+        return lastComponent(file.source.path) + "/";
     return file.source.name + (file.source.ext.empty() ? "" : "." + file.source.ext);
 }
 
 std::string targetName(const File& file) {
+    if (isFolderEntry(file) && file.transformed.transformedName.empty() && file.transformed.transformedExt.empty())
+        return lastComponent(file.transformed.transformedPath) + "/";
     return file.transformed.transformedName + file.validation.uniqueSuffix + file.transformed.dottedExtension();
+}
+
+// The folder a row ends up in, when that differs from the one it is in now.
+std::optional<std::string> newFolder(const File& file) {
+    if (isFolderEntry(file)) {
+        const auto to = parentOf(file.transformed.transformedPath);
+        return to != parentOf(file.source.path) ? std::optional(to) : std::nullopt;
+    }
+    return file.transformed.transformedPath != file.source.path ? std::optional(file.transformed.transformedPath)
+                                                                : std::nullopt;
 }
 
 bool changes(const File& file) {
@@ -61,8 +90,8 @@ void printPreviewTable(std::ostream& out, const std::vector<File>& files, const 
         if (style.color && tint)
             out << tint;
         out << padded(sourceName(file), width) << "  ->  " << targetName(file);
-        if (file.transformed.transformedPath != file.source.path)
-            out << "  [in " << file.transformed.transformedPath << "/]";
+        if (const auto folder = newFolder(file))
+            out << "  [in " << *folder << "/]";
         if (hasErrors)
             out << "  ERROR: " << joined(file.validation.errors);
         if (hasWarnings)

@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// quillory-cli over real media: photos named after their date and place, songs filed by artist and album.
+#include "CliRunner.h"
+#include "TestPaths.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace quillory::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::UnorderedElementsAreArray;
+
+nlohmann::json item(const std::string& type, const std::string& value,
+                    nlohmann::json extra = nlohmann::json::object()) {
+    extra["type"] = type;
+    extra["value"] = value;
+    return extra;
+}
+
+nlohmann::json expectedCorpus() {
+    return nlohmann::json::parse(readFile(std::filesystem::path(kCorpusDir) / "expected.json")).at("files");
+}
+
+TEST(CliCorpusTest, PhotosAreNamedAfterTheirDateCityAndCountry) {
+    CliRunner cli;
+    const auto photos = cli.home() / "photos";
+    std::filesystem::create_directories(photos);
+    for (const char* name :
+         {"img_gps_amsterdam.jpg", "img_gps_newyork.jpg", "img_gps_sydney.jpg", "img_dates_only.jpg"})
+        std::filesystem::copy_file(std::filesystem::path(kCorpusDir) / name, photos / name);
+
+    const nlohmann::json setText = {
+        {"items",
+         {item("attribute", "{Exif}.DateTimeOriginal", {{"dateFormat", "yyyy-MM-dd HHmmss"}}),
+          item("attribute", "GPS-AddressCity", {{"prefix", " "}}),
+          item("attribute", "GPS-AddressCountry", {{"prefix", ", "}})}}};
+    const auto set = action("set", {{"setText", setText}});
+    const auto result = cli.run({"--rename", "-a", set, photos.string()});
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+
+    // The date part comes from the corpus description; the places from the offline place data.
+    const auto corpus = expectedCorpus();
+    auto date = [&](const char* name) {
+        std::string iso = corpus.at(name).at("normalized").at("datetime_original");
+        iso[10] = ' ';
+        std::erase(iso, ':');
+        return iso;
+    };
+    EXPECT_THAT(listing(photos), UnorderedElementsAreArray({
+                                     date("img_gps_amsterdam.jpg") + " Amsterdam, Netherlands.jpg",
+                                     date("img_gps_newyork.jpg") + " New York City, United States.jpg",
+                                     date("img_gps_sydney.jpg") + " Sydney, Australia.jpg",
+                                     date("img_dates_only.jpg") + ".jpg",
+                                 }))
+        << result.out;
+    EXPECT_EQ(date("img_gps_amsterdam.jpg"), "2020-04-27 140533");
+}
+
+TEST(CliCorpusTest, SongsMoveIntoArtistAndAlbumFolders) {
+    CliRunner cli;
+    const auto music = cli.home() / "music";
+    std::filesystem::create_directories(music);
+    const std::vector<std::string> songs = {"song_id3v23.mp3", "song_id3v24.mp3", "song_vorbis.flac",
+                                            "song_itunes.m4a"};
+    for (const auto& name : songs)
+        std::filesystem::copy_file(std::filesystem::path(kCorpusDir) / name, music / name);
+
+    // MP3 and M4A tags answer to the id3 tokens, FLAC comments to their own; a file has only one kind.
+    const nlohmann::json suffixText = {
+        {"items",
+         {item("string", "/"), item("attribute", "id3-artist"), item("attribute", "FLAC-Artist"), item("string", "/"),
+          item("attribute", "id3-album"), item("attribute", "FLAC-Album")}}};
+    const auto intoFolders = action("suffix", {{"suffixText", suffixText}}, "path");
+    const auto result = cli.run({"--rename", "-a", intoFolders, music.string()});
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+
+    const auto corpus = expectedCorpus();
+    std::vector<std::string> expected;
+    for (const auto& name : songs) {
+        const auto& tags = corpus.at(name).at("normalized");
+        expected.push_back(tags.at("artist").get<std::string>() + "/" + tags.at("album").get<std::string>() + "/" +
+                           name);
+    }
+    EXPECT_THAT(treeListing(music), UnorderedElementsAreArray(expected)) << result.out;
+    EXPECT_THAT(treeListing(music), ::testing::Contains("Björk/Homogenic/song_vorbis.flac"));
+}
+
+} // namespace
+} // namespace quillory::test

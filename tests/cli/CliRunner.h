@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "TempDir.h"
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace quillory::test {
+
+struct CliOutput {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+    std::string terminal; // what the tool wrote to the pseudo-terminal, if it had one
+
+    nlohmann::json json() const { return nlohmann::json::parse(out); }
+};
+
+// Runs the built quillory-cli as a child process in a home folder of its own: HOME, XDG_CONFIG_HOME and
+// XDG_STATE_HOME point into a temporary folder, colour is off, time zone UTC. Standard input is empty
+// (not a terminal), so the tool answers questions from its options.
+class CliRunner {
+public:
+    CliRunner();
+
+    const std::filesystem::path& home() const { return home_; }
+    std::filesystem::path stateDir() const { return temp_.path() / "state"; }
+    const TempDir& temp() const { return temp_; }
+
+    // Creates a file below the home folder.
+    std::filesystem::path write(const std::string& relative, const std::string& content = {}) const;
+
+    CliOutput run(const std::vector<std::string>& arguments) const;
+
+    // Which streams are a pseudo-terminal instead of a file; terminalInput is typed into it.
+    struct Terminal {
+        bool output = false;         // standard output
+        bool inputAndErrors = false; // standard input and standard error
+        std::string terminalInput;
+        bool noColor = true;
+    };
+    CliOutput run(const std::vector<std::string>& arguments, const Terminal& terminal) const;
+
+private:
+    TempDir temp_;
+    std::filesystem::path home_;
+};
+
+// The names directly inside a folder, sorted; folders end in "/".
+std::vector<std::string> listing(const std::filesystem::path& folder);
+
+// Every file below a folder as a path relative to it, sorted.
+std::vector<std::string> treeListing(const std::filesystem::path& folder);
+
+// The JSON text of one rename action.
+std::string action(const std::string& type, const nlohmann::json& properties, const std::string& scope = "filename");
+
+} // namespace quillory::test

@@ -1,0 +1,122 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// quillory-cli on a terminal: tinted rows, and the continue-or-abort question answered by the user.
+#include "CliRunner.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace quillory::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+constexpr const char* green = "\033[32m";
+constexpr const char* red = "\033[31m";
+constexpr const char* yellow = "\033[33m";
+
+std::string replace(const char* from, const char* to) {
+    return action("simple", {{"simpleFindText", from}, {"simpleReplaceText", to}});
+}
+
+// The tint that opens the terminal line holding text, or "" when the line starts untinted.
+std::string tintOfLine(const std::string& terminal, const std::string& text) {
+    const auto at = terminal.find(text);
+    if (at == std::string::npos)
+        return "missing";
+    const auto lineStart = terminal.rfind('\n', at);
+    const auto start = lineStart == std::string::npos ? 0 : lineStart + 1;
+    if (terminal.compare(start, 2, "\033[") != 0)
+        return "";
+    return terminal.substr(start, terminal.find('m', start) - start + 1);
+}
+
+CliRunner::Terminal outputOnTerminal(bool noColor) {
+    CliRunner::Terminal terminal;
+    terminal.output = true;
+    terminal.noColor = noColor;
+    return terminal;
+}
+
+int occurrences(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+TEST(CliTerminalTest, RowsAreTintedOnATerminalUnlessNoColorIsSet) {
+    CliRunner cli;
+    cli.write("trip/a_b.txt");
+    cli.write("trip/bad.txt");
+    cli.write("trip/plain.txt");
+    const std::vector<std::string> arguments = {"-a", replace("_", " "), "-a", replace("bad", ""),
+                                                (cli.home() / "trip").string()};
+
+    const auto tinted = cli.run(arguments, outputOnTerminal(false));
+    EXPECT_EQ(tinted.exitCode, 1);
+    EXPECT_EQ(tintOfLine(tinted.terminal, "a_b.txt"), green) << tinted.terminal;
+    EXPECT_EQ(tintOfLine(tinted.terminal, "bad.txt"), red);
+    EXPECT_EQ(tintOfLine(tinted.terminal, "plain.txt"), "");
+
+    const auto plain = cli.run(arguments, outputOnTerminal(true));
+    EXPECT_THAT(plain.terminal, HasSubstr("a_b.txt"));
+    EXPECT_THAT(plain.terminal, Not(HasSubstr("\033[")));
+
+    const std::string same = action("set", {{"setText", {{"items", {{{"type", "string"}, {"value", "same"}}}}}}});
+    const auto warned = cli.run({"-a", same, (cli.home() / "trip").string()}, outputOnTerminal(false));
+    EXPECT_EQ(tintOfLine(warned.terminal, "bad.txt"), yellow) << warned.terminal;
+}
+
+class CliQuestionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        cli.write("trip/a.txt", "A");
+        cli.write("trip/b.txt", "B");
+        cli.write("trip/c_d.txt", "C");
+    }
+    static CliRunner::Terminal questionsOnTerminal(const std::string& typed) {
+        CliRunner::Terminal terminal;
+        terminal.inputAndErrors = true;
+        terminal.terminalInput = typed;
+        return terminal;
+    }
+    // a.txt and b.txt trade names, which meets an existing file twice without auto-resolve.
+    CliOutput swap(const std::string& typed) const {
+        return cli.run({"--rename", "--set", "autoResolveDuplicates=false", "-a", replace("a", "x"), "-a",
+                        replace("b", "a"), "-a", replace("x", "b"), "-a", replace("_", " "),
+                        (cli.home() / "trip").string()},
+                       questionsOnTerminal(typed));
+    }
+    std::string trip() const { return (cli.home() / "trip").string(); }
+
+    CliRunner cli;
+    const std::string prompt = "[c]ontinue, [a]bort";
+};
+
+TEST_F(CliQuestionTest, ContinueAsksAgainAtTheNextFailure) {
+    const auto result = swap("c\nc\n");
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_EQ(occurrences(result.terminal, prompt), 2) << result.terminal;
+    EXPECT_THAT(listing(trip()), ElementsAre("a.txt", "b.txt", "c d.txt"));
+    EXPECT_THAT(result.out, HasSubstr("Renamed 1 of 3 files"));
+}
+
+TEST_F(CliQuestionTest, DoNotAskAgainSilencesTheSameErrorForTheRestOfTheRun) {
+    const auto result = swap("n\n");
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_EQ(occurrences(result.terminal, prompt), 1) << result.terminal;
+    EXPECT_THAT(listing(trip()), ElementsAre("a.txt", "b.txt", "c d.txt"));
+}
+
+TEST_F(CliQuestionTest, AbortStopsAndUnknownAnswersAskAgain) {
+    const auto result = swap("maybe\na\n");
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_EQ(occurrences(result.terminal, prompt), 2) << result.terminal;
+    EXPECT_THAT(listing(trip()), ElementsAre("a.txt", "b.txt", "c_d.txt"));
+    EXPECT_THAT(result.out, HasSubstr("the run was aborted"));
+}
+
+} // namespace
+} // namespace quillory::test
