@@ -197,7 +197,7 @@ private:
         const Status status = recipe.front() == '{' ? services_.recipeStore().loadRecipeFromJson(recipe)
                                                     : services_.recipeStore().loadRecipe(expandTilde(recipe));
         if (!status.ok())
-            throw UsageError{"cannot load the recipe: " + status.error().message};
+            throw UsageError{""}; // the store has reported it as "Unable to load Recipe"
         services_.fileDataSource().waitForSort();
     }
 
@@ -254,10 +254,13 @@ private:
 
     int renameOnDisk() {
         const bool showProgress = isatty(STDERR_FILENO) && !options_.json;
+        // Only a run that takes a while shows progress; short ones would just flicker.
+        const auto progressAfter = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        bool progressShown = false;
         std::optional<RenameReport> report;
         const auto observer = services_.notifications().addObserver(
             AppNotification::updateProgressView, [&](const Notification& notification) {
-                if (!showProgress)
+                if (!showProgress || std::chrono::steady_clock::now() < progressAfter)
                     return;
                 const auto done = notification.userInfo.find("currentProgressCount");
                 const auto total = notification.userInfo.find("maxProgressCount");
@@ -265,6 +268,7 @@ private:
                     return;
                 err_ << "\rRenaming " << std::any_cast<int>(done->second) << "/"
                      << std::any_cast<int>(total->second) << std::flush;
+                progressShown = true;
             });
         // The run goes on its own thread so that progress reaches the terminal through the main queue.
         std::jthread worker([&] { report = services_.renamer().applyTransformationsAndRename(options_.force); });
@@ -272,8 +276,8 @@ private:
         worker.join();
         services_.mainQueue().runPending();
         services_.notifications().removeObserver(observer);
-        if (showProgress)
-            err_ << "\r";
+        if (progressShown)
+            err_ << "\r\033[K" << std::flush; // clear the progress line
 
         if (!report->started) {
             const auto files = services_.fileDataSource().files();
@@ -363,7 +367,8 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
         Run run(options, in, out, err);
         return run.execute();
     } catch (const UsageError& e) {
-        err << "quillory-cli: " << e.message << "\n";
+        if (!e.message.empty())
+            err << "quillory-cli: " << e.message << "\n";
         return 2;
     } catch (const std::exception& e) {
         err << "quillory-cli: " << e.what() << "\n";
