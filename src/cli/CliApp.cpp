@@ -300,7 +300,10 @@ private:
         } else {
             printRenameReport(out_, *report);
         }
-        return report->failures.empty() && !report->aborted ? 0 : 3;
+        if (!report->failures.empty() || report->aborted)
+            return 3;
+        // Paths that could not be opened were left as they are, as the preview reports.
+        return openRefused_ ? 1 : 0;
     }
 
     const Options& options_;
