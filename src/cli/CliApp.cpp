@@ -25,6 +25,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -271,8 +272,13 @@ private:
                 progressShown = true;
             });
         // The run goes on its own thread so that progress reaches the terminal through the main queue.
-        std::jthread worker([&] { report = services_.renamer().applyTransformationsAndRename(options_.force); });
-        services_.mainQueue().runUntil([&] { return report.has_value(); }, std::chrono::hours(24 * 365));
+        // The report is read only after the join; the flag is what the two threads share meanwhile.
+        std::atomic<bool> finished{false};
+        std::jthread worker([&] {
+            report = services_.renamer().applyTransformationsAndRename(options_.force);
+            finished = true;
+        });
+        services_.mainQueue().runUntil([&] { return finished.load(); }, std::chrono::hours(24 * 365));
         worker.join();
         services_.mainQueue().runPending();
         services_.notifications().removeObserver(observer);
@@ -300,7 +306,10 @@ private:
         } else {
             printRenameReport(out_, *report);
         }
-        return report->failures.empty() && !report->aborted ? 0 : 3;
+        if (!report->failures.empty() || report->aborted)
+            return 3;
+        // Paths that could not be opened were left as they are, as the preview reports.
+        return openRefused_ ? 1 : 0;
     }
 
     const Options& options_;

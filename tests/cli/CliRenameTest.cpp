@@ -104,6 +104,16 @@ TEST_F(CliRenameTest, ErrorsRefuseTheRenameWithoutForceAndAreSkippedWithIt) {
     EXPECT_THAT(listing(trip()), ElementsAre("a b.txt", "bad.txt"));
 }
 
+TEST_F(CliRenameTest, APathThatCouldNotBeOpenedIsNotReportedAsSuccess) {
+    cli.write("trip/a_b.txt");
+    const auto missing = (cli.home() / "tirp").string(); // a mistyped folder
+    const auto result = cli.run(args({"--rename", "-a", underscoreToBlank, missing}));
+    EXPECT_EQ(result.exitCode, 1) << result.out << result.err;
+    EXPECT_THAT(result.err, HasSubstr(missing));
+    // The folders that could be opened are still renamed.
+    EXPECT_THAT(listing(trip()), ElementsAre("a b.txt"));
+}
+
 TEST_F(CliRenameTest, SwapWithAutoResolveTakesANumberedName) {
     cli.write("trip/a.txt", "A");
     cli.write("trip/b.txt", "B");

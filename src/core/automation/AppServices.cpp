@@ -112,9 +112,10 @@ AppServices::AppServices(Options options) : userInteraction_(options.userInterac
 
 AppServices::~AppServices() {
     // Background work refers to the objects below; stop it before they go.
+    // The engine goes before the preloader: a running pass asks the preloader whether it is busy.
     openFolderHandler_.reset();
-    attributesWorker_.reset();
     engine_.reset();
+    attributesWorker_.reset();
     validatorWorker_.reset();
     saveGpsCache();
 }

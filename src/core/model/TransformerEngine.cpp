@@ -424,7 +424,10 @@ void TransformerEngine::commitChangesAsyncEvent() {
     }
     if (!runner)
         return;
-    renaming_ = true;
+    // A second request while a rename runs is dropped: starting anew would cancel the run half-way and
+    // block this thread until it stopped, while that run may be waiting for this thread (a question).
+    if (renaming_.exchange(true))
+        return;
     transformationTask_.start([this, runner](std::stop_token stop) {
         runner(stop);
         renaming_ = false;

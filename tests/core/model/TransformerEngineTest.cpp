@@ -16,6 +16,7 @@
 #include <atomic>
 #include <mutex>
 #include <stop_token>
+#include <thread>
 
 namespace quillory {
 namespace {
@@ -408,6 +409,37 @@ TEST_F(TransformerEngineTest, RealChainGivesTheExpectedNamesAndValidationCounts)
     EXPECT_EQ(*result, (FileValidationResult{false, 1, 4, 2}));
     EXPECT_EQ(names()[1], "[broken]photo 002_02.JPG");
     EXPECT_EQ(dataSource.files()[1].validation.uniqueSuffix, "");
+}
+
+// --- rename requests ----------------------------------------------------------------------------------
+
+TEST_F(TransformerEngineTest, CommitWhileARenameRunsLeavesThatRenameAlone) {
+    std::atomic<int> runs{0};
+    std::atomic<bool> cancelled{false};
+    std::atomic<bool> release{false};
+    engine.setRenameRunner([&](std::stop_token stop) {
+        ++runs;
+        while (!release.load() && !stop.stop_requested())
+            std::this_thread::yield();
+        cancelled = stop.stop_requested();
+    });
+
+    engine.commitChangesAsyncEvent();
+    while (runs.load() == 0)
+        std::this_thread::yield();
+    engine.commitChangesAsyncEvent(); // a second click while the first rename is still busy
+    EXPECT_TRUE(engine.isRenaming());
+    release = true;
+    engine.waitForIdle();
+
+    EXPECT_EQ(runs.load(), 1);
+    EXPECT_FALSE(cancelled.load());
+    EXPECT_FALSE(engine.isRenaming());
+
+    // Once it has ended, the next request starts a new run.
+    engine.commitChangesAsyncEvent();
+    engine.waitForIdle();
+    EXPECT_EQ(runs.load(), 2);
 }
 
 } // namespace
