@@ -292,8 +292,14 @@ private:
                 out_ << jsonText(previewJson(files, result, report, options_.changed)) << "\n";
             else
                 printPreviewTable(out_, files, result, {colorOutput(), true});
-            err_ << "Nothing renamed: " << result.errorCount
-                 << " files have errors (use --force to rename the others).\n";
+            // A rename action that fails for a file stops the whole run, forced or not: no name is
+            // trusted when the chain could not be computed.
+            if (options_.force || result.errorCount == 0)
+                err_ << "Nothing renamed: a rename action failed while computing the new names (see the errors "
+                        "above).\n";
+            else
+                err_ << "Nothing renamed: " << result.errorCount
+                     << " files have errors (use --force to rename the others).\n";
             return 1;
         }
         // Compute the chain again over the new names, as the window does after a run.
