@@ -13,11 +13,12 @@ struct Error {
     std::string message;
 };
 
-// A value or an Error. The core reports recoverable failures this way instead of throwing.
-template <typename T> class Result {
+// A value or an error. The core reports recoverable failures this way instead of throwing; the rename
+// actions use the same shape with their own error type.
+template <typename T, typename E = Error> class Result {
 public:
     Result(T value) : data_(std::move(value)) {}
-    Result(Error error) : data_(std::move(error)) {}
+    Result(E error) : data_(std::move(error)) {}
 
     bool ok() const { return data_.index() == 0; }
     explicit operator bool() const { return ok(); }
@@ -30,26 +31,28 @@ public:
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
 
-    const Error& error() const { return std::get<1>(data_); }
+    const E& error() const { return std::get<1>(data_); }
     T valueOr(T fallback) const { return ok() ? value() : std::move(fallback); }
 
 private:
-    std::variant<T, Error> data_;
+    std::variant<T, E> data_;
 };
 
 // The result of an operation that yields nothing but may fail.
-class Status {
+template <typename E = Error> class BasicStatus {
 public:
-    Status() = default;
-    Status(Error error) : error_(std::move(error)) {}
-    static Status success() { return {}; }
+    BasicStatus() = default;
+    BasicStatus(E error) : error_(std::move(error)) {}
+    static BasicStatus success() { return {}; }
 
     bool ok() const { return !error_.has_value(); }
     explicit operator bool() const { return ok(); }
-    const Error& error() const { return *error_; }
+    const E& error() const { return *error_; }
 
 private:
-    std::optional<Error> error_;
+    std::optional<E> error_;
 };
+
+using Status = BasicStatus<Error>;
 
 } // namespace quillory
