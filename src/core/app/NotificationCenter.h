@@ -44,4 +44,29 @@ private:
     std::map<Token, std::pair<std::string, Observer>> observers_;
 };
 
+// Observers that go with their owner: every one added here is removed when this set is destroyed, so
+// no notification reaches an object that no longer exists.
+class NotificationObservers {
+public:
+    NotificationObservers() = default;
+    ~NotificationObservers() { removeAll(); }
+    NotificationObservers(const NotificationObservers&) = delete;
+    NotificationObservers& operator=(const NotificationObservers&) = delete;
+
+    void add(NotificationCenter& center, std::string_view name, NotificationCenter::Observer observer) {
+        std::lock_guard lock(mutex_);
+        entries_.emplace_back(&center, center.addObserver(name, std::move(observer)));
+    }
+    void removeAll() {
+        std::lock_guard lock(mutex_);
+        for (const auto& [center, token] : entries_)
+            center->removeObserver(token);
+        entries_.clear();
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::pair<NotificationCenter*, NotificationCenter::Token>> entries_;
+};
+
 } // namespace quillory

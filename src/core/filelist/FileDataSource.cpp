@@ -83,9 +83,7 @@ FileDataSource::FileDataSource(NotificationCenter* notifications, UndoManager* u
 
 FileDataSource::~FileDataSource() {
     currentSortTask_.cancelAndWait();
-    if (notifications_)
-        for (auto token : observerTokens_)
-            notifications_->removeObserver(token);
+    observers_.removeAll();
 }
 
 void FileDataSource::post(std::string_view name, std::string text) {
@@ -505,8 +503,8 @@ void FileDataSource::setRowsUpdatedHandler(std::function<void(const std::vector<
 void FileDataSource::observeNotifications() {
     if (!notifications_)
         return;
-    observerTokens_.push_back(notifications_->addObserver(
-        AppNotification::removeFiles, [this](const Notification& notification) { removeFilesEvent(notification); }));
+    observers_.add(*notifications_, AppNotification::removeFiles,
+                   [this](const Notification& notification) { removeFilesEvent(notification); });
 }
 
 } // namespace quillory

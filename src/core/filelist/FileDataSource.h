@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/BackgroundJob.h"
+#include "app/NotificationCenter.h"
 #include "filelist/AsyncFileIterator.h"
 #include "filelist/FileAction.h"
 #include "filelist/FileSortOrder.h"
@@ -114,7 +115,7 @@ private:
     UndoManager* undoManager_;
     std::unique_ptr<Actor> fileDataSourceActor_;
     BackgroundJob currentSortTask_;
-    std::vector<std::size_t> observerTokens_;
+    NotificationObservers observers_;
 };
 
 } // namespace quillory

@@ -27,9 +27,7 @@ OpenFolderEventHandler::OpenFolderEventHandler(std::shared_ptr<FileDataSource> d
 
 OpenFolderEventHandler::~OpenFolderEventHandler() {
     openJob_.cancelAndWait();
-    if (notifications_)
-        for (auto token : observerTokens_)
-            notifications_->removeObserver(token);
+    observers_.removeAll();
 }
 
 void OpenFolderEventHandler::post(std::string_view name, std::string text) {
@@ -44,11 +42,10 @@ void OpenFolderEventHandler::post(std::string_view name, std::string text) {
 void OpenFolderEventHandler::observeNotifications() {
     if (!notifications_)
         return;
-    observerTokens_.push_back(notifications_->addObserver(
-        AppNotification::openFolder, [this](const Notification& notification) { openFolderEvent(notification); }));
-    observerTokens_.push_back(notifications_->addObserver(
-        AppNotification::openFolderAndWait,
-        [this](const Notification& notification) { openFolderAndWaitEvent(notification); }));
+    observers_.add(*notifications_, AppNotification::openFolder,
+                   [this](const Notification& notification) { openFolderEvent(notification); });
+    observers_.add(*notifications_, AppNotification::openFolderAndWait,
+                   [this](const Notification& notification) { openFolderAndWaitEvent(notification); });
 }
 
 std::optional<FilesAndDirectories> OpenFolderEventHandler::requestFrom(const Notification& notification) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/BackgroundJob.h"
+#include "app/NotificationCenter.h"
 #include "filelist/FileAction.h"
 #include "filelist/FilesAndDirectories.h"
 #include "filelist/RejectedDirectory.h"
@@ -76,7 +77,7 @@ private:
     NotificationCenter* notifications_;
     Preferences* preferences_;
     BackgroundJob openJob_;
-    std::vector<std::size_t> observerTokens_;
+    NotificationObservers observers_;
 };
 
 } // namespace quillory

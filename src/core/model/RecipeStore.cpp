@@ -190,8 +190,8 @@ bool RecipeStore::openMostRecentRecipeOnStartup(NotificationCenter* notification
 }
 
 void RecipeStore::observeNotifications(NotificationCenter& notifications) {
-    notifications.addObserver(AppNotification::openMostRecentRecipe,
-                              [this](const Notification&) { openMostRecentRecipe(); });
+    observers_.add(notifications, AppNotification::openMostRecentRecipe,
+                   [this](const Notification&) { openMostRecentRecipe(); });
 }
 
 std::optional<std::string> RecipeStore::recipeUrl() const {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/NotificationCenter.h"
 #include "app/Result.h"
 #include "model/Recipe.h"
 
@@ -80,6 +81,8 @@ private:
 
     mutable std::mutex mutex_;
     std::optional<std::string> recipeUrl_;
+    // Last, so it goes first: no notification reaches a store being destroyed.
+    NotificationObservers observers_;
 };
 
 } // namespace quillory

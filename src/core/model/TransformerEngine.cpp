@@ -44,9 +44,7 @@ TransformerEngine::TransformerEngine(FileDataSource& dataSource, Transformers& t
       userInteraction_(userInteraction) {}
 
 TransformerEngine::~TransformerEngine() {
-    if (notifications_)
-        for (const auto token : observerTokens_)
-            notifications_->removeObserver(token);
+    observers_.removeAll();
     transformationTask_.cancelAndWait();
     fullTask_.cancelAndWait();
     quickTask_.cancelAndWait();
@@ -354,7 +352,7 @@ void TransformerEngine::observeNotifications() {
     if (!notifications_)
         return;
     auto observe = [this](std::string_view name, std::function<void(const Notification&)> handler) {
-        observerTokens_.push_back(notifications_->addObserver(name, std::move(handler)));
+        observers_.add(*notifications_, name, std::move(handler));
     };
     observe(AppNotification::transformAllFilesQuick, [this](const Notification&) { transformAllFilesQuickEvent(); });
     observe(AppNotification::transformAllFiles, [this](const Notification&) { transformAllFilesEvent(); });

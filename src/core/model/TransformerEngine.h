@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/BackgroundJob.h"
+#include "app/NotificationCenter.h"
 #include "model/File.h"
 #include "model/RenamePlanTableItem.h"
 #include "tokens/TokenResolvers.h"
@@ -114,7 +115,7 @@ private:
     BackgroundJob fullTask_;
     BackgroundJob transformationTask_;
     std::atomic<bool> renaming_{false};
-    std::vector<std::size_t> observerTokens_;
+    NotificationObservers observers_;
 };
 
 // Gives every file the list position of the first file of its run of consecutive files in the same
