@@ -2,6 +2,8 @@
 #include "actions/MatchInsertion.h"
 
 #include "actions/CharacterText.h"
+#include "actions/FindHelpers.h"
+#include "actions/NormalizationSeam.h"
 #include "text/Utf.h"
 
 namespace quillory {
@@ -13,6 +15,23 @@ std::string insertAtMatches(std::string_view text, const std::vector<MatchRange>
     for (auto range = ranges.rbegin(); range != ranges.rend(); ++range)
         result.insert(position(*range), insertion);
     return result.utf8();
+}
+
+TransformStatus insertAtEachMatch(const std::optional<TokenString> &text, const FindOptions &options, MatchEdge edge,
+                                  TransformScope scope, File &file, TokenResolver &resolver) {
+    // An absent text renders as empty; the resolver still runs.
+    auto inserted = resolver.text(text, file);
+    if (!inserted)
+        return inserted.error();
+    return NormalizationSeam::rewrite(file, scope, [&](const std::string &current) {
+        const std::vector<MatchRange> ranges = findMatches(current, options);
+        if (ranges.empty())
+            return TransformResult<std::optional<std::string>>(std::nullopt);
+        return TransformResult<std::optional<std::string>>(
+            insertAtMatches(current, ranges, NormalizationSeam::decomposed(*inserted), [edge](const MatchRange &r) {
+                return static_cast<std::ptrdiff_t>(edge == MatchEdge::start ? r.start : r.end);
+            }));
+    });
 }
 
 } // namespace quillory

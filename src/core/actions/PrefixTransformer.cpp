@@ -3,9 +3,7 @@
 
 #include "model/TransformerTypes.h"
 
-#include "actions/FindHelpers.h"
 #include "actions/MatchInsertion.h"
-#include "actions/NormalizationSeam.h"
 
 namespace quillory {
 
@@ -21,20 +19,8 @@ std::string_view PrefixTransformer::title() const {
 
 TransformStatus PrefixTransformer::transformWith(const TransformerProperties &properties, TransformScope scope,
                                                  File &file, int, TokenResolver &resolver) {
-    // An absent text renders as empty; the resolver still runs.
-    auto inserted = resolver.text(properties.prefixText, file);
-    if (!inserted)
-        return inserted.error();
-
-    const FindOptions options = FindOptions::prefix(properties);
-    return NormalizationSeam::rewrite(file, scope, [&](const std::string &text) {
-        const std::vector<MatchRange> ranges = findMatches(text, options);
-        if (ranges.empty())
-            return TransformResult<std::optional<std::string>>(std::nullopt);
-        return TransformResult<std::optional<std::string>>(
-            insertAtMatches(text, ranges, NormalizationSeam::decomposed(*inserted),
-                            [](const MatchRange &r) { return static_cast<std::ptrdiff_t>(r.start); }));
-    });
+    return insertAtEachMatch(properties.prefixText, FindOptions::prefix(properties),
+                             MatchEdge::start, scope, file, resolver);
 }
 
 } // namespace quillory

@@ -3,9 +3,7 @@
 
 #include "model/TransformerTypes.h"
 
-#include "actions/FindHelpers.h"
 #include "actions/MatchInsertion.h"
-#include "actions/NormalizationSeam.h"
 
 namespace quillory {
 
@@ -21,20 +19,8 @@ std::string_view SuffixTransformer::title() const {
 
 TransformStatus SuffixTransformer::transformWith(const TransformerProperties &properties, TransformScope scope,
                                                  File &file, int, TokenResolver &resolver) {
-    // An absent text renders as empty; the resolver still runs.
-    auto inserted = resolver.text(properties.suffixText, file);
-    if (!inserted)
-        return inserted.error();
-
-    const FindOptions options = FindOptions::suffix(properties);
-    return NormalizationSeam::rewrite(file, scope, [&](const std::string &text) {
-        const std::vector<MatchRange> ranges = findMatches(text, options);
-        if (ranges.empty())
-            return TransformResult<std::optional<std::string>>(std::nullopt);
-        return TransformResult<std::optional<std::string>>(
-            insertAtMatches(text, ranges, NormalizationSeam::decomposed(*inserted),
-                            [](const MatchRange &r) { return static_cast<std::ptrdiff_t>(r.end); }));
-    });
+    return insertAtEachMatch(properties.suffixText, FindOptions::suffix(properties),
+                             MatchEdge::end, scope, file, resolver);
 }
 
 } // namespace quillory
