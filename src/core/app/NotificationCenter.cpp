@@ -40,4 +40,13 @@ void NotificationCenter::deliver(const Notification& notification) {
         observer(notification);
 }
 
+void postText(NotificationCenter* center, std::string_view name, std::string text) {
+    if (!center)
+        return;
+    if (text.empty())
+        center->post(name);
+    else
+        center->post(name, std::any(std::move(text)));
+}
+
 } // namespace quillory

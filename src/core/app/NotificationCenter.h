@@ -44,6 +44,9 @@ private:
     std::map<Token, std::pair<std::string, Observer>> observers_;
 };
 
+// Posts to a centre that may be absent (tools and tests without one); a non-empty text is the object.
+void postText(NotificationCenter* center, std::string_view name, std::string text = {});
+
 // Observers that go with their owner: every one added here is removed when this set is destroyed, so
 // no notification reaches an object that no longer exists.
 class NotificationObservers {

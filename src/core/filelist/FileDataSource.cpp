@@ -86,14 +86,7 @@ FileDataSource::~FileDataSource() {
     observers_.removeAll();
 }
 
-void FileDataSource::post(std::string_view name, std::string text) {
-    if (!notifications_)
-        return;
-    if (text.empty())
-        notifications_->post(name);
-    else
-        notifications_->post(name, std::any(std::move(text)));
-}
+void FileDataSource::post(std::string_view name, std::string text) { postText(notifications_, name, std::move(text)); }
 
 std::size_t FileDataSource::count() const {
     return fileDataSourceActor_->run([&] { return fileDataSourceActor_->orderedIndex.size(); });

@@ -30,14 +30,7 @@ OpenFolderEventHandler::~OpenFolderEventHandler() {
     observers_.removeAll();
 }
 
-void OpenFolderEventHandler::post(std::string_view name, std::string text) {
-    if (!notifications_)
-        return;
-    if (text.empty())
-        notifications_->post(name);
-    else
-        notifications_->post(name, std::any(std::move(text)));
-}
+void OpenFolderEventHandler::post(std::string_view name, std::string text) { postText(notifications_, name, std::move(text)); }
 
 void OpenFolderEventHandler::observeNotifications() {
     if (!notifications_)

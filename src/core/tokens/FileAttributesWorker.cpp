@@ -71,13 +71,6 @@ bool FileAttributesWorker::run(const std::vector<File>& files, std::stop_token s
     return true;
 }
 
-void FileAttributesWorker::post(std::string_view name, std::string text) {
-    if (!notifications_)
-        return;
-    if (text.empty())
-        notifications_->post(name);
-    else
-        notifications_->post(name, std::any(std::move(text)));
-}
+void FileAttributesWorker::post(std::string_view name, std::string text) { postText(notifications_, name, std::move(text)); }
 
 } // namespace quillory
