@@ -49,7 +49,7 @@ protected:
         return [this](const File& file) {
             ++loads;
             if (slow)
-                std::this_thread::sleep_for(1ms);
+                std::this_thread::sleep_for(2ms);
             AttributeMap map;
             map["original-filename"] = FileAttribute("original-filename", "original-filename", file.source.name);
             return FileAttributes::loaded(std::move(map));
@@ -130,9 +130,12 @@ TEST_F(FileAttributesWorkerTest, ANewPreloadCancelsTheRunningOne) {
     FileAttributesWorker worker(dataSource, loader(), &center);
     worker.preload(dataSource.files());
     EXPECT_TRUE(worker.isRunning());
-    std::this_thread::sleep_for(20ms);
-    slow = false;
+    // The slow first run needs seconds for all files; restart it as soon as it has begun, and only
+    // then let the loader go fast, so that a busy machine cannot let the first run finish.
+    while (loads < 5)
+        std::this_thread::sleep_for(1ms);
     worker.preload(dataSource.files());
+    slow = false;
     worker.waitForIdle();
     EXPECT_FALSE(worker.isRunning());
     mainQueue.runPending();
