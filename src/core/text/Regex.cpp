@@ -8,34 +8,71 @@
 #include <unicode/utext.h>
 
 #include <algorithm>
+#include <optional>
 
 namespace quillory::text {
 
 struct Regex::Impl {
-    // Compiled patterns are immutable and shared by copies; every call makes its own matcher.
+    std::u16string source;
+    // Compiled patterns are immutable and shared by copies; matchers come from the pool below.
     std::shared_ptr<const icu::RegexPattern> pattern;
     std::size_t groupCount = 0;
 };
 
 namespace {
 
-// A matcher over the caller's buffer (no copy). Owns the UText it reads through.
+// Making an ICU matcher allocates its backtracking stack and data, which costs more than matching a
+// file name; a pass over many names reuses one matcher per pattern and thread instead.
+struct PooledMatcher {
+    std::shared_ptr<const icu::RegexPattern> pattern; // kept alive while its matcher is pooled
+    std::unique_ptr<icu::RegexMatcher> matcher;
+    bool inUse = false;
+};
+
+constexpr std::size_t kPoolSize = 32;
+
+std::vector<PooledMatcher> &matcherPool() {
+    thread_local std::vector<PooledMatcher> pool;
+    return pool;
+}
+
+// A matcher over the caller's buffer (no copy), borrowed from the pool when one is free.
 class Matcher {
 public:
-    Matcher(const icu::RegexPattern &pattern, std::u16string_view text) {
+    Matcher(const std::shared_ptr<const icu::RegexPattern> &pattern, std::u16string_view text) {
         UErrorCode status = U_ZERO_ERROR;
         text_ = utext_openUChars(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
-        matcher_.reset(pattern.matcher(status));
-        if (U_FAILURE(status) || !matcher_) {
-            matcher_.reset();
+        if (U_FAILURE(status))
             return;
+        auto &pool = matcherPool();
+        for (std::size_t i = 0; i < pool.size(); ++i) {
+            if (pool[i].pattern == pattern && !pool[i].inUse) {
+                pooled_ = i;
+                pool[i].inUse = true;
+                matcher_ = pool[i].matcher.get();
+                break;
+            }
+        }
+        if (!matcher_) {
+            std::unique_ptr<icu::RegexMatcher> made(pattern->matcher(status));
+            if (U_FAILURE(status) || !made)
+                return;
+            matcher_ = made.get();
+            pooled_ = keep(pattern, std::move(made));
         }
         matcher_->reset(text_);
         // Let lookbehind and anchors see the text outside a search start.
         matcher_->useTransparentBounds(true);
     }
     ~Matcher() {
-        matcher_.reset();
+        if (pooled_) {
+            // Points the pooled matcher away from the caller's buffer, which may go now.
+            static const icu::UnicodeString empty;
+            matcher_->reset(empty);
+            matcherPool()[*pooled_].inUse = false;
+        } else {
+            delete matcher_;
+        }
         utext_close(text_);
     }
     Matcher(const Matcher &) = delete;
@@ -43,11 +80,37 @@ public:
 
     bool ok() const { return matcher_ != nullptr; }
     icu::RegexMatcher &operator*() { return *matcher_; }
-    icu::RegexMatcher *operator->() { return matcher_.get(); }
+    icu::RegexMatcher *operator->() { return matcher_; }
 
 private:
+    // Puts a new matcher in the pool, replacing one that is not in use when the pool is full. Returns
+    // its slot, or nothing when every slot is busy (the matcher then stays with this object alone).
+    static std::optional<std::size_t> keep(const std::shared_ptr<const icu::RegexPattern> &pattern,
+                                           std::unique_ptr<icu::RegexMatcher> &&matcher) {
+        auto &pool = matcherPool();
+        std::optional<std::size_t> slot;
+        if (pool.size() < kPoolSize) {
+            pool.push_back({});
+            slot = pool.size() - 1;
+        } else {
+            for (std::size_t i = 0; i < pool.size() && !slot; ++i)
+                if (!pool[i].inUse)
+                    slot = i;
+        }
+        if (!slot) {
+            matcher.release(); // owned by the Matcher, deleted in its destructor
+            return std::nullopt;
+        }
+        pool[*slot].matcher.reset();
+        pool[*slot].pattern = pattern;
+        pool[*slot].matcher = std::move(matcher);
+        pool[*slot].inUse = true;
+        return slot;
+    }
+
     UText *text_ = nullptr;
-    std::unique_ptr<icu::RegexMatcher> matcher_;
+    icu::RegexMatcher *matcher_ = nullptr;
+    std::optional<std::size_t> pooled_;
 };
 
 RegexMatch currentMatch(icu::RegexMatcher &m) {
@@ -103,19 +166,17 @@ bool isAsciiDigit(char16_t c) {
 
 } // namespace
 
-Regex::Regex(std::u16string pattern, std::unique_ptr<Impl> impl)
-    : pattern_(std::move(pattern)), impl_(std::move(impl)) {}
-Regex::Regex(const Regex &other) : pattern_(other.pattern_), impl_(std::make_unique<Impl>(*other.impl_)) {}
-Regex &Regex::operator=(const Regex &other) {
-    if (this != &other) {
-        pattern_ = other.pattern_;
-        impl_ = std::make_unique<Impl>(*other.impl_);
-    }
-    return *this;
-}
+Regex::Regex(std::shared_ptr<const Impl> impl) : impl_(std::move(impl)) {}
+Regex::Regex(const Regex &) = default;
+Regex &Regex::operator=(const Regex &) = default;
 Regex::Regex(Regex &&) noexcept = default;
 Regex &Regex::operator=(Regex &&) noexcept = default;
 Regex::~Regex() = default;
+
+const std::u16string &Regex::pattern() const {
+    static const std::u16string none;
+    return impl_ ? impl_->source : none;
+}
 
 Result<Regex> Regex::compile(std::u16string_view pattern, RegexOptions options) {
     UErrorCode status = U_ZERO_ERROR;
@@ -131,11 +192,12 @@ Result<Regex> Regex::compile(std::u16string_view pattern, RegexOptions options) 
     std::unique_ptr<icu::RegexMatcher> probe(compiled->matcher(status));
     if (U_FAILURE(status) || !probe)
         return Error{"Invalid regular expression (" + std::string(u_errorName(status)) + ")"};
-    auto impl = std::make_unique<Impl>();
+    auto impl = std::make_shared<Impl>();
+    impl->source = std::u16string(pattern);
     impl->groupCount = static_cast<std::size_t>(probe->groupCount());
     probe.reset();
     impl->pattern = std::shared_ptr<const icu::RegexPattern>(std::move(compiled));
-    return Regex(std::u16string(pattern), std::move(impl));
+    return Regex(std::shared_ptr<const Impl>(std::move(impl)));
 }
 
 Result<Regex> Regex::compile(std::string_view utf8Pattern, RegexOptions options) {
@@ -160,7 +222,7 @@ std::vector<RegexMatch> Regex::collectMatches(std::u16string_view text, std::siz
     to = std::min(to, text.size());
     if (from > to)
         return matches;
-    Matcher m(*impl_->pattern, text);
+    Matcher m(impl_->pattern, text);
     if (!m.ok())
         return matches;
     UErrorCode status = U_ZERO_ERROR;
@@ -186,7 +248,7 @@ std::vector<RegexMatch> Regex::collectMatches(std::u16string_view text, std::siz
 std::optional<RegexMatch> Regex::firstMatch(std::u16string_view text, std::size_t from) const {
     if (from > text.size())
         return std::nullopt;
-    Matcher m(*impl_->pattern, text);
+    Matcher m(impl_->pattern, text);
     if (!m.ok())
         return std::nullopt;
     UErrorCode status = U_ZERO_ERROR;
@@ -196,7 +258,7 @@ std::optional<RegexMatch> Regex::firstMatch(std::u16string_view text, std::size_
 }
 
 bool Regex::matchesWhole(std::u16string_view text) const {
-    Matcher m(*impl_->pattern, text);
+    Matcher m(impl_->pattern, text);
     if (!m.ok())
         return false;
     UErrorCode status = U_ZERO_ERROR;

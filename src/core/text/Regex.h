@@ -43,13 +43,14 @@ public:
     static Result<Regex> compile(std::u16string_view pattern, RegexOptions options = {});
     static Result<Regex> compile(std::string_view utf8Pattern, RegexOptions options = {});
 
+    // Copies share the compiled pattern, which never changes.
     Regex(const Regex& other);
     Regex& operator=(const Regex& other);
     Regex(Regex&&) noexcept;
     Regex& operator=(Regex&&) noexcept;
     ~Regex();
 
-    const std::u16string& pattern() const { return pattern_; }
+    const std::u16string& pattern() const;
     std::size_t groupCount() const;
 
     // All non-overlapping matches in order. An empty match is reported once and the search moves on
@@ -77,12 +78,11 @@ public:
 
 private:
     struct Impl;
-    Regex(std::u16string pattern, std::unique_ptr<Impl> impl);
+    explicit Regex(std::shared_ptr<const Impl> impl);
     std::vector<RegexMatch> collectMatches(std::u16string_view text, std::size_t from, std::size_t to,
                                            bool includeEnd) const;
 
-    std::u16string pattern_;
-    std::unique_ptr<Impl> impl_;
+    std::shared_ptr<const Impl> impl_;
 };
 
 // A pattern that matches the text literally (every metacharacter escaped).

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <thread>
 
 using namespace quillory::text;
@@ -134,6 +135,34 @@ TEST(Regex, WindowedSearchKeepsContext) {
     ASSERT_TRUE(regex.firstMatch(text, 4).has_value());
     EXPECT_EQ(regex.firstMatch(text, 4)->range(), (Span{5, 6}));
     EXPECT_FALSE(regex.firstMatch(text, 99).has_value());
+}
+
+TEST(Regex, RepeatedSearchesStartAfresh) {
+    // Matchers are reused between calls: nothing of one search may leak into the next.
+    const Regex digits = compiled(u"^\\d");
+    EXPECT_TRUE(digits.allMatches(u"12", 1, 2).empty());
+    EXPECT_EQ(ranges(digits.allMatches(u"34")), (std::vector<Span>{{0, 1}}));
+    EXPECT_FALSE(digits.firstMatch(u"x5", 0).has_value());
+    EXPECT_TRUE(digits.matchesWhole(u"7"));
+
+    // More patterns than are kept at once, used in turn, each still matching its own text.
+    std::vector<Regex> many;
+    for (int i = 0; i < 50; ++i)
+        many.push_back(compiled(u"n" + toUtf16(std::to_string(i)) + u"\\b"));
+    for (int round = 0; round < 2; ++round)
+        for (int i = 0; i < 50; ++i) {
+            const std::u16string text = u"x n" + toUtf16(std::to_string(i)) + u" y";
+            EXPECT_EQ(ranges(many[static_cast<std::size_t>(i)].allMatches(text)).size(), 1u) << i;
+            EXPECT_TRUE(many[static_cast<std::size_t>((i + 1) % 50)].allMatches(text).empty()) << i;
+        }
+
+    // A copy keeps working after the regex it was copied from is gone.
+    std::optional<Regex> original = compiled(u"(a)(b)?");
+    const Regex copy = *original;
+    EXPECT_EQ(original->replaceAll(u"ab a", u"[$1$2]"), u"[ab] [a]");
+    original.reset();
+    EXPECT_EQ(copy.replaceAll(u"ab a", u"[$1$2]"), u"[ab] [a]");
+    EXPECT_EQ(copy.pattern(), u"(a)(b)?");
 }
 
 TEST(Regex, CopiesShareThePatternAcrossThreads) {
