@@ -10,6 +10,7 @@
 #include "text/Utf.h"
 
 #include <optional>
+#include <unordered_map>
 
 namespace quillory {
 namespace {
@@ -99,9 +100,35 @@ std::vector<text::Span> searchSpans(const text::Regex &regex, const CharacterTex
     return spans;
 }
 
+// Building a pattern text takes several conversions, and a pass asks for the same few find texts for
+// every file: the texts are kept per thread.
+template <typename Build> std::string memoized(char kind, std::string_view text, const Build &build) {
+    thread_local std::unordered_map<std::string, std::string> built;
+    std::string key(1, kind);
+    key.append(text);
+    if (const auto found = built.find(key); found != built.end())
+        return found->second;
+    if (built.size() >= 256)
+        built.clear();
+    return built.emplace(std::move(key), build()).first->second;
+}
+
+std::string buildLiteralPattern(std::string_view text);
+std::string buildWildcardPattern(std::string_view text);
+
 } // namespace
 
 std::string literalPattern(std::string_view text) {
+    return memoized('l', text, [&] { return buildLiteralPattern(text); });
+}
+
+std::string wildcardPattern(std::string_view text) {
+    return memoized('w', text, [&] { return buildWildcardPattern(text); });
+}
+
+namespace {
+
+std::string buildLiteralPattern(std::string_view text) {
     const CharacterText escaped(escapeRegexLiteral(text::toUtf16(text)));
     std::u16string pattern;
     for (std::size_t i = 0; i < escaped.length(); ++i) {
@@ -113,7 +140,7 @@ std::string literalPattern(std::string_view text) {
     return text::toUtf8(pattern);
 }
 
-std::string wildcardPattern(std::string_view text) {
+std::string buildWildcardPattern(std::string_view text) {
     const std::vector<std::string> tokens = wildcardTokens(text);
     if (tokens.empty())
         return literalPattern(text);
@@ -148,6 +175,8 @@ std::string wildcardPattern(std::string_view text) {
     }
     return pattern;
 }
+
+} // namespace
 
 std::string patternFor(const FindOptions &options) {
     if (options.wildcards)
