@@ -48,6 +48,15 @@ const text::Regex& firstLowercaseLetter() {
     return regex;
 }
 
+// The characters "." does not match without the dot-all option.
+bool hasLineTerminator(std::string_view text) {
+    for (const char c : text)
+        if (c >= '\n' && c <= '\r')
+            return true;
+    return text.find("\xC2\x85") != std::string_view::npos || text.find("\xE2\x80\xA8") != std::string_view::npos ||
+           text.find("\xE2\x80\xA9") != std::string_view::npos;
+}
+
 std::u16string convert16(std::u16string_view text, const TransformerProperties& properties) {
     const std::string type = properties.conversionType.value_or("");
     if (type == "uppercase")
@@ -121,6 +130,10 @@ std::string ConversionTransformer::convertMatch(std::string_view text, const Tra
 
 std::string ConversionTransformer::convertText(std::string_view text, const TransformerProperties& properties) {
     const FindOptions options = FindOptions::conversion(properties);
+    // Without a find text every line is converted; a name is nearly always one line, which is then
+    // converted whole without a search.
+    if (options.findText.empty() && !hasLineTerminator(text))
+        return text.empty() ? std::string() : convertMatch(text, properties);
     std::string pattern = patternFor(options);
     if (pattern.empty())
         pattern = ".*";

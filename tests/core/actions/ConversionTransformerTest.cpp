@@ -37,6 +37,11 @@ TEST_F(ConversionTransformerTest, CaseConversions) {
     EXPECT_EQ(name("hello WORLD"), "Hello world");
     EXPECT_EQ(name("123abc def"), "123Abc def");
     EXPECT_EQ(name("\u00e9t\u00e9 X"), "\u00c9t\u00e9 x");
+    // Names with line breaks are converted line by line.
+    EXPECT_EQ(name("hello WORLD\nsecond\u2028LINE"), "Hello world\nSecond\u2028Line");
+    properties.conversionType = "uppercase";
+    EXPECT_EQ(name("ab\r\ncd\u0085e"), "AB\r\nCD\u0085E");
+    EXPECT_EQ(name(""), "");
 }
 
 TEST_F(ConversionTransformerTest, OnlyMatchesAreConverted) {
