@@ -85,17 +85,27 @@ std::optional<text::Regex> compileSearchPattern(std::string_view pattern, const 
     return std::move(regex).value();
 }
 
-std::vector<text::Span> searchSpans(const text::Regex &regex, const CharacterText &text) {
-    const std::u16string &utf16 = text.utf16();
+// `characters` may be null: character boundaries are then worked out only if an empty match needs them.
+std::vector<text::Span> searchSpans(const text::Regex &regex, const std::u16string &utf16,
+                                    const CharacterText *characters) {
+    std::optional<CharacterText> own;
     std::vector<text::Span> spans;
     std::size_t position = 0;
     while (auto match = regex.firstMatch(utf16, position)) {
         const text::Span span = match->range();
         spans.push_back(span);
-        if (span.end >= utf16.size() || spans.size() > text.length())
+        if (span.end >= utf16.size())
+            break;
+        if (span.end > span.start) {
+            position = span.end;
+            continue;
+        }
+        if (!characters)
+            characters = &own.emplace(utf16);
+        if (spans.size() > characters->length())
             break;
         // Step over an empty match by one character so that it is not found again.
-        position = span.end > span.start ? span.end : text.offsetOf(text.rangeOf(span.end, span.end + 1).end);
+        position = characters->offsetOf(characters->rangeOf(span.end, span.end + 1).end);
     }
     return spans;
 }
@@ -211,7 +221,7 @@ std::vector<MatchRange> rangeSearch(std::string_view pattern, const SearchOption
     if (!regex)
         return {};
     const CharacterText characters(text);
-    return characters.rangesOf(searchSpans(*regex, characters));
+    return characters.rangesOf(searchSpans(*regex, characters.utf16(), &characters));
 }
 
 std::string replaceMatches(std::string_view text, std::string_view pattern, std::string_view replacementTemplate,
@@ -219,8 +229,8 @@ std::string replaceMatches(std::string_view text, std::string_view pattern, std:
     const auto search = compileSearchPattern(pattern, SearchOptions{caseInsensitive, true});
     if (!search)
         return std::string(text);
-    const CharacterText characters(text);
-    std::vector<text::Span> spans = searchSpans(*search, characters);
+    const std::u16string utf16 = text::toUtf16(text);
+    std::vector<text::Span> spans = searchSpans(*search, utf16, nullptr);
     if (spans.empty())
         return std::string(text);
     if (findFirst)
@@ -233,7 +243,7 @@ std::string replaceMatches(std::string_view text, std::string_view pattern, std:
         return std::string(text);
     const std::u16string replacement = text::toUtf16(replacementTemplate);
     // UTF-16 spans rather than characters: a match may cover a mark without its letter.
-    std::u16string result = characters.utf16();
+    std::u16string result = utf16;
     for (auto span = spans.rbegin(); span != spans.rend(); ++span) {
         const std::u16string matched = result.substr(span->start, span->length());
         result.replace(span->start, span->length(), substitution->replaceAll(matched, replacement));

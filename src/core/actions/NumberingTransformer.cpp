@@ -153,6 +153,11 @@ TransformStatus NumberingTransformer::run(const TransformerProperties& propertie
 
     auto status = NormalizationSeam::rewrite(
         file, scope, [&](const std::string& working) -> TransformResult<std::optional<std::string>> {
+            // The whole text, with no offset: the number goes at one end, no character boundaries needed.
+            if (options.findText.empty() && offset == 0) {
+                const std::string number8 = text::toUtf8(inserted);
+                return std::optional<std::string>(atStart ? number8 + working : working + number8);
+            }
             const auto ranges = findMatches(working, options);
             if (ranges.empty())
                 return std::optional<std::string>();

@@ -140,6 +140,13 @@ TEST_F(NumberingTransformTest, InsertsAtEachMatchWithOffset) {
 TEST_F(NumberingTransformTest, OffsetsCountCharactersAndKeepPrecomposedNames) {
     properties.numberPositionOffset = -1;
     EXPECT_EQ(numberFull("/d/caf\u00e9", 0), "caf1\u00e9");
+    // At either end of the whole name: precomposed letters stay so.
+    properties.numberPositionOffset = 0;
+    properties.numberSeparatorText = "\u00b7";
+    EXPECT_EQ(numberFull("/d/caf\u00e9", 1), "caf\u00e9\u00b72");
+    properties.numberPosition = "start";
+    EXPECT_EQ(numberFull("/d/\u00e9t\u00e9", 2), "3\u00b7\u00e9t\u00e9");
+    EXPECT_EQ(numberFull("/d/.hidden", 3), "4\u00b7.hidden");
 }
 
 TEST_F(NumberingTransformTest, RandomNumbersAreUniqueAndStable) {
