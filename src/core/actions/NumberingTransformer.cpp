@@ -9,8 +9,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cinttypes>
-#include <cstdio>
+#include <charconv>
 #include <limits>
 
 namespace quillory {
@@ -96,17 +95,32 @@ std::string NumberingTransformer::formatNumber(std::int64_t value, const Transfo
     if (format == "roman")
         return romanNumeral(value);
 
-    const int digits = digitCount(properties);
-    std::array<char, maxPaddingDigits + 32> buffer{};
+    const auto digits = static_cast<std::size_t>(digitCount(properties));
+    std::array<char, 32> buffer{};
+    std::string sign;
+    std::to_chars_result written{};
     if (format == "hexadecimal") {
         // Negative values print as their unsigned 32-bit pattern (-1 is FFFFFFFF). Random values may
         // need up to 15 hexadecimal digits, so non-negative values keep all their bits.
         const std::uint64_t bits = value < 0 ? static_cast<std::uint32_t>(value) : static_cast<std::uint64_t>(value);
-        std::snprintf(buffer.data(), buffer.size(), "%0*" PRIX64, digits, bits);
+        written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), bits, 16);
+        std::transform(buffer.data(), written.ptr, buffer.data(), [](char c) { return c >= 'a' ? c - 'a' + 'A' : c; });
     } else {
-        std::snprintf(buffer.data(), buffer.size(), "%0*" PRId64, digits, value);
+        // The magnitude as unsigned, so that the smallest value has one too.
+        const std::uint64_t magnitude =
+            value < 0 ? ~static_cast<std::uint64_t>(value) + 1 : static_cast<std::uint64_t>(value);
+        if (value < 0)
+            sign = "-";
+        written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude);
     }
-    return buffer.data();
+    const std::string_view number(buffer.data(), static_cast<std::size_t>(written.ptr - buffer.data()));
+    // Zero padding up to the digit count, the sign included, as printf's "%0*d" does.
+    const std::size_t used = sign.size() + number.size();
+    std::string result = std::move(sign);
+    if (digits > used)
+        result.append(digits - used, '0');
+    result.append(number);
+    return result;
 }
 
 TransformStatus NumberingTransformer::transform(const TransformerProperties& properties, TransformScope scope,

@@ -248,6 +248,25 @@ void FileDataSource::clear() { applyFileAction(files(), {}, FileAction::clear, f
 
 std::vector<int> FileDataSource::updateFiles(const std::vector<File>& files, std::stop_token stopToken,
                                              const FileComponentMutations& mutations) {
+    return writeFiles(files, stopToken, mutations);
+}
+
+std::vector<int> FileDataSource::updateFiles(std::vector<File>&& files, std::stop_token stopToken,
+                                             const FileComponentMutations& mutations) {
+    return writeFiles(files, stopToken, mutations);
+}
+
+// Files is `const std::vector<File>` (components copied) or `std::vector<File>` (moved).
+template <typename Files>
+std::vector<int> FileDataSource::writeFiles(Files& files, std::stop_token stopToken,
+                                            const FileComponentMutations& mutations) {
+    constexpr bool moves = !std::is_const_v<Files>;
+    const auto take = [](auto& component) -> decltype(auto) {
+        if constexpr (moves)
+            return std::move(component);
+        else
+            return static_cast<const std::remove_reference_t<decltype(component)>&>(component);
+    };
     if (stopToken.stop_requested()) {
         Logger::log("updateFiles (", files.size(), ") aborted.");
         return {};
@@ -269,7 +288,7 @@ std::vector<int> FileDataSource::updateFiles(const std::vector<File>& files, std
                           actor.fileValidations.size(), ", fileAttributes: ", actor.fileAttributes.size());
             return false;
         }
-        for (const auto& file : files) {
+        for (auto& file : files) {
             if (!file.index) {
                 Logger::error("updateFiles got uninitialised file index for file: ", file.source.sourceUrl);
                 continue;
@@ -288,13 +307,13 @@ std::vector<int> FileDataSource::updateFiles(const std::vector<File>& files, std
                 continue;
             }
             if (writesSource)
-                actor.fileSources[slot] = file.source;
+                actor.fileSources[slot] = take(file.source);
             if (writesTransform)
-                actor.fileTransforms[slot] = file.transformed;
+                actor.fileTransforms[slot] = take(file.transformed);
             if (writesValidation)
-                actor.fileValidations[slot] = file.validation;
+                actor.fileValidations[slot] = take(file.validation);
             if (writesAttributes)
-                actor.fileAttributes[slot] = file.attributes;
+                actor.fileAttributes[slot] = take(file.attributes);
             written.push_back(index);
         }
         return true;

@@ -79,6 +79,9 @@ public:
     // storage indexes written.
     std::vector<int> updateFiles(const std::vector<File>& files, std::stop_token stopToken = {},
                                  const FileComponentMutations& mutations = allFileComponents());
+    // The same, moving the written components out of the files.
+    std::vector<int> updateFiles(std::vector<File>&& files, std::stop_token stopToken = {},
+                                 const FileComponentMutations& mutations = allFileComponents());
     bool updateSource(const File& file);
     bool updateTransform(const File& file);
     bool updateValidation(const File& file);
@@ -109,6 +112,8 @@ private:
     class Actor;
     void post(std::string_view name, std::string text = {});
     bool writeComponent(const File& file, FileComponentMutation mutation);
+    template <typename Files>
+    std::vector<int> writeFiles(Files& files, std::stop_token stopToken, const FileComponentMutations& mutations);
     void registerSortUndo(FileSortOrder previousOrder, std::vector<int> previousIndex, FileSortOrder order);
 
     NotificationCenter* notifications_;

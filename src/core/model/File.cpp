@@ -143,6 +143,9 @@ std::string deletingPathExtension(std::string_view component) {
 }
 
 std::string collapseSlashes(std::string_view path) {
+    // Most paths have nothing to collapse.
+    if (path.find("//") == std::string_view::npos && (path.empty() || path.back() != '/'))
+        return std::string(path);
     std::string out;
     out.reserve(path.size());
     for (const char c : path) {

@@ -61,7 +61,7 @@ bool FileAttributesWorker::run(const std::vector<File>& files, std::stop_token s
             file.attributes = loader_ ? loader_(file) : FileAttributes::loaded({});
             loaded.push_back(std::move(file));
         }
-        dataSource_.updateFiles(loaded, stopToken, {FileComponentMutation::attributes});
+        dataSource_.updateFiles(std::move(loaded), stopToken, {FileComponentMutation::attributes});
     }
     Logger::log("🔹 Finished preloading attributes for ", pending, " of ", total, " files");
     // Lowered before the posts: the quick pass they start must know that no more values are coming.

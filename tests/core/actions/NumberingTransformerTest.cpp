@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <set>
 
 using namespace quillory;
@@ -51,6 +53,9 @@ TEST(NumberingTransformerTest, HexadecimalAndDecimal) {
     EXPECT_EQ(format(0x123456789A, "hexadecimal", "12"), "00123456789A");
     EXPECT_EQ(format(7, "decimal", "3"), "007");
     EXPECT_EQ(format(-5, "", "3"), "-05");
+    EXPECT_EQ(format(-5, "", "1"), "-5");
+    EXPECT_EQ(format(std::numeric_limits<std::int64_t>::min(), "decimal", "1"), "-9223372036854775808");
+    EXPECT_EQ(format(0, "hexadecimal", "1"), "0");
     EXPECT_EQ(format(1234, "decimal", "2"), "1234");
     EXPECT_EQ(format(7, "decimal", "x"), "7");
     EXPECT_EQ(format(7, "decimal", "-4"), "7");
