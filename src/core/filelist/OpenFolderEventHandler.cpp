@@ -128,12 +128,11 @@ bool OpenFolderEventHandler::openAndWait(FilesAndDirectories request, std::chron
 
 void OpenFolderEventHandler::waitUntilIdle() { openJob_.wait(); }
 
-std::vector<File> OpenFolderEventHandler::collectFiles(FilesAndDirectories& request, std::stop_token stopToken) {
+std::size_t OpenFolderEventHandler::loadRequest(FilesAndDirectories& request, std::stop_token stopToken) {
     auto validator = request.directoryValidator;
     Directory::LoadContext context;
     context.stopToken = stopToken;
-    context.renameEmptyFolders =
-        preferences_ ? preferences_->boolValue(PreferenceKey::renameEmptyFolders) : true;
+    context.renameEmptyFolders = preferences_ ? preferences_->boolValue(PreferenceKey::renameEmptyFolders) : true;
     bool columnsShown = false;
     context.emptyFolderListed = [&] {
         if (!columnsShown)
@@ -149,18 +148,18 @@ std::vector<File> OpenFolderEventHandler::collectFiles(FilesAndDirectories& requ
         post(AppNotification::showProgressIndicator, "Opening " + std::to_string(count) + " files...");
     };
 
-    std::vector<File> collected;
     for (const auto& file : request.files)
         Directory::markVisited(context.visited, file.source.path.empty() ? "/" : file.source.path);
+    std::vector<File> accepted;
     for (auto& file : request.files) {
-        const std::string& folder = file.source.path;
-        if (validator && !validator->isSupported(folder))
+        if (validator && !validator->isSupported(file.source.path))
             continue;
-        collected.push_back(std::move(file));
-        ++context.fileCount;
+        accepted.push_back(std::move(file));
     }
-    request.files.clear();
+    request.files = std::move(accepted);
+    context.fileCount = request.files.size();
 
+    std::vector<std::shared_ptr<Directory>> loaded;
     for (auto& directory : request.directories) {
         if (stopToken.stop_requested())
             break;
@@ -173,14 +172,28 @@ std::vector<File> OpenFolderEventHandler::collectFiles(FilesAndDirectories& requ
         if (!directory->directoryValidator)
             directory->directoryValidator = validator;
         directory->load(context);
+        loaded.push_back(directory);
     }
-    std::size_t total = collected.size();
+    request.directories = std::move(loaded);
+    std::size_t total = request.files.size();
     for (const auto& directory : request.directories)
         total += directory->totalFileCount();
-    collected.reserve(total);
+    return total;
+}
+
+void OpenFolderEventHandler::produceFiles(FilesAndDirectories& request, const std::function<void(File&&)>& sink) {
+    for (auto& file : request.files)
+        sink(std::move(file));
+    request.files.clear();
     for (auto& directory : request.directories)
-        directory->takeFiles(collected);
+        directory->produceFiles(sink);
     request.directories.clear();
+}
+
+std::vector<File> OpenFolderEventHandler::collectFiles(FilesAndDirectories& request, std::stop_token stopToken) {
+    std::vector<File> collected;
+    collected.reserve(loadRequest(request, stopToken));
+    produceFiles(request, [&collected](File&& file) { collected.push_back(std::move(file)); });
     return collected;
 }
 
@@ -205,14 +218,15 @@ OpenFolderEventHandler::OpenResult OpenFolderEventHandler::openAllFilesAndDirect
     post(AppNotification::disableUserInput);
 
     OpenResult result;
-    auto files = collectFiles(request, stopToken);
+    const std::size_t count = loadRequest(request, stopToken);
     if (stopToken.stop_requested()) {
         result.cancelled = true;
     } else {
-        result.fileCount = files.size();
+        result.fileCount = count;
         const bool appending = action == FileAction::append;
-        _dataSource->applyFileAction(_dataSource->files(), std::move(files),
-                                     appending ? FileAction::append : FileAction::replace, false);
+        _dataSource->applyFileAction(
+            _dataSource->files(), [&request](const auto& sink) { produceFiles(request, sink); }, count,
+            appending ? FileAction::append : FileAction::replace, false);
     }
 
     if (request.directoryValidator)

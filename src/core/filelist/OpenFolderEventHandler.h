@@ -7,6 +7,7 @@
 #include "filelist/RejectedDirectory.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -63,6 +64,10 @@ public:
     // The files of a request in list order: the given files whose folder is allowed, then the files of
     // each accepted folder tree.
     std::vector<File> collectFiles(FilesAndDirectories& request, std::stop_token stopToken = {});
+    // Reads the request (drops refused files and folders, loads the accepted folder trees) and returns
+    // the number of files it will give; `produceFiles` then makes them in list order.
+    std::size_t loadRequest(FilesAndDirectories& request, std::stop_token stopToken = {});
+    static void produceFiles(FilesAndDirectories& request, const std::function<void(File&&)>& sink);
 
     // The text of the "Unable to open all files" alert for the refused folders (sorted by path).
     static std::string rejectionReport(const std::set<RejectedDirectory>& rejected);
