@@ -165,7 +165,8 @@ template <typename F> Timing best(int runs, int who, F&& run) {
         const double cpuStart = cpuSeconds(who);
         const auto start = std::chrono::steady_clock::now();
         run();
-        timing.wall = std::min(timing.wall, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        timing.wall = std::min(timing.wall, std::chrono::duration<double>(elapsed).count());
         timing.cpu = std::min(timing.cpu, cpuSeconds(who) - cpuStart);
     }
     return timing;

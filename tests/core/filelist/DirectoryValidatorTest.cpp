@@ -104,7 +104,8 @@ TEST_F(DirectoryValidatorTest, ValidatePathAppliesThePathRules) {
     EXPECT_TRUE(messages.count("Double slashes \"//\" are not allowed in Path"));
 
     std::string longName(256, 'n');
-    EXPECT_TRUE(validator.validatePath(home + "/" + longName, "").count("Folder names cannot exceed 255 characters each"));
+    EXPECT_TRUE(
+        validator.validatePath(home + "/" + longName, "").count("Folder names cannot exceed 255 characters each"));
     EXPECT_TRUE(validator.validatePath(home + "/" + std::string(255, 'n'), "").empty());
     // 255 user-perceived characters of two bytes each pass.
     std::string accented;

@@ -31,7 +31,8 @@ public:
 class OpenFolderTest : public ::testing::Test {
 protected:
     OpenFolderTest()
-        : preferences(dir.path() / "settings.json"), dataSource(std::make_shared<FileDataSource>(&recorder.center, &undo)),
+        : preferences(dir.path() / "settings.json"),
+          dataSource(std::make_shared<FileDataSource>(&recorder.center, &undo)),
           handler(dataSource, interaction, &recorder.center, &preferences) {
         preferences.registerDefaults();
         home = dir.mkdir("home").string();
@@ -251,7 +252,8 @@ TEST_F(OpenFolderTest, UnreadableAndUnwritableFoldersAreReported) {
         if (result.rejected != expected)
             return 3;
         auto alerts = answers.alerts();
-        if (alerts.size() != 1 || alerts[0].second.find("Not accessible: " + home + "/drop/locked") == std::string::npos)
+        const std::string expectedLine = "Not accessible: " + home + "/drop/locked";
+        if (alerts.size() != 1 || alerts[0].second.find(expectedLine) == std::string::npos)
             return 4;
         return 0;
     };
