@@ -46,9 +46,11 @@ void OpenFolderEventHandler::observeNotifications() {
         return;
     observerTokens_.push_back(notifications_->addObserver(
         AppNotification::openFolder, [this](const Notification& notification) { openFolderEvent(notification); }));
+    // Observers run on the main thread, which must never block; a caller that wants to wait (scripting,
+    // the command line) calls openAndWait on its own thread instead.
     observerTokens_.push_back(notifications_->addObserver(
         AppNotification::openFolderAndWait,
-        [this](const Notification& notification) { openFolderAndWaitEvent(notification); }));
+        [this](const Notification& notification) { openFolderEvent(notification); }));
 }
 
 std::optional<FilesAndDirectories> OpenFolderEventHandler::requestFrom(const Notification& notification) {

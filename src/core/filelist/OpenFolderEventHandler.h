@@ -42,7 +42,8 @@ public:
                            NotificationCenter* notifications, Preferences* preferences);
     ~OpenFolderEventHandler();
 
-    // Observes "openFolder" and "openFolderAndWait" on the centre given at construction.
+    // Observes "openFolder" and "openFolderAndWait" on the centre given at construction. Both open
+    // without blocking the main thread; waiting callers use openAndWait or openFolderAndWaitEvent directly.
     void observeNotifications();
 
     void openFolderEvent(const Notification& notification);
