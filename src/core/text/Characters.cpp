@@ -15,20 +15,20 @@ namespace {
 // Below U+0300 no character joins its neighbours (no marks, joiners or prepends), except CR LF.
 constexpr char16_t kSimpleLimit = 0x300;
 
-const icu::BreakIterator* prototypeIterator() {
+const icu::BreakIterator *prototypeIterator() {
     static const std::unique_ptr<icu::BreakIterator> prototype = [] {
         UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::BreakIterator> it(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(),
-                                                                                           status));
+        std::unique_ptr<icu::BreakIterator> it(
+            icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
         return U_SUCCESS(status) ? std::move(it) : nullptr;
     }();
     return prototype.get();
 }
 
 // Creating a break iterator loads rules; each thread clones the prototype once.
-icu::BreakIterator* threadIterator() {
+icu::BreakIterator *threadIterator() {
     thread_local std::unique_ptr<icu::BreakIterator> iterator = [] {
-        const icu::BreakIterator* prototype = prototypeIterator();
+        const icu::BreakIterator *prototype = prototypeIterator();
         return std::unique_ptr<icu::BreakIterator>(prototype ? prototype->clone() : nullptr);
     }();
     return iterator.get();
@@ -36,17 +36,6 @@ icu::BreakIterator* threadIterator() {
 
 bool isSimple(std::u16string_view text) {
     return std::all_of(text.begin(), text.end(), [](char16_t u) { return u < kSimpleLimit; });
-}
-
-std::vector<std::size_t> simpleBoundaries(std::u16string_view text) {
-    std::vector<std::size_t> boundaries;
-    boundaries.reserve(text.size() + 1);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (i > 0 && text[i] == u'\n' && text[i - 1] == u'\r') continue;
-        boundaries.push_back(i);
-    }
-    boundaries.push_back(text.size());
-    return boundaries;
 }
 
 // Code point boundaries: the fallback should ICU's data be missing.
@@ -62,29 +51,44 @@ std::vector<std::size_t> codePointBoundaries(std::u16string_view text) {
     return boundaries;
 }
 
-} // namespace
-
-std::vector<std::size_t> characterBoundaries(std::u16string_view utf16) {
-    if (isSimple(utf16)) return simpleBoundaries(utf16);
-    icu::BreakIterator* it = threadIterator();
-    if (!it) return codePointBoundaries(utf16);
-
-    UErrorCode status = U_ZERO_ERROR;
-    UText* ut = utext_openUChars(nullptr, utf16.data(), static_cast<int64_t>(utf16.size()), &status);
-    it->setText(ut, status);
-    if (U_FAILURE(status)) {
-        utext_close(ut);
-        return codePointBoundaries(utf16);
+// Calls visit(offset) for every character start and then for the text's length.
+template <typename Visit> void forEachBoundary(std::u16string_view utf16, Visit &&visit) {
+    if (isSimple(utf16)) {
+        for (std::size_t i = 0; i < utf16.size(); ++i) {
+            if (i > 0 && utf16[i] == u'\n' && utf16[i - 1] == u'\r')
+                continue;
+            visit(i);
+        }
+        visit(utf16.size());
+        return;
     }
-    std::vector<std::size_t> boundaries;
-    boundaries.reserve(utf16.size() + 1);
+    icu::BreakIterator *it = threadIterator();
+    UErrorCode status = U_ZERO_ERROR;
+    UText *ut = it ? utext_openUChars(nullptr, utf16.data(), static_cast<int64_t>(utf16.size()), &status) : nullptr;
+    if (it)
+        it->setText(ut, status);
+    if (!it || U_FAILURE(status)) {
+        utext_close(ut);
+        for (std::size_t b : codePointBoundaries(utf16))
+            visit(b);
+        return;
+    }
     for (int32_t pos = it->first(); pos != icu::BreakIterator::DONE; pos = it->next()) {
-        boundaries.push_back(static_cast<std::size_t>(pos));
+        visit(static_cast<std::size_t>(pos));
     }
     // Drop the iterator's reference to the caller's buffer before it goes away.
     it->setText(icu::UnicodeString());
     utext_close(ut);
-    if (boundaries.empty() || boundaries.back() != utf16.size()) boundaries.push_back(utf16.size());
+}
+
+} // namespace
+
+std::vector<std::size_t> characterBoundaries(std::u16string_view utf16) {
+    std::vector<std::size_t> boundaries;
+    boundaries.reserve(utf16.size() + 1);
+    forEachBoundary(utf16, [&](std::size_t b) { boundaries.push_back(b); });
+    if (boundaries.empty() || boundaries.back() != utf16.size())
+        boundaries.push_back(utf16.size());
     return boundaries;
 }
 
@@ -93,11 +97,14 @@ std::size_t characterCount(std::string_view utf8) {
     if (ascii) {
         std::size_t count = utf8.size();
         for (std::size_t i = 1; i < utf8.size(); ++i) {
-            if (utf8[i] == '\n' && utf8[i - 1] == '\r') --count;
+            if (utf8[i] == '\n' && utf8[i - 1] == '\r')
+                --count;
         }
         return count;
     }
-    return characterBoundaries(toUtf16(utf8)).size() - 1;
+    std::size_t boundaries = 0;
+    forEachBoundary(toUtf16(utf8), [&](std::size_t) { ++boundaries; });
+    return boundaries - 1;
 }
 
 CharacterMap::CharacterMap(std::u16string_view utf16) : boundaries_(characterBoundaries(utf16)) {}
@@ -107,7 +114,8 @@ std::size_t CharacterMap::offsetOf(std::size_t characterIndex) const {
 }
 
 std::size_t CharacterMap::characterAt(std::size_t utf16Offset) const {
-    if (utf16Offset >= boundaries_.back()) return characterCount();
+    if (utf16Offset >= boundaries_.back())
+        return characterCount();
     const auto after = std::upper_bound(boundaries_.begin(), boundaries_.end(), utf16Offset);
     return static_cast<std::size_t>(after - boundaries_.begin()) - 1;
 }

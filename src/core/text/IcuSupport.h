@@ -17,7 +17,7 @@ inline icu::UnicodeString alias(std::u16string_view text) {
     return icu::UnicodeString(false, text.data(), static_cast<int32_t>(text.size()));
 }
 
-inline std::u16string toStd(const icu::UnicodeString& text) {
+inline std::u16string toStd(const icu::UnicodeString &text) {
     return std::u16string(text.getBuffer(), static_cast<std::size_t>(text.length()));
 }
 

@@ -17,49 +17,63 @@ using detail::toStd;
 
 enum class Form { Nfd, Nfc, Nfkd };
 
-const icu::Normalizer2* normalizer(Form form) {
+const icu::Normalizer2 *normalizer(Form form) {
     UErrorCode status = U_ZERO_ERROR;
-    const icu::Normalizer2* n = nullptr;
+    const icu::Normalizer2 *n = nullptr;
     switch (form) {
-    case Form::Nfd: n = icu::Normalizer2::getNFDInstance(status); break;
-    case Form::Nfc: n = icu::Normalizer2::getNFCInstance(status); break;
-    case Form::Nfkd: n = icu::Normalizer2::getNFKDInstance(status); break;
+    case Form::Nfd:
+        n = icu::Normalizer2::getNFDInstance(status);
+        break;
+    case Form::Nfc:
+        n = icu::Normalizer2::getNFCInstance(status);
+        break;
+    case Form::Nfkd:
+        n = icu::Normalizer2::getNFKDInstance(status);
+        break;
     }
     return U_SUCCESS(status) ? n : nullptr;
 }
 
 // Without normalization data the text is returned unchanged rather than lost.
 std::u16string normalize(std::u16string_view text, Form form) {
-    const icu::Normalizer2* n = normalizer(form);
-    if (!n) return std::u16string(text);
+    const icu::Normalizer2 *n = normalizer(form);
+    if (!n)
+        return std::u16string(text);
     UErrorCode status = U_ZERO_ERROR;
     icu::UnicodeString result = n->normalize(alias(text), status);
     return U_SUCCESS(status) ? toStd(result) : std::u16string(text);
 }
 
-icu::BreakIterator* threadWordIterator() {
+icu::BreakIterator *threadWordIterator() {
     thread_local std::unique_ptr<icu::BreakIterator> iterator = [] {
         UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::BreakIterator> it(icu::BreakIterator::createWordInstance(icu::Locale::getDefault(),
-                                                                                      status));
+        std::unique_ptr<icu::BreakIterator> it(
+            icu::BreakIterator::createWordInstance(icu::Locale::getDefault(), status));
         return U_SUCCESS(status) ? std::move(it) : nullptr;
     }();
     return iterator.get();
 }
 
-template <typename F> std::string viaUtf16(std::string_view utf8, F&& f) {
+template <typename F> std::string viaUtf16(std::string_view utf8, F &&f) {
     return toUtf8(f(std::u16string_view(toUtf16(utf8))));
 }
 
 } // namespace
 
-std::u16string nfd(std::u16string_view text) { return normalize(text, Form::Nfd); }
-std::u16string nfc(std::u16string_view text) { return normalize(text, Form::Nfc); }
-std::u16string nfkd(std::u16string_view text) { return normalize(text, Form::Nfkd); }
+std::u16string nfd(std::u16string_view text) {
+    return normalize(text, Form::Nfd);
+}
+std::u16string nfc(std::u16string_view text) {
+    return normalize(text, Form::Nfc);
+}
+std::u16string nfkd(std::u16string_view text) {
+    return normalize(text, Form::Nfkd);
+}
 
 bool isNfc(std::u16string_view text) {
-    const icu::Normalizer2* n = normalizer(Form::Nfc);
-    if (!n) return true;
+    const icu::Normalizer2 *n = normalizer(Form::Nfc);
+    if (!n)
+        return true;
     UErrorCode status = U_ZERO_ERROR;
     const bool result = n->isNormalized(alias(text), status);
     return U_SUCCESS(status) && result;
@@ -93,15 +107,24 @@ std::u16string foldDiacritics(std::u16string_view text) {
             c = U16_GET_SUPPLEMENTARY(c, decomposed[i]);
             ++i;
         }
-        if (u_charType(c) != U_NON_SPACING_MARK) kept.append(decomposed, start, i - start);
+        if (u_charType(c) != U_NON_SPACING_MARK)
+            kept.append(decomposed, start, i - start);
     }
     return nfc(kept);
 }
 
-std::string nfd(std::string_view utf8) { return viaUtf16(utf8, [](std::u16string_view t) { return nfd(t); }); }
-std::string nfc(std::string_view utf8) { return viaUtf16(utf8, [](std::u16string_view t) { return nfc(t); }); }
-std::string nfkd(std::string_view utf8) { return viaUtf16(utf8, [](std::u16string_view t) { return nfkd(t); }); }
-bool isNfc(std::string_view utf8) { return isNfc(std::u16string_view(toUtf16(utf8))); }
+std::string nfd(std::string_view utf8) {
+    return viaUtf16(utf8, [](std::u16string_view t) { return nfd(t); });
+}
+std::string nfc(std::string_view utf8) {
+    return viaUtf16(utf8, [](std::u16string_view t) { return nfc(t); });
+}
+std::string nfkd(std::string_view utf8) {
+    return viaUtf16(utf8, [](std::u16string_view t) { return nfkd(t); });
+}
+bool isNfc(std::string_view utf8) {
+    return isNfc(std::u16string_view(toUtf16(utf8)));
+}
 std::string toUpper(std::string_view utf8) {
     return viaUtf16(utf8, [](std::u16string_view t) { return toUpper(t); });
 }

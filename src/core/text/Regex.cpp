@@ -22,7 +22,7 @@ namespace {
 // A matcher over the caller's buffer (no copy). Owns the UText it reads through.
 class Matcher {
 public:
-    Matcher(const icu::RegexPattern& pattern, std::u16string_view text) {
+    Matcher(const icu::RegexPattern &pattern, std::u16string_view text) {
         UErrorCode status = U_ZERO_ERROR;
         text_ = utext_openUChars(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
         matcher_.reset(pattern.matcher(status));
@@ -38,19 +38,19 @@ public:
         matcher_.reset();
         utext_close(text_);
     }
-    Matcher(const Matcher&) = delete;
-    Matcher& operator=(const Matcher&) = delete;
+    Matcher(const Matcher &) = delete;
+    Matcher &operator=(const Matcher &) = delete;
 
     bool ok() const { return matcher_ != nullptr; }
-    icu::RegexMatcher& operator*() { return *matcher_; }
-    icu::RegexMatcher* operator->() { return matcher_.get(); }
+    icu::RegexMatcher &operator*() { return *matcher_; }
+    icu::RegexMatcher *operator->() { return matcher_.get(); }
 
 private:
-    UText* text_ = nullptr;
+    UText *text_ = nullptr;
     std::unique_ptr<icu::RegexMatcher> matcher_;
 };
 
-RegexMatch currentMatch(icu::RegexMatcher& m) {
+RegexMatch currentMatch(icu::RegexMatcher &m) {
     RegexMatch match;
     const int32_t groups = m.groupCount();
     match.groups.reserve(static_cast<std::size_t>(groups) + 1);
@@ -69,20 +69,26 @@ RegexMatch currentMatch(icu::RegexMatcher& m) {
 
 uint32_t flagsOf(RegexOptions options) {
     uint32_t flags = 0;
-    if (options.caseInsensitive) flags |= UREGEX_CASE_INSENSITIVE;
-    if (options.multiline) flags |= UREGEX_MULTILINE;
-    if (options.dotAll) flags |= UREGEX_DOTALL;
+    if (options.caseInsensitive)
+        flags |= UREGEX_CASE_INSENSITIVE;
+    if (options.multiline)
+        flags |= UREGEX_MULTILINE;
+    if (options.dotAll)
+        flags |= UREGEX_DOTALL;
     return flags;
 }
 
 int hexValue(char16_t c) {
-    if (c >= u'0' && c <= u'9') return c - u'0';
-    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
     return -1;
 }
 
-void appendCodePoint(std::u16string& out, char32_t c) {
+void appendCodePoint(std::u16string &out, char32_t c) {
     if (c >= 0x10000) {
         out.push_back(static_cast<char16_t>(U16_LEAD(c)));
         out.push_back(static_cast<char16_t>(U16_TRAIL(c)));
@@ -91,21 +97,24 @@ void appendCodePoint(std::u16string& out, char32_t c) {
     }
 }
 
-bool isAsciiDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool isAsciiDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 } // namespace
 
-Regex::Regex(std::u16string pattern, std::unique_ptr<Impl> impl) : pattern_(std::move(pattern)), impl_(std::move(impl)) {}
-Regex::Regex(const Regex& other) : pattern_(other.pattern_), impl_(std::make_unique<Impl>(*other.impl_)) {}
-Regex& Regex::operator=(const Regex& other) {
+Regex::Regex(std::u16string pattern, std::unique_ptr<Impl> impl)
+    : pattern_(std::move(pattern)), impl_(std::move(impl)) {}
+Regex::Regex(const Regex &other) : pattern_(other.pattern_), impl_(std::make_unique<Impl>(*other.impl_)) {}
+Regex &Regex::operator=(const Regex &other) {
     if (this != &other) {
         pattern_ = other.pattern_;
         impl_ = std::make_unique<Impl>(*other.impl_);
     }
     return *this;
 }
-Regex::Regex(Regex&&) noexcept = default;
-Regex& Regex::operator=(Regex&&) noexcept = default;
+Regex::Regex(Regex &&) noexcept = default;
+Regex &Regex::operator=(Regex &&) noexcept = default;
 Regex::~Regex() = default;
 
 Result<Regex> Regex::compile(std::u16string_view pattern, RegexOptions options) {
@@ -115,11 +124,13 @@ Result<Regex> Regex::compile(std::u16string_view pattern, RegexOptions options) 
         icu::RegexPattern::compile(detail::alias(pattern), flagsOf(options), parseError, status));
     if (U_FAILURE(status) || !compiled) {
         std::string message = "Invalid regular expression (" + std::string(u_errorName(status)) + ")";
-        if (parseError.offset >= 0) message += " at offset " + std::to_string(parseError.offset);
+        if (parseError.offset >= 0)
+            message += " at offset " + std::to_string(parseError.offset);
         return Error{message};
     }
     std::unique_ptr<icu::RegexMatcher> probe(compiled->matcher(status));
-    if (U_FAILURE(status) || !probe) return Error{"Invalid regular expression (" + std::string(u_errorName(status)) + ")"};
+    if (U_FAILURE(status) || !probe)
+        return Error{"Invalid regular expression (" + std::string(u_errorName(status)) + ")"};
     auto impl = std::make_unique<Impl>();
     impl->groupCount = static_cast<std::size_t>(probe->groupCount());
     probe.reset();
@@ -131,7 +142,9 @@ Result<Regex> Regex::compile(std::string_view utf8Pattern, RegexOptions options)
     return compile(std::u16string_view(toUtf16(utf8Pattern)), options);
 }
 
-std::size_t Regex::groupCount() const { return impl_->groupCount; }
+std::size_t Regex::groupCount() const {
+    return impl_->groupCount;
+}
 
 std::vector<RegexMatch> Regex::allMatches(std::u16string_view text) const {
     return collectMatches(text, 0, text.size(), true);
@@ -145,9 +158,11 @@ std::vector<RegexMatch> Regex::collectMatches(std::u16string_view text, std::siz
                                               bool includeEnd) const {
     std::vector<RegexMatch> matches;
     to = std::min(to, text.size());
-    if (from > to) return matches;
+    if (from > to)
+        return matches;
     Matcher m(*impl_->pattern, text);
-    if (!m.ok()) return matches;
+    if (!m.ok())
+        return matches;
     UErrorCode status = U_ZERO_ERROR;
     // find() moves one code point past an empty match, so the loop always advances.
     bool found = m->find(static_cast<int64_t>(from), status);
@@ -155,9 +170,11 @@ std::vector<RegexMatch> Regex::collectMatches(std::u16string_view text, std::siz
     while (found && U_SUCCESS(status)) {
         RegexMatch match = currentMatch(*m);
         const Span range = match.range();
-        if (range.start > to || (range.start == to && !includeEnd)) break;
+        if (range.start > to || (range.start == to && !includeEnd))
+            break;
         if (range.start == range.end) {
-            if (lastEmpty == range.start) break; // never report the same empty match twice
+            if (lastEmpty == range.start)
+                break; // never report the same empty match twice
             lastEmpty = range.start;
         }
         matches.push_back(std::move(match));
@@ -167,37 +184,44 @@ std::vector<RegexMatch> Regex::collectMatches(std::u16string_view text, std::siz
 }
 
 std::optional<RegexMatch> Regex::firstMatch(std::u16string_view text, std::size_t from) const {
-    if (from > text.size()) return std::nullopt;
+    if (from > text.size())
+        return std::nullopt;
     Matcher m(*impl_->pattern, text);
-    if (!m.ok()) return std::nullopt;
+    if (!m.ok())
+        return std::nullopt;
     UErrorCode status = U_ZERO_ERROR;
-    if (!m->find(static_cast<int64_t>(from), status) || U_FAILURE(status)) return std::nullopt;
+    if (!m->find(static_cast<int64_t>(from), status) || U_FAILURE(status))
+        return std::nullopt;
     return currentMatch(*m);
 }
 
 bool Regex::matchesWhole(std::u16string_view text) const {
     Matcher m(*impl_->pattern, text);
-    if (!m.ok()) return false;
+    if (!m.ok())
+        return false;
     UErrorCode status = U_ZERO_ERROR;
     const bool result = m->matches(status);
     return U_SUCCESS(status) && result;
 }
 
-std::u16string Regex::expandTemplate(std::u16string_view text, const RegexMatch& match,
+std::u16string Regex::expandTemplate(std::u16string_view text, const RegexMatch &match,
                                      std::u16string_view replacementTemplate) const {
     std::u16string out;
     const std::size_t groups = groupCount();
     auto appendGroup = [&](std::size_t group) {
-        if (group >= match.groups.size() || !match.groups[group]) return;
+        if (group >= match.groups.size() || !match.groups[group])
+            return;
         const Span span = *match.groups[group];
-        if (span.end <= text.size() && span.start <= span.end) out.append(text.substr(span.start, span.length()));
+        if (span.end <= text.size() && span.start <= span.end)
+            out.append(text.substr(span.start, span.length()));
     };
     const std::u16string_view t = replacementTemplate;
     std::size_t i = 0;
     while (i < t.size()) {
         const char16_t c = t[i++];
         if (c == u'\\') {
-            if (i >= t.size()) break; // a trailing backslash escapes nothing and is dropped
+            if (i >= t.size())
+                break; // a trailing backslash escapes nothing and is dropped
             const char16_t next = t[i];
             const int digits = next == u'u' ? 4 : next == u'U' ? 8 : 0;
             if (digits && i + digits < t.size()) {
@@ -242,7 +266,8 @@ std::u16string Regex::expandTemplate(std::u16string_view text, const RegexMatch&
                 const std::u16string_view name = t.substr(i + 1, close - i - 1);
                 UErrorCode status = U_ZERO_ERROR;
                 const int32_t group = impl_->pattern->groupNumberFromName(detail::alias(name), status);
-                if (U_SUCCESS(status) && group >= 0) appendGroup(static_cast<std::size_t>(group));
+                if (U_SUCCESS(status) && group >= 0)
+                    appendGroup(static_cast<std::size_t>(group));
                 i = close + 1;
                 continue;
             }
@@ -254,11 +279,12 @@ std::u16string Regex::expandTemplate(std::u16string_view text, const RegexMatch&
 
 std::u16string Regex::replaceAll(std::u16string_view text, std::u16string_view replacementTemplate) const {
     const std::vector<RegexMatch> matches = allMatches(text);
-    if (matches.empty()) return std::u16string(text);
+    if (matches.empty())
+        return std::u16string(text);
     std::u16string out;
     out.reserve(text.size());
     std::size_t copied = 0;
-    for (const RegexMatch& match : matches) {
+    for (const RegexMatch &match : matches) {
         const Span range = match.range();
         out.append(text.substr(copied, range.start - copied));
         out.append(expandTemplate(text, match, replacementTemplate));
@@ -273,7 +299,8 @@ std::u16string escapePattern(std::u16string_view literal) {
     std::u16string out;
     out.reserve(literal.size() * 2);
     for (char16_t c : literal) {
-        if (kSpecial.find(c) != std::u16string_view::npos) out.push_back(u'\\');
+        if (kSpecial.find(c) != std::u16string_view::npos)
+            out.push_back(u'\\');
         out.push_back(c);
     }
     return out;
@@ -283,7 +310,8 @@ std::u16string escapeTemplate(std::u16string_view literal) {
     std::u16string out;
     out.reserve(literal.size() + 4);
     for (char16_t c : literal) {
-        if (c == u'$' || c == u'\\') out.push_back(u'\\');
+        if (c == u'$' || c == u'\\')
+            out.push_back(u'\\');
         out.push_back(c);
     }
     return out;

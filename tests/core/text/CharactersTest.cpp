@@ -11,14 +11,16 @@
 using namespace quillory::text;
 
 TEST(Characters, CombiningMarksAndEmojiSequencesCountAsOne) {
-    EXPECT_EQ(characterCount("e\xCC\x81"), 1u);                // e + combining acute
-    EXPECT_EQ(characterCount("a\xCC\x81\xCC\xA3" "b"), 2u);    // two marks on one letter
-    EXPECT_EQ(characterCount("caf\xC3\xA9"), 4u);              // precomposed
+    EXPECT_EQ(characterCount("e\xCC\x81"), 1u); // e + combining acute
+    EXPECT_EQ(characterCount("a\xCC\x81\xCC\xA3"
+                             "b"),
+              2u);                                                     // two marks on one letter
+    EXPECT_EQ(characterCount("caf\xC3\xA9"), 4u);                      // precomposed
     EXPECT_EQ(characterCount("\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD"), 1u); // thumbs up + skin tone
     // family: man ZWJ woman ZWJ girl
     EXPECT_EQ(characterCount("\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7"), 1u);
-    EXPECT_EQ(characterCount("\xF0\x9F\x87\xB3\xF0\x9F\x87\xB1"), 1u); // flag: two regional indicators
-    EXPECT_EQ(characterCount("\xED\x95\x9C"), 1u);             // Hangul syllable
+    EXPECT_EQ(characterCount("\xF0\x9F\x87\xB3\xF0\x9F\x87\xB1"), 1u);     // flag: two regional indicators
+    EXPECT_EQ(characterCount("\xED\x95\x9C"), 1u);                         // Hangul syllable
     EXPECT_EQ(characterCount("\xE1\x84\x92\xE1\x85\xA1\xE1\x86\xAB"), 1u); // Hangul jamo L V T
 }
 
@@ -64,9 +66,12 @@ TEST(Characters, ThreadsCountIndependently) {
     std::vector<int> wrong(4, 0);
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&, t] {
-            for (int i = 0; i < 2000; ++i) wrong[t] += characterCount(text) != 3u;
+            for (int i = 0; i < 2000; ++i)
+                wrong[t] += characterCount(text) != 3u;
         });
     }
-    for (auto& thread : threads) thread.join();
-    for (int w : wrong) EXPECT_EQ(w, 0);
+    for (auto &thread : threads)
+        thread.join();
+    for (int w : wrong)
+        EXPECT_EQ(w, 0);
 }

@@ -11,7 +11,9 @@ namespace {
 // 2021-05-03 14:22:11 UTC
 constexpr std::int64_t kSeconds = 1620051731;
 
-Date at(std::int64_t seconds, int millis = 0) { return Date(std::chrono::milliseconds(seconds * 1000 + millis)); }
+Date at(std::int64_t seconds, int millis = 0) {
+    return Date(std::chrono::milliseconds(seconds * 1000 + millis));
+}
 
 } // namespace
 
@@ -20,7 +22,7 @@ TEST(DateFormat, FormatAndParseRoundTripWithPattern) {
     EXPECT_EQ(formatDate(at(kSeconds), "yyyy-MM-dd HHmmss"), "2021-05-03 142211");
     EXPECT_EQ(formatDate(at(kSeconds, 250), "yyyyMMdd_HH.mm.ss.SSS"), "20210503_14.22.11.250");
     EXPECT_EQ(formatDate(at(kSeconds), "EEEE d MMMM yy"), "Monday 3 May 21");
-    for (const char* pattern : {"yyyy-MM-dd HHmmss", "dd.MM.yyyy HH:mm:ss", "MMM d, yyyy 'at' h:mm:ss a"}) {
+    for (const char *pattern : {"yyyy-MM-dd HHmmss", "dd.MM.yyyy HH:mm:ss", "MMM d, yyyy 'at' h:mm:ss a"}) {
         const std::string formatted = formatDate(at(kSeconds), pattern);
         const auto parsed = parseDate(formatted, pattern);
         ASSERT_TRUE(parsed.has_value()) << pattern << ": " << formatted;
@@ -44,7 +46,7 @@ TEST(DateFormat, IsoFormsWithAndWithoutOffsets) {
     EXPECT_EQ(parseIsoDate("2021-05-03T14:22:11+02:00"), at(kSeconds - 7200));
     EXPECT_EQ(parseIsoDate("2021-05-03T14:22:11-0530"), at(kSeconds + 5 * 3600 + 1800));
     EXPECT_EQ(parseIsoDate("2021-05-03T14:22:11.5Z"), at(kSeconds, 500));
-    for (const char* bad : {"", "21", "2021-5-3", "2021-13-01", "2021-02-30", "2021-05-03T25:00:00",
+    for (const char *bad : {"", "21", "2021-5-3", "2021-13-01", "2021-02-30", "2021-05-03T25:00:00",
                             "2021-05-03T14:22:11+", "2021-05-03X", "2021-05-03T14:22:11 junk"}) {
         EXPECT_FALSE(parseIsoDate(bad).has_value()) << bad;
     }

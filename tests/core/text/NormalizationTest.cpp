@@ -6,7 +6,7 @@
 using namespace quillory::text;
 
 TEST(Normalization, NormalFormsRoundTrip) {
-    EXPECT_EQ(nfkd(std::string("\xEF\xAC\x81le")), "file");         // U+FB01 ligature
+    EXPECT_EQ(nfkd(std::string("\xEF\xAC\x81le")), "file"); // U+FB01 ligature
     EXPECT_EQ(nfkd(std::u16string_view(u"x\u00B2")), u"x2");
     EXPECT_EQ(nfd(std::u16string_view(u"\u00e9")), u"e\u0301");
     EXPECT_EQ(nfc(std::u16string_view(u"e\u0301")), u"\u00e9");
@@ -21,7 +21,9 @@ TEST(Normalization, NormalFormsRoundTrip) {
 }
 
 TEST(Normalization, CaseMapping) {
-    EXPECT_EQ(toUpper(std::string("stra\xC3\x9F" "e")), "STRASSE");
+    EXPECT_EQ(toUpper(std::string("stra\xC3\x9F"
+                                  "e")),
+              "STRASSE");
     EXPECT_EQ(toLower(std::string("\xC3\x89T\xC3\x89")), "\xC3\xA9t\xC3\xA9");
     EXPECT_EQ(toUpper(std::u16string_view(u"\u00e9t\u00e9")), u"\u00c9T\u00c9");
     EXPECT_EQ(capitalizeWords(std::string("hello wORLD")), "Hello World");
@@ -30,7 +32,9 @@ TEST(Normalization, CaseMapping) {
 }
 
 TEST(Normalization, FoldDiacriticsDropsOnlyNonspacingMarks) {
-    EXPECT_EQ(foldDiacritics(std::string("Cr\xC3\xA8me Br\xC3\xBBl\xC3\xA9" "e")), "Creme Brulee");
+    EXPECT_EQ(foldDiacritics(std::string("Cr\xC3\xA8me Br\xC3\xBBl\xC3\xA9"
+                                         "e")),
+              "Creme Brulee");
     EXPECT_EQ(foldDiacritics(std::u16string_view(u"A\u030A\u00c5ngstr\u00f6m")), u"AAngstrom");
     // Letters that are not base+mark stay; Hangul recomposes.
     EXPECT_EQ(foldDiacritics(std::u16string_view(u"\u00df\u00f8\uAC00")), u"\u00df\u00f8\uAC00");

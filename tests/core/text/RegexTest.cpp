@@ -13,13 +13,15 @@ namespace {
 
 Regex compiled(std::u16string_view pattern, RegexOptions options = {}) {
     auto regex = Regex::compile(pattern, options);
-    if (!regex) ADD_FAILURE() << regex.error().message;
+    if (!regex)
+        ADD_FAILURE() << regex.error().message;
     return regex ? *regex : *Regex::compile(u"(?!)");
 }
 
-std::vector<Span> ranges(const std::vector<RegexMatch>& matches) {
+std::vector<Span> ranges(const std::vector<RegexMatch> &matches) {
     std::vector<Span> out;
-    for (const auto& m : matches) out.push_back(m.range());
+    for (const auto &m : matches)
+        out.push_back(m.range());
     return out;
 }
 
@@ -143,10 +145,13 @@ TEST(Regex, CopiesShareThePatternAcrossThreads) {
     std::vector<int> wrong(4, 0);
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&, t] {
-            const Regex& regex = t % 2 ? original : moved;
-            for (int i = 0; i < 2000; ++i) wrong[t] += regex.replaceAll(u"a1b22", u"<$1>") != u"a<1>b<22>";
+            const Regex &regex = t % 2 ? original : moved;
+            for (int i = 0; i < 2000; ++i)
+                wrong[t] += regex.replaceAll(u"a1b22", u"<$1>") != u"a<1>b<22>";
         });
     }
-    for (auto& thread : threads) thread.join();
-    for (int w : wrong) EXPECT_EQ(w, 0);
+    for (auto &thread : threads)
+        thread.join();
+    for (int w : wrong)
+        EXPECT_EQ(w, 0);
 }

@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "model/File.h"
+#include "model/TransformResult.h"
+#include "tokens/TokenItem.h"
+#include "tokens/TokenString.h"
+
+#include <optional>
+#include <string>
+
+namespace quillory {
+
+// Renders token strings for one file. The attribute layer provides two implementations: full
+// resolution (may read attributes and wait for slow sources) and quick resolution (never waits; a
+// missing attribute gives TransformError::lateUpdateRequired). Implementations must be safe to call
+// from several threads at once.
+class TokenResolver {
+public:
+    virtual ~TokenResolver() = default;
+
+    // The raw text of one item before prefix and suffix. The resolver may load the file's attribute
+    // map into `file` (it works on the caller's copy).
+    virtual TransformResult<std::string> rawText(const TokenItem& item, File& file) = 0;
+
+    // The item's text: empty when the raw text is empty, otherwise prefix + raw text + suffix.
+    TransformResult<std::string> itemText(const TokenItem& item, File& file);
+    // The concatenation of the items' texts; the first error stops it.
+    TransformResult<std::string> text(const TokenString& tokens, File& file);
+    // An absent token string renders like an empty one.
+    TransformResult<std::string> text(const std::optional<TokenString>& tokens, File& file);
+};
+
+// Literal rendering: "string" and "regex" items give their value, attribute items the empty text.
+// For texts that need no file, and for tests.
+class LiteralTokenResolver final : public TokenResolver {
+public:
+    TransformResult<std::string> rawText(const TokenItem& item, File& file) override;
+};
+
+} // namespace quillory
