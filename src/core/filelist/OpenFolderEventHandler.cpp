@@ -91,15 +91,41 @@ std::optional<FileAction> OpenFolderEventHandler::chooseAction() {
     return std::nullopt;
 }
 
+// Requests run one after another on the background job; the caller never waits for an earlier open
+// (the main thread must stay free for the alerts of that open).
+void OpenFolderEventHandler::enqueue(Pending pending) {
+    {
+        std::lock_guard lock(queueMutex_);
+        queue_.push_back(std::move(pending));
+        if (draining_)
+            return;
+        draining_ = true;
+    }
+    openJob_.start([this](std::stop_token stopToken) {
+        while (true) {
+            Pending next;
+            {
+                std::lock_guard lock(queueMutex_);
+                if (queue_.empty() || stopToken.stop_requested()) {
+                    queue_.clear();
+                    draining_ = false;
+                    return;
+                }
+                next = std::move(queue_.front());
+                queue_.pop_front();
+            }
+            openAllFilesAndDirectories(std::move(next.request), next.action, stopToken);
+            if (next.finished)
+                next.finished();
+        }
+    });
+}
+
 bool OpenFolderEventHandler::open(FilesAndDirectories request) {
     auto action = chooseAction();
     if (!action)
         return false;
-    // One open at a time: a second request waits for the first instead of cutting it short.
-    openJob_.wait();
-    openJob_.start([this, request = std::move(request), action = *action](std::stop_token stopToken) mutable {
-        openAllFilesAndDirectories(std::move(request), action, stopToken);
-    });
+    enqueue({std::move(request), *action, {}});
     return true;
 }
 
@@ -113,13 +139,11 @@ bool OpenFolderEventHandler::openAndWait(FilesAndDirectories request, std::chron
         bool finished = false;
     };
     auto signal = std::make_shared<Signal>();
-    openJob_.wait();
-    openJob_.start([this, signal, request = std::move(request), action = *action](std::stop_token stopToken) mutable {
-        openAllFilesAndDirectories(std::move(request), action, stopToken);
-        std::lock_guard lock(signal->mutex);
-        signal->finished = true;
-        signal->done.notify_all();
-    });
+    enqueue({std::move(request), *action, [signal] {
+                 std::lock_guard lock(signal->mutex);
+                 signal->finished = true;
+                 signal->done.notify_all();
+             }});
     std::unique_lock lock(signal->mutex);
     if (!signal->done.wait_for(lock, limit, [&] { return signal->finished; })) {
         Logger::log("openFolderAndWaitEvent timed out!");
@@ -128,7 +152,14 @@ bool OpenFolderEventHandler::openAndWait(FilesAndDirectories request, std::chron
     return true;
 }
 
-void OpenFolderEventHandler::waitUntilIdle() { openJob_.wait(); }
+void OpenFolderEventHandler::waitUntilIdle() {
+    while (true) {
+        openJob_.wait();
+        std::lock_guard lock(queueMutex_);
+        if (!draining_)
+            return;
+    }
+}
 
 std::size_t OpenFolderEventHandler::loadRequest(FilesAndDirectories& request, std::stop_token stopToken) {
     auto validator = request.directoryValidator;

@@ -7,8 +7,10 @@
 #include "filelist/RejectedDirectory.h"
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <stop_token>
@@ -76,11 +78,20 @@ public:
 private:
     void post(std::string_view name, std::string text = {});
     static std::optional<FilesAndDirectories> requestFrom(const Notification& notification);
+    struct Pending {
+        FilesAndDirectories request;
+        FileAction action = FileAction::replace;
+        std::function<void()> finished;
+    };
+    void enqueue(Pending pending);
 
     std::shared_ptr<FileDataSource> _dataSource;
     UserInteraction& interaction_;
     NotificationCenter* notifications_;
     Preferences* preferences_;
+    std::mutex queueMutex_;
+    std::deque<Pending> queue_;
+    bool draining_ = false;
     BackgroundJob openJob_;
     std::vector<std::size_t> observerTokens_;
 };

@@ -276,3 +276,17 @@ TEST_F(OpenFolderTest, UnreadableAndUnwritableFoldersAreReported) {
     ::chmod((home + "/drop/locked").c_str(), 0755);
     EXPECT_EQ(status, 0) << "1: could not drop privileges, 2: wrong files, 3: wrong refusals, 4: wrong report";
 }
+
+TEST_F(OpenFolderTest, ASecondRequestQueuesBehindARunningOneWithoutBlockingTheCaller) {
+    dir.write("home/one/a.txt");
+    dir.write("home/two/b.txt");
+    TempDir outside;
+    dataSource->applyFileAction({}, filesAt({home + "/kept"}), FileAction::replace, false);
+    HeldAlerts held; // answers "Append", holds the report alert of the first request
+    OpenFolderEventHandler queued(dataSource, held, &recorder.center, &preferences);
+    ASSERT_TRUE(queued.open(request({"one", outside.str()})));
+    ASSERT_TRUE(queued.open(request({"two"})));
+    held.release.set_value();
+    queued.waitUntilIdle();
+    EXPECT_EQ(listed(), (std::vector<std::string>{"kept", "one/a.txt", "two/b.txt"}));
+}
