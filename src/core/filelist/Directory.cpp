@@ -97,7 +97,7 @@ void Directory::load(LoadContext& context) {
 
     if (!hasEntries) {
         if (context.renameEmptyFolders) {
-            files.push_back(File::fromUrl(url, false));
+            files.push_back({std::string(), false});
             ++context.fileCount;
             if (context.emptyFolderListed)
                 context.emptyFolderListed();
@@ -115,15 +115,15 @@ void Directory::load(LoadContext& context) {
         return a.name < b.name;
     });
 
-    for (const auto& child : children) {
+    for (auto& child : children) {
         if (context.stopToken.stop_requested())
             return;
-        const std::string location = childPath(path, child.name);
         if (child.kind != EntryKind::folder) {
-            files.push_back(File::fromPath(location, child.kind == EntryKind::alias));
+            files.push_back({std::move(child.name), child.kind == EntryKind::alias});
             ++context.fileCount;
             continue;
         }
+        const std::string location = childPath(path, child.name);
         if (!markVisited(context.visited, location))
             continue;
         if (directoryValidator && !directoryValidator->isSupported(location)) {
@@ -138,13 +138,24 @@ void Directory::load(LoadContext& context) {
         context.progress(context.fileCount);
 }
 
-void Directory::takeFiles(std::vector<File>& out) {
-    for (auto& file : files)
-        out.push_back(std::move(file));
-    files.clear();
-    files.shrink_to_fit();
+void Directory::produceFiles(const std::function<void(File&&)>& sink) {
+    for (const auto& entry : files) {
+        if (entry.name.empty())
+            sink(File::fromUrl(url, false));
+        else
+            sink(File::fromPath(childPath(path, entry.name), entry.isAlias));
+    }
+    files = {};
     for (auto& sub : subDirectories)
-        sub->takeFiles(out);
+        sub->produceFiles(sink);
+    subDirectories = {};
+}
+
+std::vector<File> Directory::takeFiles() {
+    std::vector<File> result;
+    result.reserve(totalFileCount());
+    produceFiles([&result](File&& file) { result.push_back(std::move(file)); });
+    return result;
 }
 
 std::size_t Directory::totalFileCount() const {

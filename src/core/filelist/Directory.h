@@ -42,8 +42,16 @@ public:
     // recorded with the validator as "Not accessible".
     void load(LoadContext& context);
 
-    // Moves the files of the tree into `out`: the folder's own files, then each subfolder's.
-    void takeFiles(std::vector<File>& out);
+    // One listed item of the folder, kept small: File records are made when the list takes them.
+    struct Entry {
+        std::string name; // empty for the folder's own entry (an empty folder)
+        bool isAlias = false;
+    };
+
+    // Makes the File records of the tree in list order (the folder's own entries, then each
+    // subfolder's) and hands them to `sink`, releasing the entries as it goes.
+    void produceFiles(const std::function<void(File&&)>& sink);
+    std::vector<File> takeFiles();
     std::size_t totalFileCount() const;
 
     // Marks a folder as visited; false when it was already there (or cannot be examined).
@@ -52,7 +60,7 @@ public:
     std::string url;  // file URL of the folder, ending in "/"
     std::string path; // plain path, no trailing "/"
     std::string name;
-    std::vector<File> files;
+    std::vector<Entry> files;
     std::vector<std::shared_ptr<Directory>> subDirectories;
     std::shared_ptr<DirectoryValidator> directoryValidator;
     bool isEmptyDirectory = true;

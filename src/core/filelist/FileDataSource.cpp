@@ -19,6 +19,31 @@ const FileComponentMutations& allFileComponents() {
     return all;
 }
 
+// Parallel storage arrays, built outside the actor and installed in one step.
+struct FileDataSource::Storage {
+    std::vector<int> orderedIndex;
+    std::vector<FileSource> fileSources;
+    std::vector<FileTransform> fileTransforms;
+    std::vector<FileValidation> fileValidations;
+    std::vector<FileAttributes> fileAttributes;
+
+    void reserve(std::size_t count) {
+        orderedIndex.reserve(count);
+        fileSources.reserve(count);
+        fileTransforms.reserve(count);
+        fileValidations.reserve(count);
+        fileAttributes.reserve(count);
+    }
+    // A new file is shown after all existing ones.
+    void add(File&& file) {
+        orderedIndex.push_back(static_cast<int>(orderedIndex.size()));
+        fileSources.push_back(std::move(file.source));
+        fileTransforms.push_back(std::move(file.transformed));
+        fileValidations.push_back(std::move(file.validation));
+        fileAttributes.push_back(std::move(file.attributes));
+    }
+};
+
 // The storage and its serial executor. Every mutation of the arrays happens inside run().
 class FileDataSource::Actor {
 public:
@@ -28,14 +53,6 @@ public:
         const auto i = static_cast<std::size_t>(storageIndex);
         return File{storageIndex, fileSources[i], fileTransforms[i], fileValidations[i], fileAttributes[i]};
     }
-    void removeAll() {
-        orderedIndex.clear();
-        fileSources.clear();
-        fileTransforms.clear();
-        fileValidations.clear();
-        fileAttributes.clear();
-    }
-
     std::vector<int> orderedIndex;
     FileSortOrder sortOrder = FileSortOrder::none;
     std::vector<FileSource> fileSources;
@@ -136,57 +153,104 @@ FileDataSource::LongestStrings FileDataSource::longestStrings() const {
 
 void FileDataSource::applyFileAction(std::vector<File> oldFiles, std::vector<File> newFiles, FileAction action,
                                      bool undoing) {
-    if (undoManager_) {
-        std::string name = undoActionName(action, oldFiles.size(), newFiles.size(), undoing);
-        // The inverse applies the previous list again with the same action; registered while undoing, it
-        // is the redo. The list after this change is read back when the step runs instead of being kept
-        // twice; a plain append keeps the previous files in storage, so neither list is kept for it.
-        const bool plainAppend = action == FileAction::append && !undoing;
-        const std::size_t previousCount = count();
-        std::vector<File> before = plainAppend ? std::vector<File>() : std::move(oldFiles);
-        undoManager_->beginGroup();
-        undoManager_->registerUndo(name, [this, before = std::move(before), previousCount, plainAppend, action,
-                                          undoing]() mutable {
-            std::vector<File> after = files();
-            if (!plainAppend) {
-                applyFileAction(std::move(after), std::move(before), action, !undoing);
-                return;
-            }
-            std::vector<File> previous;
-            std::vector<File> added;
-            for (auto& file : after)
-                (static_cast<std::size_t>(file.index.value_or(0)) < previousCount ? previous : added)
-                    .push_back(std::move(file));
-            applyFileAction(std::move(added), std::move(previous), action, !undoing);
-        });
-        undoManager_->setActionName(name);
-        undoManager_->endGroup();
-    }
+    const std::size_t newCount = newFiles.size();
+    registerFileActionUndo(std::move(oldFiles), newCount, action, undoing);
     doReplaceAllFiles(std::move(newFiles), action, undoing);
 }
 
+void FileDataSource::applyFileAction(std::vector<File> oldFiles, const FileProducer& produce, std::size_t newCount,
+                                     FileAction action, bool undoing) {
+    registerFileActionUndo(std::move(oldFiles), newCount, action, undoing);
+    doReplaceAllFiles(produce, newCount, action, undoing);
+}
+
+void FileDataSource::registerFileActionUndo(std::vector<File> oldFiles, std::size_t newCount, FileAction action,
+                                            bool undoing) {
+    if (!undoManager_)
+        return;
+    std::string name = undoActionName(action, oldFiles.size(), newCount, undoing);
+    // The inverse applies the previous list again with the same action; registered while undoing, it is
+    // the redo. The list after this change is read back when the step runs instead of being kept twice;
+    // a plain append keeps the previous files in storage, so neither list is kept for it.
+    const bool plainAppend = action == FileAction::append && !undoing;
+    const std::size_t previousCount = count();
+    if (plainAppend)
+        oldFiles.clear();
+    undoManager_->beginGroup();
+    undoManager_->registerUndo(name, [this, before = std::move(oldFiles), previousCount, plainAppend, action,
+                                      undoing]() mutable {
+        std::vector<File> after = files();
+        if (!plainAppend) {
+            applyFileAction(std::move(after), std::move(before), action, !undoing);
+            return;
+        }
+        std::vector<File> previous;
+        std::vector<File> added;
+        for (auto& file : after)
+            (static_cast<std::size_t>(file.index.value_or(0)) < previousCount ? previous : added)
+                .push_back(std::move(file));
+        applyFileAction(std::move(added), std::move(previous), action, !undoing);
+    });
+    undoManager_->setActionName(name);
+    undoManager_->endGroup();
+}
+
 void FileDataSource::doReplaceAllFiles(std::vector<File> files, FileAction action, bool undoing) {
+    const std::size_t expected = files.size();
+    doReplaceAllFiles(
+        [&files](const std::function<void(File&&)>& sink) {
+            for (auto& file : files)
+                sink(std::move(file));
+        },
+        expected, action, undoing);
+}
+
+void FileDataSource::doReplaceAllFiles(const FileProducer& produce, std::size_t expectedCount, FileAction action,
+                                       bool undoing) {
     auto& actor = *fileDataSourceActor_;
     std::function<void()> cancelValidation = actor.run([&] { return actor.validationCanceller; });
     if (cancelValidation)
         cancelValidation();
     // A sort of the old list must not land on the new one.
     currentSortTask_.cancel();
+
+    // Built outside the actor so that readers are not held up while a large list is made.
+    Storage built;
+    built.reserve(expectedCount);
+    produce([&built](File&& file) { built.add(std::move(file)); });
+
+    const bool keepExisting = action == FileAction::append && !undoing;
+    Storage replaced;
     const std::size_t total = actor.run([&] {
-        if (action != FileAction::append || undoing)
-            actor.removeAll();
-        const std::size_t needed = actor.orderedIndex.size() + files.size();
-        actor.orderedIndex.reserve(needed);
-        actor.fileSources.reserve(needed);
-        actor.fileTransforms.reserve(needed);
-        actor.fileValidations.reserve(needed);
-        actor.fileAttributes.reserve(needed);
-        for (auto& file : files) {
-            actor.orderedIndex.push_back(static_cast<int>(actor.orderedIndex.size()));
-            actor.fileSources.push_back(std::move(file.source));
-            actor.fileTransforms.push_back(std::move(file.transformed));
-            actor.fileValidations.push_back(std::move(file.validation));
-            actor.fileAttributes.push_back(std::move(file.attributes));
+        if (keepExisting) {
+            const std::size_t offset = actor.orderedIndex.size();
+            const std::size_t needed = offset + built.orderedIndex.size();
+            if (actor.fileSources.capacity() < needed) {
+                const std::size_t capacity = std::max(needed, actor.fileSources.capacity() * 3 / 2);
+                actor.orderedIndex.reserve(capacity);
+                actor.fileSources.reserve(capacity);
+                actor.fileTransforms.reserve(capacity);
+                actor.fileValidations.reserve(capacity);
+                actor.fileAttributes.reserve(capacity);
+            }
+            for (std::size_t i = 0; i < built.orderedIndex.size(); ++i) {
+                actor.orderedIndex.push_back(static_cast<int>(offset + i));
+                actor.fileSources.push_back(std::move(built.fileSources[i]));
+                actor.fileTransforms.push_back(std::move(built.fileTransforms[i]));
+                actor.fileValidations.push_back(std::move(built.fileValidations[i]));
+                actor.fileAttributes.push_back(std::move(built.fileAttributes[i]));
+            }
+        } else {
+            std::swap(replaced.orderedIndex, actor.orderedIndex);
+            std::swap(replaced.fileSources, actor.fileSources);
+            std::swap(replaced.fileTransforms, actor.fileTransforms);
+            std::swap(replaced.fileValidations, actor.fileValidations);
+            std::swap(replaced.fileAttributes, actor.fileAttributes);
+            actor.orderedIndex = std::move(built.orderedIndex);
+            actor.fileSources = std::move(built.fileSources);
+            actor.fileTransforms = std::move(built.fileTransforms);
+            actor.fileValidations = std::move(built.fileValidations);
+            actor.fileAttributes = std::move(built.fileAttributes);
         }
         ++actor.generation;
         return actor.orderedIndex.size();

@@ -27,6 +27,10 @@ struct Notification;
 using FileComponentMutations = std::set<FileComponentMutation>;
 const FileComponentMutations& allFileComponents();
 
+// Hands the files of a change to `sink` one at a time, in list order. Lets a large open build the
+// list's storage without first holding every File twice.
+using FileProducer = std::function<void(const std::function<void(File&&)>& sink)>;
+
 // The one list of files. The four components of every file sit in parallel storage arrays; the
 // ordered index maps display positions to storage indexes. Every mutation runs on the list's actor,
 // one at a time; readers get copies. A File handed out carries its storage index in `index`.
@@ -60,8 +64,12 @@ public:
     // oldFiles: the list before, in display order. newFiles: replace -> the new list, append -> the
     // files to add, remove -> the remaining files, move -> the reordered list, clear -> empty.
     void applyFileAction(std::vector<File> oldFiles, std::vector<File> newFiles, FileAction action, bool undoing);
+    // The same with the new files produced one at a time; newCount is their number.
+    void applyFileAction(std::vector<File> oldFiles, const FileProducer& produce, std::size_t newCount,
+                         FileAction action, bool undoing);
     // Rebuilds the storage from the files (or appends them for a plain append). Posts "dataSourceUpdated".
     void doReplaceAllFiles(std::vector<File> files, FileAction action, bool undoing);
+    void doReplaceAllFiles(const FileProducer& produce, std::size_t expectedCount, FileAction action, bool undoing);
     // Removes the given display positions (as they stand before the removal).
     void removeFiles(const std::vector<int>& positions);
     // Handler of "removeFiles": the object is a text of display positions joined with ",".
@@ -110,6 +118,8 @@ public:
 
 private:
     class Actor;
+    struct Storage;
+    void registerFileActionUndo(std::vector<File> oldFiles, std::size_t newCount, FileAction action, bool undoing);
     void post(std::string_view name, std::string text = {});
     bool writeComponent(const File& file, FileComponentMutation mutation);
     template <typename Files>

@@ -37,8 +37,10 @@ void OpenFolderEventHandler::observeNotifications() {
         return;
     observers_.add(*notifications_, AppNotification::openFolder,
                    [this](const Notification& notification) { openFolderEvent(notification); });
+    // Observers run on the main thread, which must never block; a caller that wants to wait (scripting,
+    // the command line) calls openAndWait on its own thread instead.
     observers_.add(*notifications_, AppNotification::openFolderAndWait,
-                   [this](const Notification& notification) { openFolderAndWaitEvent(notification); });
+                   [this](const Notification& notification) { openFolderEvent(notification); });
 }
 
 std::optional<FilesAndDirectories> OpenFolderEventHandler::requestFrom(const Notification& notification) {
@@ -79,15 +81,41 @@ std::optional<FileAction> OpenFolderEventHandler::chooseAction() {
     return std::nullopt;
 }
 
+// Requests run one after another on the background job; the caller never waits for an earlier open
+// (the main thread must stay free for the alerts of that open).
+void OpenFolderEventHandler::enqueue(Pending pending) {
+    {
+        std::lock_guard lock(queueMutex_);
+        queue_.push_back(std::move(pending));
+        if (draining_)
+            return;
+        draining_ = true;
+    }
+    openJob_.start([this](std::stop_token stopToken) {
+        while (true) {
+            Pending next;
+            {
+                std::lock_guard lock(queueMutex_);
+                if (queue_.empty() || stopToken.stop_requested()) {
+                    queue_.clear();
+                    draining_ = false;
+                    return;
+                }
+                next = std::move(queue_.front());
+                queue_.pop_front();
+            }
+            openAllFilesAndDirectories(std::move(next.request), next.action, stopToken);
+            if (next.finished)
+                next.finished();
+        }
+    });
+}
+
 bool OpenFolderEventHandler::open(FilesAndDirectories request) {
     auto action = chooseAction();
     if (!action)
         return false;
-    // One open at a time: a second request waits for the first instead of cutting it short.
-    openJob_.wait();
-    openJob_.start([this, request = std::move(request), action = *action](std::stop_token stopToken) mutable {
-        openAllFilesAndDirectories(std::move(request), action, stopToken);
-    });
+    enqueue({std::move(request), *action, {}});
     return true;
 }
 
@@ -101,13 +129,11 @@ bool OpenFolderEventHandler::openAndWait(FilesAndDirectories request, std::chron
         bool finished = false;
     };
     auto signal = std::make_shared<Signal>();
-    openJob_.wait();
-    openJob_.start([this, signal, request = std::move(request), action = *action](std::stop_token stopToken) mutable {
-        openAllFilesAndDirectories(std::move(request), action, stopToken);
-        std::lock_guard lock(signal->mutex);
-        signal->finished = true;
-        signal->done.notify_all();
-    });
+    enqueue({std::move(request), *action, [signal] {
+                 std::lock_guard lock(signal->mutex);
+                 signal->finished = true;
+                 signal->done.notify_all();
+             }});
     std::unique_lock lock(signal->mutex);
     if (!signal->done.wait_for(lock, limit, [&] { return signal->finished; })) {
         Logger::log("openFolderAndWaitEvent timed out!");
@@ -116,14 +142,20 @@ bool OpenFolderEventHandler::openAndWait(FilesAndDirectories request, std::chron
     return true;
 }
 
-void OpenFolderEventHandler::waitUntilIdle() { openJob_.wait(); }
+void OpenFolderEventHandler::waitUntilIdle() {
+    while (true) {
+        openJob_.wait();
+        std::lock_guard lock(queueMutex_);
+        if (!draining_)
+            return;
+    }
+}
 
-std::vector<File> OpenFolderEventHandler::collectFiles(FilesAndDirectories& request, std::stop_token stopToken) {
+std::size_t OpenFolderEventHandler::loadRequest(FilesAndDirectories& request, std::stop_token stopToken) {
     auto validator = request.directoryValidator;
     Directory::LoadContext context;
     context.stopToken = stopToken;
-    context.renameEmptyFolders =
-        preferences_ ? preferences_->boolValue(PreferenceKey::renameEmptyFolders) : true;
+    context.renameEmptyFolders = preferences_ ? preferences_->boolValue(PreferenceKey::renameEmptyFolders) : true;
     bool columnsShown = false;
     context.emptyFolderListed = [&] {
         if (!columnsShown)
@@ -139,18 +171,18 @@ std::vector<File> OpenFolderEventHandler::collectFiles(FilesAndDirectories& requ
         post(AppNotification::showProgressIndicator, "Opening " + std::to_string(count) + " files...");
     };
 
-    std::vector<File> collected;
     for (const auto& file : request.files)
         Directory::markVisited(context.visited, file.source.path.empty() ? "/" : file.source.path);
+    std::vector<File> accepted;
     for (auto& file : request.files) {
-        const std::string& folder = file.source.path;
-        if (validator && !validator->isSupported(folder))
+        if (validator && !validator->isSupported(file.source.path))
             continue;
-        collected.push_back(std::move(file));
-        ++context.fileCount;
+        accepted.push_back(std::move(file));
     }
-    request.files.clear();
+    request.files = std::move(accepted);
+    context.fileCount = request.files.size();
 
+    std::vector<std::shared_ptr<Directory>> loaded;
     for (auto& directory : request.directories) {
         if (stopToken.stop_requested())
             break;
@@ -163,14 +195,28 @@ std::vector<File> OpenFolderEventHandler::collectFiles(FilesAndDirectories& requ
         if (!directory->directoryValidator)
             directory->directoryValidator = validator;
         directory->load(context);
+        loaded.push_back(directory);
     }
-    std::size_t total = collected.size();
+    request.directories = std::move(loaded);
+    std::size_t total = request.files.size();
     for (const auto& directory : request.directories)
         total += directory->totalFileCount();
-    collected.reserve(total);
+    return total;
+}
+
+void OpenFolderEventHandler::produceFiles(FilesAndDirectories& request, const std::function<void(File&&)>& sink) {
+    for (auto& file : request.files)
+        sink(std::move(file));
+    request.files.clear();
     for (auto& directory : request.directories)
-        directory->takeFiles(collected);
+        directory->produceFiles(sink);
     request.directories.clear();
+}
+
+std::vector<File> OpenFolderEventHandler::collectFiles(FilesAndDirectories& request, std::stop_token stopToken) {
+    std::vector<File> collected;
+    collected.reserve(loadRequest(request, stopToken));
+    produceFiles(request, [&collected](File&& file) { collected.push_back(std::move(file)); });
     return collected;
 }
 
@@ -195,14 +241,15 @@ OpenFolderEventHandler::OpenResult OpenFolderEventHandler::openAllFilesAndDirect
     post(AppNotification::disableUserInput);
 
     OpenResult result;
-    auto files = collectFiles(request, stopToken);
+    const std::size_t count = loadRequest(request, stopToken);
     if (stopToken.stop_requested()) {
         result.cancelled = true;
     } else {
-        result.fileCount = files.size();
+        result.fileCount = count;
         const bool appending = action == FileAction::append;
-        _dataSource->applyFileAction(_dataSource->files(), std::move(files),
-                                     appending ? FileAction::append : FileAction::replace, false);
+        _dataSource->applyFileAction(
+            _dataSource->files(), [&request](const auto& sink) { produceFiles(request, sink); }, count,
+            appending ? FileAction::append : FileAction::replace, false);
     }
 
     if (request.directoryValidator)

@@ -8,7 +8,10 @@
 #include "filelist/RejectedDirectory.h"
 
 #include <chrono>
+#include <deque>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <stop_token>
@@ -42,7 +45,8 @@ public:
                            NotificationCenter* notifications, Preferences* preferences);
     ~OpenFolderEventHandler();
 
-    // Observes "openFolder" and "openFolderAndWait" on the centre given at construction.
+    // Observes "openFolder" and "openFolderAndWait" on the centre given at construction. Both open
+    // without blocking the main thread; waiting callers use openAndWait or openFolderAndWaitEvent directly.
     void observeNotifications();
 
     void openFolderEvent(const Notification& notification);
@@ -64,6 +68,10 @@ public:
     // The files of a request in list order: the given files whose folder is allowed, then the files of
     // each accepted folder tree.
     std::vector<File> collectFiles(FilesAndDirectories& request, std::stop_token stopToken = {});
+    // Reads the request (drops refused files and folders, loads the accepted folder trees) and returns
+    // the number of files it will give; `produceFiles` then makes them in list order.
+    std::size_t loadRequest(FilesAndDirectories& request, std::stop_token stopToken = {});
+    static void produceFiles(FilesAndDirectories& request, const std::function<void(File&&)>& sink);
 
     // The text of the "Unable to open all files" alert for the refused folders (sorted by path).
     static std::string rejectionReport(const std::set<RejectedDirectory>& rejected);
@@ -71,11 +79,20 @@ public:
 private:
     void post(std::string_view name, std::string text = {});
     static std::optional<FilesAndDirectories> requestFrom(const Notification& notification);
+    struct Pending {
+        FilesAndDirectories request;
+        FileAction action = FileAction::replace;
+        std::function<void()> finished;
+    };
+    void enqueue(Pending pending);
 
     std::shared_ptr<FileDataSource> _dataSource;
     UserInteraction& interaction_;
     NotificationCenter* notifications_;
     Preferences* preferences_;
+    std::mutex queueMutex_;
+    std::deque<Pending> queue_;
+    bool draining_ = false;
     BackgroundJob openJob_;
     NotificationObservers observers_;
 };
