@@ -2,6 +2,7 @@
 #include "model/File.h"
 
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -89,23 +90,30 @@ std::string percentDecode(std::string_view text) {
 
 std::string fileUrlFromPath(std::string_view path, bool isDirectory) {
     static constexpr char digits[] = "0123456789ABCDEF";
-    std::string url = "file://";
-    url.reserve(path.size() + 16);
+    const auto plain = [](unsigned char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/' || c == '-' ||
+               c == '_' || c == '.' || c == '~';
+    };
+    // Sized exactly, then written in place: URLs are made and kept for every listed file.
+    std::size_t size = 7 + path.size();
+    for (const char ch : path)
+        size += plain(static_cast<unsigned char>(ch)) ? 0 : 2;
+    const bool addSlash = isDirectory && (path.empty() || path.back() != '/');
+    std::string url(size + (addSlash ? 1 : 0), '/');
+    char* out = url.data();
+    std::memcpy(out, "file://", 7);
+    out += 7;
     for (const char ch : path) {
         const auto c = static_cast<unsigned char>(ch);
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/' ||
-                           c == '-' || c == '_' || c == '.' || c == '~';
-        if (plain) {
-            url += ch;
+        if (plain(c)) {
+            *out++ = ch;
         } else {
-            url += '%';
-            url += digits[c >> 4];
-            url += digits[c & 15];
+            *out++ = '%';
+            *out++ = digits[c >> 4];
+            *out++ = digits[c & 15];
         }
     }
-    if (isDirectory && (url.empty() || url.back() != '/'))
-        url += '/';
-    return url;
+    return url; // a trailing slash, when wanted, is already in place
 }
 
 std::string lastPathComponent(std::string_view path) {
@@ -302,7 +310,26 @@ File File::fromUrl(std::string_view url, bool isAlias) {
 }
 
 File File::fromPath(std::string_view absolutePath, bool isAlias) {
-    return fromUrl(fileUrlFromPath(absolutePath), isAlias);
+    // The pieces come straight from the path, as decoding its URL would give them; a path that ends in
+    // "/" or holds a scheme text takes the long way, which treats those specially.
+    if (absolutePath.empty() || absolutePath.back() == '/' || absolutePath.find("file://") != std::string_view::npos)
+        return fromUrl(fileUrlFromPath(absolutePath), isAlias);
+    File file;
+    const FileId id = makeFileId();
+    file.source.id = id;
+    file.source.sourceUrl = fileUrlFromPath(absolutePath);
+    file.source.isAlias = isAlias;
+    const auto slash = absolutePath.rfind('/');
+    const std::string_view last = slash == std::string_view::npos ? absolutePath : absolutePath.substr(slash + 1);
+    file.source.path = std::string(slash == std::string_view::npos ? std::string_view() : absolutePath.substr(0, slash));
+    file.source.name = deletingPathExtension(last);
+    file.source.ext = pathExtension(last);
+    file.transformed.id = id;
+    file.transformed.transformedPath = file.source.path;
+    file.transformed.transformedName = file.source.name;
+    file.transformed.transformedExt = file.source.ext;
+    file.validation.id = id;
+    return file;
 }
 
 void File::resetTransform() {

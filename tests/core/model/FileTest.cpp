@@ -51,6 +51,18 @@ TEST(FileTest, AnyByteSequenceSurvivesTheUrl) {
     EXPECT_EQ(fileUrlFromPath("/a b/c"), "file:///a%20b/c");
 }
 
+TEST(FileTest, PathsGiveTheSameRecordAsTheirUrls) {
+    for (const std::string path : {"/a/b.txt", "/x", "relative.txt", "/a//b.c", "/a/100%25.txt", "/a/b c/\u00e9.JPG",
+                                   "/a/.hidden", "/a/notes.", "/a/file:/x.y", "/a/b/", "/", "/a/file://b"}) {
+        const File direct = File::fromPath(path);
+        FileSource expected = File::fromUrl(fileUrlFromPath(path)).source;
+        expected.id = direct.source.id;
+        EXPECT_EQ(direct.source, expected) << path;
+        EXPECT_EQ(direct.transformed.fullPath(), direct.source.fullPath()) << path;
+        EXPECT_EQ(direct.validation.id, direct.source.id);
+    }
+}
+
 TEST(FileTest, WritesBackByScope) {
     File file = File::fromPath("/Users/me/a.txt");
     file.transformed.setText("..jpg.", TransformScope::ext);
