@@ -87,7 +87,8 @@ public:
     // storage indexes written.
     std::vector<int> updateFiles(const std::vector<File>& files, std::stop_token stopToken = {},
                                  const FileComponentMutations& mutations = allFileComponents());
-    // The same, moving the written components out of the files.
+    // The same, moving the written components out of the files: worth it for attribute maps, while
+    // texts copied into the stored ones reuse their buffers and are cheaper copied than moved.
     std::vector<int> updateFiles(std::vector<File>&& files, std::stop_token stopToken = {},
                                  const FileComponentMutations& mutations = allFileComponents());
     bool updateSource(const File& file);

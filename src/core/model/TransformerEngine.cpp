@@ -192,7 +192,7 @@ bool TransformerEngine::transformAllFilesQuick(std::stop_token stopToken) {
     const std::size_t count = files.size();
     files = {};
     // Not the attributes: the quick pass never loads them, and the preloader may have written fresher ones.
-    dataSource_.updateFiles(std::move(changed), {}, {FileComponentMutation::transformed, FileComponentMutation::validation});
+    dataSource_.updateFiles(changed, {}, {FileComponentMutation::transformed, FileComponentMutation::validation});
     Logger::log("🔷 Transforming all ", count, " files (quick) finished, needsLateUpdate: ",
                 needsLateUpdate ? "true" : "false");
     if (stopToken.stop_requested())
@@ -241,7 +241,7 @@ std::string TransformerEngine::transformAllFiles(std::stop_token stopToken, cons
             status = error->description();
         }
     }
-    dataSource_.updateFiles(std::move(files), {},
+    dataSource_.updateFiles(files, {},
                             {FileComponentMutation::transformed, FileComponentMutation::attributes,
                              FileComponentMutation::validation});
     Validation validation;
@@ -266,7 +266,7 @@ void TransformerEngine::applyChanges(std::stop_token stopToken) {
             file.validation.warnings.clear();
             file.validation.uniqueSuffix.clear();
         }
-        dataSource_.updateFiles(std::move(files), stopToken, {FileComponentMutation::transformed, FileComponentMutation::validation});
+        dataSource_.updateFiles(files, stopToken, {FileComponentMutation::transformed, FileComponentMutation::validation});
     }
     transformAllFilesQuick(stopToken);
 }
@@ -284,11 +284,11 @@ void TransformerEngine::settleLateUpdates(std::stop_token stopToken) {
             continue;
         fullTransform(files[i], static_cast<int>(i), context);
         files[i].transformed.isDirty = false;
-        settled.push_back(std::move(files[i]));
+        settled.push_back(files[i]);
     }
     if (settled.empty())
         return;
-    dataSource_.updateFiles(std::move(settled), stopToken,
+    dataSource_.updateFiles(settled, stopToken,
                             {FileComponentMutation::transformed, FileComponentMutation::attributes,
                              FileComponentMutation::validation});
     ValidationStarter starter;

@@ -321,7 +321,7 @@ std::optional<FileValidationResult> FileValidator::validateFiles(std::vector<Fil
                 if (!file.validation.warnings.empty())
                     warned.push_back(file);
             if (!warned.empty())
-                _fileDataSource->updateFiles(std::move(warned), stopToken, {FileComponentMutation::validation});
+                _fileDataSource->updateFiles(warned, stopToken, {FileComponentMutation::validation});
         }
 
         const FileValidationResult final = result(collected, needsLateUpdate);
