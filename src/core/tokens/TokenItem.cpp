@@ -11,13 +11,23 @@ namespace quillory {
 
 namespace {
 
+// The catalogue that types attribute tokens: the one given, else the shared one, else the built-in one.
+// Never none: without a catalogue a saved recipe would drop every token's date, GPS and number format.
+const TokenDetailsList& catalogueFor(const TokenDetailsList* given, std::shared_ptr<TokenDetailsList>& shared) {
+    if (given)
+        return *given;
+    shared = Registry::shared().get<TokenDetailsList>();
+    if (shared)
+        return *shared;
+    static const TokenDetailsList builtIn = TokenDetailsList::loadEmbedded();
+    return builtIn;
+}
+
 bool catalogueHasType(const TokenItem& item, const TokenDetailsList* catalogue, std::string_view type) {
     if (!item.isAttribute())
         return false;
-    if (catalogue)
-        return catalogue->hasType(item.value, type);
-    auto shared = Registry::shared().get<TokenDetailsList>();
-    return shared && shared->hasType(item.value, type);
+    std::shared_ptr<TokenDetailsList> shared;
+    return catalogueFor(catalogue, shared).hasType(item.value, type);
 }
 
 // A whole base-10 integer with an optional sign; anything else is no number.
@@ -85,16 +95,13 @@ std::string TokenItem::description() const {
 
 nlohmann::ordered_json TokenItem::toJson(const TokenDetailsList* catalogue) const {
     std::shared_ptr<TokenDetailsList> shared;
-    if (!catalogue && isAttribute()) {
-        shared = Registry::shared().get<TokenDetailsList>();
-        catalogue = shared.get();
-    }
+    if (isAttribute())
+        catalogue = &catalogueFor(catalogue, shared);
     nlohmann::ordered_json json = nlohmann::ordered_json::object();
     json["type"] = type;
     json["value"] = value;
     json["prefix"] = prefix;
     json["suffix"] = suffix;
-    // With no catalogue at all, no attribute counts as a date, GPS or number token.
     auto has = [&](std::string_view kind) { return catalogue && isAttribute() && catalogue->hasType(value, kind); };
     if (has("date"))
         json["dateFormat"] = dateFormat;

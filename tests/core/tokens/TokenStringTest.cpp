@@ -48,9 +48,15 @@ TEST(TokenStringTest, JsonWritesCommonKeysThenOneFormatKeyByKind) {
     EXPECT_EQ(keysOf(items[4]), (Keys{"type", "value", "prefix", "suffix", "numberDigits"}));
     EXPECT_EQ(keysOf(items[5]), (Keys{"type", "value", "prefix", "suffix"}));
 
-    // Without a catalogue no attribute is a date token, so its format is not written.
+    // A catalogue that does not know the attribute writes no format for it.
     TokenDetailsList empty;
     EXPECT_EQ(keysOf(TokenString({date}).toJson(&empty)["items"][0]), (Keys{"type", "value", "prefix", "suffix"}));
+    // With none given and none shared, the built-in catalogue still keeps the formats.
+    const auto saved = TokenString::fromJson(TokenString({date, gps, number}).toJson());
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->items[0].dateFormat, "yyyy");
+    EXPECT_EQ(saved->items[1].gpsFormat, 1);
+    EXPECT_EQ(saved->items[2].numberDigits, 3);
 }
 
 TEST(TokenStringTest, JsonRoundTripKeepsEveryItemKind) {
