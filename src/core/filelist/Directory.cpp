@@ -63,8 +63,9 @@ void Directory::load(LoadContext& context) {
 
     std::vector<Child> children;
     bool hasEntries = false;
-    errno = 0;
-    while (const dirent* entry = ::readdir(dir.get())) {
+    // readdir reports an error only through errno, so it is cleared before every call: a failed
+    // fstatat below must not make a folder that was read in full look unreadable.
+    for (errno = 0; const dirent* entry = ::readdir(dir.get()); errno = 0) {
         const char* entryName = entry->d_name;
         if (std::strcmp(entryName, ".") == 0 || std::strcmp(entryName, "..") == 0)
             continue;
