@@ -273,12 +273,33 @@ Outcome placeWithoutReplacing(const std::string& source, const std::string& targ
         if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != EMLINK)
             return failure("Move", source);
     }
-    // Folders (and file systems without hard links): check, then rename. rename() never replaces a
-    // non-empty folder; the check covers files and empty folders.
-    if (::lstat(target.c_str(), &info) == 0)
-        return failure("Move", source, EEXIST);
-    if (::rename(source.c_str(), target.c_str()) != 0)
-        return failure("Move", source);
+    // Folders (and file systems without hard links): claim the target name with an empty item of our
+    // own, which fails if anything holds the name, then rename over that claim. A check followed by a
+    // rename would replace whatever appeared in between.
+    const bool isFolder = S_ISDIR(info.st_mode);
+    if (isFolder) {
+        if (::mkdir(target.c_str(), 0700) != 0)
+            return failure("Move", source);
+    } else {
+        const int claim = ::open(target.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+        if (claim < 0)
+            return failure("Move", source);
+        ::close(claim);
+    }
+    struct stat claimed {};
+    const bool known = ::lstat(target.c_str(), &claimed) == 0;
+    if (::rename(source.c_str(), target.c_str()) != 0) {
+        const int renameErrno = errno;
+        // Only our own claim goes: whatever another program may have put there stays.
+        struct stat now {};
+        if (known && ::lstat(target.c_str(), &now) == 0 && now.st_dev == claimed.st_dev && now.st_ino == claimed.st_ino) {
+            if (isFolder)
+                ::rmdir(target.c_str());
+            else
+                ::unlink(target.c_str());
+        }
+        return failure("Move", source, renameErrno);
+    }
     return {};
 }
 

@@ -44,6 +44,21 @@ TEST_P(PosixFileSystemTest, NeverReplacesAnExistingTarget) {
     EXPECT_FALSE(fs::exists(at("a.txt")));
     EXPECT_FALSE(posix_.moveItem(at("dir"), at("dir2")));
     EXPECT_TRUE(fs::is_directory(at("dir2")));
+
+    // A folder onto a file and a file onto an empty folder are refused too.
+    error = posix_.moveItem(at("dir2"), at("b.txt"));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, 516);
+    error = posix_.moveItem(at("c.txt"), at("empty"));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, 516);
+    EXPECT_EQ(readFile(at("c.txt")), "A");
+    EXPECT_TRUE(fs::is_empty(at("empty")));
+    // A move that fails leaves nothing behind at the target.
+    temp_.mkdir("dir2/inner");
+    EXPECT_TRUE(posix_.moveItem(at("dir2"), at("dir2/inner/moved")));
+    EXPECT_FALSE(fs::exists(at("dir2/inner/moved")));
+    EXPECT_TRUE(fs::is_directory(at("dir2/inner")));
 }
 
 TEST_P(PosixFileSystemTest, CopyAndRemoveKeepsEverythingAndCleansUpOnFailure) {
