@@ -9,8 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +21,30 @@ std::filesystem::path Preferences::defaultPath() {
     return std::filesystem::path(home ? home : "/tmp") / ".config" / "quillory" / "settings.json";
 }
 
+namespace {
+
+// False with errno set when the file cannot be opened or read to its end.
+bool readWholeFile(const std::filesystem::path& path, std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char chunk[8192];
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            const int error = errno;
+            ::close(fd);
+            errno = error;
+            return got == 0;
+        }
+        bytes.append(chunk, static_cast<std::size_t>(got));
+    }
+}
+
+} // namespace
+
 Preferences::Preferences(std::filesystem::path file, NotificationCenter* notifications)
     : file_(std::move(file)), notifications_(notifications) {
     load();
@@ -32,18 +54,33 @@ void Preferences::load() {
     std::error_code ec;
     if (!std::filesystem::exists(file_, ec))
         return;
-    std::ifstream in(file_, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    auto parsed = nlohmann::json::parse(buffer.str(), nullptr, false);
+    std::string bytes;
+    if (!readWholeFile(file_, bytes)) {
+        // Settings that cannot be read may still be good: never write over them.
+        keepFile_ = true;
+        Logger::error("⚠️ WARNING: Settings file ", file_.string(), " could not be read (", std::strerror(errno),
+                      "); using defaults, changes will not be saved");
+        return;
+    }
+    auto parsed = nlohmann::json::parse(bytes, nullptr, false);
     if (!parsed.is_discarded() && parsed.is_object()) {
         stored_ = std::move(parsed);
         return;
     }
     // Keep the broken file for the user to inspect; never overwrite it silently.
+    // A free name beside it: an older broken file already kept there stays too.
     auto aside = file_;
     aside += ".bad";
-    std::filesystem::rename(file_, aside, ec);
+    for (int n = 2; std::filesystem::exists(aside, ec) && n < 100; ++n) {
+        aside = file_;
+        aside += ".bad." + std::to_string(n);
+    }
+    if (std::filesystem::exists(aside, ec) || (std::filesystem::rename(file_, aside, ec), ec)) {
+        keepFile_ = true;
+        Logger::error("⚠️ WARNING: Settings file ", file_.string(),
+                      " is not valid JSON and could not be moved aside; using defaults, changes will not be saved");
+        return;
+    }
     Logger::error("⚠️ WARNING: Settings file ", file_.string(), " is not valid JSON; kept as ", aside.string(),
                   ", using defaults");
 }
@@ -143,6 +180,8 @@ void Preferences::postApplyChanges(std::string_view logLine) {
 }
 
 void Preferences::save() {
+    if (keepFile_)
+        return;
     std::string error;
     if (!writeFileAtomically(file_, stored_.dump(2), &error))
         Logger::error("⚠️ WARNING: Could not write settings to ", file_.string(), ": ", error);

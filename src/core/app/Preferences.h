@@ -62,6 +62,8 @@ private:
     NotificationCenter* notifications_;
     mutable std::mutex mutex_;
     nlohmann::json stored_ = nlohmann::json::object();
+    // The file on disk could not be read or moved aside: it is left alone and never written.
+    bool keepFile_ = false;
     std::map<std::string, nlohmann::json> defaults_;
     std::map<std::string, nlohmann::json> transient_;
 };

@@ -67,12 +67,30 @@ TEST_F(PreferencesTest, CorruptFileIsKeptAsideAndDefaultsAreUsed) {
     EXPECT_TRUE(Preferences(file()).boolValue(PreferenceKey::renameAliases));
 }
 
-TEST_F(PreferencesTest, AJsonValueThatIsNotAnObjectCountsAsCorrupt) {
+TEST_F(PreferencesTest, AJsonValueThatIsNotAnObjectCountsAsCorruptAndEarlierBrokenFilesStay) {
     dir.write("quillory/settings.json", "[1, 2]");
-    Preferences preferences(file());
+    { Preferences preferences(file()); }
     auto aside = file();
     aside += ".bad";
-    EXPECT_TRUE(std::filesystem::exists(aside));
+    EXPECT_EQ(test::readFile(aside), "[1, 2]");
+    dir.write("quillory/settings.json", "oops");
+    { Preferences preferences(file()); }
+    auto second = file();
+    second += ".bad.2";
+    EXPECT_EQ(test::readFile(aside), "[1, 2]");
+    EXPECT_EQ(test::readFile(second), "oops");
+}
+
+TEST_F(PreferencesTest, SettingsThatCannotBeReadAreNeverWrittenOver) {
+    // A folder in place of the file cannot be read as one, whoever runs the test.
+    std::filesystem::create_directories(file());
+    Preferences preferences(file());
+    preferences.set(PreferenceKey::renameAliases, true);
+    EXPECT_TRUE(preferences.boolValue(PreferenceKey::renameAliases));
+    EXPECT_TRUE(std::filesystem::is_directory(file()));
+    auto aside = file();
+    aside += ".bad";
+    EXPECT_FALSE(std::filesystem::exists(aside));
 }
 
 TEST_F(PreferencesTest, SettingABooleanOrListPostsApplyChanges) {
