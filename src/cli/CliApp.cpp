@@ -170,8 +170,9 @@ private:
             }
             preferences.setTransient(PreferenceKey::customDirectories, directories);
         }
-        // The validator read the allowed folders when it was made; give it this run's.
+        // The validator and the geocoder were set up from the stored settings; give them this run's.
         services_.validator().directoryValidator().reload();
+        services_.useGeocoderFromSettings();
     }
 
     void openFiles() {

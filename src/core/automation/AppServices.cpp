@@ -120,6 +120,10 @@ AppServices::~AppServices() {
     saveGpsCache();
 }
 
+void AppServices::useGeocoderFromSettings() {
+    gpsResolver_->setGeocoder(GeocoderFactory::make(*preferences_));
+}
+
 void AppServices::saveGpsCache() { gpsCache_->saveIfChanged(*preferences_); }
 
 std::shared_ptr<DirectoryValidator> AppServices::makeDirectoryValidator() {

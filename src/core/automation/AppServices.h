@@ -92,6 +92,9 @@ public:
 
     // Keeps the place names looked up in this run (also done on destruction).
     void saveGpsCache();
+    // Asks the geocoder the "gpsGeocoder" setting names now (chosen at construction otherwise).
+    void useGeocoderFromSettings();
+    GPSAddressResolver& gpsResolver() { return *gpsResolver_; }
 
 private:
     UserInteraction* userInteraction_;

@@ -10,6 +10,9 @@
 #include "model/Transformers.h"
 #include "filelist/DirectoryValidator.h"
 #include "rename/FileValidator.h"
+#include "tokens/gps/GPSAddressResolver.h"
+#include "tokens/gps/OfflineGeocoder.h"
+#include "tokens/gps/OnlineGeocoder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -82,6 +85,21 @@ TEST_F(AppServicesTest, FolderOutsideTheAllowedOnesIsReportedAndNotListed) {
     const std::string elsewhere = (temp.path() / "elsewhere").string();
     EXPECT_THAT(services.openPaths({elsewhere}), ::testing::HasSubstr(elsewhere));
     EXPECT_TRUE(services.fileDataSource().files().empty());
+}
+
+TEST_F(AppServicesTest, AGeocoderSetForTheRunIsTheOneAsked) {
+    AppServices services(options());
+    EXPECT_NE(dynamic_cast<OfflineGeocoder*>(services.gpsResolver().geocoder().get()), nullptr);
+    services.preferences().setTransient(PreferenceKey::gpsGeocoder, "http://127.0.0.1:1/");
+    services.useGeocoderFromSettings();
+    const auto asked = services.gpsResolver().geocoder();
+    if (OnlineGeocoder::available())
+        EXPECT_NE(dynamic_cast<OnlineGeocoder*>(asked.get()), nullptr);
+    else
+        EXPECT_NE(dynamic_cast<OfflineGeocoder*>(asked.get()), nullptr);
+    services.preferences().setTransient(PreferenceKey::gpsGeocoder, "offline");
+    services.useGeocoderFromSettings();
+    EXPECT_NE(dynamic_cast<OfflineGeocoder*>(services.gpsResolver().geocoder().get()), nullptr);
 }
 
 } // namespace

@@ -112,13 +112,23 @@ GPSAddressResolver::Retrieval GPSAddressResolver::retrieve(const GPSCoordinates&
     }
 }
 
+void GPSAddressResolver::setGeocoder(std::shared_ptr<Geocoder> geocoder) {
+    std::lock_guard lock(geocoderMutex_);
+    geocoder_ = std::move(geocoder);
+}
+
+std::shared_ptr<Geocoder> GPSAddressResolver::geocoder() const {
+    std::lock_guard lock(geocoderMutex_);
+    return geocoder_;
+}
+
 GPSAddressResolver::Retrieval GPSAddressResolver::requestOnce(const GPSCoordinates& coordinates,
                                                               std::chrono::milliseconds wait) {
     Logger::log("lookupAddress: GPS Address retrieval latitude:", GPSCache::numberDescription(coordinates.latitude),
                 ", longitude:", GPSCache::numberDescription(coordinates.longitude));
     auto pending = std::make_shared<PendingRequest>();
     try {
-        std::thread([geocoder = geocoder_, pending, coordinates] {
+        std::thread([geocoder = geocoder(), pending, coordinates] {
             GeocoderAnswer answer = geocoder ? geocoder->reverseGeocode(coordinates.latitude, coordinates.longitude)
                                              : GeocoderAnswer::failure(GPSError::noResult, "no geocoder");
             std::lock_guard lock(pending->mutex);

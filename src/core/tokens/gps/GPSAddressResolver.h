@@ -66,13 +66,17 @@ public:
     bool lookupEnabled() const;
 
     GPSCache& cache() { return *cache_; }
+    // The geocoder asks after a settings change; lookups already running finish with the old one.
+    void setGeocoder(std::shared_ptr<Geocoder> geocoder);
+    std::shared_ptr<Geocoder> geocoder() const;
 
 private:
     // One geocoding request, waited for at most `wait`: an address, an error (99 on timeout) or the abort.
     Retrieval requestOnce(const GPSCoordinates& coordinates, std::chrono::milliseconds wait);
 
     std::shared_ptr<GPSCache> cache_;
-    std::shared_ptr<Geocoder> geocoder_;
+    mutable std::mutex geocoderMutex_;
+    std::shared_ptr<Geocoder> geocoder_; // guarded by geocoderMutex_
     const Preferences* preferences_;
     NotificationCenter* notifications_;
     Timing timing_;
