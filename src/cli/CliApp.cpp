@@ -371,7 +371,8 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
         return 2;
     }
     if (options.paths.empty() && options.directories.empty() && options.recipe.empty() && options.actions.empty()) {
-        out << app.help();
+        // A usage error: the help goes with the other messages, to standard error.
+        err << app.help();
         return 2;
     }
 

@@ -244,7 +244,8 @@ TEST_F(CliPreviewTest, BadUsageIsExitTwoWithAMessage) {
     }
     const auto nothing = cli.run({});
     EXPECT_EQ(nothing.exitCode, 2);
-    EXPECT_THAT(nothing.out, HasSubstr("Usage"));
+    EXPECT_THAT(nothing.err, HasSubstr("Usage"));
+    EXPECT_EQ(nothing.out, "");
 
     const auto help = cli.run({"--help"});
     EXPECT_EQ(help.exitCode, 0);

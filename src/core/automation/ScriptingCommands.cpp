@@ -59,6 +59,12 @@ std::string ScriptingCommands::addTransformer(const std::optional<std::string>& 
         return "ERROR: unknown rename action type '" + decoded->type + "'";
     if (!services_.transformers)
         return "ERROR: there is no list of rename actions";
+    // The command appends. An id already in the chain would make the new action replace that one, or
+    // leave two actions no script could tell apart; it gets a new id, which is what the script hears.
+    if (services_.transformers->keyMap().count(decoded->id)) {
+        Logger::log("AddTransformerScriptCommand: id '", decoded->id, "' is taken; the new action gets another");
+        decoded->id = Transformer::makeId();
+    }
     std::string id = decoded->id;
     services_.transformers->addOrReplaceTransformer(std::move(*decoded));
     return id;

@@ -71,6 +71,12 @@ TEST_F(ScriptingCommandsTest, AddedActionGetsItsIdBackAndBadJsonChangesNothing) 
     EXPECT_THAT(id, StartsWith("transformer_"));
     EXPECT_EQ(commands.addTransformer(R"({"id": "mine", "type": "simple", "properties": {}})"), "mine");
     EXPECT_EQ(idsOf(transformers.list()), (std::vector<std::string>{id, "mine"}));
+    // A taken id never replaces the action that has it: the new one is appended under an id of its own.
+    const std::string again = commands.addTransformer(R"({"id": "mine", "type": "suffix", "properties": {}})");
+    EXPECT_THAT(again, StartsWith("transformer_"));
+    EXPECT_EQ(idsOf(transformers.list()), (std::vector<std::string>{id, "mine", again}));
+    EXPECT_EQ(transformers.list()[1].type, "simple");
+    transformers.removeTransformer(again);
 
     EXPECT_EQ(commands.addTransformer(std::nullopt), "ERROR: Missing JSON argument");
     EXPECT_THAT(commands.addTransformer(R"({"type": "simple", )"), StartsWith("ERROR: "));
