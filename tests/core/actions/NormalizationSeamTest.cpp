@@ -39,6 +39,21 @@ TEST(NormalizationSeamTest, UnchangedOutputKeepsTheExactBytes) {
     EXPECT_EQ(invalid.writeBack("x" + invalid.working()), "xa\xFF" + kNfc);
 }
 
+TEST(NormalizationSeamTest, PathComponentsAnActionLeftAloneKeepTheirBytes) {
+    // A precomposed folder holding a decomposed name: renaming the name leaves the folder's bytes.
+    const NormalizationSeam seam("/Photos/" + kNfc + "/" + kNfd + ".jpg");
+    EXPECT_FALSE(seam.wasNfc());
+    EXPECT_EQ(seam.writeBack("/Photos/" + kNfd + "/" + kNfd + " 2.jpg"), "/Photos/" + kNfc + "/" + kNfd + " 2.jpg");
+    // Components are matched from the end too, so a folder put in front keeps the rest as it was.
+    EXPECT_EQ(seam.writeBack("/New/Photos/" + kNfd + "/" + kNfd + ".jpg"),
+              "/New/Photos/" + kNfc + "/" + kNfd + ".jpg");
+    // A folder moved elsewhere is matched by neither end, and takes the form the action wrote.
+    EXPECT_EQ(seam.writeBack("/" + kNfd), "/" + kNfd);
+    // An all-precomposed path behaves as before: every changed component is precomposed again.
+    const NormalizationSeam precomposed("/" + kNfc + "/" + kNfc);
+    EXPECT_EQ(precomposed.writeBack("/" + kNfd + "/" + kNfd + "s"), "/" + kNfc + "/" + kNfc + "s");
+}
+
 TEST(NormalizationSeamTest, CompatibilityChangesSurviveTheWayBack) {
     const NormalizationSeam seam("\xEF\xAC\x81" + kNfc); // "ﬁ" ligature
     EXPECT_EQ(seam.writeBack(text::nfkd(seam.working())), "fi" + kNfc);
