@@ -132,4 +132,20 @@ TEST(BackgroundJobTest, StartingAgainCancelsTheRunningWork) {
     EXPECT_FALSE(job.isRunning());
 }
 
+TEST(SerialExecutorTest, OperationsRunOneAtATimeAndMayNest) {
+    SerialExecutor executor;
+    long counter = 0; // deliberately not atomic: only the executor keeps it consistent
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 20000; ++i)
+                executor.run([&] { ++counter; });
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(counter, 80000);
+    // An operation may call back into the executor without waiting for itself.
+    EXPECT_EQ(executor.run([&] { return executor.run([&] { return counter + 1; }); }), 80001);
+}
+
 } // namespace
