@@ -87,5 +87,39 @@ TEST(CliCorpusTest, SongsMoveIntoArtistAndAlbumFolders) {
     EXPECT_THAT(treeListing(music), ::testing::Contains("Björk/Homogenic/song_vorbis.flac"));
 }
 
+TEST(CliCorpusTest, SongsAreNamedAfterTheirTrackNumberAndTitle) {
+    CliRunner cli;
+    const auto music = cli.home() / "music";
+    std::filesystem::create_directories(music);
+    const std::vector<std::string> songs = {"song_id3v23.mp3", "song_id3v24.mp3", "song_vorbis.flac",
+                                            "song_itunes.m4a"};
+    for (const auto& name : songs)
+        std::filesystem::copy_file(std::filesystem::path(kCorpusDir) / name, music / name);
+
+    // The number's separator is its suffix, which goes with it where a file has no track number token
+    // (M4A track numbers come only as number and total).
+    const nlohmann::json setText = {
+        {"items",
+         {item("attribute", "id3-track-number", {{"numberDigits", 2}, {"suffix", " "}}),
+          item("attribute", "FLAC-Tracknumber", {{"numberDigits", 2}, {"suffix", " "}}),
+          item("attribute", "id3-title"), item("attribute", "FLAC-Title")}}};
+    const auto result = cli.run({"--rename", "-a", action("set", {{"setText", setText}}), music.string()});
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+
+    const auto corpus = expectedCorpus();
+    std::vector<std::string> expected;
+    for (const auto& name : songs) {
+        const auto& tags = corpus.at(name).at("normalized");
+        std::string number;
+        if (name.find(".m4a") == std::string::npos) {
+            const int track = tags.at("track").get<int>();
+            number = (track < 10 ? "0" : "") + std::to_string(track) + " ";
+        }
+        expected.push_back(number + tags.at("title").get<std::string>() + name.substr(name.rfind('.')));
+    }
+    EXPECT_THAT(listing(music), UnorderedElementsAreArray(expected)) << result.out;
+    EXPECT_THAT(listing(music), ::testing::Contains("05 F\u00eate de la Musique.flac"));
+}
+
 } // namespace
 } // namespace quillory::test
