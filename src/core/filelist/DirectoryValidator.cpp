@@ -219,6 +219,11 @@ bool DirectoryValidator::isWritable(std::string_view urlOrPath) {
         addRejectedDirectory({path, RejectionReason::readonlyVolume});
         return false;
     }
+    // A folder that cannot even be listed is not accessible, whatever its write permission says.
+    if (::access(path.c_str(), R_OK | X_OK) != 0 && (errno == EACCES || errno == EPERM)) {
+        addRejectedDirectory({path, RejectionReason::error});
+        return false;
+    }
     if (::access(path.c_str(), W_OK) == 0)
         return true;
     switch (errno) {
