@@ -96,14 +96,18 @@ std::vector<text::Span> searchSpans(const text::Regex &regex, const std::u16stri
         spans.push_back(span);
         if (span.end >= utf16.size())
             break;
+        // At most one more match than the text has characters; a text has at least one, so the first
+        // match never needs them counted.
+        if (spans.size() > 1 && !characters)
+            characters = &own.emplace(utf16);
+        if (characters && spans.size() > characters->length())
+            break;
         if (span.end > span.start) {
             position = span.end;
             continue;
         }
         if (!characters)
             characters = &own.emplace(utf16);
-        if (spans.size() > characters->length())
-            break;
         // Step over an empty match by one character so that it is not found again.
         position = characters->offsetOf(characters->rangeOf(span.end, span.end + 1).end);
     }

@@ -98,7 +98,8 @@ std::string fileUrlFromPath(std::string_view path, bool isDirectory) {
     std::size_t size = 7 + path.size();
     for (const char ch : path)
         size += plain(static_cast<unsigned char>(ch)) ? 0 : 2;
-    const bool addSlash = isDirectory && (path.empty() || path.back() != '/');
+    // An empty path gives "file://", whose own slash ends it.
+    const bool addSlash = isDirectory && !path.empty() && path.back() != '/';
     std::string url(size + (addSlash ? 1 : 0), '/');
     char* out = url.data();
     std::memcpy(out, "file://", 7);

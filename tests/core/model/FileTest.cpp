@@ -49,6 +49,8 @@ TEST(FileTest, AnyByteSequenceSurvivesTheUrl) {
     EXPECT_EQ(file.source.fullPath(), path);
     EXPECT_EQ(file.source.name, "caf\xE9 100%#?");
     EXPECT_EQ(fileUrlFromPath("/a b/c"), "file:///a%20b/c");
+    EXPECT_EQ(fileUrlFromPath("/a b", true), "file:///a%20b/");
+    EXPECT_EQ(fileUrlFromPath("", true), "file://");
 }
 
 TEST(FileTest, PathsGiveTheSameRecordAsTheirUrls) {
