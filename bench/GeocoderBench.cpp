@@ -21,7 +21,8 @@ std::vector<std::pair<double, double>> randomPoints() {
 }
 
 // Nearest place only (the k-d tree).
-void BM_OfflineNearest(benchmark::State& state) {
+// Times `lookup(geocoder, latitude, longitude)` over the random points.
+template <typename Lookup> void timeLookups(benchmark::State& state, const Lookup& lookup) {
     auto geocoder = quillory::OfflineGeocoder::embedded();
     if (!geocoder->hasData()) {
         state.SkipWithError("no place data in this build");
@@ -30,28 +31,25 @@ void BM_OfflineNearest(benchmark::State& state) {
     const auto points = randomPoints();
     for (auto _ : state) {
         for (const auto& [lat, lon] : points)
-            benchmark::DoNotOptimize(geocoder->nearest(lat, lon));
+            benchmark::DoNotOptimize(lookup(*geocoder, lat, lon));
     }
     state.SetItemsProcessed(state.iterations() * kLookups);
     state.counters["memory_bytes"] = double(geocoder->memoryBytes());
     state.counters["places"] = double(geocoder->placeCount());
 }
+
+void BM_OfflineNearest(benchmark::State& state) {
+    timeLookups(state, [](quillory::OfflineGeocoder& geocoder, double lat, double lon) {
+        return geocoder.nearest(lat, lon);
+    });
+}
 BENCHMARK(BM_OfflineNearest)->Unit(benchmark::kMillisecond);
 
 // The whole answer, placemark with country name included.
 void BM_OfflineReverseGeocode(benchmark::State& state) {
-    auto geocoder = quillory::OfflineGeocoder::embedded();
-    if (!geocoder->hasData()) {
-        state.SkipWithError("no place data in this build");
-        return;
-    }
-    const auto points = randomPoints();
-    for (auto _ : state) {
-        for (const auto& [lat, lon] : points)
-            benchmark::DoNotOptimize(geocoder->reverseGeocode(lat, lon));
-    }
-    state.SetItemsProcessed(state.iterations() * kLookups);
-    state.counters["memory_bytes"] = double(geocoder->memoryBytes());
+    timeLookups(state, [](quillory::OfflineGeocoder& geocoder, double lat, double lon) {
+        return geocoder.reverseGeocode(lat, lon);
+    });
 }
 BENCHMARK(BM_OfflineReverseGeocode)->Unit(benchmark::kMillisecond);
 

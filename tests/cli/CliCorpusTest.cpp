@@ -19,17 +19,26 @@ nlohmann::json item(const std::string& type, const std::string& value,
     return extra;
 }
 
+const std::vector<std::string> kSongs = {"song_id3v23.mp3", "song_id3v24.mp3", "song_vorbis.flac", "song_itunes.m4a"};
+
+// A folder in the runner's home holding copies of corpus files.
+std::filesystem::path copyCorpus(CliRunner& cli, const std::string& folder, const std::vector<std::string>& names) {
+    const auto target = cli.home() / folder;
+    std::filesystem::create_directories(target);
+    for (const auto& name : names)
+        std::filesystem::copy_file(std::filesystem::path(kCorpusDir) / name, target / name);
+    return target;
+}
+
 nlohmann::json expectedCorpus() {
     return nlohmann::json::parse(readFile(std::filesystem::path(kCorpusDir) / "expected.json")).at("files");
 }
 
 TEST(CliCorpusTest, PhotosAreNamedAfterTheirDateCityAndCountry) {
     CliRunner cli;
-    const auto photos = cli.home() / "photos";
-    std::filesystem::create_directories(photos);
-    for (const char* name :
-         {"img_gps_amsterdam.jpg", "img_gps_newyork.jpg", "img_gps_sydney.jpg", "img_dates_only.jpg"})
-        std::filesystem::copy_file(std::filesystem::path(kCorpusDir) / name, photos / name);
+    const auto photos =
+        copyCorpus(cli, "photos", {"img_gps_amsterdam.jpg", "img_gps_newyork.jpg", "img_gps_sydney.jpg",
+                                   "img_dates_only.jpg"});
 
     const nlohmann::json setText = {
         {"items",
@@ -60,12 +69,7 @@ TEST(CliCorpusTest, PhotosAreNamedAfterTheirDateCityAndCountry) {
 
 TEST(CliCorpusTest, SongsMoveIntoArtistAndAlbumFolders) {
     CliRunner cli;
-    const auto music = cli.home() / "music";
-    std::filesystem::create_directories(music);
-    const std::vector<std::string> songs = {"song_id3v23.mp3", "song_id3v24.mp3", "song_vorbis.flac",
-                                            "song_itunes.m4a"};
-    for (const auto& name : songs)
-        std::filesystem::copy_file(std::filesystem::path(kCorpusDir) / name, music / name);
+    const auto music = copyCorpus(cli, "music", kSongs);
 
     // MP3 and M4A tags answer to the id3 tokens, FLAC comments to their own; a file has only one kind.
     const nlohmann::json suffixText = {
@@ -78,7 +82,7 @@ TEST(CliCorpusTest, SongsMoveIntoArtistAndAlbumFolders) {
 
     const auto corpus = expectedCorpus();
     std::vector<std::string> expected;
-    for (const auto& name : songs) {
+    for (const auto& name : kSongs) {
         const auto& tags = corpus.at(name).at("normalized");
         expected.push_back(tags.at("artist").get<std::string>() + "/" + tags.at("album").get<std::string>() + "/" +
                            name);
@@ -89,12 +93,7 @@ TEST(CliCorpusTest, SongsMoveIntoArtistAndAlbumFolders) {
 
 TEST(CliCorpusTest, SongsAreNamedAfterTheirTrackNumberAndTitle) {
     CliRunner cli;
-    const auto music = cli.home() / "music";
-    std::filesystem::create_directories(music);
-    const std::vector<std::string> songs = {"song_id3v23.mp3", "song_id3v24.mp3", "song_vorbis.flac",
-                                            "song_itunes.m4a"};
-    for (const auto& name : songs)
-        std::filesystem::copy_file(std::filesystem::path(kCorpusDir) / name, music / name);
+    const auto music = copyCorpus(cli, "music", kSongs);
 
     // The number's separator is its suffix, which goes with it where a file has no track number token
     // (M4A track numbers come only as number and total).
@@ -108,7 +107,7 @@ TEST(CliCorpusTest, SongsAreNamedAfterTheirTrackNumberAndTitle) {
 
     const auto corpus = expectedCorpus();
     std::vector<std::string> expected;
-    for (const auto& name : songs) {
+    for (const auto& name : kSongs) {
         const auto& tags = corpus.at(name).at("normalized");
         std::string number;
         if (name.find(".m4a") == std::string::npos) {
