@@ -10,6 +10,7 @@ packages=(
     libexiv2-dev libtag1-dev libcurl4-openssl-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     ca-certificates
+    qt6-base-dev libqt6svg6 xvfb xauth dbus-daemon fonts-dejavu-core
 )
 
 missing=()
