@@ -61,11 +61,14 @@ ActionEditor::ActionEditor(QWidget* parent) : QWidget(parent) {
     for (const auto& [scope, label] : scopes)
         scope_->addItem(tr(label), qs(rawValue(scope)));
     scope_->setAccessibleName(tr("Scope"));
+    scope_->setObjectName(QStringLiteral("scope"));
     enabled_ = new QCheckBox(tr("Enabled"), this);
     enabled_->setAccessibleName(tr("Enabled"));
+    enabled_->setObjectName(QStringLiteral("enabled"));
     description_ = new QLineEdit(this);
     description_->setPlaceholderText(tr("optional"));
     description_->setAccessibleName(tr("Description"));
+    description_->setObjectName(QStringLiteral("description"));
     common->addRow(tr("Applies to:"), scope_);
     common->addRow(QString(), enabled_);
     common->addRow(tr("Description:"), description_);
@@ -80,7 +83,7 @@ ActionEditor::ActionEditor(QWidget* parent) : QWidget(parent) {
     debounce_ = new QTimer(this);
     debounce_->setSingleShot(true);
     debounce_->setInterval(250);
-    connect(debounce_, &QTimer::timeout, this, &ActionEditor::flush);
+    connect(debounce_, &QTimer::timeout, this, &ActionEditor::report);
     connect(scope_, &QComboBox::currentIndexChanged, this, &ActionEditor::changed);
     connect(enabled_, &QCheckBox::toggled, this, &ActionEditor::changed);
     connect(description_, &QLineEdit::textEdited, this, &ActionEditor::changed);
@@ -92,9 +95,16 @@ void ActionEditor::setDebounceInterval(int milliseconds) { debounce_->setInterva
 bool ActionEditor::hasPendingEdit() const { return debounce_->isActive(); }
 
 void ActionEditor::flush() {
+    if (debounce_->isActive())
+        report();
+}
+
+void ActionEditor::report() {
     debounce_->stop();
     auto current = action();
     if (!current || !original_)
+        return;
+    if (current->toJson() == original_->toJson() && current->disabled == original_->disabled)
         return;
     original_ = *current;
     // What is shown now is the baseline of the next edit.

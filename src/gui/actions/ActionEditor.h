@@ -50,6 +50,7 @@ private:
     nlohmann::ordered_json widgetValue(const Bound& bound) const;
     void showValue(Bound& bound, const nlohmann::ordered_json& stored);
     void changed();
+    void report();
 
     QLabel* title_;
     QLabel* help_;

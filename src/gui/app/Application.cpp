@@ -5,6 +5,7 @@
 #include "app/MainQueueBinding.h"
 #include "app/NotificationBridge.h"
 #include "app/QtUserInteraction.h"
+#include "app/Registry.h"
 #include "automation/AppServices.h"
 #include "automation/CommandLineProcessor.h"
 #include "filelist/FileDataSource.h"
@@ -40,6 +41,11 @@ Application::~Application() {
     window_.reset();
     delete bridge_;
     bridge_ = nullptr;
+    // Unbound before the queue goes; what the services post while stopping is dropped with them.
+    delete queueBinding_;
+    queueBinding_ = nullptr;
+    // The registry would keep shared objects alive past the services they point into.
+    Registry::shared().clear();
     services_.reset();
 }
 

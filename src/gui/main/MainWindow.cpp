@@ -50,6 +50,11 @@ namespace {
 
 QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
+// "1 file", "3 files": the English plural until the app has translations.
+QString counted(int count, const QString& one, const QString& many) {
+    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? one : many);
+}
+
 const PreferenceKey geometryKey("mainWindowGeometry");
 const PreferenceKey splitterKey("mainWindowSplitter");
 
@@ -79,6 +84,7 @@ MainWindow::MainWindow(AppServices& services, NotificationBridge& bridge, QWidge
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setMinimumWidth(260);
+    scroll->setAccessibleName(tr("Rename action settings"));
     table_ = new QTableView(splitter_);
     table_->setObjectName(QStringLiteral("fileTable"));
     table_->setAccessibleName(tr("Files"));
@@ -563,17 +569,18 @@ void MainWindow::validationArrived(const FileValidationResult& result) {
 void MainWindow::updateRenameButton() {
     const bool ready = validation_ && !validation_->isPending && validation_->renameCount > 0 && !renaming_;
     renameButton_->setEnabled(ready);
-    renameButton_->setText(ready ? tr("Rename %n File(s)", nullptr, validation_->renameCount) : tr("Rename"));
+    renameButton_->setText(ready ? tr("Rename %1").arg(counted(validation_->renameCount, tr("File"), tr("Files")))
+                                  : tr("Rename"));
 }
 
 void MainWindow::updateStatus() {
     const auto counts = fileModel_->counts();
-    QString text = tr("%n file(s)", nullptr, counts.files);
+    QString text = counted(counts.files, tr("file"), tr("files"));
     text += tr(", %1 to rename").arg(counts.toRename);
     if (counts.errors > 0)
-        text += tr(", %n error(s)", nullptr, counts.errors);
+        text += QStringLiteral(", ") + counted(counts.errors, tr("error"), tr("errors"));
     if (counts.warnings > 0)
-        text += tr(", %n warning(s)", nullptr, counts.warnings);
+        text += QStringLiteral(", ") + counted(counts.warnings, tr("warning"), tr("warnings"));
     if (fileModel_->hidesUnchanged())
         text += tr(" (%1 shown)").arg(fileModel_->rowCount());
     statusCounts_->setText(text);
@@ -616,7 +623,7 @@ void MainWindow::renameDone(const RenameReport& report) {
         renameThread_.join();
     renaming_ = false;
     updateRenameButton();
-    statusActivity_->setText(report.started ? tr("Renamed %n file(s).", nullptr, report.successCount)
+    statusActivity_->setText(report.started ? tr("Renamed %1.").arg(counted(report.successCount, tr("file"), tr("files")))
                                             : tr("Nothing was renamed."));
     emit renameFinished(report);
 }
