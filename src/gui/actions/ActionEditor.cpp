@@ -114,8 +114,26 @@ void ActionEditor::report() {
 }
 
 void ActionEditor::changed() {
+    updateVisibility();
     if (!loading_)
         debounce_->start();
+}
+
+void ActionEditor::updateVisibility() {
+    for (const auto& bound : bound_) {
+        if (bound.field.shownWhen.empty())
+            continue;
+        const auto controller = std::find_if(bound_.begin(), bound_.end(),
+                                             [&](const Bound& b) { return b.field.key == bound.field.shownWhen; });
+        if (controller == bound_.end())
+            continue;
+        const auto value = widgetValue(*controller);
+        const std::string text = value.is_boolean() ? (value.get<bool>() ? "true" : "false")
+                                 : value.is_string() ? value.get<std::string>()
+                                                     : std::string();
+        const auto& shown = bound.field.shownFor;
+        formLayout_->setRowVisible(bound.widget, std::find(shown.begin(), shown.end(), text) != shown.end());
+    }
 }
 
 void ActionEditor::buildForm(const std::string& type) {
@@ -312,6 +330,7 @@ void ActionEditor::setAction(std::optional<Transformer> action) {
         const auto found = stored.find(bound.field.key);
         showValue(bound, found == stored.end() ? Json() : *found);
     }
+    updateVisibility();
     loading_ = false;
 }
 

@@ -51,6 +51,7 @@ private:
     void showValue(Bound& bound, const nlohmann::ordered_json& stored);
     void changed();
     void report();
+    void updateVisibility();
 
     QLabel* title_;
     QLabel* help_;

@@ -34,6 +34,12 @@ std::vector<ActionField> with(std::vector<ActionField> fields, std::initializer_
     return fields;
 }
 
+ActionField when(ActionField field, std::string_view key, std::vector<std::string_view> values) {
+    field.shownWhen = key;
+    field.shownFor = std::move(values);
+    return field;
+}
+
 const std::vector<ActionField::Choice> startEnd = {{"end", "End"}, {"start", "Start"}};
 
 std::map<std::string_view, std::vector<ActionField>> makeTable() {
@@ -64,7 +70,7 @@ std::map<std::string_view, std::vector<ActionField>> makeTable() {
         {"numberSkipText", "Step", Kind::text, {}, "1"},
         {"numberRepeatCount", "Repeat each number", Kind::integer, {}, {}, 1},
         {"numberResetEvery", "Reset every", Kind::flag},
-        {"numberResetEveryText", "Reset after", Kind::text, {}, "1"},
+        when({"numberResetEveryText", "Reset after", Kind::text, {}, "1"}, "numberResetEvery", {"true"}),
         {"numberResetEveryDirectoryChange", "Restart in every folder", Kind::flag},
         {"numberRandom", "Random numbers", Kind::flag},
     });
@@ -73,7 +79,7 @@ std::map<std::string_view, std::vector<ActionField>> makeTable() {
          {{"", "None"}, {"uppercase", "Uppercase"}, {"lowercase", "Lowercase"}, {"capitalizeall", "Capitalize Each Word"},
           {"capitalizefirst", "Capitalize First Word"}, {"removediacritics", "Remove Diacritics"},
           {"windowscompatibility", "Windows Compatibility"}, {"lookup", "Lookup"}}},
-        {"conversionLookup", "Lookup table", Kind::lookup},
+        when({"conversionLookup", "Lookup table", Kind::lookup}, "conversionType", {"lookup"}),
     });
     table[T::trim] = with(findGroup("trim"), {
         {"trimPosition", "Position", Kind::choice,
@@ -84,7 +90,8 @@ std::map<std::string_view, std::vector<ActionField>> makeTable() {
         {"trimMatch", "Characters", Kind::choice,
          {{"trimany", "Trim Any Character"}, {"trimanyof", "Trim Any Of"}, {"trimanyexcept", "Trim Any Except"},
           {"keepany", "Keep Any Character"}, {"keepanyof", "Keep Any Of"}, {"keepanyexcept", "Keep Any Except"}}},
-        {"trimCharacters", "Character set", Kind::text},
+        when({"trimCharacters", "Character set", Kind::text}, "trimMatch",
+             {"trimanyof", "trimanyexcept", "keepanyof", "keepanyexcept"}),
         {"trimLeadingTrailingSpaces", "Remove spaces at both ends", Kind::flag},
     });
     table[T::regularExpression] = {
@@ -97,7 +104,7 @@ std::map<std::string_view, std::vector<ActionField>> makeTable() {
         {"selectType", "Select", Kind::choice,
          {{"all", "All"}, {"matching", "Matching Regular Expression"},
           {"notmatching", "Not Matching Regular Expression"}}},
-        {"selectMatch", "Expression", Kind::text},
+        when({"selectMatch", "Expression", Kind::text}, "selectType", {"matching", "notmatching"}),
     };
     return table;
 }

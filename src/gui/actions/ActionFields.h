@@ -18,6 +18,9 @@ struct ActionField {
     std::vector<Choice> choices = {};     // choice fields; the first is shown when the setting is absent
     std::string_view placeholder = {};    // text fields: what an empty field means
     int minimum = -9999;                  // integer fields
+    // Shown only while the field `shownWhen` has one of these values ("true"/"false" for switches).
+    std::string_view shownWhen = {};
+    std::vector<std::string_view> shownFor = {};
 };
 
 // The settings of an action kind in the order the form shows them; empty for an unknown kind.

@@ -2,6 +2,7 @@
 #include "main/MainWindow.h"
 
 #include "Version.h"
+#include "actions/ActionButtonDelegate.h"
 #include "actions/ActionEditor.h"
 #include "actions/ActionListModel.h"
 #include "app/NotificationBridge.h"
@@ -85,6 +86,7 @@ MainWindow::MainWindow(AppServices& services, NotificationBridge& bridge, QWidge
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setMinimumWidth(260);
     scroll->setAccessibleName(tr("Rename action settings"));
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table_ = new QTableView(splitter_);
     table_->setObjectName(QStringLiteral("fileTable"));
     table_->setAccessibleName(tr("Files"));
@@ -96,6 +98,15 @@ MainWindow::MainWindow(AppServices& services, NotificationBridge& bridge, QWidge
     table_->horizontalHeader()->setSortIndicatorShown(true);
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->horizontalHeader()->setDefaultSectionSize(150);
+    table_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    table_->horizontalHeader()->setMinimumSectionSize(60);
+    const int em = table_->fontMetrics().horizontalAdvance(QLatin1Char('M'));
+    const std::pair<int, int> widths[] = {{FileTableModel::nameColumn, 18 * em}, {FileTableModel::newNameColumn, 18 * em},
+                                          {FileTableModel::extensionColumn, 6 * em},
+                                          {FileTableModel::newExtensionColumn, 7 * em},
+                                          {FileTableModel::folderColumn, 16 * em}};
+    for (const auto& [column, width] : widths)
+        table_->setColumnWidth(column, std::max(width, table_->horizontalHeader()->sectionSizeHint(column)));
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->setDragEnabled(true);
@@ -196,7 +207,11 @@ QWidget* MainWindow::buildActionBar() {
     actionList_->setModel(actionModel_);
     actionList_->setFlow(QListView::LeftToRight);
     actionList_->setWrapping(false);
-    actionList_->setSpacing(3);
+    actionList_->setSpacing(2);
+    actionList_->setItemDelegate(new ActionButtonDelegate(actionList_));
+    actionList_->setMouseTracking(true);
+    actionList_->setFrameShape(QFrame::NoFrame);
+    actionList_->viewport()->setAutoFillBackground(false);
     actionList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     actionList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     actionList_->setDragEnabled(true);
@@ -205,8 +220,8 @@ QWidget* MainWindow::buildActionBar() {
     actionList_->setDragDropMode(QAbstractItemView::DragDrop);
     actionList_->setDefaultDropAction(Qt::MoveAction);
     actionList_->setSelectionMode(QAbstractItemView::SingleSelection);
-    const int rowHeight = actionList_->fontMetrics().height() + 18;
-    actionList_->setFixedHeight(rowHeight + actionList_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 6);
+    const int rowHeight = actionList_->fontMetrics().height() + 20;
+    actionList_->setFixedHeight(rowHeight + actionList_->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     layout->addWidget(actionList_, 1);
     label->setBuddy(actionList_);
 
