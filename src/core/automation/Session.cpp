@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "automation/Session.h"
 
-#include "app/Logger.h"
 #include "app/MainQueue.h"
 #include "automation/PathExpansion.h"
 #include "filelist/FileDataSource.h"
@@ -35,6 +34,15 @@ std::string SessionRow::fullPath() const {
     std::string out = path + "/" + name;
     if (!ext.empty())
         out += "." + ext;
+    return out;
+}
+
+std::string SessionRow::fileName() const { return ext.empty() ? name : name + "." + ext; }
+
+std::string SessionRow::newFileName() const {
+    std::string out = newName + uniqueSuffix;
+    if (!newExt.empty())
+        out += newExt.front() == '.' ? newExt : "." + newExt;
     return out;
 }
 
@@ -138,7 +146,6 @@ std::vector<Transformer> Session::chain() const { return transformers_->list(); 
 Status Session::loadRecipe(const std::string& pathOrJson) {
     if (pathOrJson.empty())
         return Error{"no recipe given"};
-    Logger::log("Session Opening Recipe: ", pathOrJson);
     auto& store = services_.recipeStore();
     Status status = pathOrJson.front() == '{' ? store.loadRecipeFromJson(pathOrJson)
                                               : store.loadRecipe(expandTilde(pathOrJson));

@@ -71,6 +71,9 @@ struct SessionRow {
     bool isFolder = false; // the entry stands for a folder, not a file in it
 
     std::string fullPath() const;
+    // The last component now ("a.txt"), and as the new-name column shows it ("b 2.txt").
+    std::string fileName() const;
+    std::string newFileName() const;
     // Whether the name, folder or extension changes (whatever the errors say).
     bool changes() const { return newName != name || newPath != path || newExt != ext; }
 
