@@ -92,6 +92,8 @@ void FileRenamer::post(std::string_view name) {
 }
 
 void FileRenamer::postProgress(int done, int total, bool force) {
+    if (progress_)
+        progress_(done, total);
     if (!services_.notifications)
         return;
     const auto now = std::chrono::steady_clock::now();
@@ -121,8 +123,17 @@ RenameReport FileRenamer::applyTransformationsAndRename(bool force, std::stop_to
         Logger::error("applyTransformationsAndRename received error from transformAllFiles");
         return report;
     }
+    return renameComputed(services_.fileDataSource.files(), force, stopToken);
+}
 
-    const std::vector<File> files = services_.fileDataSource.files();
+RenameReport FileRenamer::renameComputed(std::vector<File> files, bool force, std::stop_token stopToken,
+                                         Progress progress) {
+    progress_ = std::move(progress);
+    struct ClearProgress {
+        Progress& progress;
+        ~ClearProgress() { progress = nullptr; }
+    } clearProgress{progress_};
+    RenameReport report;
     for (const File& file : files) {
         if (!file.validation.errors.empty())
             ++report.errorCount;
