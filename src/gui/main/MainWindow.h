@@ -24,6 +24,8 @@ class QToolButton;
 
 namespace quillory {
 class AppServices;
+class Session;
+struct SessionProgress;
 }
 
 namespace quillory::gui {
@@ -38,7 +40,7 @@ class NotificationBridge;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    MainWindow(AppServices& services, NotificationBridge& bridge, QWidget* parent = nullptr);
+    MainWindow(Session& session, NotificationBridge& bridge, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Opens files and folders (asking to replace or append when the list is not empty); recipe files
@@ -98,9 +100,10 @@ private:
     void showShortcuts();
     void showAbout();
     void undoOrRedo(bool undo);
-    void startPreloadIfListChanged();
+    void showRenameProgress(const SessionProgress& progress);
     void setInputEnabled(bool enabled);
 
+    Session& session_;
     AppServices& services_;
     NotificationBridge& bridge_;
     FileTableModel* fileModel_;
@@ -127,8 +130,6 @@ private:
     std::jthread renameThread_;
     std::jthread openThread_;
     QProgressDialog* progress_ = nullptr;
-    std::size_t listedCount_ = 0;
-    std::string listedFirstId_;
 };
 
 } // namespace quillory::gui
