@@ -586,6 +586,7 @@ void MainWindow::startRename() {
     progress_->setAutoClose(false);
     progress_->setAutoReset(false);
     progress_->setAccessibleName(tr("Rename progress"));
+    progress_->setAttribute(Qt::WA_DeleteOnClose, false);
     renameThread_ = std::jthread([this](std::stop_token stop) {
         const auto progress = [this](const SessionProgress& progress) {
             QMetaObject::invokeMethod(this, [this, progress] { showRenameProgress(progress); }, Qt::QueuedConnection);
@@ -606,15 +607,15 @@ void MainWindow::showRenameProgress(const SessionProgress& progress) {
     if (!progress_)
         return;
     if (progress.stage != SessionStage::renaming) {
-        progress_->setMaximum(0); // busy: computing, reading attributes, looking up places, validating
         progress_->setLabelText(progress.stage == SessionStage::validating ? tr("Checking the new names…")
                                                                            : tr("Computing the new names…"));
+        progress_->setMaximum(0); // busy: computing, reading attributes, looking up places, validating
         return;
     }
     const int total = static_cast<int>(std::max<std::size_t>(progress.total, 1));
-    progress_->setMaximum(total);
-    progress_->setValue(std::min(static_cast<int>(progress.done), total));
     progress_->setLabelText(tr("Renamed %1 of %2 files…").arg(progress.done).arg(progress.total));
+    progress_->setMaximum(total);
+    progress_->setValue(std::min(static_cast<int>(progress.done), total)); // last: it may run the end of the run
 }
 
 void MainWindow::renameDone(const RenameReport& report) {

@@ -5,6 +5,8 @@
 #include "rename/RenameReport.h"
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QProgressDialog>
 
 #include <atomic>
 #include <functional>
@@ -129,7 +131,8 @@ private:
     std::atomic<bool> renaming_{false};
     std::jthread renameThread_;
     std::jthread openThread_;
-    QProgressDialog* progress_ = nullptr;
+    // A modal progress dialog runs events inside setValue(); the run may end (and the dialog go) there.
+    QPointer<QProgressDialog> progress_;
 };
 
 } // namespace quillory::gui
