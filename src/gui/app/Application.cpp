@@ -11,7 +11,7 @@
 #include "automation/Session.h"
 #include "filelist/FileDataSource.h"
 #include "main/MainWindow.h"
-#include "model/RecipeStore.h"
+#include "engine/RecipeStore.h"
 #include "model/Transformers.h"
 
 #include <QApplication>
