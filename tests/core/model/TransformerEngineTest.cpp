@@ -59,6 +59,13 @@ TokenString withAttribute(const std::string& text, const std::string& attributeI
     return TokenString({TokenItem::text(text), TokenItem::attribute(attributeId)});
 }
 
+// The text of a failed pass; empty when the pass completed or was stopped.
+std::string failureText(const PassStatus& status) {
+    if (status.ok() || status.error().kind != PassFailure::Kind::failed)
+        return {};
+    return status.error().message;
+}
+
 std::string fullName(const File& file) {
     return file.transformed.transformedName + file.transformed.dottedExtension();
 }
@@ -125,7 +132,7 @@ TEST_F(TransformerEngineTest, ActionsAfterSelectSkipDeselectedFilesAndALaterSele
     engine.transformAllFilesQuick();
     EXPECT_EQ(names(), (Names{"P-img_1-photo.jpg", "P-doc_1.txt", "P-IMG_2-photo.jpg"}));
     // The full pass follows the same rule.
-    EXPECT_EQ(engine.transformAllFiles(), "OK");
+    EXPECT_TRUE(engine.transformAllFiles().ok());
     EXPECT_EQ(names(), (Names{"P-img_1-photo.jpg", "P-doc_1.txt", "P-IMG_2-photo.jpg"}));
 }
 
@@ -138,7 +145,7 @@ TEST_F(TransformerEngineTest, AliasesAreRenamedOnlyWhenTheSettingAllowsIt) {
     preferences.set(PreferenceKey::renameAliases, false);
     engine.applyChanges();
     EXPECT_EQ(names(), (Names{"new-plain.txt", "link.txt"}));
-    EXPECT_EQ(engine.transformAllFiles(), "OK");
+    EXPECT_TRUE(engine.transformAllFiles().ok());
     EXPECT_EQ(names(), (Names{"new-plain.txt", "link.txt"}));
 
     preferences.set(PreferenceKey::renameAliases, true);
@@ -247,14 +254,14 @@ TEST_F(TransformerEngineTest, QuickPassEventSettlesLateUpdatesOnlyWhenNoPreloadW
 TEST_F(TransformerEngineTest, FullPassStatusOkWithAndWithoutFiles) {
     int validations = 0;
     engine.setValidation([&](std::vector<File>) { ++validations; });
-    EXPECT_EQ(engine.transformAllFiles(), "OK");
+    EXPECT_TRUE(engine.transformAllFiles().ok());
 
     open({"a.txt"});
     add(R"({"type":"suffix","properties":{"suffixText":"-1"}})");
     std::vector<std::string> titles;
-    EXPECT_EQ(
-        engine.transformAllFiles({}, [&](std::size_t, std::size_t, const std::string& t) { titles.push_back(t); }),
-        "OK");
+    EXPECT_TRUE(
+        engine.transformAllFiles({}, [&](std::size_t, std::size_t, const std::string& t) { titles.push_back(t); })
+            .ok());
     EXPECT_EQ(names(), Names{"a-1.txt"});
     EXPECT_EQ(titles, std::vector<std::string>{"Preparing"});
     EXPECT_EQ(validations, 2);
@@ -265,7 +272,9 @@ TEST_F(TransformerEngineTest, CancelledFullPassIsAbortedAndComputesNothing) {
     add(R"({"type":"suffix","properties":{"suffixText":"-1"}})");
     std::stop_source stop;
     stop.request_stop();
-    EXPECT_EQ(engine.transformAllFiles(stop.get_token()), "aborted");
+    const PassStatus stopped = engine.transformAllFiles(stop.get_token());
+    ASSERT_FALSE(stopped.ok());
+    EXPECT_EQ(stopped.error().kind, PassFailure::Kind::aborted);
     EXPECT_EQ(names(), (Names{"a.txt", "b.txt"}));
     for (const auto& file : dataSource.files())
         EXPECT_TRUE(file.transformed.isDirty);
@@ -281,7 +290,7 @@ TEST_F(TransformerEngineTest, FatalErrorInTheFullPassEndsThatFilesChainOnly) {
     const std::string failingId = add(failing);
     add(R"({"type":"suffix","properties":{"suffixText":"-2"}})");
 
-    EXPECT_EQ(engine.transformAllFiles(), "The attribute of b failed.");
+    EXPECT_EQ(failureText(engine.transformAllFiles()), "The attribute of b failed.");
     EXPECT_EQ(names(), (Names{"p[broken]a-1-2.txt", "b-1.txt", "p[broken]c-1-2.txt"}));
     const auto files = dataSource.files();
     EXPECT_TRUE(files[0].validation.errors.empty());
@@ -303,7 +312,7 @@ TEST_F(TransformerEngineTest, FullPassLoadsMissingAttributesThroughTheLoader) {
         return FileAttributes::loaded({});
     });
 
-    EXPECT_EQ(engine.transformAllFiles(), "OK");
+    EXPECT_TRUE(engine.transformAllFiles().ok());
     EXPECT_EQ(loadedNames, std::vector<std::string>{"fresh"});
     const auto files = dataSource.files();
     EXPECT_EQ(files[0].attributes, FileAttributes::loaded({}));
@@ -324,7 +333,7 @@ TEST_F(TransformerEngineTest, PerFolderNumberingStaysTheSameWhenTheChainMovesFil
         EXPECT_EQ(file.transformed.transformedPath, dir("beta"));
     engine.applyChanges();
     EXPECT_EQ(names(), expected);
-    EXPECT_EQ(engine.transformAllFiles(), "OK");
+    EXPECT_TRUE(engine.transformAllFiles().ok());
     EXPECT_EQ(names(), expected);
 
     // The plan of one file numbers it by its place in the list and its folder, as the passes do.
@@ -383,7 +392,7 @@ TEST_F(TransformerEngineTest, RealChainGivesTheExpectedNamesAndValidationCounts)
     add(R"({"type":"numbering","properties":{"numberSeparatorText":"_","numberDigitText":"2"}})");
     add(R"({"type":"conversion","properties":{"conversionType":"lowercase"}})");
 
-    EXPECT_EQ(engine.transformAllFiles(), "OK");
+    EXPECT_TRUE(engine.transformAllFiles().ok());
     EXPECT_EQ(names(), (Names{"photo 001_01.JPG", "photo 002_02.JPG", "notes_03.TXT", "KEEP.md"}));
     ASSERT_TRUE(result);
     EXPECT_EQ(*result, (FileValidationResult{false, 0, 4, 3}));
@@ -397,7 +406,7 @@ TEST_F(TransformerEngineTest, RealChainGivesTheExpectedNamesAndValidationCounts)
     Transformer same = record(R"({"type":"set","properties":{"setText":"same"}})");
     add(same);
     add(failing);
-    EXPECT_EQ(engine.transformAllFiles(), "The attribute of Notes failed.");
+    EXPECT_EQ(failureText(engine.transformAllFiles()), "The attribute of Notes failed.");
     ASSERT_TRUE(result);
     EXPECT_EQ(*result, (FileValidationResult{false, 1, 4, 2}));
     EXPECT_EQ(dataSource.files()[1].validation.uniqueSuffix, " 2");
@@ -405,7 +414,7 @@ TEST_F(TransformerEngineTest, RealChainGivesTheExpectedNamesAndValidationCounts)
     // Without the collision the next pass leaves no stale suffix behind.
     same.disabled = true;
     add(same);
-    EXPECT_EQ(engine.transformAllFiles(), "The attribute of Notes failed.");
+    EXPECT_EQ(failureText(engine.transformAllFiles()), "The attribute of Notes failed.");
     EXPECT_EQ(*result, (FileValidationResult{false, 1, 4, 2}));
     EXPECT_EQ(names()[1], "[broken]photo 002_02.JPG");
     EXPECT_EQ(dataSource.files()[1].validation.uniqueSuffix, "");
