@@ -64,7 +64,7 @@ const std::set<std::string> kFileSystemIds = {"date-created", "date-modified", "
 TEST(FileAttributeUtilTest, ImageDatesMakeAndModelMatchTheCorpus) {
     TempDir dir;
     for (const char* name : {"img_dates_only.jpg", "img_gps_amsterdam.jpg", "img_gps_sydney.jpg",
-                             "img_gps_newyork.jpg", "img_exif.png", "img_exif.tif"}) {
+                             "img_gps_newyork.jpg", "img_exif.png", "img_exif.tif", "img_exif.heic"}) {
         SCOPED_TRACE(name);
         File file = readCorpusFile(dir, name);
         const auto& expected = normalized(name);
@@ -82,7 +82,8 @@ TEST(FileAttributeUtilTest, ImageDatesMakeAndModelMatchTheCorpus) {
 
 TEST(FileAttributeUtilTest, GpsInFourHemispheresMatchesTheCorpus) {
     TempDir dir;
-    for (const char* name : {"img_gps_amsterdam.jpg", "img_gps_sydney.jpg", "img_gps_newyork.jpg", "img_exif.tif"}) {
+    for (const char* name :
+         {"img_gps_amsterdam.jpg", "img_gps_sydney.jpg", "img_gps_newyork.jpg", "img_exif.tif", "img_exif.heic"}) {
         SCOPED_TRACE(name);
         File file = readCorpusFile(dir, name);
         const auto& expected = normalized(name);
@@ -135,11 +136,17 @@ TEST(FileAttributeUtilTest, M4aAndMp4ItemsMatchTheCorpus) {
     EXPECT_EQ(render(m4a, "id3-year"), song["date"].get<std::string>());
     EXPECT_EQ(render(m4a, "id3-track"), "03-12");
     EXPECT_EQ(render(m4a, "id3-disk"), "01-02");
+    // The parts of the pairs, as an MP3's split frames give them.
+    EXPECT_EQ(render(m4a, "id3-track-number"), AttributeResolver::formatNumber(song["track"].get<int>(), 2));
+    EXPECT_EQ(render(m4a, "id3-track-total"), AttributeResolver::formatNumber(song["track_total"].get<int>(), 2));
+    EXPECT_EQ(render(m4a, "id3-disk-number"), AttributeResolver::formatNumber(song["disc"].get<int>(), 2));
+    EXPECT_EQ(render(m4a, "id3-disk-total"), AttributeResolver::formatNumber(song["disc_total"].get<int>(), 2));
 
     File mp4 = readCorpusFile(dir, "clip_itunes.mp4");
     const auto& clip = normalized("clip_itunes.mp4");
     EXPECT_EQ(render(mp4, "id3-title"), clip["title"].get<std::string>());
     EXPECT_EQ(render(mp4, "id3-track"), "02-09");
+    EXPECT_EQ(render(mp4, "id3-track-number"), "02");
     // A full timestamp is kept as a date and printed with the item's pattern (tests run in UTC).
     EXPECT_EQ(render(mp4, "id3-year", "yyyy-MM-dd'T'HH:mm:ss'Z'"), clip["date"].get<std::string>());
 }
