@@ -34,10 +34,16 @@ std::shared_ptr<const TokenDetailsList> catalogue() {
     return shared;
 }
 
+// One reader for all: its worker processes are started once.
+const FileAttributeUtil& reader() {
+    static const FileAttributeUtil shared(catalogue());
+    return shared;
+}
+
 // A corpus file copied into the folder and read into a loaded File, as the preloader does.
 File readCorpusFile(const TempDir& dir, const std::string& name) {
     File file = File::fromPath(test::copyCorpusFile(dir, name).string());
-    file.attributes = FileAttributeUtil(catalogue()).load(file);
+    file.attributes = reader().load(file);
     return file;
 }
 
@@ -195,7 +201,7 @@ TEST(FileAttributeUtilTest, FileSystemDatesAndTagsFromTheExtendedAttribute) {
     std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 400));
 
     File file = File::fromPath(path.string());
-    file.attributes = FileAttributeUtil(catalogue()).load(file);
+    file.attributes = reader().load(file);
     const auto& map = file.attributes.attributes;
     ASSERT_EQ(map.count("date-modified"), 1u);
     EXPECT_EQ(map.count("date-added-to-directory"), 0u); // not recorded on Linux
@@ -211,12 +217,12 @@ TEST(FileAttributeUtilTest, FileSystemDatesAndTagsFromTheExtendedAttribute) {
 TEST(FileAttributeUtilTest, AMissingFileGivesAnEmptyLoadedMapAndFoldersNoMetadata) {
     TempDir dir;
     File gone = File::fromPath((dir.path() / "gone.jpg").string());
-    const FileAttributes attributes = FileAttributeUtil(catalogue()).load(gone);
+    const FileAttributes attributes = reader().load(gone);
     EXPECT_TRUE(attributes.isLoaded());
     EXPECT_TRUE(attributes.attributes.empty());
 
     File folder = File::fromUrl(fileUrlFromPath(dir.mkdir("album.flac").string(), true));
-    const auto map = FileAttributeUtil(catalogue()).readAttributes(FileAttributeUtil::pathOf(folder));
+    const auto map = reader().readAttributes(FileAttributeUtil::pathOf(folder));
     EXPECT_EQ(map.count("date-modified"), 1u);
     for (const auto& [id, attribute] : map)
         EXPECT_TRUE(kFileSystemIds.count(id) > 0) << id;

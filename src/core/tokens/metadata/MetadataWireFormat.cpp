@@ -8,6 +8,7 @@ namespace quillory::metadata {
 
 namespace {
 
+constexpr char kHelloTag = 'H';
 constexpr char kRequestTag = 'Q';
 constexpr char kReportTag = 'A';
 constexpr char kVersion = 1;
@@ -73,7 +74,7 @@ public:
     }
 
     // The frame: the payload behind its length.
-    std::string finish() && {
+    std::string finish() {
         const auto length = static_cast<std::uint32_t>(bytes_.size() - kFrameHeaderSize);
         for (std::size_t i = 0; i < kFrameHeaderSize; ++i)
             bytes_[i] = static_cast<char>(length >> (24 - 8 * i));
@@ -177,6 +178,13 @@ private:
 
 } // namespace
 
+std::string encodeHello() { return Writer(kHelloTag).finish(); }
+
+bool isHello(std::string_view payload) {
+    Reader in(payload);
+    return in.header(kHelloTag) && in.ok() && in.atEnd();
+}
+
 std::string encodeRequest(const MetadataRequest& request) {
     Writer out(kRequestTag);
     out.text(request.path);
@@ -185,7 +193,7 @@ std::string encodeRequest(const MetadataRequest& request) {
     out.u32(static_cast<std::uint32_t>(request.id3Keys.size()));
     for (const auto& key : request.id3Keys)
         out.text(key);
-    return std::move(out).finish();
+    return out.finish();
 }
 
 std::optional<MetadataRequest> decodeRequest(std::string_view payload) {
@@ -225,7 +233,7 @@ std::string encodeReport(const MetadataReport& report) {
         out.text(item.value);
     }
     out.entries(report.flac);
-    return std::move(out).finish();
+    return out.finish();
 }
 
 std::optional<MetadataReport> decodeReport(std::string_view payload) {

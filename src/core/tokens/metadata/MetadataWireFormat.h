@@ -21,6 +21,11 @@ inline constexpr std::uint32_t kMaxFramePayload = 64u << 20;
 
 // Encoders give a whole frame, header included; decoders take the payload that follows a header.
 
+// What a worker says once it has started, before its first request: it proves that it runs and speaks
+// this version of the format.
+std::string encodeHello();
+bool isHello(std::string_view payload);
+
 std::string encodeRequest(const MetadataRequest& request);
 std::optional<MetadataRequest> decodeRequest(std::string_view payload);
 

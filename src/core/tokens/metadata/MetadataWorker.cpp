@@ -51,6 +51,8 @@ void armWatchdog(std::uint32_t timeLimitMs) {
 } // namespace
 
 int runMetadataWorker(int input, int output) {
+    if (!writeAll(output, encodeHello()))
+        return 1;
     std::string header(kFrameHeaderSize, '\0');
     std::string payload;
     while (readExactly(input, header.data(), header.size())) {

@@ -27,7 +27,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Workers that die before their first answer this many times in a row are taken to be unable to run.
+// A worker loads its libraries before it says it is ready; on a busy machine that can take a while, and
+// it must not count against the first file's time limit.
+constexpr std::chrono::seconds kStartupLimit{15};
+// Workers that never get ready this many times in a row are taken to be unable to run.
 constexpr std::size_t kMaxFailedStarts = 3;
 
 bool sendAll(int socket, const std::string& bytes) {
@@ -44,31 +47,42 @@ bool sendAll(int socket, const std::string& bytes) {
     return true;
 }
 
-enum class ReceiveResult { complete, timedOut, closed };
+enum class Received { complete, timedOut, closed, garbled };
 
-// Fills `buffer` before the deadline, or says why not.
-ReceiveResult receiveExactly(int socket, char* buffer, std::size_t size, Clock::time_point deadline) {
+Received receiveExactly(int socket, char* buffer, std::size_t size, Clock::time_point deadline) {
     while (size > 0) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0)
-            return ReceiveResult::timedOut;
+            return Received::timedOut;
         pollfd entry{socket, POLLIN, 0};
         const int ready = ::poll(&entry, 1, static_cast<int>(std::min<long long>(left, 60000)));
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready < 0)
-            return ReceiveResult::closed;
+            return Received::closed;
         if (ready == 0)
             continue; // the deadline check above decides
         const ssize_t got = ::recv(socket, buffer, size, 0);
         if (got < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         if (got <= 0)
-            return ReceiveResult::closed;
+            return Received::closed;
         buffer += got;
         size -= static_cast<std::size_t>(got);
     }
-    return ReceiveResult::complete;
+    return Received::complete;
+}
+
+// One whole frame's payload before the deadline.
+Received receiveFrame(int socket, std::string& payload, Clock::time_point deadline) {
+    std::string header(metadata::kFrameHeaderSize, '\0');
+    if (auto result = receiveExactly(socket, header.data(), header.size(), deadline); result != Received::complete)
+        return result;
+    const auto length = metadata::framePayloadLength(header);
+    if (!length)
+        return Received::garbled;
+    payload.assign(*length, '\0');
+    return receiveExactly(socket, payload.data(), payload.size(), deadline);
 }
 
 std::size_t defaultWorkerCount() {
@@ -77,9 +91,10 @@ std::size_t defaultWorkerCount() {
 }
 
 std::string describeStatus(int status) {
-    if (WIFSIGNALED(status))
-        return std::string("was ended by signal ") + std::to_string(WTERMSIG(status)) + " (" +
-               ::sigdescr_np(WTERMSIG(status)) + ")";
+    if (WIFSIGNALED(status)) {
+        const char* name = ::sigdescr_np(WTERMSIG(status));
+        return "was ended by signal " + std::to_string(WTERMSIG(status)) + " (" + (name ? name : "?") + ")";
+    }
     if (WIFEXITED(status))
         return "exited with status " + std::to_string(WEXITSTATUS(status));
     return "stopped";
@@ -97,14 +112,9 @@ MetadataWorkerPool::MetadataWorkerPool(Options options) : options_(std::move(opt
 }
 
 MetadataWorkerPool::~MetadataWorkerPool() {
-    // No read is running: every worker is idle, and holds nothing worth a graceful end.
-    for (const Worker& worker : idle_) {
-        ::close(worker.socket);
-        ::kill(worker.pid, SIGKILL);
-        int status = 0;
-        while (::waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
-        }
-    }
+    // No read is running, so every worker is idle and holds nothing worth a graceful end.
+    for (const Worker& worker : idle_)
+        end(worker);
 }
 
 std::filesystem::path MetadataWorkerPool::defaultWorkerPath() {
@@ -130,22 +140,36 @@ std::size_t MetadataWorkerPool::startedCount() const {
 
 std::optional<MetadataReport> MetadataWorkerPool::read(MetadataRequest request,
                                                        std::optional<std::chrono::milliseconds> timeLimit) {
-    const std::chrono::milliseconds limit = timeLimit.value_or(options_.timeLimit);
-    request.timeLimitMs = static_cast<std::uint32_t>(std::max<std::int64_t>(1, limit.count()));
-    auto worker = acquire();
+    const std::chrono::milliseconds limit = std::max(timeLimit.value_or(options_.timeLimit), std::chrono::milliseconds(1));
+    request.timeLimitMs = static_cast<std::uint32_t>(std::min<std::int64_t>(limit.count(), UINT32_MAX));
+    auto worker = acquire(request);
     if (!worker)
         return std::nullopt;
     MetadataReport report;
     const Outcome outcome = exchange(*worker, request, limit, report);
-    if (outcome != Outcome::answered) {
-        discard(*worker, outcome, request, limit);
-        return std::nullopt;
+    if (outcome == Outcome::answered) {
+        release(*worker);
+        return report;
     }
-    release(*worker);
-    return report;
+    const int status = end(*worker);
+    switch (outcome) {
+    case Outcome::overran: warn(request, "took longer than " + std::to_string(limit.count()) + " ms"); break;
+    case Outcome::died: warn(request, describeStatus(status)); break;
+    default: warn(request, "gave an answer that could not be read"); break;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        --running_;
+    }
+    idleChanged_.notify_one();
+    return std::nullopt;
 }
 
-std::optional<MetadataWorkerPool::Worker> MetadataWorkerPool::acquire() {
+void MetadataWorkerPool::warn(const MetadataRequest& request, const std::string& why) const {
+    Logger::error("⚠️ WARNING: Metadata of ", request.path, " not read: its worker ", why, " and was stopped");
+}
+
+std::optional<MetadataWorkerPool::Worker> MetadataWorkerPool::acquire(const MetadataRequest& request) {
     std::unique_lock lock(mutex_);
     idleChanged_.wait(lock, [&] { return unavailable_ || !idle_.empty() || running_ < options_.workerCount; });
     if (unavailable_)
@@ -161,20 +185,20 @@ std::optional<MetadataWorkerPool::Worker> MetadataWorkerPool::acquire() {
         --running_;
     }
     ++running_;
+    ++started_;
     lock.unlock();
-    // Started outside the lock: spawning takes a few milliseconds and other callers may have idle workers.
-    auto worker = start();
-    const int error = errno;
+    // Started outside the lock: it takes a while, and other callers may have idle workers to use meanwhile.
+    auto worker = start(request);
     lock.lock();
     if (worker) {
-        ++started_;
+        failedStarts_ = 0;
         return worker;
     }
     --running_;
-    if (!unavailable_) {
+    if (++failedStarts_ >= kMaxFailedStarts && !unavailable_) {
         unavailable_ = true;
-        Logger::error("Metadata worker ", options_.workerPath.string(), " could not be started (",
-                      std::strerror(error), "): image and audio attributes are not read");
+        Logger::error("Metadata worker ", options_.workerPath.string(),
+                      " keeps failing to start: image and audio attributes are not read");
     }
     idleChanged_.notify_all();
     return std::nullopt;
@@ -183,43 +207,26 @@ std::optional<MetadataWorkerPool::Worker> MetadataWorkerPool::acquire() {
 void MetadataWorkerPool::release(Worker worker) {
     {
         std::lock_guard lock(mutex_);
-        failedStarts_ = 0;
         idle_.push_back(worker);
     }
     idleChanged_.notify_one();
 }
 
-void MetadataWorkerPool::discard(Worker worker, Outcome outcome, const MetadataRequest& request,
-                                 std::chrono::milliseconds limit) {
+int MetadataWorkerPool::end(Worker worker) {
     ::close(worker.socket);
     ::kill(worker.pid, SIGKILL);
     int status = 0;
     while (::waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
     }
-    std::string why;
-    switch (outcome) {
-    case Outcome::overran: why = "took longer than " + std::to_string(limit.count()) + " ms"; break;
-    case Outcome::died: why = describeStatus(status); break;
-    case Outcome::garbled: why = "gave an answer that could not be read"; break;
-    case Outcome::answered: break;
-    }
-    Logger::error("⚠️ WARNING: Metadata of ", request.path, " not read: its worker ", why, " and was replaced");
-
-    std::lock_guard lock(mutex_);
-    --running_;
-    // A worker that never answered anything may be unable to run at all (a missing library, say).
-    if (!worker.hasAnswered && outcome != Outcome::overran && ++failedStarts_ >= kMaxFailedStarts && !unavailable_) {
-        unavailable_ = true;
-        Logger::error("Metadata worker ", options_.workerPath.string(), " keeps failing at start: image and audio",
-                      " attributes are not read");
-    }
-    idleChanged_.notify_all();
+    return status;
 }
 
-std::optional<MetadataWorkerPool::Worker> MetadataWorkerPool::start() {
+std::optional<MetadataWorkerPool::Worker> MetadataWorkerPool::start(const MetadataRequest& request) {
     int sockets[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0)
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) {
+        warn(request, std::string("could not be started: ") + std::strerror(errno));
         return std::nullopt;
+    }
     // The worker's end becomes its standard input and output; dup2 clears close-on-exec on those only.
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -250,10 +257,20 @@ std::optional<MetadataWorkerPool::Worker> MetadataWorkerPool::start() {
     ::close(sockets[1]);
     if (failure != 0) {
         ::close(sockets[0]);
-        errno = failure;
+        warn(request, "could not be started from " + program + ": " + std::strerror(failure));
         return std::nullopt;
     }
-    return Worker{pid, sockets[0], false};
+    Worker worker{pid, sockets[0]};
+    std::string hello;
+    const Received received = receiveFrame(worker.socket, hello, Clock::now() + kStartupLimit);
+    if (received == Received::complete && metadata::isHello(hello))
+        return worker;
+    const int status = end(worker);
+    if (received == Received::closed)
+        warn(request, "from " + program + " " + describeStatus(status) + " before it was ready");
+    else
+        warn(request, "from " + program + " did not get ready");
+    return std::nullopt;
 }
 
 MetadataWorkerPool::Outcome MetadataWorkerPool::exchange(Worker& worker, const MetadataRequest& request,
@@ -261,26 +278,17 @@ MetadataWorkerPool::Outcome MetadataWorkerPool::exchange(Worker& worker, const M
     const auto deadline = Clock::now() + limit;
     if (!sendAll(worker.socket, metadata::encodeRequest(request)))
         return Outcome::died;
-    std::string header(metadata::kFrameHeaderSize, '\0');
-    switch (receiveExactly(worker.socket, header.data(), header.size(), deadline)) {
-    case ReceiveResult::timedOut: return Outcome::overran;
-    case ReceiveResult::closed: return Outcome::died;
-    case ReceiveResult::complete: break;
-    }
-    const auto length = metadata::framePayloadLength(header);
-    if (!length)
-        return Outcome::garbled;
-    std::string payload(*length, '\0');
-    switch (receiveExactly(worker.socket, payload.data(), payload.size(), deadline)) {
-    case ReceiveResult::timedOut: return Outcome::overran;
-    case ReceiveResult::closed: return Outcome::died;
-    case ReceiveResult::complete: break;
+    std::string payload;
+    switch (receiveFrame(worker.socket, payload, deadline)) {
+    case Received::timedOut: return Outcome::overran;
+    case Received::closed: return Outcome::died;
+    case Received::garbled: return Outcome::garbled;
+    case Received::complete: break;
     }
     auto decoded = metadata::decodeReport(payload);
     if (!decoded)
         return Outcome::garbled;
     report = std::move(*decoded);
-    worker.hasAnswered = true;
     return Outcome::answered;
 }
 

@@ -57,14 +57,16 @@ private:
     struct Worker {
         pid_t pid = -1;
         int socket = -1;
-        bool hasAnswered = false;
     };
     enum class Outcome { answered, overran, died, garbled };
 
-    std::optional<Worker> acquire();
+    // A worker, idle or new; nothing when none can be had (the reason is logged).
+    std::optional<Worker> acquire(const MetadataRequest& request);
     void release(Worker worker);
-    void discard(Worker worker, Outcome outcome, const MetadataRequest& request, std::chrono::milliseconds limit);
-    std::optional<Worker> start();
+    // Kills and reaps the worker; the exit status.
+    static int end(Worker worker);
+    void warn(const MetadataRequest& request, const std::string& why) const;
+    std::optional<Worker> start(const MetadataRequest& request);
     Outcome exchange(Worker& worker, const MetadataRequest& request, std::chrono::milliseconds limit,
                      MetadataReport& report);
 
@@ -72,10 +74,10 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable idleChanged_;
     std::vector<Worker> idle_;
-    std::size_t running_ = 0;         // idle and borrowed workers
-    std::size_t started_ = 0;
-    std::size_t failedStarts_ = 0;    // workers in a row that died before their first answer
-    bool unavailable_ = false;        // no worker can be started: every read gives nothing at once
+    std::size_t running_ = 0;      // idle and borrowed workers, and those being started
+    std::size_t started_ = 0;      // processes spawned
+    std::size_t failedStarts_ = 0; // workers in a row that never said they were ready
+    bool unavailable_ = false;     // no worker can be started: every read gives nothing at once
 };
 
 } // namespace quillory
