@@ -14,8 +14,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -248,9 +248,8 @@ TEST(MetadataWorkerPoolTest, AFileThatHangsItsWorkerKeepsItsFileSystemAttributes
     auto pool = std::make_shared<MetadataWorkerPool>(MetadataWorkerPool::Options{{}, 1, 300ms, 512u << 20});
     FileAttributeUtil reader(catalogue, [pool](const MetadataRequest& request) { return pool->read(request); });
     auto hanging = dir.path() / "clip.mov";
-    std::filesystem::copy_file(std::filesystem::path(test::kFuzzRegressionsDir) /
-                                   "wide-atom-mutant-437-from-song_itunes.m4a.mov",
-                               hanging);
+    std::filesystem::copy_file(
+        std::filesystem::path(test::kFuzzRegressionsDir) / "wide-atom-mutant-437-from-song_itunes.m4a.mov", hanging);
     const AttributeMap map = reader.readAttributes(hanging);
     EXPECT_EQ(map.count("date-modified"), 1u);
     EXPECT_EQ(map.count("PixelWidth"), 0u);

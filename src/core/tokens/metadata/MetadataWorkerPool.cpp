@@ -140,7 +140,8 @@ std::size_t MetadataWorkerPool::startedCount() const {
 
 std::optional<MetadataReport> MetadataWorkerPool::read(MetadataRequest request,
                                                        std::optional<std::chrono::milliseconds> timeLimit) {
-    const std::chrono::milliseconds limit = std::max(timeLimit.value_or(options_.timeLimit), std::chrono::milliseconds(1));
+    const std::chrono::milliseconds limit =
+        std::max(timeLimit.value_or(options_.timeLimit), std::chrono::milliseconds(1));
     request.timeLimitMs = static_cast<std::uint32_t>(std::min<std::int64_t>(limit.count(), UINT32_MAX));
     auto worker = acquire(request);
     if (!worker)
