@@ -19,6 +19,8 @@ bool limitAddressSpace(std::string_view text) {
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), bytes);
     if (error != std::errc() || end != text.data() + text.size() || bytes == 0)
         return false;
+    if (!quillory::metadata::kAddressSpaceLimitApplies)
+        return true;
     rlimit limit{static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
     return ::setrlimit(RLIMIT_AS, &limit) == 0;
 }
