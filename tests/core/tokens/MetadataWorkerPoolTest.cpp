@@ -95,8 +95,9 @@ TEST(MetadataWorkerPoolTest, ReadsWhatTheReadersFindInProcess) {
     EXPECT_EQ(pool.startedCount(), 1u); // one worker served them all
 }
 
-// Every saved input that once hung or crashed a reader ends within the time limit, with nothing or with
-// valid attributes, and the pool goes on serving the next file.
+// Every saved input that once hung or crashed a reader (the media files among them made the image library
+// loop) ends within the time limit, with nothing or with valid attributes, and the pool goes on serving
+// the next file.
 TEST(MetadataWorkerPoolTest, RegressionFilesEndWithinTheLimitAndThePoolServesTheNextFile) {
     TempDir dir;
     LogCapture log;
@@ -107,17 +108,17 @@ TEST(MetadataWorkerPoolTest, RegressionFilesEndWithinTheLimitAndThePoolServesThe
     auto photo = test::copyCorpusFile(dir, "img_dates_only.jpg");
     std::size_t files = 0;
     std::size_t failed = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(test::kFuzzRegressionsDir)) {
-        SCOPED_TRACE(entry.path().filename().string());
-        auto copy = dir.path() / entry.path().filename();
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(test::kFuzzRegressionsDir)) {
+        if (!entry.is_regular_file())
+            continue;
+        SCOPED_TRACE(entry.path().string());
+        // Read under their own names: the readers choose by extension.
+        auto copy = dir.path() / ("file" + std::to_string(files) + "-" + entry.path().filename().string());
         std::filesystem::copy_file(entry.path(), copy);
         const auto start = Clock::now();
         const auto report = pool.read(imageRequest(copy));
         // Generous: a loaded machine may be slow to kill, but nothing may wait for the reader to finish.
         EXPECT_LT(Clock::now() - start, options.timeLimit + 5s);
-        if (report) {
-            EXPECT_EQ(exifDate(report), nullptr);
-        }
         failed += report ? 0 : 1;
         ++files;
         // The next file is read by a healthy worker; a lenient limit keeps a busy machine from failing it.
@@ -251,8 +252,8 @@ TEST(MetadataWorkerPoolTest, AFileThatHangsItsWorkerKeepsItsFileSystemAttributes
     auto pool = std::make_shared<MetadataWorkerPool>(MetadataWorkerPool::Options{{}, 1, 300ms, 512u << 20});
     FileAttributeUtil reader(catalogue, [pool](const MetadataRequest& request) { return pool->read(request); });
     auto hanging = dir.path() / "clip.mov";
-    std::filesystem::copy_file(
-        std::filesystem::path(test::kFuzzRegressionsDir) / "wide-atom-mutant-437-from-song_itunes.m4a.mov", hanging);
+    const auto regressions = std::filesystem::path(test::kFuzzRegressionsDir) / "Mp4";
+    std::filesystem::copy_file(regressions / "wide-atom-mutant-437-from-song_itunes.m4a.mov", hanging);
     const AttributeMap map = reader.readAttributes(hanging);
     EXPECT_EQ(map.count("date-modified"), 1u);
     EXPECT_EQ(map.count("PixelWidth"), 0u);
