@@ -4,7 +4,7 @@
 // worker processes from one and two threads.
 #include "app/Logger.h"
 #include "tokens/FileAttributeUtil.h"
-#include "tokens/TokenDetailsList.h"
+#include "model/TokenDetailsList.h"
 #include "tokens/metadata/ImageReader.h"
 #include "tokens/metadata/MetadataReader.h"
 #include "tokens/metadata/MetadataWorkerPool.h"

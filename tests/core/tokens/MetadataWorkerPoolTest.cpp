@@ -4,7 +4,7 @@
 #include "MetadataTestSupport.h"
 #include "app/Logger.h"
 #include "tokens/FileAttributeUtil.h"
-#include "tokens/TokenDetailsList.h"
+#include "model/TokenDetailsList.h"
 #include "tokens/metadata/MetadataReader.h"
 #include "tokens/metadata/MetadataWorker.h"
 
