@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CliApp.h"
 
+#include "ChainProblemText.h"
 #include "CliUserInteraction.h"
 #include "PreviewPrinter.h"
 #include "Version.h"
 
+#include "actions/ChainCheck.h"
 #include "app/AppNotification.h"
+#include "app/JsonInput.h"
 #include "app/Logger.h"
 #include "app/MainQueue.h"
 #include "app/NotificationCenter.h"
 #include "app/Preferences.h"
+#include "app/RegularFile.h"
 #include "automation/AppServices.h"
 #include "automation/PathExpansion.h"
 #include "model/RecipeStore.h"
@@ -104,9 +108,12 @@ void applySetting(Preferences& preferences, const std::string& setting) {
 }
 
 Transformer decodeAction(const std::string& text) {
-    const auto json = nlohmann::ordered_json::parse(text, nullptr, false);
-    if (json.is_discarded() || !json.is_object())
+    const auto parsed = JsonInput::parse<nlohmann::ordered_json>(text);
+    if (!parsed && JsonInput::depth(text) > JsonInput::maxDepth)
+        throw UsageError{"--action cannot be read: " + parsed.error().message};
+    if (!parsed || !parsed->is_object())
         throw UsageError{"--action is not a JSON object: " + text};
+    const nlohmann::ordered_json& json = *parsed;
     auto decoded = Transformer::fromJson(json);
     if (!decoded.ok())
         throw UsageError{"--action cannot be read: " + decoded.error().message};
@@ -114,7 +121,24 @@ Transformer decodeAction(const std::string& text) {
         throw UsageError{"--action has an unknown type '" + decoded->type + "'"};
     if (!json.contains("id"))
         decoded->id = Transformer::makeId();
+    // An action given on the command line is meant exactly as written: anything it would silently
+    // ignore is an error.
+    const auto problems = ChainCheck().check(*decoded, json);
+    if (!problems.empty()) {
+        std::string message = "--action (" + decoded->type + ") has " + std::to_string(problems.size()) +
+                              (problems.size() == 1 ? " problem:" : " problems:");
+        for (const auto& problem : problems)
+            message += "\n  " + describeChainProblem(problem);
+        throw UsageError{message};
+    }
     return std::move(decoded).value();
+}
+
+// One warning per problem of a loaded recipe; the recipe is used as it is.
+void warnAboutRecipe(const nlohmann::ordered_json& recipe, std::ostream& err) {
+    for (const auto& problem : ChainCheck().checkRecipe(recipe))
+        err << "quillory-cli: warning: recipe action " << problem.action + 1 << " (" << problem.actionType
+            << "): " << describeChainProblem(problem) << "\n";
 }
 
 // File names need not be UTF-8; such bytes become U+FFFD rather than failing the whole document.
@@ -134,8 +158,9 @@ std::optional<File> findListedFile(const std::vector<File>& files, const std::st
 class Run {
 public:
     Run(const Options& options, std::istream& in, std::ostream& out, std::ostream& err)
-        : options_(options), out_(out), err_(err),
-          interaction_(in, err, isatty(STDIN_FILENO) && isatty(STDERR_FILENO),
+        : options_(options), in_(in), out_(out), err_(err),
+          interactive_(isatty(STDIN_FILENO) && isatty(STDERR_FILENO)),
+          interaction_(in, err, interactive_,
                        options.onError == "continue" ? CliUserInteraction::OnError::continueRenaming
                                                      : CliUserInteraction::OnError::abort),
           services_(AppServices::Options{{}, &interaction_, false, false}) {}
@@ -200,13 +225,42 @@ private:
                                                     : services_.recipeStore().loadRecipe(expandTilde(recipe));
         if (!status.ok())
             throw UsageError{""}; // the store has reported it as "Unable to load Recipe"
+        const auto text = recipe.front() == '{' ? Result<std::string>(recipe) : RegularFile::read(expandTilde(recipe));
+        if (text)
+            if (const auto json = JsonInput::parse<nlohmann::ordered_json>(*text))
+                warnAboutRecipe(*json, err_);
         services_.fileDataSource().waitForSort();
     }
 
     void saveRecipe() {
-        const Status status = services_.recipeStore().saveRecipe(expandTilde(options_.saveRecipe));
+        const std::string path = RecipeStore::pathFromUrl(expandTilde(options_.saveRecipe));
+        checkRecipeTarget(path);
+        const Status status = services_.recipeStore().saveRecipe(path);
         if (!status.ok())
             throw UsageError{"cannot save the recipe: " + status.error().message};
+    }
+
+    // Only a recipe is ever replaced, and only when the user says so: --force, or yes at the terminal.
+    void checkRecipeTarget(const std::string& path) {
+        std::error_code ec;
+        const auto status = std::filesystem::status(path, ec);
+        if (ec || !std::filesystem::exists(status))
+            return;
+        const std::string quotedPath = "'" + path + "'";
+        if (!std::filesystem::is_regular_file(status))
+            throw UsageError{"--save-recipe: " + quotedPath + " exists and is not a recipe file; it was not replaced"};
+        const auto text = RegularFile::read(path);
+        if (!text || !Recipe::fromText(*text))
+            throw UsageError{"--save-recipe: " + quotedPath + " exists and is not a recipe; it was not replaced"};
+        if (options_.force)
+            return;
+        if (interactive_) {
+            err_ << "Replace the recipe " << quotedPath << "? [y/N] " << std::flush;
+            std::string answer;
+            if (std::getline(in_, answer) && (answer == "y" || answer == "Y" || answer == "yes"))
+                return;
+        }
+        throw UsageError{"--save-recipe: the recipe " + quotedPath + " already exists; use --force to replace it"};
     }
 
     void sortList() {
@@ -321,8 +375,10 @@ private:
 
     const Options& options_;
     bool openRefused_ = false;
+    std::istream& in_;
     std::ostream& out_;
     std::ostream& err_;
+    bool interactive_;
     CliUserInteraction interaction_;
     AppServices services_;
 };
@@ -352,7 +408,8 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
     app.add_option("--plan", options.plan, "Print the renaming plan of one listed file");
     app.add_flag("--json", options.json, "Print one JSON document instead of the table");
     app.add_flag("--rename", options.rename, "Carry the renames out on disk");
-    app.add_flag("--force", options.force, "Rename although some files have errors (those are skipped)");
+    app.add_flag("--force", options.force,
+                 "Rename although some files have errors (those are skipped); let --save-recipe replace a recipe");
     app.add_option("--on-error", options.onError, "Without a terminal: what to do when a file cannot be renamed")
         ->check(CLI::IsMember({"continue", "abort"}));
     app.add_flag("-v,--verbose", options.verbose, "Write the log to standard error");
