@@ -5,7 +5,7 @@
 #include "app/JsonInput.h"
 #include "text/Regex.h"
 #include "tokens/RegExpResolver.h"
-#include "tokens/TokenString.h"
+#include "model/TokenString.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     using namespace quillory;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "actions/NormalizationSeam.h"
 
-#include "model/Transformable.h"
+#include "actions/Transformable.h"
 #include "text/Normalization.h"
 #include "text/RegexTimeoutWatch.h"
 
