@@ -225,7 +225,9 @@ private:
                                                     : services_.recipeStore().loadRecipe(expandTilde(recipe));
         if (!status.ok())
             throw UsageError{""}; // the store has reported it as "Unable to load Recipe"
-        const auto text = recipe.front() == '{' ? Result<std::string>(recipe) : RegularFile::read(expandTilde(recipe));
+        // The store keeps only what it decoded; the keys nobody reads are in the text.
+        const auto text = recipe.front() == '{' ? Result<std::string>(recipe)
+                                                : RegularFile::read(RecipeStore::pathFromUrl(expandTilde(recipe)));
         if (text)
             if (const auto json = JsonInput::parse<nlohmann::ordered_json>(*text))
                 warnAboutRecipe(*json, err_);

@@ -5,7 +5,7 @@
 #include "actions/ChainCheck.h"
 #include "app/JsonInput.h"
 #include "model/Recipe.h"
-#include "tokens/TokenDetailsList.h"
+#include "model/TokenDetailsList.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     using namespace quillory;

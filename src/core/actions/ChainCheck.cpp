@@ -5,7 +5,7 @@
 #include "model/TransformerTypes.h"
 #include "text/Regex.h"
 #include "tokens/RegExpResolver.h"
-#include "tokens/TokenDetailsList.h"
+#include "model/TokenDetailsList.h"
 
 #include <algorithm>
 #include <cctype>

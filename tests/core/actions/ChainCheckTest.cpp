@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "actions/ChainCheck.h"
 
-#include "tokens/TokenDetailsList.h"
+#include "model/TokenDetailsList.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
