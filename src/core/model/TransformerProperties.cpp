@@ -144,10 +144,15 @@ Status readTokens(const Json& json, std::string_view key, std::optional<TokenStr
     return {};
 }
 // The three fields that older recipes store as plain strings; a present null also counts as plain text.
+// Anything else (a number, an array) is a mistake, not an empty text.
 Status readTokensOrPlain(const Json& json, std::string_view key, std::optional<TokenString>& field) {
     auto found = json.find(key);
     if (found == json.end())
         return {};
+    if (found->is_object())
+        return readTokens(json, key, field);
+    if (!found->is_string() && !found->is_null())
+        return wrongType(key, "a token string or a string");
     field = TokenString::fromJsonOrPlainString(*found);
     return {};
 }
