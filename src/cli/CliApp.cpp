@@ -1,14 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CliApp.h"
 
+#include "ChainProblemText.h"
 #include "CliUserInteraction.h"
 #include "PlanCommand.h"
 #include "PreviewCommand.h"
 #include "RenameCommand.h"
 #include "Version.h"
 
+#include "actions/ChainCheck.h"
+#include "app/JsonInput.h"
 #include "app/Logger.h"
 #include "app/Preferences.h"
+#include "app/RegularFile.h"
+#include "automation/PathExpansion.h"
+#include "engine/RecipeStore.h"
+#include "model/Recipe.h"
 #include "automation/Session.h"
 #include "filelist/FileSortOrder.h"
 #include "model/TransformerTypes.h"
@@ -93,9 +100,12 @@ void applySetting(Preferences& preferences, const std::string& setting) {
 }
 
 Transformer decodeAction(const std::string& text) {
-    const auto json = nlohmann::ordered_json::parse(text, nullptr, false);
-    if (json.is_discarded() || !json.is_object())
+    const auto parsed = JsonInput::parse<nlohmann::ordered_json>(text);
+    if (!parsed && JsonInput::depth(text) > JsonInput::maxDepth)
+        throw UsageError{"--action cannot be read: " + parsed.error().message};
+    if (!parsed || !parsed->is_object())
         throw UsageError{"--action is not a JSON object: " + text};
+    const nlohmann::ordered_json& json = *parsed;
     auto decoded = Transformer::fromJson(json);
     if (!decoded.ok())
         throw UsageError{"--action cannot be read: " + decoded.error().message};
@@ -103,12 +113,60 @@ Transformer decodeAction(const std::string& text) {
         throw UsageError{"--action has an unknown type '" + decoded->type + "'"};
     if (!json.contains("id"))
         decoded->id = Transformer::makeId();
+    // An action given on the command line is meant exactly as written: anything it would silently
+    // ignore is an error.
+    const auto problems = ChainCheck().check(*decoded, json);
+    if (!problems.empty()) {
+        std::string message = "--action (" + decoded->type + ") has " + std::to_string(problems.size()) +
+                              (problems.size() == 1 ? " problem:" : " problems:");
+        for (const auto& problem : problems)
+            message += "\n  " + describeChainProblem(problem);
+        throw UsageError{message};
+    }
     return std::move(decoded).value();
+}
+
+// One warning per problem of a loaded recipe; the recipe is used as it is.
+void warnAboutRecipe(const std::string& recipe, std::ostream& err) {
+    // The store keeps only what it decoded; the keys nobody reads are in the text.
+    const auto text = recipe.front() == '{' ? Result<std::string>(recipe)
+                                            : RegularFile::read(RecipeStore::pathFromUrl(expandTilde(recipe)));
+    if (!text)
+        return;
+    const auto json = JsonInput::parse<nlohmann::ordered_json>(*text);
+    if (!json)
+        return;
+    for (const auto& problem : ChainCheck().checkRecipe(*json))
+        err << "quillory-cli: warning: recipe action " << problem.action + 1 << " (" << problem.actionType
+            << "): " << describeChainProblem(problem) << "\n";
+}
+
+// Only a recipe is ever replaced, and only when the user says so: --force, or yes at the terminal.
+void checkRecipeTarget(const std::string& path, bool force, bool interactive, std::istream& in, std::ostream& err) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (ec || !std::filesystem::exists(status))
+        return;
+    const std::string quotedPath = "'" + path + "'";
+    if (!std::filesystem::is_regular_file(status))
+        throw UsageError{"--save-recipe: " + quotedPath + " exists and is not a recipe file; it was not replaced"};
+    const auto text = RegularFile::read(path);
+    if (!text || !Recipe::fromText(*text))
+        throw UsageError{"--save-recipe: " + quotedPath + " exists and is not a recipe; it was not replaced"};
+    if (force)
+        return;
+    if (interactive) {
+        err << "Replace the recipe " << quotedPath << "? [y/N] " << std::flush;
+        std::string answer;
+        if (std::getline(in, answer) && (answer == "y" || answer == "Y" || answer == "yes"))
+            return;
+    }
+    throw UsageError{"--save-recipe: the recipe " + quotedPath + " already exists; use --force to replace it"};
 }
 
 // Everything the modes share: this run's settings, the list, the chain, the order and the saved recipe.
 // Returns whether some given paths could not be opened.
-bool prepare(Session& session, const Options& options) {
+bool prepare(Session& session, const Options& options, std::istream& in, std::ostream& err) {
     auto& preferences = session.services().preferences();
     for (const auto& setting : options.settings)
         applySetting(preferences, setting);
@@ -138,6 +196,7 @@ bool prepare(Session& session, const Options& options) {
         Logger::log("CommandLine Opening Recipe: ", options.recipe);
         if (!session.loadRecipe(options.recipe).ok())
             throw UsageError{""}; // the store has reported it as "Unable to load Recipe"
+        warnAboutRecipe(options.recipe, err);
     }
     for (const auto& action : options.actions)
         session.addAction(decodeAction(action));
@@ -152,9 +211,12 @@ bool prepare(Session& session, const Options& options) {
         }
         session.setSortOrder(*order);
     }
-    if (!options.saveRecipe.empty())
-        if (const Status status = session.saveRecipe(options.saveRecipe); !status.ok())
+    if (!options.saveRecipe.empty()) {
+        const std::string path = RecipeStore::pathFromUrl(expandTilde(options.saveRecipe));
+        checkRecipeTarget(path, options.force, isatty(STDIN_FILENO) && isatty(STDERR_FILENO), in, err);
+        if (const Status status = session.saveRecipe(path); !status.ok())
             throw UsageError{"cannot save the recipe: " + status.error().message};
+    }
     return openRefused;
 }
 
@@ -168,7 +230,7 @@ int execute(const Options& options, std::istream& in, std::ostream& out, std::os
                                    options.onError == "continue" ? CliUserInteraction::OnError::continueRenaming
                                                                  : CliUserInteraction::OnError::abort);
     Session session(Session::Options{{}, &interaction, false, false});
-    const bool openRefused = prepare(session, options);
+    const bool openRefused = prepare(session, options, in, err);
     if (!options.plan.empty())
         return PlanCommand(session, out, err).run(options.plan);
     if (!options.rename)
@@ -203,7 +265,8 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
     app.add_option("--plan", options.plan, "Print the renaming plan of one listed file");
     app.add_flag("--json", options.json, "Print one JSON document instead of the table");
     app.add_flag("--rename", options.rename, "Carry the renames out on disk");
-    app.add_flag("--force", options.force, "Rename although some files have errors (those are skipped)");
+    app.add_flag("--force", options.force,
+                 "Rename although some files have errors (those are skipped); let --save-recipe replace a recipe");
     app.add_option("--on-error", options.onError, "Without a terminal: what to do when a file cannot be renamed")
         ->check(CLI::IsMember({"continue", "abort"}));
     app.add_flag("-v,--verbose", options.verbose, "Write the log to standard error");

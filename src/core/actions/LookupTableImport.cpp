@@ -2,11 +2,7 @@
 #include "actions/LookupTableImport.h"
 
 #include "actions/CsvParser.h"
-
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <sstream>
+#include "app/RegularFile.h"
 
 namespace quillory {
 
@@ -31,14 +27,10 @@ std::vector<LookupTableRow> lookupRowsFromText(std::string_view text) {
 }
 
 Result<std::vector<LookupTableRow>> importLookupFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return Error{"Could not read the lookup file " + path.string() + ": " + std::strerror(errno)};
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad())
-        return Error{"Could not read the lookup file " + path.string()};
-    return lookupRowsFromText(content.str());
+    auto content = RegularFile::read(path);
+    if (!content)
+        return Error{"Could not read the lookup file: " + content.error().message};
+    return lookupRowsFromText(*content);
 }
 
 } // namespace quillory

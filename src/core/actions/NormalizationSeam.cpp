@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "actions/NormalizationSeam.h"
 
+#include "actions/Transformable.h"
 #include "text/Normalization.h"
+#include "text/RegexTimeoutWatch.h"
 
 #include <algorithm>
 #include <vector>
@@ -74,7 +76,11 @@ std::string NormalizationSeam::writeBack(std::string_view output) const {
 
 TransformStatus NormalizationSeam::rewrite(File &file, TransformScope scope, const Compute &compute) {
     const NormalizationSeam seam(file.transformed.text(scope));
+    const text::RegexTimeoutWatch watch;
     TransformResult<std::optional<std::string>> result = compute(seam.working());
+    // A search cut short by its time limit may have missed matches: nothing it computed is written.
+    if (watch.timedOut())
+        return Transformable::timeoutError();
     if (!result)
         return result.error();
     if (!result.value())

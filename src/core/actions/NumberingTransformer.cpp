@@ -123,14 +123,9 @@ std::string NumberingTransformer::formatNumber(std::int64_t value, const Transfo
     return result;
 }
 
-TransformStatus NumberingTransformer::transform(const TransformerProperties& properties, TransformScope scope,
-                                                File& file, int index) {
-    return run(properties, scope, file, index, false);
-}
-
-TransformStatus NumberingTransformer::transformQuick(const TransformerProperties& properties, TransformScope scope,
-                                                     File& file, int index) {
-    return run(properties, scope, file, index, true);
+TransformStatus NumberingTransformer::dispatch(const TransformerProperties& properties, TransformScope scope,
+                                               File& file, int index, bool quick) {
+    return run(properties, scope, file, index, quick);
 }
 
 TransformStatus NumberingTransformer::transformWith(const TransformerProperties& properties, TransformScope scope,

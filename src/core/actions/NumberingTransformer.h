@@ -23,12 +23,6 @@ public:
     std::string_view typeId() const override { return TransformerType::numbering; }
     std::string_view title() const override { return "Number"; }
 
-    // The full pass draws random numbers; the quick pass inserts the sequence value as a placeholder
-    // for a number not drawn yet and asks for a late update.
-    TransformStatus transform(const TransformerProperties& properties, TransformScope scope, File& file,
-                              int index) override;
-    TransformStatus transformQuick(const TransformerProperties& properties, TransformScope scope, File& file,
-                                   int index) override;
     TransformStatus transformWith(const TransformerProperties& properties, TransformScope scope, File& file,
                                   int index, TokenResolver& resolver) override;
 
@@ -43,6 +37,12 @@ public:
     // The minimum digit count (numberDigitText), at least 1.
     static int digitCount(const TransformerProperties& properties);
     static int randomBase(const TransformerProperties& properties);
+
+protected:
+    // The full pass draws random numbers; the quick pass inserts the sequence value as a placeholder
+    // for a number not drawn yet and asks for a late update.
+    TransformStatus dispatch(const TransformerProperties& properties, TransformScope scope, File& file, int index,
+                             bool quick) override;
 
 private:
     TransformStatus run(const TransformerProperties& properties, TransformScope scope, File& file, int index,

@@ -33,16 +33,23 @@ public:
     void setResolvers(TokenResolvers resolvers) { resolvers_ = std::move(resolvers); }
 
     // Reads file.transformed.text(scope), computes the new text and writes it with setText(). `index`
-    // is the file's 0-based position in the list during the pass (every file counted). A kind whose
-    // quick pass differs in more than the resolver (numbering defers random draws) overrides these.
-    virtual TransformStatus transform(const TransformerProperties& properties, TransformScope scope, File& file,
-                                      int index);
-    virtual TransformStatus transformQuick(const TransformerProperties& properties, TransformScope scope,
-                                           File& file, int index);
+    // is the file's 0-based position in the list during the pass (every file counted). A pattern that
+    // runs out of time is this file's error (timeoutError()), never a silent no-match.
+    TransformStatus transform(const TransformerProperties& properties, TransformScope scope, File& file, int index);
+    TransformStatus transformQuick(const TransformerProperties& properties, TransformScope scope, File& file,
+                                   int index);
 
     // The shared body. On an error the file's text must be left as it was.
     virtual TransformStatus transformWith(const TransformerProperties& properties, TransformScope scope,
                                           File& file, int index, TokenResolver& resolver) = 0;
+
+    static TransformError timeoutError();
+
+protected:
+    // Both passes: hands transformWith() the full or the quick resolver. A kind whose quick pass differs
+    // in more than the resolver (numbering defers random draws) overrides this.
+    virtual TransformStatus dispatch(const TransformerProperties& properties, TransformScope scope, File& file,
+                                     int index, bool quick);
 
 private:
     TokenResolver* resolver(bool quick);

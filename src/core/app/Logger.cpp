@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Logger.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -13,6 +14,10 @@ struct LoggerState {
     std::mutex mutex;
     LogSink sink = LogSink::standardStreams;
     std::ofstream file;
+    std::filesystem::path path;
+    std::uintmax_t size = 0; // bytes in the file now
+    std::uintmax_t rotationBytes = Logger::defaultRotationBytes;
+    int rotationFiles = Logger::defaultRotationFiles;
 };
 
 LoggerState& state() {
@@ -34,6 +39,39 @@ std::string timestamp() {
     return buffer;
 }
 
+std::filesystem::path numbered(const std::filesystem::path& path, int n) {
+    auto named = path;
+    named += "." + std::to_string(n);
+    return named;
+}
+
+// Opens the log file for appending; the caller holds the mutex.
+void openFile(LoggerState& s) {
+    std::error_code ec;
+    std::filesystem::create_directories(s.path.parent_path(), ec);
+    s.file.open(s.path, std::ios::app);
+    if (!s.file.is_open()) {
+        s.sink = LogSink::off;
+        return;
+    }
+    const auto size = std::filesystem::file_size(s.path, ec);
+    s.size = ec ? 0 : size;
+}
+
+// Shifts "<name>.N" to "<name>.N+1" (the last one drops off) and starts an empty file.
+void rotate(LoggerState& s) {
+    s.file.close();
+    std::error_code ec;
+    std::filesystem::remove(numbered(s.path, s.rotationFiles), ec);
+    for (int n = s.rotationFiles - 1; n >= 1; --n)
+        std::filesystem::rename(numbered(s.path, n), numbered(s.path, n + 1), ec);
+    if (s.rotationFiles > 0)
+        std::filesystem::rename(s.path, numbered(s.path, 1), ec);
+    else
+        std::filesystem::remove(s.path, ec);
+    openFile(s);
+}
+
 void write(std::string_view message, bool isError) {
     const std::string line = Logger::formatLine(message);
     auto& s = state();
@@ -42,9 +80,12 @@ void write(std::string_view message, bool isError) {
     case LogSink::off:
         return;
     case LogSink::file:
+        if (s.file.is_open() && s.size > 0 && s.size + line.size() > s.rotationBytes)
+            rotate(s);
         if (s.file.is_open()) {
             s.file << line;
             s.file.flush();
+            s.size += line.size();
         }
         return;
     case LogSink::standardError:
@@ -78,12 +119,16 @@ void Logger::setSink(LogSink sink, const std::filesystem::path& file) {
         s.file.close();
     s.sink = sink;
     if (sink == LogSink::file) {
-        std::error_code ec;
-        std::filesystem::create_directories(file.parent_path(), ec);
-        s.file.open(file, std::ios::app);
-        if (!s.file.is_open())
-            s.sink = LogSink::off;
+        s.path = file;
+        openFile(s);
     }
+}
+
+void Logger::setRotation(std::uintmax_t maxBytes, int keptFiles) {
+    auto& s = state();
+    std::lock_guard lock(s.mutex);
+    s.rotationBytes = maxBytes;
+    s.rotationFiles = std::max(keptFiles, 0);
 }
 
 } // namespace quillory

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <mutex>
 #include <sstream>
@@ -25,7 +26,12 @@ public:
         error(std::string_view(join(items...)));
     }
 
+    // A log file that grows past rotationBytes is renamed to "<name>.1" (an older ".1" becomes ".2" and
+    // so on, keeping rotationFiles of them) and a new file is started.
+    static constexpr std::uintmax_t defaultRotationBytes = 5 * 1024 * 1024;
+    static constexpr int defaultRotationFiles = 3;
     static void setSink(LogSink sink, const std::filesystem::path& file = {});
+    static void setRotation(std::uintmax_t maxBytes, int keptFiles);
     // The line exactly as it would be written, for a given time (tests) or now.
     static std::string formatLine(std::string_view message);
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Preferences.h"
 
+#include "app/JsonInput.h"
 #include "app/AppNotification.h"
 #include "app/Logger.h"
 #include "app/NotificationCenter.h"
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,6 +45,31 @@ bool readWholeFile(const std::filesystem::path& path, std::string& bytes) {
     }
 }
 
+// An exclusive flock on the settings' folder for as long as it lives. The file itself is replaced by
+// every write, so it cannot carry the lock; the folder stays. Without it the write goes ahead unlocked.
+class SettingsLock {
+public:
+    explicit SettingsLock(const std::filesystem::path& settings) {
+        std::error_code ec;
+        const auto folder = settings.has_parent_path() ? settings.parent_path() : std::filesystem::path(".");
+        std::filesystem::create_directories(folder, ec);
+        fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd_ < 0)
+            return;
+        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~SettingsLock() {
+        if (fd_ >= 0)
+            ::close(fd_); // releases the lock
+    }
+    SettingsLock(const SettingsLock&) = delete;
+    SettingsLock& operator=(const SettingsLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
 } // namespace
 
 Preferences::Preferences(std::filesystem::path file, NotificationCenter* notifications)
@@ -62,9 +89,9 @@ void Preferences::load() {
                       "); using defaults, changes will not be saved");
         return;
     }
-    auto parsed = nlohmann::json::parse(bytes, nullptr, false);
-    if (!parsed.is_discarded() && parsed.is_object()) {
-        stored_ = std::move(parsed);
+    auto parsed = JsonInput::parse(bytes);
+    if (parsed && parsed->is_object()) {
+        stored_ = std::move(parsed).value();
         return;
     }
     // Keep the broken file for the user to inspect; never overwrite it silently.
@@ -159,13 +186,13 @@ void Preferences::set(const PreferenceKey& key, const std::vector<std::string>& 
 void Preferences::setValue(const PreferenceKey& key, nlohmann::json value) {
     std::lock_guard lock(mutex_);
     stored_[key.str()] = std::move(value);
-    save();
+    save(key.str());
 }
 
 void Preferences::remove(const PreferenceKey& key) {
     std::lock_guard lock(mutex_);
     stored_.erase(key.str());
-    save();
+    save(key.str());
 }
 
 void Preferences::setTransient(const PreferenceKey& key, nlohmann::json value) {
@@ -179,11 +206,26 @@ void Preferences::postApplyChanges(std::string_view logLine) {
         notifications_->post(AppNotification::applyChanges);
 }
 
-void Preferences::save() {
+void Preferences::save(const std::string& changedKey) {
     if (keepFile_)
         return;
+    // Other processes write the same file: under a lock, read it again and change only this key in it,
+    // so that their keys survive.
+    const SettingsLock lock(file_);
+    nlohmann::json merged = stored_;
+    std::string bytes;
+    std::error_code ec;
+    if (std::filesystem::exists(file_, ec) && readWholeFile(file_, bytes)) {
+        if (auto parsed = JsonInput::parse(bytes); parsed && parsed->is_object()) {
+            merged = std::move(parsed).value();
+            if (const auto mine = stored_.find(changedKey); mine != stored_.end())
+                merged[changedKey] = *mine;
+            else
+                merged.erase(changedKey);
+        }
+    }
     std::string error;
-    if (!writeFileAtomically(file_, stored_.dump(2), &error))
+    if (!writeFileAtomically(file_, merged.dump(2), &error))
         Logger::error("⚠️ WARNING: Could not write settings to ", file_.string(), ": ", error);
 }
 

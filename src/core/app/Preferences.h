@@ -54,7 +54,8 @@ public:
 
 private:
     void load();
-    void save();
+    // Writes the stored value of `changedKey` (or its absence) into the file, keeping its other keys.
+    void save(const std::string& changedKey);
     nlohmann::json lookup(const PreferenceKey& key) const;
     void postApplyChanges(std::string_view logLine);
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "automation/ScriptingCommands.h"
 
+#include "app/JsonInput.h"
 #include "app/Logger.h"
 #include "app/MainQueue.h"
 #include "automation/PathExpansion.h"
@@ -45,13 +46,10 @@ std::string ScriptingCommands::addTransformer(const std::optional<std::string>& 
     if (!json)
         return "ERROR: Missing JSON argument";
     Logger::log("AddTransformerScriptCommand: '", *json);
-    nlohmann::ordered_json parsed;
-    try {
-        parsed = nlohmann::ordered_json::parse(*json);
-    } catch (const nlohmann::json::exception& error) {
-        return "ERROR: " + std::string(error.what());
-    }
-    auto decoded = Transformer::fromJson(parsed);
+    const auto parsed = JsonInput::parse<nlohmann::ordered_json>(*json);
+    if (!parsed)
+        return "ERROR: " + parsed.error().message;
+    auto decoded = Transformer::fromJson(*parsed);
     if (!decoded)
         return "ERROR: " + decoded.error().message;
     // The engine would skip a kind it does not know without a word; the script should hear of it.

@@ -5,6 +5,7 @@
 #include "app/Logger.h"
 #include "app/NotificationCenter.h"
 #include "app/PreferenceKey.h"
+#include "app/RegularFile.h"
 #include "app/Preferences.h"
 #include "app/UserInteraction.h"
 #include "filelist/FileDataSource.h"
@@ -31,19 +32,14 @@ std::string absolutePath(const std::string& path) {
     return error ? path : absolute.lexically_normal().string();
 }
 
+// Only a regular file of sane size: a device or a FIFO named as a recipe must not hang the program.
 std::optional<std::string> readFile(const std::string& path, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "the file cannot be read";
+    auto bytes = RegularFile::read(path);
+    if (!bytes) {
+        error = bytes.error().message;
         return std::nullopt;
     }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad()) {
-        error = "the file cannot be read";
-        return std::nullopt;
-    }
-    return bytes.str();
+    return std::move(bytes).value();
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "model/Recipe.h"
 
+#include "app/JsonInput.h"
+
 #include <charconv>
 #include <limits>
 #include <regex>
@@ -97,6 +99,8 @@ Result<Recipe> Recipe::fromJson(const Json& json) {
 }
 
 Result<Recipe> Recipe::fromText(std::string_view text) {
+    if (JsonInput::depth(text) > JsonInput::maxDepth)
+        return Error{"recipe: " + JsonInput::tooDeepMessage()};
     Json json;
     try {
         json = Json::parse(text.begin(), text.end());

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "model/TokenString.h"
 
+#include "app/JsonInput.h"
 #include "text/Utf.h"
 
 #include <algorithm>
@@ -18,11 +19,11 @@ const PasteboardItem* findOffered(const std::vector<PasteboardItem>& offered, st
 
 // The clipboard's token form: a JSON array of objects whose values are all strings.
 std::optional<TokenString> readTokenData(std::string_view data) {
-    auto json = nlohmann::json::parse(data, nullptr, false);
-    if (json.is_discarded() || !json.is_array())
+    const auto json = JsonInput::parse(data);
+    if (!json || !json->is_array())
         return std::nullopt;
     TokenString tokens;
-    for (const auto& entry : json) {
+    for (const auto& entry : *json) {
         if (!entry.is_object())
             return std::nullopt;
         std::map<std::string, std::string> dictionary;

@@ -144,10 +144,15 @@ Status readTokens(const Json& json, std::string_view key, std::optional<TokenStr
     return {};
 }
 // The three fields that older recipes store as plain strings; a present null also counts as plain text.
+// Anything else (a number, an array) is a mistake, not an empty text.
 Status readTokensOrPlain(const Json& json, std::string_view key, std::optional<TokenString>& field) {
     auto found = json.find(key);
     if (found == json.end())
         return {};
+    if (found->is_object())
+        return readTokens(json, key, field);
+    if (!found->is_string() && !found->is_null())
+        return wrongType(key, "a token string or a string");
     field = TokenString::fromJsonOrPlainString(*found);
     return {};
 }
@@ -342,6 +347,16 @@ void TransformerProperties::hashInto(ChangeHasher& hasher) const {
 #define QUILLORY_HASH(group, name, kind) hash##kind(hasher, name);
     QUILLORY_TRANSFORMER_PROPERTIES(QUILLORY_HASH)
 #undef QUILLORY_HASH
+}
+
+std::vector<const TokenString*> TransformerProperties::tokenStrings() const {
+    std::vector<const TokenString*> present;
+    for (const auto* field : {&simpleReplaceText, &insertText, &regexFindText, &regexReplaceText, &prefixText,
+                              &suffixText, &setText}) {
+        if (*field)
+            present.push_back(&**field);
+    }
+    return present;
 }
 
 } // namespace quillory

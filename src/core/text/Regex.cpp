@@ -2,12 +2,14 @@
 #include "text/Regex.h"
 
 #include "text/IcuSupport.h"
+#include "text/RegexTimeoutWatch.h"
 
 #include <unicode/regex.h>
 #include <unicode/uchar.h>
 #include <unicode/utext.h>
 
 #include <algorithm>
+#include <atomic>
 #include <optional>
 
 namespace quillory::text {
@@ -30,6 +32,16 @@ struct PooledMatcher {
 };
 
 constexpr std::size_t kPoolSize = 32;
+
+std::atomic<std::int32_t> timeLimitSteps{Regex::defaultTimeLimit};
+thread_local std::uint64_t timeoutCount = 0;
+
+// find() and matches() report a timeout through the status; it counts as the end of the matches.
+bool succeeded(UErrorCode status) {
+    if (status == U_REGEX_TIME_OUT)
+        RegexTimeoutWatch::record();
+    return U_SUCCESS(status);
+}
 
 std::vector<PooledMatcher> &matcherPool() {
     thread_local std::vector<PooledMatcher> pool;
@@ -63,6 +75,7 @@ public:
         matcher_->reset(text_);
         // Let lookbehind and anchors see the text outside a search start.
         matcher_->useTransparentBounds(true);
+        matcher_->setTimeLimit(timeLimitSteps.load(std::memory_order_relaxed), status);
     }
     ~Matcher() {
         if (pooled_) {
@@ -166,6 +179,22 @@ bool isAsciiDigit(char16_t c) {
 
 } // namespace
 
+std::uint64_t RegexTimeoutWatch::count() {
+    return timeoutCount;
+}
+
+void RegexTimeoutWatch::record() {
+    ++timeoutCount;
+}
+
+void Regex::setTimeLimit(std::int32_t steps) {
+    timeLimitSteps.store(std::max<std::int32_t>(steps, 0), std::memory_order_relaxed);
+}
+
+std::int32_t Regex::timeLimit() {
+    return timeLimitSteps.load(std::memory_order_relaxed);
+}
+
 Regex::Regex(std::shared_ptr<const Impl> impl) : impl_(std::move(impl)) {}
 Regex::Regex(const Regex &) = default;
 Regex &Regex::operator=(const Regex &) = default;
@@ -200,6 +229,20 @@ Result<Regex> Regex::compile(std::u16string_view pattern, RegexOptions options) 
     return Regex(std::shared_ptr<const Impl>(std::move(impl)));
 }
 
+std::optional<RegexSyntaxError> Regex::syntaxError(std::string_view utf8Pattern, RegexOptions options) {
+    const std::u16string pattern = toUtf16(utf8Pattern);
+    UErrorCode status = U_ZERO_ERROR;
+    UParseError parseError{};
+    std::unique_ptr<icu::RegexPattern> compiled(
+        icu::RegexPattern::compile(detail::alias(pattern), flagsOf(options), parseError, status));
+    if (U_SUCCESS(status) && compiled)
+        return std::nullopt;
+    RegexSyntaxError error{u_errorName(status), std::nullopt};
+    if (parseError.offset >= 0)
+        error.offset = parseError.offset;
+    return error;
+}
+
 Result<Regex> Regex::compile(std::string_view utf8Pattern, RegexOptions options) {
     return compile(std::u16string_view(toUtf16(utf8Pattern)), options);
 }
@@ -229,7 +272,7 @@ std::vector<RegexMatch> Regex::collectMatches(std::u16string_view text, std::siz
     // find() moves one code point past an empty match, so the loop always advances.
     bool found = m->find(static_cast<int64_t>(from), status);
     std::optional<std::size_t> lastEmpty;
-    while (found && U_SUCCESS(status)) {
+    while (succeeded(status) && found) {
         RegexMatch match = currentMatch(*m);
         const Span range = match.range();
         if (range.start > to || (range.start == to && !includeEnd))
@@ -252,7 +295,8 @@ std::optional<RegexMatch> Regex::firstMatch(std::u16string_view text, std::size_
     if (!m.ok())
         return std::nullopt;
     UErrorCode status = U_ZERO_ERROR;
-    if (!m->find(static_cast<int64_t>(from), status) || U_FAILURE(status))
+    const bool found = m->find(static_cast<int64_t>(from), status);
+    if (!succeeded(status) || !found)
         return std::nullopt;
     return currentMatch(*m);
 }
@@ -263,7 +307,7 @@ bool Regex::matchesWhole(std::u16string_view text) const {
         return false;
     UErrorCode status = U_ZERO_ERROR;
     const bool result = m->matches(status);
-    return U_SUCCESS(status) && result;
+    return succeeded(status) && result;
 }
 
 std::u16string Regex::expandTemplate(std::u16string_view text, const RegexMatch &match,

@@ -2,8 +2,10 @@
 #pragma once
 
 #include "base/Result.h"
+#include "text/RegexSyntaxError.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,9 +41,18 @@ struct RegexMatch {
 
 class Regex {
 public:
+    // Every match operation stops after this many steps of the matching engine (roughly milliseconds)
+    // so that a pattern with nested repetitions cannot hang the program. A match that stops so ends as
+    // "no (more) matches" and is recorded for RegexTimeoutWatch. Shared by all threads; 0 is no limit.
+    static constexpr std::int32_t defaultTimeLimit = 1000;
+    static void setTimeLimit(std::int32_t steps);
+    static std::int32_t timeLimit();
+
     // A pattern that does not compile is an Error value, never an exception.
     static Result<Regex> compile(std::u16string_view pattern, RegexOptions options = {});
     static Result<Regex> compile(std::string_view utf8Pattern, RegexOptions options = {});
+    // Why the pattern does not compile; std::nullopt when it does.
+    static std::optional<RegexSyntaxError> syntaxError(std::string_view utf8Pattern, RegexOptions options = {});
 
     // Copies share the compiled pattern, which never changes.
     Regex(const Regex& other);

@@ -6,10 +6,7 @@
 #include "tokens/GPSFormatUtil.h"
 #include "model/TokenDetailsList.h"
 #include "tokens/metadata/FileSystemAttributes.h"
-#include "tokens/metadata/FlacReader.h"
-#include "tokens/metadata/Id3Reader.h"
-#include "tokens/metadata/ImageReader.h"
-#include "tokens/metadata/MediaReader.h"
+#include "tokens/metadata/MetadataWorkerPool.h"
 
 #include <algorithm>
 #include <system_error>
@@ -55,10 +52,35 @@ bool isRegularFile(const std::filesystem::path& path) {
     return std::filesystem::is_regular_file(path, error);
 }
 
+bool hasAudioExtension(const std::filesystem::path& path) {
+    const std::string ext = lowerAscii(path.extension().string());
+    return ext == ".mp3" || ext == ".m4a" || ext == ".mp4" || ext == ".flac";
+}
+
+// The MP4 track and disc atoms hold "3/12" pairs as ID3 does; their parts become the ID3 items of a
+// split pair, so that the number and total tokens work for MP4 files as for MP3 files.
+std::optional<std::string_view> id3PairKey(std::string_view mediaId) {
+    if (mediaId == "itsk/trkn")
+        return "id3/TRCK";
+    if (mediaId == "itsk/disk")
+        return "id3/TPOS";
+    return std::nullopt;
+}
+
 } // namespace
 
-FileAttributeUtil::FileAttributeUtil(std::shared_ptr<const TokenDetailsList> catalogue)
-    : catalogue_(std::move(catalogue)) {}
+FileAttributeUtil::FileAttributeUtil(std::shared_ptr<const TokenDetailsList> catalogue, MetadataSource source)
+    : catalogue_(std::move(catalogue)), source_(std::move(source)) {
+    if (!catalogue_)
+        return;
+    wantsImages_ = !catalogue_->exifTokenDetails.empty() || !catalogue_->gpsTokenDetails.empty();
+    for (const auto& entry : catalogue_->id3TokenDetailsDictionary)
+        id3Keys_.push_back(entry.first);
+    if (!source_) {
+        auto pool = std::make_shared<MetadataWorkerPool>();
+        source_ = [pool](const MetadataRequest& request) { return pool->read(request); };
+    }
+}
 
 void FileAttributeUtil::addAttribute(AttributeMap& map, std::string_view id, std::string_view label,
                                      AttributeValue value) {
@@ -80,18 +102,34 @@ std::filesystem::path FileAttributeUtil::pathOf(const File& file) {
     return path;
 }
 
-FileAttributes FileAttributeUtil::load(const File& file) const {
-    return FileAttributes::loaded(readAttributes(pathOf(file)));
+FileAttributes FileAttributeUtil::load(const File& file, AttributeSources sources) const {
+    if (sources.empty())
+        return FileAttributes::loaded({}, sources);
+    return FileAttributes::loaded(readAttributes(pathOf(file), sources), sources);
 }
 
-AttributeMap FileAttributeUtil::readAttributes(const std::filesystem::path& path) const {
+AttributeMap FileAttributeUtil::readAttributes(const std::filesystem::path& path, AttributeSources sources) const {
     AttributeMap map;
-    addFileSystemAttributes(map, path);
+    if (sources.has(AttributeSources::fileSystem))
+        addFileSystemAttributes(map, path);
+    const bool wantsContents = sources.has(AttributeSources::image) || sources.has(AttributeSources::audio);
     // Image and audio readers only look into regular files: a folder or a FIFO has no tags to give.
-    if (!isRegularFile(path))
+    if (!wantsContents || !catalogue_ || !isRegularFile(path))
         return map;
-    addImageProperties(map, path);
-    addAudioTags(map, path);
+    MetadataRequest request;
+    request.path = path.string();
+    request.image = wantsImages_ && sources.has(AttributeSources::image);
+    request.audio = sources.has(AttributeSources::audio) && hasAudioExtension(path);
+    if (!request.image && !request.audio)
+        return map;
+    if (request.audio)
+        request.id3Keys = id3Keys_;
+    const auto report = source_(request);
+    if (!report)
+        return map;
+    if (report->image)
+        addImageProperties(map, *report->image);
+    addAudioTags(map, *report);
     return map;
 }
 
@@ -105,18 +143,13 @@ void FileAttributeUtil::addFileSystemAttributes(AttributeMap& map, const std::fi
         addAttribute(map, entry.id, entry.id, std::move(entry.value));
 }
 
-void FileAttributeUtil::addImageProperties(AttributeMap& map, const std::filesystem::path& path) const {
-    if (!catalogue_ || (catalogue_->exifTokenDetails.empty() && catalogue_->gpsTokenDetails.empty()))
-        return;
-    const auto properties = readImageProperties(path);
-    if (!properties)
-        return;
+void FileAttributeUtil::addImageProperties(AttributeMap& map, const ImageProperties& properties) const {
     auto visit = [&](const std::vector<TokenDetails>& section) {
         for (const auto& details : section) {
             if (details.subKey) {
-                if (const AttributeValue* value = properties->value(details.key, *details.subKey))
+                if (const AttributeValue* value = properties.value(details.key, *details.subKey))
                     addAttribute(map, details.key + "." + *details.subKey, *details.subKey, *value);
-            } else if (const AttributeValue* value = properties->value(details.key)) {
+            } else if (const AttributeValue* value = properties.value(details.key)) {
                 addAttribute(map, details.key, details.key, *value);
             }
         }
@@ -125,32 +158,44 @@ void FileAttributeUtil::addImageProperties(AttributeMap& map, const std::filesys
     visit(catalogue_->gpsTokenDetails);
 }
 
-void FileAttributeUtil::addAudioTags(AttributeMap& map, const std::filesystem::path& path) const {
-    if (!catalogue_)
-        return;
-    const std::string ext = lowerAscii(path.extension().string());
-    if (ext == ".mp3" || ext == ".m4a" || ext == ".mp4") {
-        const auto items = readMediaMetadata(path);
-        // The media items first, for each catalogue dictionary in turn; then the ID3 parser, whose
-        // split track and disc numbers the media reader does not give.
-        for (const auto* dictionary : {&catalogue_->iTunesTokenDetailsDictionary,
-                                       &catalogue_->id3TokenDetailsDictionary}) {
-            for (const auto& item : items) {
-                const auto found = dictionary->find(item.id);
-                if (found != dictionary->end())
-                    addAttribute(map, found->second.tokenId, found->second.tokenId, item.value);
-            }
+void FileAttributeUtil::addAudioTags(AttributeMap& map, const MetadataReport& report) const {
+    // The media items first; then the ID3 parser, whose split track and disc numbers the media
+    // reader does not give.
+    addMediaItems(map, report.media);
+    const auto& id3Keys = catalogue_->id3TokenDetailsDictionary;
+    for (const auto& item : report.id3) {
+        const auto found = id3Keys.find(item.id);
+        if (found != id3Keys.end())
+            addAttribute(map, found->second.tokenId, found->second.tokenId, item.value);
+    }
+    for (const auto& entry : report.flac)
+        addAttribute(map, entry.id, entry.id, entry.value);
+}
+
+void FileAttributeUtil::addMediaItems(AttributeMap& map, const std::vector<MetadataEntry>& items) const {
+    for (const auto* dictionary : {&catalogue_->iTunesTokenDetailsDictionary,
+                                   &catalogue_->id3TokenDetailsDictionary}) {
+        for (const auto& item : items) {
+            const auto found = dictionary->find(item.id);
+            if (found != dictionary->end())
+                addAttribute(map, found->second.tokenId, found->second.tokenId, item.value);
         }
-        const auto& id3Keys = catalogue_->id3TokenDetailsDictionary;
-        const auto id3 = readId3(path, [&](std::string_view id) { return id3Keys.count(std::string(id)) > 0; });
-        for (auto& entry : id3Entries(id3)) {
-            const auto found = id3Keys.find(entry.id);
-            if (found != id3Keys.end())
-                addAttribute(map, found->second.tokenId, found->second.tokenId, std::move(entry.value));
-        }
-    } else if (ext == ".flac") {
-        for (auto& entry : readFlac(path))
-            addAttribute(map, entry.id, entry.id, std::move(entry.value));
+    }
+    const auto& id3Keys = catalogue_->id3TokenDetailsDictionary;
+    auto addPart = [&](const std::string& key, std::string text) {
+        const auto found = id3Keys.find(key);
+        if (found != id3Keys.end())
+            addAttribute(map, found->second.tokenId, found->second.tokenId, AttributeValue(std::move(text)));
+    };
+    for (const auto& item : items) {
+        const auto pairKey = id3PairKey(item.id);
+        const std::string* text = item.value.text();
+        if (!pairKey || !text)
+            continue;
+        const auto slash = text->find('/');
+        addPart(std::string(*pairKey) + "1", text->substr(0, slash));
+        if (slash != std::string::npos && text->find('/', slash + 1) == std::string::npos)
+            addPart(std::string(*pairKey) + "2", text->substr(slash + 1));
     }
 }
 

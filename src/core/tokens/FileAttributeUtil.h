@@ -2,10 +2,15 @@
 #pragma once
 
 #include "model/File.h"
+#include "tokens/metadata/MetadataReport.h"
+#include "tokens/metadata/MetadataRequest.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 namespace quillory {
 
@@ -16,12 +21,18 @@ class TokenDetailsList;
 // Never fails: a source that cannot be read adds nothing. Safe to use from several threads.
 class FileAttributeUtil {
 public:
-    // Without a catalogue no image property or audio tag is wanted; file-system values still are.
-    explicit FileAttributeUtil(std::shared_ptr<const TokenDetailsList> catalogue);
+    // Reads the image properties and audio tags a request asks for; nothing when they could not be read.
+    using MetadataSource = std::function<std::optional<MetadataReport>(const MetadataRequest&)>;
 
-    AttributeMap readAttributes(const std::filesystem::path& path) const;
+    // Without a catalogue no image property or audio tag is wanted; file-system values still are.
+    // Without a source, metadata is read by a pool of worker processes of its own.
+    explicit FileAttributeUtil(std::shared_ptr<const TokenDetailsList> catalogue, MetadataSource source = {});
+
+    // Reads only the sources asked for: a file no source is asked of is not even opened.
+    AttributeMap readAttributes(const std::filesystem::path& path,
+                                AttributeSources sources = AttributeSources::all()) const;
     // The file's map read from its source URL, in the loaded state.
-    FileAttributes load(const File& file) const;
+    FileAttributes load(const File& file, AttributeSources sources = AttributeSources::all()) const;
 
     // Adds unless the id is already there. A list becomes the text of its elements joined with ",";
     // texts are sanitised (":" to U+A789, then "/" to ":").
@@ -31,10 +42,14 @@ public:
 
 private:
     void addFileSystemAttributes(AttributeMap& map, const std::filesystem::path& path) const;
-    void addImageProperties(AttributeMap& map, const std::filesystem::path& path) const;
-    void addAudioTags(AttributeMap& map, const std::filesystem::path& path) const;
+    void addImageProperties(AttributeMap& map, const ImageProperties& properties) const;
+    void addAudioTags(AttributeMap& map, const MetadataReport& report) const;
+    void addMediaItems(AttributeMap& map, const std::vector<MetadataEntry>& items) const;
 
     std::shared_ptr<const TokenDetailsList> catalogue_;
+    MetadataSource source_;
+    bool wantsImages_ = false;
+    std::vector<std::string> id3Keys_;
 };
 
 } // namespace quillory

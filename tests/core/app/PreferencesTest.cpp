@@ -139,3 +139,22 @@ TEST(WriteFileAtomicallyTest, ReplacesContentAndKeepsMode) {
 }
 
 } // namespace
+
+namespace {
+
+// Two processes (here two stores on one file) each change their own keys: neither loses the other's.
+TEST_F(PreferencesTest, TwoStoresOnOneFileKeepEachOthersKeys) {
+    Preferences first(file());
+    Preferences second(file());
+    first.setValue(PreferenceKey::renameAliases, true);
+    second.setValue(PreferenceKey::gpsGeocoder, "online");
+    first.setValue(PreferenceKey::customDirectories, nlohmann::json::array({"/srv/a"}));
+    second.remove(PreferenceKey::renameAliases);
+
+    const Preferences reread(file());
+    EXPECT_FALSE(reread.contains(PreferenceKey::renameAliases));
+    EXPECT_EQ(reread.string(PreferenceKey::gpsGeocoder), "online");
+    EXPECT_EQ(reread.strings(PreferenceKey::customDirectories), std::vector<std::string>{"/srv/a"});
+}
+
+} // namespace

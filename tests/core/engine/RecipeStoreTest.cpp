@@ -287,5 +287,18 @@ TEST_F(RecipeStoreTest, MostRecentRecipeOpensAtStartUpOnlyWhenWantedAndTheChainI
     EXPECT_EQ(store.recipeUrl(), fileUrlFromPath(path));
 }
 
+TEST_F(RecipeStoreTest, DeepNestingAndFilesThatAreNotRecipesAreRefusedWithoutReading) {
+    const auto deep = Recipe::fromText("{\"transformers\":" + std::string(50'000, '['));
+    ASSERT_FALSE(deep.ok());
+    EXPECT_EQ(deep.error().message, "recipe: the JSON text nests deeper than 64 levels");
+    EXPECT_FALSE(load("deep.recipe", "{\"transformers\":" + std::string(50'000, '[')));
+
+    const Status device = store.loadRecipe("/dev/zero");
+    ASSERT_FALSE(device);
+    EXPECT_EQ(device.error().message, "'/dev/zero' is not a regular file");
+    EXPECT_FALSE(store.loadRecipe(dir.path().string()));
+    EXPECT_TRUE(transformers.list().empty());
+}
+
 } // namespace
 } // namespace quillory

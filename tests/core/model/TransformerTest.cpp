@@ -380,4 +380,19 @@ TEST(TransformerTypesTest, TableInRecipeCheckingOrder) {
     EXPECT_EQ(transformerTypeInfo("case"), nullptr);
 }
 
+TEST(TransformerDecodingTest, ANumberWhereATokenStringBelongsIsAnErrorNotAnEmptyText) {
+    for (const char* value : {"7", "true", "[1]", "{\"items\":3}"}) {
+        const auto decoded = Transformer::fromJson(nlohmann::ordered_json::parse(
+            std::string(R"({"type":"simple","properties":{"simpleReplaceText":)") + value + "}}"));
+        ASSERT_FALSE(decoded.ok()) << value;
+        EXPECT_NE(decoded.error().message.find("simpleReplaceText"), std::string::npos) << value;
+    }
+    // Plain strings and null stay plain text, as older recipes wrote them.
+    const auto plain = Transformer::fromJson(nlohmann::ordered_json::parse(
+        R"({"type":"regularexpression","properties":{"regexFindText":"a","regexReplaceText":null}})"));
+    ASSERT_TRUE(plain.ok());
+    EXPECT_EQ(plain->properties.regexFindText, TokenString::fromPlainString("a"));
+    EXPECT_EQ(plain->properties.regexReplaceText, TokenString::fromPlainString(""));
+}
+
 } // namespace

@@ -34,10 +34,16 @@ std::shared_ptr<const TokenDetailsList> catalogue() {
     return shared;
 }
 
+// One reader for all: its worker processes are started once.
+const FileAttributeUtil& reader() {
+    static const FileAttributeUtil shared(catalogue());
+    return shared;
+}
+
 // A corpus file copied into the folder and read into a loaded File, as the preloader does.
 File readCorpusFile(const TempDir& dir, const std::string& name) {
     File file = File::fromPath(test::copyCorpusFile(dir, name).string());
-    file.attributes = FileAttributeUtil(catalogue()).load(file);
+    file.attributes = reader().load(file);
     return file;
 }
 
@@ -64,7 +70,7 @@ const std::set<std::string> kFileSystemIds = {"date-created", "date-modified", "
 TEST(FileAttributeUtilTest, ImageDatesMakeAndModelMatchTheCorpus) {
     TempDir dir;
     for (const char* name : {"img_dates_only.jpg", "img_gps_amsterdam.jpg", "img_gps_sydney.jpg",
-                             "img_gps_newyork.jpg", "img_exif.png", "img_exif.tif"}) {
+                             "img_gps_newyork.jpg", "img_exif.png", "img_exif.tif", "img_exif.heic"}) {
         SCOPED_TRACE(name);
         File file = readCorpusFile(dir, name);
         const auto& expected = normalized(name);
@@ -82,7 +88,8 @@ TEST(FileAttributeUtilTest, ImageDatesMakeAndModelMatchTheCorpus) {
 
 TEST(FileAttributeUtilTest, GpsInFourHemispheresMatchesTheCorpus) {
     TempDir dir;
-    for (const char* name : {"img_gps_amsterdam.jpg", "img_gps_sydney.jpg", "img_gps_newyork.jpg", "img_exif.tif"}) {
+    for (const char* name :
+         {"img_gps_amsterdam.jpg", "img_gps_sydney.jpg", "img_gps_newyork.jpg", "img_exif.tif", "img_exif.heic"}) {
         SCOPED_TRACE(name);
         File file = readCorpusFile(dir, name);
         const auto& expected = normalized(name);
@@ -135,11 +142,17 @@ TEST(FileAttributeUtilTest, M4aAndMp4ItemsMatchTheCorpus) {
     EXPECT_EQ(render(m4a, "id3-year"), song["date"].get<std::string>());
     EXPECT_EQ(render(m4a, "id3-track"), "03-12");
     EXPECT_EQ(render(m4a, "id3-disk"), "01-02");
+    // The parts of the pairs, as an MP3's split frames give them.
+    EXPECT_EQ(render(m4a, "id3-track-number"), AttributeResolver::formatNumber(song["track"].get<int>(), 2));
+    EXPECT_EQ(render(m4a, "id3-track-total"), AttributeResolver::formatNumber(song["track_total"].get<int>(), 2));
+    EXPECT_EQ(render(m4a, "id3-disk-number"), AttributeResolver::formatNumber(song["disc"].get<int>(), 2));
+    EXPECT_EQ(render(m4a, "id3-disk-total"), AttributeResolver::formatNumber(song["disc_total"].get<int>(), 2));
 
     File mp4 = readCorpusFile(dir, "clip_itunes.mp4");
     const auto& clip = normalized("clip_itunes.mp4");
     EXPECT_EQ(render(mp4, "id3-title"), clip["title"].get<std::string>());
     EXPECT_EQ(render(mp4, "id3-track"), "02-09");
+    EXPECT_EQ(render(mp4, "id3-track-number"), "02");
     // A full timestamp is kept as a date and printed with the item's pattern (tests run in UTC).
     EXPECT_EQ(render(mp4, "id3-year", "yyyy-MM-dd'T'HH:mm:ss'Z'"), clip["date"].get<std::string>());
 }
@@ -188,7 +201,7 @@ TEST(FileAttributeUtilTest, FileSystemDatesAndTagsFromTheExtendedAttribute) {
     std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 400));
 
     File file = File::fromPath(path.string());
-    file.attributes = FileAttributeUtil(catalogue()).load(file);
+    file.attributes = reader().load(file);
     const auto& map = file.attributes.attributes;
     ASSERT_EQ(map.count("date-modified"), 1u);
     EXPECT_EQ(map.count("date-added-to-directory"), 0u); // not recorded on Linux
@@ -204,12 +217,12 @@ TEST(FileAttributeUtilTest, FileSystemDatesAndTagsFromTheExtendedAttribute) {
 TEST(FileAttributeUtilTest, AMissingFileGivesAnEmptyLoadedMapAndFoldersNoMetadata) {
     TempDir dir;
     File gone = File::fromPath((dir.path() / "gone.jpg").string());
-    const FileAttributes attributes = FileAttributeUtil(catalogue()).load(gone);
+    const FileAttributes attributes = reader().load(gone);
     EXPECT_TRUE(attributes.isLoaded());
     EXPECT_TRUE(attributes.attributes.empty());
 
     File folder = File::fromUrl(fileUrlFromPath(dir.mkdir("album.flac").string(), true));
-    const auto map = FileAttributeUtil(catalogue()).readAttributes(FileAttributeUtil::pathOf(folder));
+    const auto map = reader().readAttributes(FileAttributeUtil::pathOf(folder));
     EXPECT_EQ(map.count("date-modified"), 1u);
     for (const auto& [id, attribute] : map)
         EXPECT_TRUE(kFileSystemIds.count(id) > 0) << id;
@@ -229,6 +242,32 @@ TEST(FileAttributeUtilTest, AddingKeepsTheFirstValueJoinsListsAndSanitisesTexts)
 TEST(FileAttributeUtilTest, PathOfDecodesTheSourceUrl) {
     EXPECT_EQ(FileAttributeUtil::pathOf(File::fromUrl("file:///home/me/a%20b%25.txt")), "/home/me/a b%.txt");
     EXPECT_EQ(FileAttributeUtil::pathOf(File::fromPath("/home/me/caf\xC3\xA9.jpg")), "/home/me/caf\xC3\xA9.jpg");
+}
+
+} // namespace
+} // namespace quillory
+
+namespace quillory {
+namespace {
+
+TEST(FileAttributeUtilSourcesTest, ReadsOnlyTheSourcesAskedFor) {
+    test::TempDir dir;
+    const File file = File::fromPath(test::copyCorpusFile(dir, "img_gps_newyork.jpg").string());
+    const FileAttributeUtil reader(catalogue());
+
+    const FileAttributes nothing = reader.load(file, {});
+    EXPECT_TRUE(nothing.isLoaded());
+    EXPECT_TRUE(nothing.attributes.empty());
+
+    const FileAttributes dates = reader.load(file, AttributeSources::fileSystem);
+    EXPECT_EQ(dates.attributes.count("date-modified"), 1u);
+    EXPECT_EQ(dates.attributes.count("{TIFF}.Model"), 0u);
+    EXPECT_TRUE(dates.covers(AttributeSources::fileSystem));
+    EXPECT_FALSE(dates.covers(AttributeSources::image));
+
+    const FileAttributes image = reader.load(file, AttributeSources::image);
+    EXPECT_EQ(image.attributes.count("date-modified"), 0u);
+    EXPECT_EQ(image.attributes.count("{TIFF}.Model"), 1u);
 }
 
 } // namespace

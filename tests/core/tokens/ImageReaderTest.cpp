@@ -115,8 +115,12 @@ TEST(ImageReaderTest, ImagesWithoutExifAndFilesThatAreNoImages) {
     std::string whole = test::readFile(std::filesystem::path(test::kCorpusDir) / "img_gps_amsterdam.jpg");
     for (std::size_t length : {std::size_t(3), std::size_t(40), std::size_t(200), whole.size() - 10})
         readImageProperties(dir.write("cut" + std::to_string(length) + ".jpg", whole.substr(0, length)));
+    // HEIC keeps its EXIF in media boxes.
     auto heic = readImageProperties(test::copyCorpusFile(dir, "img_exif.heic"));
-    EXPECT_TRUE(!heic || heic->value("{TIFF}", "Make") == nullptr || *heic->value("{TIFF}", "Make") == "Apple");
+    ASSERT_TRUE(heic);
+    ASSERT_NE(heic->value("{Exif}", "DateTimeOriginal"), nullptr);
+    EXPECT_EQ(*heic->value("{Exif}", "DateTimeOriginal"), AttributeValue("2023:08:09 10:11:12"));
+    EXPECT_EQ(*heic->value("{TIFF}", "Make"), AttributeValue("Apple"));
     std::string out = testing::internal::GetCapturedStdout();
     std::string err = testing::internal::GetCapturedStderr();
     Logger::setSink(LogSink::standardStreams);

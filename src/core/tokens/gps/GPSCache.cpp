@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tokens/gps/GPSCache.h"
 
+#include "app/JsonInput.h"
 #include "app/Logger.h"
 #include "app/Preferences.h"
 
@@ -102,8 +103,8 @@ void GPSCache::load(const Preferences& preferences) {
     } else if (!stored.is_string() || stored.get_ref<const std::string&>().empty()) {
         Logger::log("Preferences contains empty json data for gpsCache.");
     } else {
-        nlohmann::json json = nlohmann::json::parse(stored.get_ref<const std::string&>(), nullptr, false);
-        auto decoded = json.is_discarded() ? Result<Entries>(Error{"the text is not JSON"}) : entriesFromJson(json);
+        const auto json = JsonInput::parse(stored.get_ref<const std::string&>());
+        auto decoded = json ? entriesFromJson(*json) : Result<Entries>(json.error());
         if (decoded.ok()) {
             loaded = std::move(decoded.value());
             Logger::log("Reading GPS Cache with ", loaded.size(), " entries from Preferences.");

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tokens/gps/OnlineGeocoder.h"
 
+#include "app/JsonInput.h"
 #include "Version.h"
 #include "tokens/gps/GPSCache.h"
 #include "tokens/gps/GPSError.h"
@@ -73,9 +74,10 @@ GeocoderAnswer OnlineGeocoder::answerFromResponse(long httpStatus, std::string_v
         return GeocoderAnswer::failure(GPSError::network, "the service answered HTTP " + std::to_string(httpStatus));
     if (httpStatus != 200)
         return GeocoderAnswer::failure(GPSError::noResult, "the service answered HTTP " + std::to_string(httpStatus));
-    const auto json = nlohmann::json::parse(body, nullptr, false);
-    if (json.is_discarded() || !json.is_object())
+    const auto parsed = JsonInput::parse(body);
+    if (!parsed || !parsed->is_object())
         return GeocoderAnswer::failure(GPSError::network, "the service's answer is not a JSON object");
+    const nlohmann::json& json = *parsed;
     if (auto error = json.find("error"); error != json.end())
         return GeocoderAnswer::failure(GPSError::noResult, error->is_string() ? error->get<std::string>() : "error");
 

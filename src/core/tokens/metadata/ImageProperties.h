@@ -30,6 +30,8 @@ public:
     const std::map<std::string, Dictionary, std::less<>>& dictionaries() const { return dictionaries_; }
     bool isEmpty() const { return topLevel_.empty() && dictionaries_.empty(); }
 
+    bool operator==(const ImageProperties&) const = default;
+
 private:
     Dictionary topLevel_;
     std::map<std::string, Dictionary, std::less<>> dictionaries_;

@@ -5,9 +5,11 @@
 #include "tokens/metadata/MetadataConsole.h"
 
 #include <exiv2/exiv2.hpp>
+#include <libheif/heif.h>
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -290,6 +292,42 @@ ImageProperties collect(Exiv2::Image& image) {
     return properties;
 }
 
+// The EXIF block of a HEIC or AVIF file as TIFF bytes. The image library finds the block only in the
+// item layouts of some writers; libheif reads them all.
+std::optional<std::string> heifExif(const std::filesystem::path& path) {
+    std::unique_ptr<heif_context, decltype(&heif_context_free)> context(heif_context_alloc(), heif_context_free);
+    if (!context || heif_context_read_from_file(context.get(), path.c_str(), nullptr).code != heif_error_Ok)
+        return std::nullopt;
+    heif_image_handle* rawHandle = nullptr;
+    if (heif_context_get_primary_image_handle(context.get(), &rawHandle).code != heif_error_Ok)
+        return std::nullopt;
+    std::unique_ptr<heif_image_handle, decltype(&heif_image_handle_release)> handle(rawHandle,
+                                                                                    heif_image_handle_release);
+    heif_item_id id = 0;
+    if (heif_image_handle_get_list_of_metadata_block_IDs(handle.get(), "Exif", &id, 1) < 1)
+        return std::nullopt;
+    std::string block(heif_image_handle_get_metadata_size(handle.get(), id), '\0');
+    if (block.size() < 4 || heif_image_handle_get_metadata(handle.get(), id, block.data()).code != heif_error_Ok)
+        return std::nullopt;
+    // The block starts with the offset of the TIFF header behind those four bytes ("Exif\0\0" usually).
+    std::uint32_t offset = 0;
+    for (int i = 0; i < 4; ++i)
+        offset = (offset << 8) | static_cast<std::uint8_t>(block[static_cast<std::size_t>(i)]);
+    if (offset > block.size() - 4)
+        return std::nullopt;
+    return block.substr(4 + offset);
+}
+
+void addHeifExif(Exiv2::Image& image, const std::filesystem::path& path) {
+    const auto tiff = heifExif(path);
+    if (!tiff || tiff->empty())
+        return;
+    Exiv2::ExifData exif;
+    Exiv2::ExifParser::decode(exif, reinterpret_cast<const Exiv2::byte*>(tiff->data()),
+                              static_cast<std::uint32_t>(tiff->size()));
+    image.setExifData(exif);
+}
+
 } // namespace
 
 std::optional<ImageProperties> readImageProperties(const std::filesystem::path& path) {
@@ -297,13 +335,19 @@ std::optional<ImageProperties> readImageProperties(const std::filesystem::path& 
     if (!std::filesystem::is_regular_file(path, error))
         return std::nullopt;
     metadata::routeLibraryOutputToLogger();
+    // HEIC and AVIF photos keep their EXIF in ISO media boxes, which the library reads only when asked to.
+    static const bool mediaBoxes = (Exiv2::enableBMFF(true), true);
+    (void)mediaBoxes;
     try {
-        if (!Exiv2::ImageFactory::getType(path.string()))
+        const int type = Exiv2::ImageFactory::getType(path.string());
+        if (!type)
             return std::nullopt; // not an image format the library knows
         auto image = Exiv2::ImageFactory::open(path.string());
         if (!image.get())
             return std::nullopt;
         image->readMetadata();
+        if (type == Exiv2::ImageType::bmff && image->exifData().empty())
+            addHeifExif(*image, path);
         return collect(*image);
     } catch (const std::exception& failure) {
         Logger::log("Image properties of ", path.string(), " unreadable: ", failure.what());

@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// quillory-cli with input that is wrong or hostile: actions and recipes with problems, files that are not
+// recipes, and recipes that must not be replaced by accident.
+#include "CliRunner.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sys/stat.h>
+
+namespace quillory::test {
+namespace {
+
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+class CliHostileInputTest : public ::testing::Test {
+protected:
+    void SetUp() override { cli.write("trip/a_b.txt"); }
+    std::string trip() const { return (cli.home() / "trip").string(); }
+
+    CliRunner cli;
+};
+
+TEST_F(CliHostileInputTest, AnActionWithAProblemIsExitTwoNamingTheActionAndTheKey) {
+    const auto typo = cli.run({"--rename", "-a", R"({"type":"conversion","properties":{"conversionTyp":"upper"}})",
+                               trip()});
+    EXPECT_EQ(typo.exitCode, 2);
+    EXPECT_THAT(typo.err, AllOf(HasSubstr("--action (conversion)"), HasSubstr("\"properties.conversionTyp\""),
+                                HasSubstr("did you mean \"conversionType\"?")));
+
+    const auto pattern = cli.run({"-a", action("regularexpression", {{"regexFindText", "("}, {"regexReplaceText", "x"}}),
+                                  trip()});
+    EXPECT_EQ(pattern.exitCode, 2);
+    EXPECT_THAT(pattern.err, AllOf(HasSubstr("--action (regularexpression)"), HasSubstr("\"regexFindText\""),
+                                   HasSubstr("U_REGEX_MISMATCHED_PAREN at offset 1")));
+
+    const auto number = cli.run({"-a", action("simple", {{"simpleFindText", "_"}, {"simpleReplaceText", 7}}), trip()});
+    EXPECT_EQ(number.exitCode, 2);
+    EXPECT_THAT(number.err, HasSubstr("\"simpleReplaceText\" must be a token string or a string"));
+
+    const auto deep = cli.run({"-a", std::string(50'000, '['), trip()});
+    EXPECT_EQ(deep.exitCode, 2);
+    EXPECT_THAT(deep.err, HasSubstr("nests deeper than 64 levels"));
+    EXPECT_THAT(listing(trip()), ElementsAre("a_b.txt"));
+}
+
+TEST_F(CliHostileInputTest, ARecipeWithProblemsLoadsWithOneWarningEach) {
+    const auto recipe = nlohmann::json::parse(R"({"recipe_format_version": "8.0", "transformers": [
+        {"type": "simple", "properties": {"simpleFindText": "_", "simpleReplaceText": " "}},
+        {"type": "conversion", "properties": {"conversionType": "lowercas"}},
+        {"type": "insert", "properties": {"insertText": {"items": [{"type": "attribute", "value": "id3-artst"}]}}}]})");
+    const auto path = cli.write("typos.recipe", recipe.dump());
+    const auto run = cli.run({"-r", path.string(), trip()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("warning: recipe action 2 (conversion): \"conversionType\": unknown value "
+                                   "\"lowercas\" (did you mean \"lowercase\"?)"));
+    EXPECT_THAT(run.err, HasSubstr("warning: recipe action 3 (insert): \"insertText\": unknown attribute "
+                                   "\"id3-artst\" (did you mean \"id3-artist\"?)"));
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
+    // The sound action still ran.
+    EXPECT_THAT(run.out, HasSubstr("a b.txt"));
+
+    const auto inline_ = cli.run({"-r", recipe.dump(), trip()});
+    EXPECT_EQ(inline_.exitCode, 0);
+    EXPECT_EQ(inline_.err, run.err);
+}
+
+TEST_F(CliHostileInputTest, RecipesMustBeSmallRegularFiles) {
+    const auto zero = cli.run({"-r", "/dev/zero", trip()});
+    EXPECT_EQ(zero.exitCode, 2);
+    EXPECT_THAT(zero.err, HasSubstr("'/dev/zero' is not a regular file"));
+
+    const auto fifo = cli.home() / "pipe.recipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto blocked = cli.run({"-r", fifo.string(), trip()});
+    EXPECT_EQ(blocked.exitCode, 2);
+    EXPECT_THAT(blocked.err, HasSubstr("is not a regular file"));
+}
+
+TEST_F(CliHostileInputTest, SaveRecipeReplacesOnlyARecipeAndOnlyWhenTold) {
+    const std::string chain = action("simple", {{"simpleFindText", "_"}, {"simpleReplaceText", " "}});
+    const auto notes = cli.write("notes.txt", "my notes\n");
+    const auto refused = cli.run({"-a", chain, "--save-recipe", notes.string(), "--force", trip()});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_THAT(refused.err, HasSubstr("exists and is not a recipe; it was not replaced"));
+    EXPECT_EQ(readFile(notes), "my notes\n");
+    const auto folder = cli.run({"-a", chain, "--save-recipe", trip(), trip()});
+    EXPECT_EQ(folder.exitCode, 2);
+    EXPECT_THAT(folder.err, HasSubstr("is not a recipe file"));
+
+    const auto path = (cli.home() / "kept.recipe").string();
+    ASSERT_EQ(cli.run({"-a", chain, "--save-recipe", path, trip()}).exitCode, 0);
+    const std::string first = readFile(path);
+    const std::string other = action("conversion", {{"conversionType", "uppercase"}});
+    const auto unasked = cli.run({"-a", other, "--save-recipe", path, trip()});
+    EXPECT_EQ(unasked.exitCode, 2);
+    EXPECT_THAT(unasked.err, HasSubstr("already exists; use --force to replace it"));
+    EXPECT_EQ(readFile(path), first);
+
+    CliRunner::Terminal terminal;
+    terminal.inputAndErrors = true;
+    terminal.terminalInput = "n\n";
+    EXPECT_EQ(cli.run({"-a", other, "--save-recipe", path, trip()}, terminal).exitCode, 2);
+    EXPECT_EQ(readFile(path), first);
+    terminal.terminalInput = "y\n";
+    const auto asked = cli.run({"-a", other, "--save-recipe", path, trip()}, terminal);
+    EXPECT_EQ(asked.exitCode, 0) << asked.terminal;
+    EXPECT_THAT(asked.terminal, HasSubstr("Replace the recipe"));
+    EXPECT_THAT(readFile(path), HasSubstr("uppercase"));
+
+    EXPECT_EQ(cli.run({"-a", chain, "--save-recipe", path, "--force", trip()}).exitCode, 0);
+    EXPECT_THAT(readFile(path), Not(HasSubstr("uppercase")));
+}
+
+} // namespace
+} // namespace quillory::test
