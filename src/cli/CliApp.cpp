@@ -2,6 +2,7 @@
 #include "CliApp.h"
 
 #include "CliUserInteraction.h"
+#include "HistoryCommands.h"
 #include "PreviewPrinter.h"
 #include "Version.h"
 
@@ -22,6 +23,8 @@
 #include "rename/FileRenamer.h"
 #include "filelist/DirectoryValidator.h"
 #include "rename/FileValidator.h"
+#include "rename/JournalStore.h"
+#include "rename/MovePlan.h"
 
 #include <CLI/CLI.hpp>
 
@@ -62,6 +65,9 @@ struct Options {
     bool force = false;
     std::string onError = "abort";
     bool verbose = false;
+    bool history = false;
+    std::optional<std::string> undo;    // present (maybe empty) with --undo
+    std::optional<std::string> recover; // present with --recover: "rollback" or "finish"
 };
 
 // Failures that end the run with exit status 2 and a message on standard error.
@@ -138,7 +144,7 @@ public:
           interaction_(in, err, isatty(STDIN_FILENO) && isatty(STDERR_FILENO),
                        options.onError == "continue" ? CliUserInteraction::OnError::continueRenaming
                                                      : CliUserInteraction::OnError::abort),
-          services_(AppServices::Options{{}, &interaction_, false, false}) {}
+          services_(AppServices::Options{{}, &interaction_, false, false, JournalStore::defaultFolder()}) {}
 
     int execute() {
         configure();
@@ -251,6 +257,9 @@ private:
             out_ << row.label << ": " << row.path << "/" << row.filename << (row.dimmed ? "  (not selected)" : "")
                  << "\n";
         }
+        // Where the run will put it, the unique suffix included.
+        if (file->validation.errors.empty() && MovePlan::changes(*file))
+            out_ << "Target: " << MovePlan::targetOf(*file) << "\n";
         return 0;
     }
 
@@ -356,6 +365,16 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
     app.add_option("--on-error", options.onError, "Without a terminal: what to do when a file cannot be renamed")
         ->check(CLI::IsMember({"continue", "abort"}));
     app.add_flag("-v,--verbose", options.verbose, "Write the log to standard error");
+    std::string undoId, recoverHow;
+    app.add_flag("--history", options.history, "List the recorded rename runs");
+    auto* undo = app.add_option("--undo", undoId, "Undo the last rename run, or the run with this id")
+                     ->expected(0, 1)
+                     ->allow_extra_args(false);
+    auto* recover = app.add_option("--recover", recoverHow,
+                                   "Settle an interrupted run: roll it back (default) or finish it")
+                        ->expected(0, 1)
+                        ->allow_extra_args(false)
+                        ->check(CLI::IsMember({"rollback", "finish"}));
 
     try {
         std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
@@ -370,6 +389,21 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
         err << "quillory-cli: " << e.what() << "\n";
         return 2;
     }
+    if (undo->count() > 0)
+        options.undo = undoId;
+    if (recover->count() > 0)
+        options.recover = recoverHow;
+    if (options.history || options.undo || options.recover) {
+        Logger::setSink(options.verbose ? LogSink::standardError : LogSink::file, logFilePath());
+        HistoryRequest request;
+        request.mode = options.history ? HistoryRequest::Mode::history
+                       : options.undo  ? HistoryRequest::Mode::undo
+                                       : HistoryRequest::Mode::recover;
+        request.runId = options.undo.value_or("");
+        request.finish = options.recover.value_or("") == "finish";
+        request.json = options.json;
+        return runHistoryCommand(request, out, err);
+    }
     if (options.paths.empty() && options.directories.empty() && options.recipe.empty() && options.actions.empty()) {
         // A usage error: the help goes with the other messages, to standard error.
         err << app.help();
@@ -380,6 +414,7 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
         Logger::setSink(LogSink::standardError);
     else
         Logger::setSink(LogSink::file, logFilePath());
+    warnAboutInterruptedRuns(err);
     try {
         Run run(options, in, out, err);
         return run.execute();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PreviewPrinter.h"
 
+#include "rename/MovePlan.h"
 #include "text/Characters.h"
 
 #include <algorithm>
@@ -38,7 +39,7 @@ std::string sourceName(const File& file) {
 
 std::string targetName(const File& file) {
     if (isFolderEntry(file) && file.transformed.transformedName.empty() && file.transformed.transformedExt.empty())
-        return lastComponent(file.transformed.transformedPath) + "/";
+        return lastComponent(file.transformed.transformedPath) + file.validation.uniqueSuffix + "/";
     return file.transformed.transformedName + file.validation.uniqueSuffix + file.transformed.dottedExtension();
 }
 
@@ -120,7 +121,9 @@ nlohmann::ordered_json previewJson(const std::vector<File>& files, const FileVal
         item["transformedPath"] = file.transformed.transformedPath;
         item["transformedName"] = file.transformed.transformedName;
         item["transformedExt"] = file.transformed.transformedExt;
-        item["transformedFullPath"] = file.transformed.fullPath();
+        // With its unique suffix: exactly where the run will put it.
+        item["transformedFullPath"] =
+            file.validation.uniqueSuffix.empty() ? file.transformed.fullPath() : MovePlan::targetOf(file);
         item["warnings"] = std::vector<std::string>(file.validation.warnings.begin(), file.validation.warnings.end());
         item["errors"] = std::vector<std::string>(file.validation.errors.begin(), file.validation.errors.end());
         item["uniqueSuffix"] = file.validation.uniqueSuffix;
@@ -137,9 +140,16 @@ nlohmann::ordered_json previewJson(const std::vector<File>& files, const FileVal
                               {"target", failure.target},
                               {"error", failure.error.description},
                               {"code", failure.error.code}});
-        document["renameReport"] = {{"renamed", report->successCount},
+        nlohmann::ordered_json renamed = nlohmann::ordered_json::array();
+        for (const auto& move : report->renamed)
+            renamed.push_back({{"from", move.from}, {"to", move.to}});
+        document["renameReport"] = {{"renamed", std::move(renamed)},
+                                    {"renamedCount", report->successCount},
                                     {"failed", std::move(failed)},
-                                    {"skipped", report->errorCount}};
+                                    {"skipped", report->errorCount},
+                                    {"notTried", report->notTriedCount},
+                                    {"aborted", report->aborted},
+                                    {"runId", report->journalId}};
     }
     return document;
 }
@@ -149,8 +159,13 @@ void printRenameReport(std::ostream& out, const RenameReport& report) {
     if (report.errorCount > 0)
         out << "; " << report.errorCount << " files with errors were skipped";
     if (report.aborted)
-        out << "; the run was aborted";
+        out << "; the run was aborted: " << report.triedCount() << " tried, " << report.failures.size()
+            << " failed, " << report.notTriedCount << " not tried";
     out << ".\n";
+    if (!report.journalError.empty())
+        out << "Warning: the run is not recorded and cannot be undone: " << report.journalError << "\n";
+    else if (!report.journalId.empty())
+        out << "Recorded as run " << report.journalId << " ('quillory-cli --undo' reverses it).\n";
     for (const auto& failure : report.failures)
         out << "  failed: " << failure.source << " -> " << failure.target << ": " << failure.error.description
             << " (" << failure.error.code << ")\n";

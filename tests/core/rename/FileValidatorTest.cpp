@@ -142,7 +142,7 @@ TEST_F(FileValidatorTest, DuplicatesGetSuffixesInListOrder) {
 
     std::vector<File> off{renamed("x.txt", "a"), renamed("y.txt", "a")};
     ASSERT_TRUE(FileValidator::applyUniqueness(off, false));
-    EXPECT_EQ(off[1].validation.warnings, Errors{"Filename is not unique."});
+    EXPECT_EQ(off[1].validation.errors, Errors{"Filename is not unique."});
     EXPECT_EQ(off[1].validation.uniqueSuffix, "");
 }
 
