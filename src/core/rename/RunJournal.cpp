@@ -10,7 +10,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 
@@ -63,8 +66,16 @@ int createJournal(const std::string& folder, std::string& id) {
     ::localtime_r(&now, &local);
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
     const std::string base = std::string(stamp) + "-" + std::to_string(::getpid());
-    for (int n = 1; n < 1000; ++n) {
-        id = n == 1 ? base : base + "-" + std::to_string(n);
+    // Past the highest number this second already used, so that names keep sorting by age even after
+    // older ones were pruned.
+    int first = 1;
+    for (const auto& existing : JournalStore(folder).ids())
+        if (existing.rfind(base, 0) == 0)
+            first = std::max(first, existing.size() > base.size() ? std::atoi(existing.c_str() + base.size() + 1) + 1 : 2);
+    for (int n = first; n < 100000; ++n) {
+        char number[8];
+        std::snprintf(number, sizeof number, "-%03d", n);
+        id = n == 1 ? base : base + number; // sorts after the first, in order
         const int fd = ::open((folder + "/" + id + ".journal").c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0 || errno != EEXIST)
             return fd;

@@ -280,8 +280,18 @@ void RunRestorer::finishRun(const JournalRecord& record, Outcome& outcome) {
             continue;
         }
         lines += "done " + std::to_string(i) + "\n";
-        if (step.kind != MovePlan::StepKind::toTemporary)
-            ++outcome.moved;
+        if (step.kind == MovePlan::StepKind::toTemporary)
+            continue;
+        ++outcome.moved;
+        // As the run would have: folders the move emptied go, up to the folder all sources share.
+        for (std::string folder = parentOf(move.source);
+             folder.size() > record.folder.size() && folder.rfind(record.folder + "/", 0) == 0 &&
+             isEmptyFolder(fileSystem_, folder) && !fileSystem_.removeDirectory(folder);
+             folder = parentOf(folder)) {
+            lines += "rmdir ";
+            journaltext::appendEscaped(lines, folder);
+            lines += '\n';
+        }
     }
     if (!lines.empty())
         store_.append(record.id, lines);
