@@ -402,6 +402,8 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
         request.runId = options.undo.value_or("");
         request.finish = options.recover.value_or("") == "finish";
         request.json = options.json;
+        if (options.history)
+            warnAboutInterruptedRuns(err);
         return runHistoryCommand(request, out, err);
     }
     if (options.paths.empty() && options.directories.empty() && options.recipe.empty() && options.actions.empty()) {

@@ -283,8 +283,14 @@ void RunRestorer::finishRun(const JournalRecord& record, Outcome& outcome) {
         if (step.kind == MovePlan::StepKind::toTemporary)
             continue;
         ++outcome.moved;
-        // As the run would have: folders the move emptied go, up to the folder all sources share.
-        for (std::string folder = parentOf(move.source);
+    }
+    // As the run would have: folders the moves emptied go (including ones whose last item left
+    // before the interruption), up to the folder all sources share.
+    std::set<std::string> left;
+    for (const auto& move : record.moves)
+        left.insert(parentOf(move.source));
+    for (auto start = left.rbegin(); start != left.rend(); ++start) {
+        for (std::string folder = *start;
              folder.size() > record.folder.size() && folder.rfind(record.folder + "/", 0) == 0 &&
              isEmptyFolder(fileSystem_, folder) && !fileSystem_.removeDirectory(folder);
              folder = parentOf(folder)) {
