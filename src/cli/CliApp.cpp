@@ -3,6 +3,7 @@
 
 #include "ChainProblemText.h"
 #include "CliUserInteraction.h"
+#include "HistoryCommands.h"
 #include "PlanCommand.h"
 #include "PreviewCommand.h"
 #include "RenameCommand.h"
@@ -19,6 +20,7 @@
 #include "automation/Session.h"
 #include "filelist/FileSortOrder.h"
 #include "model/TransformerTypes.h"
+#include "rename/JournalStore.h"
 #include "tokens/gps/OfflineGeocoder.h"
 
 #include <CLI/CLI.hpp>
@@ -58,6 +60,9 @@ struct Options {
     bool force = false;
     std::string onError = "abort";
     bool verbose = false;
+    bool history = false;
+    std::optional<std::string> undo;    // present (maybe empty) with --undo
+    std::optional<std::string> recover; // present with --recover: "rollback" or "finish"
 };
 
 // Failures that end the run with exit status 2 and a message on standard error.
@@ -229,7 +234,9 @@ int execute(const Options& options, std::istream& in, std::ostream& out, std::os
     CliUserInteraction interaction(in, err, isatty(STDIN_FILENO) && isatty(STDERR_FILENO),
                                    options.onError == "continue" ? CliUserInteraction::OnError::continueRenaming
                                                                  : CliUserInteraction::OnError::abort);
-    Session session(Session::Options{{}, &interaction, false, false});
+    Session::Options sessionOptions{{}, &interaction, false, false};
+    sessionOptions.journalFolder = JournalStore::defaultFolder();
+    Session session(std::move(sessionOptions));
     const bool openRefused = prepare(session, options, in, err);
     if (!options.plan.empty())
         return PlanCommand(session, out, err).run(options.plan);
@@ -270,6 +277,16 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
     app.add_option("--on-error", options.onError, "Without a terminal: what to do when a file cannot be renamed")
         ->check(CLI::IsMember({"continue", "abort"}));
     app.add_flag("-v,--verbose", options.verbose, "Write the log to standard error");
+    std::string undoId, recoverHow;
+    app.add_flag("--history", options.history, "List the recorded rename runs");
+    auto* undo = app.add_option("--undo", undoId, "Undo the last rename run, or the run with this id")
+                     ->expected(0, 1)
+                     ->allow_extra_args(false);
+    auto* recover = app.add_option("--recover", recoverHow,
+                                   "Settle an interrupted run: roll it back (default) or finish it")
+                        ->expected(0, 1)
+                        ->allow_extra_args(false)
+                        ->check(CLI::IsMember({"rollback", "finish"}));
 
     try {
         std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
@@ -284,6 +301,23 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
         err << "quillory-cli: " << e.what() << "\n";
         return 2;
     }
+    if (undo->count() > 0)
+        options.undo = undoId;
+    if (recover->count() > 0)
+        options.recover = recoverHow;
+    if (options.history || options.undo || options.recover) {
+        Logger::setSink(options.verbose ? LogSink::standardError : LogSink::file, logFilePath());
+        HistoryRequest request;
+        request.mode = options.history ? HistoryRequest::Mode::history
+                       : options.undo  ? HistoryRequest::Mode::undo
+                                       : HistoryRequest::Mode::recover;
+        request.runId = options.undo.value_or("");
+        request.finish = options.recover.value_or("") == "finish";
+        request.json = options.json;
+        if (options.history)
+            warnAboutInterruptedRuns(err);
+        return runHistoryCommand(request, out, err);
+    }
     if (options.paths.empty() && options.directories.empty() && options.recipe.empty() && options.actions.empty()) {
         // A usage error: the help goes with the other messages, to standard error.
         err << app.help();
@@ -294,6 +328,7 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
         Logger::setSink(LogSink::standardError);
     else
         Logger::setSink(LogSink::file, logFilePath());
+    warnAboutInterruptedRuns(err);
     try {
         return execute(options, in, out, err);
     } catch (const UsageError& e) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PreviewPrinter.h"
 
+#include "rename/MovePlan.h"
 #include "text/Characters.h"
 
 #include <algorithm>
@@ -34,7 +35,7 @@ std::string sourceName(const SessionRow& row) {
 
 std::string targetName(const SessionRow& row) {
     if (row.isFolder && row.newName.empty() && row.newExt.empty())
-        return lastComponent(row.newPath) + "/";
+        return lastComponent(row.newPath) + row.uniqueSuffix + "/";
     return row.newFileName();
 }
 
@@ -139,9 +140,16 @@ nlohmann::ordered_json previewJson(const std::vector<SessionRow>& rows, const Fi
                               {"target", failure.target},
                               {"error", failure.error.description},
                               {"code", failure.error.code}});
-        document["renameReport"] = {{"renamed", report->successCount},
+        nlohmann::ordered_json renamed = nlohmann::ordered_json::array();
+        for (const auto& move : report->renamed)
+            renamed.push_back({{"from", move.from}, {"to", move.to}});
+        document["renameReport"] = {{"renamed", std::move(renamed)},
+                                    {"renamedCount", report->successCount},
                                     {"failed", std::move(failed)},
-                                    {"skipped", report->errorCount}};
+                                    {"skipped", report->errorCount},
+                                    {"notTried", report->notTriedCount},
+                                    {"aborted", report->aborted},
+                                    {"runId", report->journalId}};
     }
     return document;
 }
@@ -155,8 +163,13 @@ void printRenameReport(std::ostream& out, const RenameReport& report) {
     if (report.errorCount > 0)
         out << "; " << report.errorCount << " files with errors were skipped";
     if (report.aborted)
-        out << "; the run was aborted";
+        out << "; the run was aborted: " << report.triedCount() << " tried, " << report.failures.size()
+            << " failed, " << report.notTriedCount << " not tried";
     out << ".\n";
+    if (!report.journalError.empty())
+        out << "Warning: the run is not recorded and cannot be undone: " << report.journalError << "\n";
+    else if (!report.journalId.empty())
+        out << "Recorded as run " << report.journalId << " ('quillory-cli --undo' reverses it).\n";
     for (const auto& failure : report.failures)
         out << "  failed: " << failure.source << " -> " << failure.target << ": " << failure.error.description
             << " (" << failure.error.code << ")\n";

@@ -149,11 +149,15 @@ TEST_F(CliPreviewTest, DuplicateTargetsGetASuffixUnlessAutoResolveIsOffForThisRu
                             "plain 3: Filename is not unique. A numeric suffix '3' has been added."));
 
     for (const char* setting : {"autoResolveDuplicates=false", "com.halvane.quillory.autoResolveDuplicates=0"}) {
+        // Off, a duplicate is an error of the preview rather than a failure of the run.
         const auto off = cli.run({"--json", "--set", setting, "-a", same, trip()});
-        ASSERT_EQ(off.exitCode, 0) << setting << off.err;
-        EXPECT_THAT(warningsOf(off.json()),
-                    ElementsAre("c_d: Filename is not unique.", "plain: Filename is not unique."))
-            << setting;
+        ASSERT_EQ(off.exitCode, 1) << setting << off.err;
+        std::vector<std::string> errors;
+        const auto document = off.json();
+        for (const auto& file : document.at("files"))
+            for (const auto& error : file.at("errors"))
+                errors.push_back(file.at("name").get<std::string>() + ": " + error.get<std::string>());
+        EXPECT_THAT(errors, ElementsAre("c_d: Filename is not unique.", "plain: Filename is not unique.")) << setting;
     }
     // The setting was for those runs only.
     EXPECT_EQ(warningsOf(cli.run({"--json", "-a", same, trip()}).json()).front(),
@@ -169,11 +173,13 @@ TEST_F(CliPreviewTest, StoredSettingsAreReadAndSetOverridesThemWithoutSavingAnyt
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         arguments.push_back(trip());
         const auto result = cli.run(arguments);
-        EXPECT_EQ(result.exitCode, 0) << result.err;
         const auto document = result.json();
-        for (const auto& file : document.at("files"))
+        for (const auto& file : document.at("files")) {
             if (!file.at("warnings").empty())
                 return file.at("warnings").at(0).get<std::string>();
+            if (!file.at("errors").empty())
+                return file.at("errors").at(0).get<std::string>();
+        }
         return std::string("none");
     };
     EXPECT_EQ(firstWarning({}), "Filename is not unique.");

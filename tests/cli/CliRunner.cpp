@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CliRunner.h"
 
+#include <thread>
+
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -15,7 +17,9 @@
 
 namespace quillory::test {
 
-CliRunner::CliRunner() : home_(temp_.path() / "home") {
+CliRunner::CliRunner() : CliRunner(std::filesystem::temp_directory_path()) {}
+
+CliRunner::CliRunner(const std::filesystem::path& parent) : temp_(parent), home_(temp_.path() / "home") {
     std::filesystem::create_directories(home_);
     std::filesystem::create_directories(temp_.path() / "config");
     std::filesystem::create_directories(temp_.path() / "state");
@@ -130,6 +134,17 @@ CliOutput CliRunner::run(const std::vector<std::string>& arguments, const Termin
             }
         }
         pty->drain(output.terminal, 0);
+    } else if (terminal.killWhen) {
+        while (waitpid(pid, &status, WNOHANG) == 0) {
+            if (terminal.killWhen()) {
+                std::this_thread::sleep_for(terminal.killDelay);
+                ::kill(pid, SIGKILL);
+                while (waitpid(pid, &status, 0) < 0) {
+                }
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
     } else {
         while (waitpid(pid, &status, 0) < 0) {
         }

@@ -5,7 +5,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,8 @@ struct CliOutput {
 class CliRunner {
 public:
     CliRunner();
+    // With the temporary folder inside the given one (for example /dev/shm, for many files).
+    explicit CliRunner(const std::filesystem::path& parent);
 
     const std::filesystem::path& home() const { return home_; }
     std::filesystem::path stateDir() const { return temp_.path() / "state"; }
@@ -42,6 +46,9 @@ public:
         bool inputAndErrors = false; // standard input and standard error
         std::string terminalInput;
         bool noColor = true;
+        // Without a terminal: the tool is killed with SIGKILL this long after killWhen first holds.
+        std::function<bool()> killWhen;
+        std::chrono::microseconds killDelay{0};
     };
     CliOutput run(const std::vector<std::string>& arguments, const Terminal& terminal) const;
 
