@@ -3,6 +3,7 @@
 
 #include "CliUserInteraction.h"
 #include "PreviewPrinter.h"
+#include "ShortActions.h"
 #include "Version.h"
 
 #include "app/AppNotification.h"
@@ -22,6 +23,7 @@
 #include "rename/FileRenamer.h"
 #include "filelist/DirectoryValidator.h"
 #include "rename/FileValidator.h"
+#include "tokens/TokenDetailsList.h"
 
 #include <CLI/CLI.hpp>
 
@@ -59,6 +61,7 @@ struct Options {
     std::string plan;
     bool json = false;
     bool rename = false;
+    bool dryRun = false;
     bool force = false;
     std::string onError = "abort";
     bool verbose = false;
@@ -79,7 +82,7 @@ std::filesystem::path logFilePath() {
 void applySetting(Preferences& preferences, const std::string& setting) {
     const auto equals = setting.find('=');
     if (equals == std::string::npos)
-        throw UsageError{"--set expects KEY=VALUE, got '" + setting + "'"};
+        throw UsageError{"--setting expects KEY=VALUE, got '" + setting + "'"};
     const PreferenceKey key(setting.substr(0, equals));
     const std::string value = setting.substr(equals + 1);
     const std::vector<PreferenceKey> booleans = {
@@ -93,14 +96,14 @@ void applySetting(Preferences& preferences, const std::string& setting) {
         else if (value == "false" || value == "0")
             preferences.setTransient(key, false);
         else
-            throw UsageError{"--set " + key.shortName() + " expects true, false, 1 or 0, got '" + value + "'"};
+            throw UsageError{"--setting " + key.shortName() + " expects true, false, 1 or 0, got '" + value + "'"};
         return;
     }
     if (key == PreferenceKey::gpsGeocoder) {
         preferences.setTransient(key, value);
         return;
     }
-    throw UsageError{"--set: unknown setting '" + setting.substr(0, equals) + "'"};
+    throw UsageError{"--setting: unknown setting '" + setting.substr(0, equals) + "'"};
 }
 
 Transformer decodeAction(const std::string& text) {
@@ -240,6 +243,8 @@ private:
             out_ << jsonText(previewJson(files, result, std::nullopt, options_.changed)) << "\n";
         else
             printPreviewTable(out_, files, result, {colorOutput(), options_.changed});
+        if (!options_.json && result.renameCount > 0)
+            err_ << "Nothing was renamed; add --rename to do it\n";
         return result.errorCount > 0 || openRefused_ ? 1 : 0;
     }
 
@@ -335,8 +340,9 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
 
 int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out, std::ostream& err) {
     Options options;
-    CLI::App app{"quillory-cli: rename many files at once with a chain of rename actions.\n"
-                 "Shows the new names first; renames only with --rename, and never overwrites a file."};
+    CLI::App app{"Rename many files at once with a chain of rename actions.\n"
+                 "Shows the new names first; renames only with --rename, and never overwrites a file.",
+                 "quillory-cli"};
     app.footer(examples);
     app.set_version_flag("--version", std::string("quillory-cli ") + kVersion + "\n" + OfflineGeocoder::creditLine());
     app.add_option("paths", options.paths, "Files and folders to rename (folders are read recursively)");
@@ -346,19 +352,40 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
     app.add_option("--sort", options.sort, "Sort the list (for example byNameAscending)");
     app.add_option("--allow", options.allow, "Also allow renaming inside this folder for this run (repeatable)")
         ->allow_extra_args(false);
-    app.add_option("--set", options.settings, "Override a setting for this run: KEY=VALUE (repeatable)")->allow_extra_args(false);
+    app.add_option("--setting", options.settings, "Override a setting for this run: KEY=VALUE (repeatable)")
+        ->allow_extra_args(false);
     app.add_option("--save-recipe", options.saveRecipe, "Save the chain of rename actions as a recipe file");
     app.add_flag("--changed", options.changed, "Show only the files whose names change");
     app.add_option("--plan", options.plan, "Print the renaming plan of one listed file");
     app.add_flag("--json", options.json, "Print one JSON document instead of the table");
     app.add_flag("--rename", options.rename, "Carry the renames out on disk");
+    app.add_flag("-n,--dry-run", options.dryRun, "Only show the new names (the default)");
     app.add_flag("--force", options.force, "Rename although some files have errors (those are skipped)");
     app.add_option("--on-error", options.onError, "Without a terminal: what to do when a file cannot be renamed")
         ->check(CLI::IsMember({"continue", "abort"}));
     app.add_flag("-v,--verbose", options.verbose, "Write the log to standard error");
 
+    // Short action options: documented here, taken out of the arguments before parsing so that their
+    // order among themselves and with -a is kept.
+    std::string unusedValue;
+    for (const auto& option : shortOptions()) {
+        auto* declared = option.arguments.empty()
+                             ? app.add_flag(std::string(option.name))->description(std::string(option.help))
+                             : app.add_option(std::string(option.name), unusedValue, std::string(option.help))
+                                   ->type_name(std::string(option.arguments));
+        declared->group(option.kind.empty() ? "Changing the action before" : "Rename actions (in order)");
+    }
+    app.add_option("--scope", unusedValue, "Where the next action works: name, path, ext or full")
+        ->group("Rename actions (in order)");
+
+    static const TokenDetailsList catalogue = TokenDetailsList::loadEmbedded();
+    auto extracted = extractActions(arguments, catalogue);
+    if (!extracted) {
+        err << "quillory-cli: " << extracted.error().message << "\n";
+        return 2;
+    }
     try {
-        std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+        std::vector<std::string> reversed(extracted->remaining.rbegin(), extracted->remaining.rend());
         app.parse(reversed);
     } catch (const CLI::CallForHelp&) {
         out << app.help();
@@ -368,6 +395,11 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
         return 0;
     } catch (const CLI::ParseError& e) {
         err << "quillory-cli: " << e.what() << "\n";
+        return 2;
+    }
+    options.actions = std::move(extracted->actions);
+    if (options.dryRun && options.rename) {
+        err << "quillory-cli: --dry-run and --rename contradict each other; give one\n";
         return 2;
     }
     if (options.paths.empty() && options.directories.empty() && options.recipe.empty() && options.actions.empty()) {
