@@ -243,8 +243,10 @@ private:
             out_ << jsonText(previewJson(files, result, std::nullopt, options_.changed)) << "\n";
         else
             printPreviewTable(out_, files, result, {colorOutput(), options_.changed});
-        if (!options_.json && result.renameCount > 0)
+        if (!options_.json && result.renameCount > 0) {
+            out_.flush(); // the hint comes after the table on a shared terminal
             err_ << "Nothing was renamed; add --rename to do it\n";
+        }
         return result.errorCount > 0 || openRefused_ ? 1 : 0;
     }
 
@@ -305,7 +307,8 @@ private:
                         "above).\n";
             else
                 err_ << "Nothing renamed: " << result.errorCount
-                     << " files have errors (use --force to rename the others).\n";
+                     << (result.errorCount == 1 ? " file has" : " files have")
+                     << " errors (use --force to rename the others).\n";
             return 1;
         }
         // Compute the chain again over the new names, as the window does after a run.

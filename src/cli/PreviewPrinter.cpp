@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PreviewPrinter.h"
 
-#include "text/Characters.h"
+#include "text/DisplayWidth.h"
 
 #include <algorithm>
 #include <optional>
+#include <set>
 #include <ostream>
 
 namespace quillory::cli {
@@ -58,8 +59,44 @@ bool changes(const File& file) {
 }
 
 std::string padded(const std::string& text, std::size_t width) {
-    const std::size_t count = text::characterCount(text);
+    const std::size_t count = text::displayWidth(text);
     return count >= width ? text : text + std::string(width - count, ' ');
+}
+
+std::string counted(std::size_t count, const char* noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+// The folder that holds every listed item, so that rows can name their items below it.
+std::string commonFolder(const std::vector<File>& files) {
+    std::optional<std::string> common;
+    for (const auto& file : files) {
+        const std::string folder = isFolderEntry(file) ? parentOf(file.source.path) : file.source.path;
+        if (!common) {
+            common = folder;
+            continue;
+        }
+        while (!common->empty() && folder != *common && !folder.starts_with(*common + "/"))
+            *common = parentOf(*common);
+    }
+    return common.value_or(std::string());
+}
+
+// Names that occur more than once are told apart by their path below the common folder.
+bool namesRepeat(const std::vector<File>& files) {
+    std::set<std::string> seen;
+    for (const auto& file : files)
+        if (!seen.insert(sourceName(file)).second)
+            return true;
+    return false;
+}
+
+std::string shownSource(const File& file, const std::string& base) {
+    if (base.empty() && !file.source.path.starts_with("/"))
+        return sourceName(file);
+    const std::string folder = isFolderEntry(file) ? parentOf(file.source.path) : file.source.path;
+    const std::string below = folder.size() > base.size() ? folder.substr(base.size() + 1) + "/" : std::string();
+    return below + sourceName(file);
 }
 
 std::string joined(const std::set<std::string>& messages) {
@@ -73,10 +110,15 @@ std::string joined(const std::set<std::string>& messages) {
 
 void printPreviewTable(std::ostream& out, const std::vector<File>& files, const FileValidationResult& result,
                        const PreviewStyle& style) {
+    const bool relative = namesRepeat(files);
+    const std::string base = relative ? commonFolder(files) : std::string();
+    auto source = [&](const File& file) {
+        return text::visibleEscapes(relative ? shownSource(file, base) : sourceName(file));
+    };
     std::size_t width = 0;
     for (const auto& file : files)
         if (!style.changedOnly || changes(file))
-            width = std::max(width, std::min(maxColumn, text::characterCount(sourceName(file))));
+            width = std::max(width, std::min(maxColumn, text::displayWidth(source(file))));
 
     int warnings = 0;
     for (const auto& file : files) {
@@ -89,18 +131,18 @@ void printPreviewTable(std::ostream& out, const std::vector<File>& files, const 
         const char* tint = hasErrors ? red : hasWarnings ? yellow : changes(file) ? green : nullptr;
         if (style.color && tint)
             out << tint;
-        out << padded(sourceName(file), width) << "  ->  " << targetName(file);
+        out << padded(source(file), width) << "  ->  " << text::visibleEscapes(targetName(file));
         if (const auto folder = newFolder(file))
-            out << "  [in " << *folder << "/]";
+            out << "  [in " << text::visibleEscapes(*folder) << "/]";
         if (hasErrors)
-            out << "  ERROR: " << joined(file.validation.errors);
+            out << "  ERROR: " << text::visibleEscapes(joined(file.validation.errors));
         if (hasWarnings)
-            out << "  WARNING: " << joined(file.validation.warnings);
+            out << "  WARNING: " << text::visibleEscapes(joined(file.validation.warnings));
         if (style.color && tint)
             out << reset;
         out << "\n";
     }
-    out << result.totalCount << " files: " << result.renameCount << " to rename, " << result.errorCount
+    out << counted(static_cast<std::size_t>(result.totalCount), "file") << ": " << result.renameCount << " to rename, " << result.errorCount
         << " with errors, " << warnings << " with warnings" << (result.isPending ? " (pending)" : "") << "\n";
 }
 
@@ -145,14 +187,16 @@ nlohmann::ordered_json previewJson(const std::vector<File>& files, const FileVal
 }
 
 void printRenameReport(std::ostream& out, const RenameReport& report) {
-    out << "Renamed " << report.successCount << " of " << report.renameCount << " files";
+    out << "Renamed " << report.successCount << " of " << counted(static_cast<std::size_t>(report.renameCount), "file");
     if (report.errorCount > 0)
-        out << "; " << report.errorCount << " files with errors were skipped";
+        out << "; " << counted(static_cast<std::size_t>(report.errorCount), "file") << " with errors "
+            << (report.errorCount == 1 ? "was" : "were") << " skipped";
     if (report.aborted)
         out << "; the run was aborted";
     out << ".\n";
     for (const auto& failure : report.failures)
-        out << "  failed: " << failure.source << " -> " << failure.target << ": " << failure.error.description
+        out << "  failed: " << text::visibleEscapes(failure.source) << " -> " << text::visibleEscapes(failure.target)
+            << ": " << failure.error.description
             << " (" << failure.error.code << ")\n";
 }
 

@@ -116,5 +116,31 @@ TEST(CliEverydayTest, EveryReadmeExampleIsOneShortLineThatDoesItsJob) {
     }
 }
 
+TEST(CliEverydayTest, TheTableStaysAlignedAndHarmlessWhateverTheNames) {
+    CliRunner cli;
+    cli.write("trip/a/x.txt");
+    cli.write("trip/b/x.txt");
+    cli.write("trip/a/日本.txt");
+    cli.write("trip/a/e\033[31mvil\n.txt");
+    const auto result = cli.run({"--suffix", "!", (cli.home() / "trip").string()});
+    EXPECT_EQ(result.exitCode, 1) << result.err; // the line feed is not allowed in a name
+    // Repeated names show their folder below the opened one; wide characters count two columns;
+    // control characters are shown, not sent to the terminal.
+    EXPECT_THAT(result.out, HasSubstr("a/e\\x1b[31mvil\\n.txt  ->  e\\x1b[31mvil\\n!.txt"));
+    EXPECT_THAT(result.out, HasSubstr("\na/x.txt               ->  x!.txt\n"));
+    EXPECT_THAT(result.out, HasSubstr("\na/日本.txt            ->  日本!.txt\n"));
+    EXPECT_THAT(result.out, HasSubstr("\nb/x.txt               ->  x!.txt\n"));
+    EXPECT_EQ(result.out.find('\033'), std::string::npos);
+
+    cli.write("one/only.txt");
+    const auto single = cli.run({"--suffix", "!", (cli.home() / "one").string()});
+    EXPECT_THAT(single.out, HasSubstr("only.txt  ->  only!.txt\n1 file: 1 to rename"));
+    EXPECT_THAT(single.err, HasSubstr("Nothing was renamed; add --rename to do it"));
+    const auto dry = cli.run({"-n", "--suffix", "!", (cli.home() / "one").string()});
+    EXPECT_EQ(dry.out, single.out);
+    EXPECT_EQ(cli.run({"-n", "--rename", (cli.home() / "one").string()}).exitCode, 2);
+    EXPECT_THAT(listing(cli.home() / "one"), ElementsAre("only.txt"));
+}
+
 } // namespace
 } // namespace quillory::test

@@ -128,8 +128,8 @@ TEST_F(CliPreviewTest, JsonStaysValidForNamesThatAreNotUtf8) {
     for (const auto& file : document.at("files"))
         names.push_back(file.at("transformedName"));
     EXPECT_THAT(names, ::testing::Contains("caf\uFFFD x"));
-    // The table keeps the bytes as they are.
-    EXPECT_THAT(cli.run({"-a", underscoreToBlank, trip()}).out, HasSubstr("->  caf\xe9 x.txt"));
+    // The table shows the byte that is not UTF-8 as an escape, never as a broken character.
+    EXPECT_THAT(cli.run({"-a", underscoreToBlank, trip()}).out, HasSubstr("->  caf\\xe9 x.txt"));
 }
 
 TEST_F(CliPreviewTest, DuplicateTargetsGetASuffixUnlessAutoResolveIsOffForThisRun) {
