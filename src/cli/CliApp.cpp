@@ -4,6 +4,7 @@
 #include "CliUserInteraction.h"
 #include "PreviewPrinter.h"
 #include "ShortActions.h"
+#include "Vocabulary.h"
 #include "Version.h"
 
 #include "app/AppNotification.h"
@@ -65,6 +66,10 @@ struct Options {
     bool force = false;
     std::string onError = "abort";
     bool verbose = false;
+    bool listActions = false;
+    std::string describe;
+    std::optional<std::string> listTokens;
+    bool manSections = false;
 };
 
 // Failures that end the run with exit status 2 and a message on standard error.
@@ -367,6 +372,14 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
     app.add_option("--on-error", options.onError, "Without a terminal: what to do when a file cannot be renamed")
         ->check(CLI::IsMember({"continue", "abort"}));
     app.add_flag("-v,--verbose", options.verbose, "Write the log to standard error");
+    app.add_flag("--list-actions", options.listActions, "List the action kinds with their settings")
+        ->group("Vocabulary");
+    app.add_option("--describe", options.describe, "Describe one action kind")->type_name("KIND")->group("Vocabulary");
+    app.add_option("--list-tokens", options.listTokens, "List the tokens; with FILE, their values for it")
+        ->type_name("[FILE]")
+        ->expected(0, 1)
+        ->group("Vocabulary");
+    app.add_flag("--man-sections", options.manSections)->group(""); // for scripts/update-man-page.sh
 
     // Short action options: documented here, taken out of the arguments before parsing so that their
     // order among themselves and with -a is kept.
@@ -401,6 +414,23 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
         return 2;
     }
     options.actions = std::move(extracted->actions);
+    if (options.manSections) {
+        out << manPageSections(catalogue);
+        return 0;
+    }
+    if (options.listActions) {
+        printActionList(out);
+        return 0;
+    }
+    if (!options.describe.empty())
+        return printActionDescription(out, err, options.describe) ? 0 : 2;
+    if (options.listTokens) {
+        if (options.listTokens->empty()) {
+            printTokenList(out, catalogue);
+            return 0;
+        }
+        return printTokenValues(out, err, catalogue, *options.listTokens);
+    }
     if (options.dryRun && options.rename) {
         err << "quillory-cli: --dry-run and --rename contradict each other; give one\n";
         return 2;

@@ -315,6 +315,16 @@ const std::vector<std::string_view>& TransformerProperties::keys() {
     return names;
 }
 
+const std::vector<TransformerProperties::Field>& TransformerProperties::fields() {
+    using enum ValueKind;
+    constexpr ValueKind String = text, Tokens = tokenText, TokensOrPlain = tokenText, Bool = boolean, Int = integer,
+                        NumberText = numberText, Lookup = table;
+#define QUILLORY_FIELD(group, name, kind) Field{group, #name, kind},
+    static const std::vector<Field> all = {QUILLORY_TRANSFORMER_PROPERTIES(QUILLORY_FIELD)};
+#undef QUILLORY_FIELD
+    return all;
+}
+
 TransformerProperties TransformerProperties::copy(std::string_view type) const {
     if (!transformerTypeInfo(type)) {
         Logger::error("ERROR: TransformerProperties copy for type '", type, "' not supported.");

@@ -121,6 +121,15 @@ struct TransformerProperties {
 
     // The JSON keys in declaration order.
     static const std::vector<std::string_view>& keys();
+
+    // Every field with the action kind that owns it and how its value is written in JSON.
+    enum class ValueKind { text, tokenText, boolean, integer, numberText, table };
+    struct Field {
+        std::string_view group;
+        std::string_view key;
+        ValueKind kind;
+    };
+    static const std::vector<Field>& fields();
 };
 
 } // namespace quillory

@@ -46,6 +46,8 @@ std::string aliasOf(const std::string& id) {
         return "place";
     if (id == "GPS-FormattedAddress")
         return "address";
+    if (id == "GPS-AddressSubAdministrativeArea")
+        return "county";
     if (id.starts_with("GPS-Address"))
         return lowered(id.substr(11));
     if (id.starts_with("id3-"))
