@@ -2,37 +2,26 @@
 #include "CliApp.h"
 
 #include "CliUserInteraction.h"
-#include "PreviewPrinter.h"
+#include "PlanCommand.h"
+#include "PreviewCommand.h"
+#include "RenameCommand.h"
 #include "ShortActions.h"
 #include "Vocabulary.h"
 #include "Version.h"
 
-#include "app/AppNotification.h"
 #include "app/Logger.h"
-#include "app/MainQueue.h"
-#include "app/NotificationCenter.h"
 #include "app/Preferences.h"
-#include "automation/AppServices.h"
-#include "automation/PathExpansion.h"
-#include "model/RecipeStore.h"
-#include "tokens/gps/OfflineGeocoder.h"
-#include "filelist/FileDataSource.h"
+#include "automation/Session.h"
 #include "filelist/FileSortOrder.h"
-#include "model/TransformerEngine.h"
 #include "model/TransformerTypes.h"
-#include "model/Transformers.h"
-#include "rename/FileRenamer.h"
-#include "filelist/DirectoryValidator.h"
-#include "rename/FileValidator.h"
-#include "tokens/TokenDetailsList.h"
+#include "model/TokenDetailsList.h"
+#include "tokens/gps/OfflineGeocoder.h"
 
 #include <CLI/CLI.hpp>
 
-#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
-#include <thread>
 #include <unistd.h>
 
 namespace quillory::cli {
@@ -125,220 +114,77 @@ Transformer decodeAction(const std::string& text) {
     return std::move(decoded).value();
 }
 
-// File names need not be UTF-8; such bytes become U+FFFD rather than failing the whole document.
-std::string jsonText(const nlohmann::ordered_json& document) {
-    return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
-}
-
-std::optional<File> findListedFile(const std::vector<File>& files, const std::string& path) {
-    std::error_code ec;
-    const auto wanted = std::filesystem::absolute(path, ec).lexically_normal().string();
-    for (const auto& file : files)
-        if (file.source.fullPath() == wanted || file.source.fullPath() == path)
-            return file;
-    return std::nullopt;
-}
-
-class Run {
-public:
-    Run(const Options& options, std::istream& in, std::ostream& out, std::ostream& err)
-        : options_(options), out_(out), err_(err),
-          interaction_(in, err, isatty(STDIN_FILENO) && isatty(STDERR_FILENO),
-                       options.onError == "continue" ? CliUserInteraction::OnError::continueRenaming
-                                                     : CliUserInteraction::OnError::abort),
-          services_(AppServices::Options{{}, &interaction_, false, false}) {}
-
-    int execute() {
-        configure();
-        openFiles();
-        loadChain();
-        if (!options_.sort.empty())
-            sortList();
-        if (!options_.saveRecipe.empty())
-            saveRecipe();
-
-        computeNames();
-        if (!options_.plan.empty())
-            return printPlan();
-        if (!options_.rename)
-            return preview();
-        return renameOnDisk();
-    }
-
-private:
-    void configure() {
-        auto& preferences = services_.preferences();
-        for (const auto& setting : options_.settings)
-            applySetting(preferences, setting);
-        if (!options_.allow.empty()) {
-            auto directories = preferences.strings(PreferenceKey::customDirectories);
-            for (const auto& allowed : options_.allow) {
-                std::error_code ec;
-                directories.push_back(std::filesystem::absolute(allowed, ec).lexically_normal().string());
-            }
-            preferences.setTransient(PreferenceKey::customDirectories, directories);
+// Everything the modes share: this run's settings, the list, the chain, the order and the saved recipe.
+// Returns whether some given paths could not be opened.
+bool prepare(Session& session, const Options& options) {
+    auto& preferences = session.services().preferences();
+    for (const auto& setting : options.settings)
+        applySetting(preferences, setting);
+    if (!options.allow.empty()) {
+        auto directories = preferences.strings(PreferenceKey::customDirectories);
+        for (const auto& allowed : options.allow) {
+            std::error_code ec;
+            directories.push_back(std::filesystem::absolute(allowed, ec).lexically_normal().string());
         }
-        // The validator and the geocoder were set up from the stored settings; give them this run's.
-        services_.validator().directoryValidator().reload();
-        services_.useGeocoderFromSettings();
+        preferences.setTransient(PreferenceKey::customDirectories, directories);
     }
+    // The validator and the geocoder were set up from the stored settings; give them this run's.
+    session.reloadSettings();
 
-    void openFiles() {
-        // Directories first, then the recipe, as the desktop app's command line does.
-        std::vector<std::string> paths = options_.directories;
-        paths.insert(paths.end(), options_.paths.begin(), options_.paths.end());
-        if (paths.empty())
-            return;
+    bool openRefused = false;
+    // Directories first, then the recipe, as the desktop app's command line does.
+    std::vector<std::string> paths = options.directories;
+    paths.insert(paths.end(), options.paths.begin(), options.paths.end());
+    if (!paths.empty()) {
         for (const auto& path : paths)
             Logger::log("CommandLine Opening Directory: ", path);
-        // Refused folders are reported by the opener through the user interaction (standard error).
-        openRefused_ = !services_.openPaths(paths).empty();
+        // Refused folders are also shown by the opener through the user interaction (standard error).
+        openRefused = !session.open(paths, OpenMode::replace).refused.empty();
     }
 
-    void loadChain() {
-        if (!options_.recipe.empty())
-            loadRecipe(options_.recipe);
-        for (const auto& action : options_.actions)
-            services_.transformers().addOrReplaceTransformer(decodeAction(action));
-    }
-
-    void loadRecipe(const std::string& recipe) {
-        Logger::log("CommandLine Opening Recipe: ", recipe);
-        const Status status = recipe.front() == '{' ? services_.recipeStore().loadRecipeFromJson(recipe)
-                                                    : services_.recipeStore().loadRecipe(expandTilde(recipe));
-        if (!status.ok())
+    if (!options.recipe.empty()) {
+        Logger::log("CommandLine Opening Recipe: ", options.recipe);
+        if (!session.loadRecipe(options.recipe).ok())
             throw UsageError{""}; // the store has reported it as "Unable to load Recipe"
-        services_.fileDataSource().waitForSort();
     }
+    for (const auto& action : options.actions)
+        session.addAction(decodeAction(action));
 
-    void saveRecipe() {
-        const Status status = services_.recipeStore().saveRecipe(expandTilde(options_.saveRecipe));
-        if (!status.ok())
-            throw UsageError{"cannot save the recipe: " + status.error().message};
-    }
-
-    void sortList() {
-        const auto order = fileSortOrderFromRaw(options_.sort);
+    if (!options.sort.empty()) {
+        const auto order = fileSortOrderFromRaw(options.sort);
         if (!order) {
             std::string known;
             for (std::size_t i = 0; i < fileSortOrderCount; ++i)
                 known += std::string(i ? ", " : "") + std::string(rawValue(static_cast<FileSortOrder>(i)));
-            throw UsageError{"--sort: unknown order '" + options_.sort + "' (one of: " + known + ")"};
+            throw UsageError{"--sort: unknown order '" + options.sort + "' (one of: " + known + ")"};
         }
-        // Record the order too, so that --save-recipe writes it.
-        services_.fileDataSource().setSortOrder(*order);
-        services_.fileDataSource().sort(*order);
+        session.setSortOrder(*order);
     }
+    if (!options.saveRecipe.empty())
+        if (const Status status = session.saveRecipe(options.saveRecipe); !status.ok())
+            throw UsageError{"cannot save the recipe: " + status.error().message};
+    return openRefused;
+}
 
-    void computeNames() { services_.engine().transformAllFiles(); }
+bool colorOutput(const std::ostream& out) {
+    const char* noColor = std::getenv("NO_COLOR");
+    return isatty(STDOUT_FILENO) && !(noColor && *noColor) && &out == &std::cout;
+}
 
-    FileValidationResult currentResult(const std::vector<File>& files) const {
-        return FileValidator::result(files, false);
-    }
-
-    bool colorOutput() const {
-        const char* noColor = std::getenv("NO_COLOR");
-        return isatty(STDOUT_FILENO) && !(noColor && *noColor) && &out_ == &std::cout;
-    }
-
-    int preview() {
-        const auto files = services_.fileDataSource().files();
-        const auto result = currentResult(files);
-        if (options_.json)
-            out_ << jsonText(previewJson(files, result, std::nullopt, options_.changed)) << "\n";
-        else
-            printPreviewTable(out_, files, result, {colorOutput(), options_.changed});
-        if (!options_.json && result.renameCount > 0) {
-            out_.flush(); // the hint comes after the table on a shared terminal
-            err_ << "Nothing was renamed; add --rename to do it\n";
-        }
-        return result.errorCount > 0 || openRefused_ ? 1 : 0;
-    }
-
-    int printPlan() {
-        const auto file = findListedFile(services_.fileDataSource().files(), options_.plan);
-        if (!file)
-            throw UsageError{"--plan: '" + options_.plan + "' is not in the list of files"};
-        for (const auto& row : services_.engine().renamingPlan(*file)) {
-            out_ << row.label << ": " << row.path << "/" << row.filename << (row.dimmed ? "  (not selected)" : "")
-                 << "\n";
-        }
-        return 0;
-    }
-
-    int renameOnDisk() {
-        const bool showProgress = isatty(STDERR_FILENO) && !options_.json;
-        // Only a run that takes a while shows progress; short ones would just flicker.
-        const auto progressAfter = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-        bool progressShown = false;
-        std::optional<RenameReport> report;
-        const auto observer = services_.notifications().addObserver(
-            AppNotification::updateProgressView, [&](const Notification& notification) {
-                if (!showProgress || std::chrono::steady_clock::now() < progressAfter)
-                    return;
-                const auto done = notification.userInfo.find("currentProgressCount");
-                const auto total = notification.userInfo.find("maxProgressCount");
-                if (done == notification.userInfo.end() || total == notification.userInfo.end())
-                    return;
-                err_ << "\rRenaming " << std::any_cast<int>(done->second) << "/"
-                     << std::any_cast<int>(total->second) << std::flush;
-                progressShown = true;
-            });
-        // The run goes on its own thread so that progress reaches the terminal through the main queue.
-        // The report is read only after the join; the flag is what the two threads share meanwhile.
-        std::atomic<bool> finished{false};
-        std::jthread worker([&] {
-            report = services_.renamer().applyTransformationsAndRename(options_.force);
-            finished = true;
-        });
-        services_.mainQueue().runUntil([&] { return finished.load(); }, std::chrono::hours(24 * 365));
-        worker.join();
-        services_.mainQueue().runPending();
-        services_.notifications().removeObserver(observer);
-        if (progressShown)
-            err_ << "\r\033[K" << std::flush; // clear the progress line
-
-        if (!report->started) {
-            const auto files = services_.fileDataSource().files();
-            const auto result = currentResult(files);
-            if (options_.json)
-                out_ << jsonText(previewJson(files, result, report, options_.changed)) << "\n";
-            else
-                printPreviewTable(out_, files, result, {colorOutput(), true});
-            // A rename action that fails for a file stops the whole run, forced or not: no name is
-            // trusted when the chain could not be computed.
-            if (options_.force || result.errorCount == 0)
-                err_ << "Nothing renamed: a rename action failed while computing the new names (see the errors "
-                        "above).\n";
-            else
-                err_ << "Nothing renamed: " << result.errorCount
-                     << (result.errorCount == 1 ? " file has" : " files have")
-                     << " errors (use --force to rename the others).\n";
-            return 1;
-        }
-        // Compute the chain again over the new names, as the window does after a run.
-        services_.engine().applyChanges();
-        services_.engine().transformAllFiles();
-        const auto files = services_.fileDataSource().files();
-        if (options_.json) {
-            out_ << jsonText(previewJson(files, currentResult(files), report, options_.changed)) << "\n";
-            printRenameReport(err_, *report);
-        } else {
-            printRenameReport(out_, *report);
-        }
-        if (!report->failures.empty() || report->aborted)
-            return 3;
-        // Paths that could not be opened were left as they are, as the preview reports.
-        return openRefused_ ? 1 : 0;
-    }
-
-    const Options& options_;
-    bool openRefused_ = false;
-    std::ostream& out_;
-    std::ostream& err_;
-    CliUserInteraction interaction_;
-    AppServices services_;
-};
+int execute(const Options& options, std::istream& in, std::ostream& out, std::ostream& err) {
+    CliUserInteraction interaction(in, err, isatty(STDIN_FILENO) && isatty(STDERR_FILENO),
+                                   options.onError == "continue" ? CliUserInteraction::OnError::continueRenaming
+                                                                 : CliUserInteraction::OnError::abort);
+    Session session(Session::Options{{}, &interaction, false, false});
+    const bool openRefused = prepare(session, options);
+    if (!options.plan.empty())
+        return PlanCommand(session, out, err).run(options.plan);
+    if (!options.rename)
+        return PreviewCommand(session, out, err).run({options.json, options.changed, colorOutput(out), openRefused});
+    return RenameCommand(session, out, err)
+        .run({options.json, options.changed, colorOutput(out), options.force, isatty(STDERR_FILENO) && !options.json,
+              openRefused});
+}
 
 } // namespace
 
@@ -446,8 +292,7 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
     else
         Logger::setSink(LogSink::file, logFilePath());
     try {
-        Run run(options, in, out, err);
-        return run.execute();
+        return execute(options, in, out, err);
     } catch (const UsageError& e) {
         if (!e.message.empty())
             err << "quillory-cli: " << e.message << "\n";

@@ -17,11 +17,6 @@ constexpr const char* yellow = "\033[33m";
 constexpr const char* reset = "\033[0m";
 constexpr std::size_t maxColumn = 48;
 
-// A folder entry of the list has an empty name and the folder itself as its path; show it by its folder.
-bool isFolderEntry(const File& file) {
-    return file.source.name.empty() && file.source.ext.empty();
-}
-
 std::string lastComponent(const std::string& path) {
     return path.substr(path.rfind('/') + 1);
 }
@@ -31,31 +26,26 @@ std::string parentOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-std::string sourceName(const File& file) {
-    if (isFolderEntry(file))
-        return lastComponent(file.source.path) + "/";
-    return file.source.name + (file.source.ext.empty() ? "" : "." + file.source.ext);
+// A folder entry has an empty name and the folder itself as its path; show it by its folder.
+std::string sourceName(const SessionRow& row) {
+    if (row.isFolder)
+        return lastComponent(row.path) + "/";
+    return row.fileName();
 }
 
-std::string targetName(const File& file) {
-    if (isFolderEntry(file) && file.transformed.transformedName.empty() && file.transformed.transformedExt.empty())
-        return lastComponent(file.transformed.transformedPath) + "/";
-    return file.transformed.transformedName + file.validation.uniqueSuffix + file.transformed.dottedExtension();
+std::string targetName(const SessionRow& row) {
+    if (row.isFolder && row.newName.empty() && row.newExt.empty())
+        return lastComponent(row.newPath) + "/";
+    return row.newFileName();
 }
 
 // The folder a row ends up in, when that differs from the one it is in now.
-std::optional<std::string> newFolder(const File& file) {
-    if (isFolderEntry(file)) {
-        const auto to = parentOf(file.transformed.transformedPath);
-        return to != parentOf(file.source.path) ? std::optional(to) : std::nullopt;
+std::optional<std::string> newFolder(const SessionRow& row) {
+    if (row.isFolder) {
+        const auto to = parentOf(row.newPath);
+        return to != parentOf(row.path) ? std::optional(to) : std::nullopt;
     }
-    return file.transformed.transformedPath != file.source.path ? std::optional(file.transformed.transformedPath)
-                                                                : std::nullopt;
-}
-
-bool changes(const File& file) {
-    return file.transformed.transformedName != file.source.name || file.transformed.transformedPath != file.source.path ||
-           file.transformed.transformedExt != file.source.ext;
+    return row.newPath != row.path ? std::optional(row.newPath) : std::nullopt;
 }
 
 std::string padded(const std::string& text, std::size_t width) {
@@ -67,11 +57,15 @@ std::string counted(std::size_t count, const char* noun) {
     return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
 
+std::string folderOf(const SessionRow& row) {
+    return row.isFolder ? parentOf(row.path) : row.path;
+}
+
 // The folder that holds every listed item, so that rows can name their items below it.
-std::string commonFolder(const std::vector<File>& files) {
+std::string commonFolder(const std::vector<SessionRow>& rows) {
     std::optional<std::string> common;
-    for (const auto& file : files) {
-        const std::string folder = isFolderEntry(file) ? parentOf(file.source.path) : file.source.path;
+    for (const auto& row : rows) {
+        const std::string folder = folderOf(row);
         if (!common) {
             common = folder;
             continue;
@@ -83,61 +77,71 @@ std::string commonFolder(const std::vector<File>& files) {
 }
 
 // Names that occur more than once are told apart by their path below the common folder.
-bool namesRepeat(const std::vector<File>& files) {
+bool namesRepeat(const std::vector<SessionRow>& rows) {
     std::set<std::string> seen;
-    for (const auto& file : files)
-        if (!seen.insert(sourceName(file)).second)
+    for (const auto& row : rows)
+        if (!seen.insert(sourceName(row)).second)
             return true;
     return false;
 }
 
-std::string shownSource(const File& file, const std::string& base) {
-    if (base.empty() && !file.source.path.starts_with("/"))
-        return sourceName(file);
-    const std::string folder = isFolderEntry(file) ? parentOf(file.source.path) : file.source.path;
+std::string shownSource(const SessionRow& row, const std::string& base) {
+    const std::string folder = folderOf(row);
     const std::string below = folder.size() > base.size() ? folder.substr(base.size() + 1) + "/" : std::string();
-    return below + sourceName(file);
+    return below + sourceName(row);
 }
 
-std::string joined(const std::set<std::string>& messages) {
+std::string joined(const std::vector<std::string>& messages) {
     std::string out;
     for (const auto& message : messages)
         out += (out.empty() ? "" : "; ") + message;
     return out;
 }
 
+const char* tintOf(RowState state) {
+    switch (state) {
+    case RowState::error:
+        return red;
+    case RowState::warning:
+        return yellow;
+    case RowState::willChange:
+        return green;
+    case RowState::unchanged:
+        break;
+    }
+    return nullptr;
+}
+
 } // namespace
 
-void printPreviewTable(std::ostream& out, const std::vector<File>& files, const FileValidationResult& result,
+void printPreviewTable(std::ostream& out, const std::vector<SessionRow>& rows, const FileValidationResult& result,
                        const PreviewStyle& style) {
-    const bool relative = namesRepeat(files);
-    const std::string base = relative ? commonFolder(files) : std::string();
-    auto source = [&](const File& file) {
-        return text::visibleEscapes(relative ? shownSource(file, base) : sourceName(file));
+    const bool relative = namesRepeat(rows);
+    const std::string base = relative ? commonFolder(rows) : std::string();
+    auto source = [&](const SessionRow& row) {
+        return text::visibleEscapes(relative ? shownSource(row, base) : sourceName(row));
     };
     std::size_t width = 0;
-    for (const auto& file : files)
-        if (!style.changedOnly || changes(file))
-            width = std::max(width, std::min(maxColumn, text::displayWidth(source(file))));
+    for (const auto& row : rows)
+        if (!style.changedOnly || row.changes())
+            width = std::max(width, std::min(maxColumn, text::displayWidth(source(row))));
 
     int warnings = 0;
-    for (const auto& file : files) {
-        if (!file.validation.warnings.empty())
+    for (const auto& row : rows) {
+        if (!row.warnings.empty())
             ++warnings;
-        if (style.changedOnly && !changes(file))
+        if (style.changedOnly && !row.changes())
             continue;
-        const bool hasErrors = !file.validation.errors.empty();
-        const bool hasWarnings = !file.validation.warnings.empty();
-        const char* tint = hasErrors ? red : hasWarnings ? yellow : changes(file) ? green : nullptr;
+        const char* tint = tintOf(row.state);
         if (style.color && tint)
             out << tint;
-        out << padded(source(file), width) << "  ->  " << text::visibleEscapes(targetName(file));
-        if (const auto folder = newFolder(file))
+        out << padded(source(row), width) << "  ->  " << text::visibleEscapes(targetName(row));
+        if (const auto folder = newFolder(row))
             out << "  [in " << text::visibleEscapes(*folder) << "/]";
-        if (hasErrors)
-            out << "  ERROR: " << text::visibleEscapes(joined(file.validation.errors));
-        if (hasWarnings)
-            out << "  WARNING: " << text::visibleEscapes(joined(file.validation.warnings));
+        if (!row.errors.empty())
+            out << "  ERROR: " << text::visibleEscapes(joined(row.errors));
+        if (!row.warnings.empty())
+            out << "  WARNING: " << text::visibleEscapes(joined(row.warnings));
         if (style.color && tint)
             out << reset;
         out << "\n";
@@ -146,26 +150,26 @@ void printPreviewTable(std::ostream& out, const std::vector<File>& files, const 
         << " with errors, " << warnings << " with warnings" << (result.isPending ? " (pending)" : "") << "\n";
 }
 
-nlohmann::ordered_json previewJson(const std::vector<File>& files, const FileValidationResult& result,
+nlohmann::ordered_json previewJson(const std::vector<SessionRow>& rows, const FileValidationResult& result,
                                    const std::optional<RenameReport>& report, bool changedOnly) {
     nlohmann::ordered_json document;
     auto& list = document["files"] = nlohmann::ordered_json::array();
-    for (const auto& file : files) {
-        if (changedOnly && !changes(file))
+    for (const auto& row : rows) {
+        if (changedOnly && !row.changes())
             continue;
         nlohmann::ordered_json item;
-        item["identifier"] = file.id();
-        item["displayName"] = file.source.fullPath();
-        item["path"] = file.source.path;
-        item["name"] = file.source.name;
-        item["ext"] = file.source.ext;
-        item["transformedPath"] = file.transformed.transformedPath;
-        item["transformedName"] = file.transformed.transformedName;
-        item["transformedExt"] = file.transformed.transformedExt;
-        item["transformedFullPath"] = file.transformed.fullPath();
-        item["warnings"] = std::vector<std::string>(file.validation.warnings.begin(), file.validation.warnings.end());
-        item["errors"] = std::vector<std::string>(file.validation.errors.begin(), file.validation.errors.end());
-        item["uniqueSuffix"] = file.validation.uniqueSuffix;
+        item["identifier"] = row.identifier;
+        item["displayName"] = row.fullPath();
+        item["path"] = row.path;
+        item["name"] = row.name;
+        item["ext"] = row.ext;
+        item["transformedPath"] = row.newPath;
+        item["transformedName"] = row.newName;
+        item["transformedExt"] = row.newExt;
+        item["transformedFullPath"] = row.newFullPath;
+        item["warnings"] = row.warnings;
+        item["errors"] = row.errors;
+        item["uniqueSuffix"] = row.uniqueSuffix;
         list.push_back(std::move(item));
     }
     document["validationResult"] = {{"isPending", result.isPending},
@@ -184,6 +188,10 @@ nlohmann::ordered_json previewJson(const std::vector<File>& files, const FileVal
                                     {"skipped", report->errorCount}};
     }
     return document;
+}
+
+std::string jsonText(const nlohmann::ordered_json& document) {
+    return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 void printRenameReport(std::ostream& out, const RenameReport& report) {

@@ -6,7 +6,7 @@
 #include "model/Transformer.h"
 #include "model/TransformerTypes.h"
 #include "text/NearestNames.h"
-#include "tokens/TokenTemplate.h"
+#include "model/TokenTemplate.h"
 
 #include <algorithm>
 #include <charconv>

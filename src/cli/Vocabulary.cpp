@@ -7,8 +7,8 @@
 #include "model/TransformerProperties.h"
 #include "model/TransformerTypes.h"
 #include "text/NearestNames.h"
-#include "tokens/TokenDetailsList.h"
-#include "tokens/TokenTemplate.h"
+#include "model/TokenDetailsList.h"
+#include "model/TokenTemplate.h"
 
 #include <nlohmann/json.hpp>
 

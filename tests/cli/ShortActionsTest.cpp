@@ -5,7 +5,7 @@
 #include "TempDir.h"
 
 #include "model/Transformer.h"
-#include "tokens/TokenDetailsList.h"
+#include "model/TokenDetailsList.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 
 #include "model/TransformerProperties.h"
 #include "model/TransformerTypes.h"
-#include "tokens/TokenDetailsList.h"
+#include "model/TokenDetailsList.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -15,16 +15,16 @@
 #include "automation/ScriptingServices.h"
 #include "automation/ScriptingState.h"
 #include "model/RecentRecipeList.h"
-#include "model/RecipeStore.h"
-#include "model/TransformerEngine.h"
+#include "engine/RecipeStore.h"
+#include "engine/TransformerEngine.h"
 #include "model/Transformers.h"
-#include "model/UndoManager.h"
+#include "app/UndoManager.h"
 #include "rename/FileRenamer.h"
 #include "rename/FileValidator.h"
 #include "rename/FileValidatorWorker.h"
 #include "rename/PosixFileSystem.h"
-#include "tokens/FileAttributesWorker.h"
-#include "tokens/TokenDetailsList.h"
+#include "engine/FileAttributesWorker.h"
+#include "model/TokenDetailsList.h"
 #include "tokens/gps/GPSAddressResolver.h"
 #include "tokens/gps/GPSCache.h"
 #include "tokens/gps/GeocoderFactory.h"
@@ -58,7 +58,7 @@ AppServices::AppServices(Options options) : userInteraction_(options.userInterac
     FileRenamer::Services renameServices{*fileDataSource_, *fileSystem_, preferences_.get(), userInteraction_,
                                          notifications_.get()};
     renamer_ = std::make_unique<FileRenamer>(
-        renameServices, [this](std::stop_token stop) { return engine_->transformAllFiles(stop) == "OK"; });
+        renameServices, [this](std::stop_token stop) { return engine_->transformAllFiles(stop).ok(); });
     engine_->setRenameRunner([this](std::stop_token stop) { renamer_->rename(true, stop); });
 
     openFolderHandler_ = std::make_unique<OpenFolderEventHandler>(fileDataSource_, *userInteraction_,

@@ -5,6 +5,7 @@
 #include "app/Logger.h"
 #include "app/NotificationCenter.h"
 #include "app/PreferenceKey.h"
+#include "app/ProgressUpdate.h"
 #include "app/Preferences.h"
 #include "app/UserInteraction.h"
 #include "filelist/FileDataSource.h"
@@ -92,17 +93,15 @@ void FileRenamer::post(std::string_view name) {
 }
 
 void FileRenamer::postProgress(int done, int total, bool force) {
+    if (progress_)
+        progress_(done, total);
     if (!services_.notifications)
         return;
     const auto now = std::chrono::steady_clock::now();
     if (!force && now - lastProgress_ < progressInterval_)
         return;
     lastProgress_ = now;
-    std::map<std::string, std::any> record{{"currentProgressCount", done},
-                                           {"maxProgressCount", total},
-                                           {"label", std::string("Renaming")},
-                                           {"abortable", false}};
-    services_.notifications->post(AppNotification::updateProgressView, {}, std::move(record));
+    services_.notifications->post(AppNotification::updateProgressView, ProgressUpdate{"Renaming", done, total, false});
 }
 
 RenameReport FileRenamer::rename(bool force, std::stop_token stopToken) {
@@ -121,8 +120,17 @@ RenameReport FileRenamer::applyTransformationsAndRename(bool force, std::stop_to
         Logger::error("applyTransformationsAndRename received error from transformAllFiles");
         return report;
     }
+    return renameComputed(services_.fileDataSource.files(), force, stopToken);
+}
 
-    const std::vector<File> files = services_.fileDataSource.files();
+RenameReport FileRenamer::renameComputed(std::vector<File> files, bool force, std::stop_token stopToken,
+                                         Progress progress) {
+    progress_ = std::move(progress);
+    struct ClearProgress {
+        Progress& progress;
+        ~ClearProgress() { progress = nullptr; }
+    } clearProgress{progress_};
+    RenameReport report;
     for (const File& file : files) {
         if (!file.validation.errors.empty())
             ++report.errorCount;

@@ -60,6 +60,11 @@ public:
     RenameReport rename(bool force, std::stop_token stopToken = {});
     // The run itself.
     RenameReport applyTransformationsAndRename(bool force, std::stop_token stopToken = {});
+    // The run over names already computed and validated by the caller (the list's files in display
+    // order): no full pass here. `progress` gets (moved, to move) on the running thread.
+    using Progress = std::function<void(int done, int total)>;
+    RenameReport renameComputed(std::vector<File> files, bool force, std::stop_token stopToken = {},
+                                Progress progress = {});
     // Moves one file to its computed place.
     Move renameFile(const File& file);
     Answer askAbortOrContinue(const std::string& sourcePath, const std::string& targetPath, const FileError& error);
@@ -84,6 +89,7 @@ private:
     std::unordered_set<std::string> knownDirectories_;
     std::chrono::milliseconds progressInterval_{100};
     std::chrono::steady_clock::time_point lastProgress_{};
+    Progress progress_;
 };
 
 } // namespace quillory

@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "PreviewCommand.h"
+
+#include "ExitStatus.h"
+#include "PreviewPrinter.h"
+
+#include "automation/Session.h"
+
+#include <ostream>
+
+namespace quillory::cli {
+
+PreviewCommand::PreviewCommand(Session& session, std::ostream& out, std::ostream& err)
+    : session_(session), out_(out), err_(err) {}
+
+int PreviewCommand::run(const Options& options, std::stop_token stopToken) {
+    const auto rows = session_.preview(stopToken);
+    const auto result = session_.validationResult();
+    if (options.json)
+        out_ << jsonText(previewJson(rows, result, std::nullopt, options.changedOnly)) << "\n";
+    else
+        printPreviewTable(out_, rows, result, {options.color, options.changedOnly});
+    if (!options.json && result.renameCount > 0) {
+        out_.flush(); // the hint comes after the table on a shared terminal
+        err_ << "Nothing was renamed; add --rename to do it\n";
+    }
+    return result.errorCount > 0 || options.listIncomplete ? exitFilesWithErrors : exitDone;
+}
+
+} // namespace quillory::cli

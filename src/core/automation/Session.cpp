@@ -1,0 +1,284 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "automation/Session.h"
+
+#include "app/MainQueue.h"
+#include "automation/PathExpansion.h"
+#include "filelist/FileDataSource.h"
+#include "filelist/FilesAndDirectories.h"
+#include "filelist/OpenFolderEventHandler.h"
+#include "engine/RecipeStore.h"
+#include "engine/TransformerEngine.h"
+#include "model/Transformers.h"
+#include "rename/FileRenamer.h"
+#include "rename/FileValidator.h"
+#include "rename/FileValidatorWorker.h"
+#include "engine/FileAttributesWorker.h"
+
+#include <algorithm>
+
+namespace quillory {
+namespace {
+
+void report(const ProgressCallback& progress, SessionStage stage, std::size_t done, std::size_t total) {
+    if (progress)
+        progress(SessionProgress{stage, done, total});
+}
+
+// The callback of the session operation running on this thread; the engine's validation hook reports
+// through it. Background passes of the live preview run on other threads and report nothing.
+thread_local const ProgressCallback* currentProgress = nullptr;
+
+class ProgressScope {
+public:
+    explicit ProgressScope(const ProgressCallback& progress) : previous_(currentProgress) {
+        currentProgress = progress ? &progress : nullptr;
+    }
+    ~ProgressScope() { currentProgress = previous_; }
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
+
+private:
+    const ProgressCallback* previous_;
+};
+
+bool anyDirty(const std::vector<File>& files) {
+    return std::any_of(files.begin(), files.end(), [](const File& file) { return file.transformed.isDirty; });
+}
+
+} // namespace
+
+std::string SessionRow::fullPath() const {
+    std::string out = path + "/" + name;
+    if (!ext.empty())
+        out += "." + ext;
+    return out;
+}
+
+std::string SessionRow::fileName() const { return ext.empty() ? name : name + "." + ext; }
+
+std::string SessionRow::newFileName() const {
+    std::string out = newName + uniqueSuffix;
+    if (!newExt.empty())
+        out += newExt.front() == '.' ? newExt : "." + newExt;
+    return out;
+}
+
+SessionRow SessionRow::from(const File& file) {
+    SessionRow row;
+    row.identifier = file.id();
+    row.path = file.source.path;
+    row.name = file.source.name;
+    row.ext = file.source.ext;
+    row.newPath = file.transformed.transformedPath;
+    row.newName = file.transformed.transformedName;
+    row.newExt = file.transformed.transformedExt;
+    row.newFullPath = file.transformed.fullPath();
+    row.uniqueSuffix = file.validation.uniqueSuffix;
+    row.errors.assign(file.validation.errors.begin(), file.validation.errors.end());
+    row.warnings.assign(file.validation.warnings.begin(), file.validation.warnings.end());
+    row.isFolder = file.source.name.empty() && file.source.ext.empty();
+    if (!row.errors.empty())
+        row.state = RowState::error;
+    else if (!row.warnings.empty())
+        row.state = RowState::warning;
+    else if (row.changes())
+        row.state = RowState::willChange;
+    return row;
+}
+
+Session::Session(Options options)
+    : ownsMainQueue_(!options.observeNotifications),
+      services_(AppServices::Options{std::move(options.preferencesFile), options.userInteraction,
+                                     options.registerShared, options.observeNotifications}),
+      list_(&services_.fileDataSource()), transformers_(&services_.transformers()) {
+    // The full pass validates on its own thread; this is the same validation, telling its progress.
+    services_.engine().setValidation([this](std::vector<File> files) {
+        const std::size_t count = files.size();
+        if (currentProgress) {
+            report(*currentProgress, SessionStage::computing, count, count);
+            report(*currentProgress, SessionStage::validating, 0, count);
+        }
+        services_.validatorWorker().cancel();
+        services_.validatorWorker().wait();
+        services_.validator().validateFiles(std::move(files), false);
+        if (currentProgress)
+            report(*currentProgress, SessionStage::validating, count, count);
+    });
+}
+
+Session::~Session() = default;
+
+void Session::reloadSettings() {
+    services_.validator().directoryValidator().reload();
+    services_.useGeocoderFromSettings();
+}
+
+void Session::drainMainQueue() {
+    if (ownsMainQueue_)
+        services_.mainQueue().runPending();
+}
+
+// --- the list -----------------------------------------------------------------------------------
+
+OpenReport Session::open(const std::vector<std::string>& paths, OpenMode mode, std::stop_token stopToken,
+                         const ProgressCallback& progress) {
+    OpenReport result;
+    auto& handler = services_.openFolderHandler();
+    FileAction action = mode == OpenMode::append ? FileAction::append : FileAction::replace;
+    if (mode == OpenMode::ask) {
+        const auto chosen = handler.chooseAction();
+        if (!chosen) {
+            result.cancelled = true;
+            return result;
+        }
+        action = *chosen;
+    }
+    report(progress, SessionStage::opening, 0, 0);
+    auto request = FilesAndDirectories::fromPaths(paths, services_.makeDirectoryValidator());
+    const auto opened = handler.openAllFilesAndDirectories(std::move(request), action, stopToken);
+    result.fileCount = opened.fileCount;
+    result.refused.assign(opened.rejected.begin(), opened.rejected.end());
+    result.cancelled = opened.cancelled;
+    report(progress, SessionStage::opening, opened.fileCount, opened.fileCount);
+    // A live preview wants the attributes ready before the chain asks for them.
+    if (!ownsMainQueue_ && !opened.cancelled)
+        services_.attributesWorker().preload(services_.fileDataSource().files());
+    drainMainQueue();
+    return result;
+}
+
+std::size_t Session::fileCount() const { return list_->count(); }
+
+void Session::setSortOrder(FileSortOrder order) {
+    // Recorded as well, so that a saved recipe carries it.
+    services_.fileDataSource().setSortOrder(order);
+    services_.fileDataSource().sort(order);
+    drainMainQueue();
+}
+
+FileSortOrder Session::sortOrder() const {
+    return list_->sortOrder();
+}
+
+// --- the chain ----------------------------------------------------------------------------------
+
+void Session::setChain(std::vector<Transformer> chain) {
+    services_.transformers().loadTransformers(std::move(chain), "Set Rename Actions");
+    drainMainQueue();
+}
+
+void Session::addAction(Transformer action) {
+    services_.transformers().addOrReplaceTransformer(std::move(action));
+    drainMainQueue();
+}
+
+std::vector<Transformer> Session::chain() const { return transformers_->list(); }
+
+Status Session::loadRecipe(const std::string& pathOrJson) {
+    if (pathOrJson.empty())
+        return Error{"no recipe given"};
+    auto& store = services_.recipeStore();
+    Status status = pathOrJson.front() == '{' ? store.loadRecipeFromJson(pathOrJson)
+                                              : store.loadRecipe(expandTilde(pathOrJson));
+    // A recipe may change the sort order; the list must be in that order before anything is computed.
+    services_.fileDataSource().waitForSort();
+    drainMainQueue();
+    return status;
+}
+
+Status Session::saveRecipe(const std::string& path) {
+    Status status = services_.recipeStore().saveRecipe(expandTilde(path));
+    drainMainQueue();
+    return status;
+}
+
+// --- computing ----------------------------------------------------------------------------------
+
+bool Session::computeAll(std::stop_token stopToken, const ProgressCallback& progress) {
+    ProgressScope scope(progress);
+    const auto status = services_.engine().transformAllFiles(
+        stopToken, [&](std::size_t index, std::size_t count, const std::string&) {
+            report(progress, SessionStage::computing, index, count);
+        });
+    return status.ok();
+}
+
+std::vector<SessionRow> Session::preview(std::stop_token stopToken, const ProgressCallback& progress) {
+    computeAll(stopToken, progress);
+    drainMainQueue();
+    return rows();
+}
+
+std::vector<SessionRow> Session::rows() const {
+    const auto files = list_->files();
+    std::vector<SessionRow> out;
+    out.reserve(files.size());
+    for (const auto& file : files)
+        out.push_back(SessionRow::from(file));
+    return out;
+}
+
+std::optional<SessionRow> Session::row(std::size_t position) const {
+    const auto file = list_->file(position);
+    if (!file)
+        return std::nullopt;
+    return SessionRow::from(*file);
+}
+
+FileValidationResult Session::validationResult() const {
+    return FileValidator::result(list_->files(), false);
+}
+
+Result<std::vector<RenamePlanTableItem>> Session::plan(const std::string& pathOrId) {
+    std::error_code ec;
+    const auto absolute = std::filesystem::absolute(pathOrId, ec).lexically_normal().string();
+    for (const auto& file : services_.fileDataSource().files()) {
+        const std::string full = file.source.fullPath();
+        if (file.id() == pathOrId || full == absolute || full == pathOrId)
+            return services_.engine().renamingPlan(file);
+    }
+    return Error{"'" + pathOrId + "' is not in the list of files"};
+}
+
+RenameReport Session::rename(const RenameOptions& options, std::stop_token stopToken,
+                             const ProgressCallback& progress) {
+    if (!computeAll(stopToken, progress)) {
+        drainMainQueue();
+        RenameReport notStarted;
+        notStarted.aborted = stopToken.stop_requested();
+        return notStarted;
+    }
+    RenameReport result = services_.renamer().renameComputed(
+        services_.fileDataSource().files(), options.force, stopToken, [&](int done, int total) {
+            report(progress, SessionStage::renaming, static_cast<std::size_t>(done), static_cast<std::size_t>(total));
+        });
+    if (result.started)
+        // Whatever stopped the run, the rows must show the files where they are now.
+        recomputeQuick({}, progress);
+    drainMainQueue();
+    return result;
+}
+
+std::vector<SessionRow> Session::quickPreview(std::stop_token stopToken, const ProgressCallback& progress) {
+    recomputeQuick(stopToken, progress);
+    drainMainQueue();
+    return rows();
+}
+
+void Session::recomputeQuick(std::stop_token stopToken, const ProgressCallback& progress) {
+    // After a rename the attributes loaded for the run are still in the list, so the quick pass can
+    // compute every name; only what still waits for a value gets the full transform.
+    auto& engine = services_.engine();
+    const std::size_t count = fileCount();
+    report(progress, SessionStage::computing, 0, count);
+    engine.applyChanges(stopToken);
+    services_.validatorWorker().wait();
+    if (anyDirty(services_.fileDataSource().files())) {
+        engine.settleLateUpdates(stopToken);
+        services_.validatorWorker().wait();
+    }
+    report(progress, SessionStage::computing, count, count);
+    report(progress, SessionStage::validating, count, count);
+}
+
+} // namespace quillory

@@ -1,0 +1,443 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/TransformerEngine.h"
+
+#include "app/AppNotification.h"
+#include "app/Logger.h"
+#include "app/NotificationCenter.h"
+#include "app/Preferences.h"
+#include "app/UserInteraction.h"
+#include "filelist/FileDataSource.h"
+#include "actions/TransformableFactory.h"
+#include "model/TransformerTypes.h"
+#include "model/Transformers.h"
+
+#include <any>
+
+namespace quillory {
+
+// What a pass needs once rather than per file: the chain, its kind objects and the two settings.
+struct TransformerEngine::PassContext {
+    std::vector<Transformer> records;
+    std::vector<std::unique_ptr<Transformable>> kinds; // nullptr for an unknown type
+    bool renameAliases = false;
+    bool renameEmptyFolders = true;
+    AttributeLoader loader;
+};
+
+void assignSequenceOffsets(std::vector<File>& files) {
+    // The source folder, not the previous pass's new folder: a chain that moves files must not
+    // change the numbering from one pass to the next.
+    const std::string* previous = nullptr;
+    int start = 0;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (!previous || files[i].source.path != *previous) {
+            previous = &files[i].source.path;
+            start = static_cast<int>(i);
+        }
+        files[i].transformed.sequenceOffset = start;
+    }
+}
+
+TransformerEngine::TransformerEngine(FileDataSource& dataSource, Transformers& transformers, Preferences& preferences,
+                                     NotificationCenter* notifications, UserInteraction* userInteraction)
+    : dataSource_(dataSource), transformers_(transformers), preferences_(preferences), notifications_(notifications),
+      userInteraction_(userInteraction) {}
+
+TransformerEngine::~TransformerEngine() {
+    observers_.removeAll();
+    transformationTask_.cancelAndWait();
+    fullTask_.cancelAndWait();
+    quickTask_.cancelAndWait();
+}
+
+void TransformerEngine::setResolvers(TokenResolvers resolvers) {
+    std::lock_guard lock(hooksMutex_);
+    resolvers_ = std::move(resolvers);
+}
+void TransformerEngine::setValidationStarter(ValidationStarter starter) {
+    std::lock_guard lock(hooksMutex_);
+    validationStarter_ = std::move(starter);
+}
+void TransformerEngine::setValidation(Validation validation) {
+    std::lock_guard lock(hooksMutex_);
+    validation_ = std::move(validation);
+}
+void TransformerEngine::setAttributeLoader(AttributeLoader loader) {
+    std::lock_guard lock(hooksMutex_);
+    attributeLoader_ = std::move(loader);
+}
+void TransformerEngine::setPreloadRunning(std::function<bool()> isRunning) {
+    std::lock_guard lock(hooksMutex_);
+    preloadRunning_ = std::move(isRunning);
+}
+void TransformerEngine::setRenameRunner(RenameRunner runner) {
+    std::lock_guard lock(hooksMutex_);
+    renameRunner_ = std::move(runner);
+}
+
+TransformerEngine::PassContext TransformerEngine::makeContext(bool quick) {
+    PassContext context;
+    context.records = transformers_.list();
+    context.renameAliases = preferences_.boolValue(PreferenceKey::renameAliases);
+    context.renameEmptyFolders = preferences_.boolValue(PreferenceKey::renameEmptyFolders);
+    std::optional<TokenResolvers> resolvers;
+    {
+        std::lock_guard lock(hooksMutex_);
+        resolvers = resolvers_;
+        context.loader = attributeLoader_;
+    }
+    (void)quick;
+    // Kind objects are made once per pass: they may keep compiled patterns between files.
+    for (const auto& record : context.records) {
+        auto kind = makeTransformable(record);
+        if (kind && resolvers)
+            kind->setResolvers(*resolvers);
+        context.kinds.push_back(std::move(kind));
+    }
+    return context;
+}
+
+bool TransformerEngine::applies(const Transformer& transformer, const File& file, const PassContext& context) const {
+    if (transformer.disabled)
+        return false;
+    if (transformer.type != TransformerType::select && !file.transformed.isSelected)
+        return false;
+    if (!context.renameAliases && file.source.isAlias)
+        return false;
+    if (!file.source.name.empty())
+        return true;
+    // An entry that stands for a folder: only its path may change, and only when allowed.
+    return transformer.transformScope == TransformScope::path && context.renameEmptyFolders;
+}
+
+// Returns whether the file still waits for attribute values.
+bool TransformerEngine::quickTransform(File& file, int index, PassContext& context) {
+    if (!file.transformed.isDirty)
+        return false;
+    file.resetTransform();
+    // A suffix belongs to the name it was given for; validation of the new name decides afresh.
+    file.validation.uniqueSuffix.clear();
+    bool needsLateUpdate = false;
+    for (std::size_t r = 0; r < context.records.size(); ++r) {
+        const Transformer& record = context.records[r];
+        Transformable* kind = context.kinds[r].get();
+        if (!kind || !applies(record, file, context))
+            continue;
+        const TransformStatus status = kind->transformQuick(record.properties, record.transformScope, file, index);
+        if (status.ok())
+            continue;
+        if (status.error().isLateUpdateRequired()) {
+            needsLateUpdate = true;
+            continue;
+        }
+        Logger::log("transformQuick error: transformerId: ", record.id, ", error: ", status.error().description());
+        file.validation.errors.insert(record.id);
+    }
+    if (!needsLateUpdate)
+        file.transformed.isDirty = false;
+    return needsLateUpdate;
+}
+
+std::optional<TransformError> TransformerEngine::fullTransform(File& file, int index, PassContext& context) {
+    file.resetTransform();
+    file.validation.uniqueSuffix.clear();
+    if (context.records.empty()) {
+        file.transformed.isDirty = false;
+        return std::nullopt;
+    }
+    for (std::size_t r = 0; r < context.records.size(); ++r) {
+        const Transformer& record = context.records[r];
+        if (file.attributes.state == FileAttributes::State::notLoaded && context.loader)
+            file.attributes = context.loader(file);
+        Transformable* kind = context.kinds[r].get();
+        if (!kind || !applies(record, file, context))
+            continue;
+        const TransformStatus status = kind->transform(record.properties, record.transformScope, file, index);
+        if (!status.ok()) {
+            Logger::log("transform error: transformerId: ", record.id);
+            file.validation.errors.insert(record.id);
+            return status.error();
+        }
+    }
+    file.transformed.isDirty = false;
+    return std::nullopt;
+}
+
+bool TransformerEngine::transformAllFilesQuick(std::stop_token stopToken) {
+    std::lock_guard actor(actorMutex_);
+    std::vector<File> files = dataSource_.files();
+    Logger::log("🔷 Transforming all ", files.size(), " files (quick)");
+    if (notifications_)
+        notifications_->post(AppNotification::showProgressIndicator, std::string("Transforming..."));
+    assignSequenceOffsets(files);
+    PassContext context = makeContext(true);
+
+    bool needsLateUpdate = false;
+    std::vector<File> changed;
+    changed.reserve(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (stopToken.stop_requested()) {
+            // The files not reached stay dirty; the next pass computes them.
+            needsLateUpdate = true;
+            break;
+        }
+        File& file = files[i];
+        if (!file.transformed.isDirty)
+            continue;
+        if (quickTransform(file, static_cast<int>(i), context))
+            needsLateUpdate = true;
+        // Moved, not copied: the snapshot is not read again.
+        changed.push_back(std::move(file));
+    }
+    const std::size_t count = files.size();
+    files = {};
+    // Not the attributes: the quick pass never loads them, and the preloader may have written fresher ones.
+    dataSource_.updateFiles(changed, {}, {FileComponentMutation::transformed, FileComponentMutation::validation});
+    Logger::log("🔷 Transforming all ", count, " files (quick) finished, needsLateUpdate: ",
+                needsLateUpdate ? "true" : "false");
+    if (stopToken.stop_requested())
+        return needsLateUpdate;
+    ValidationStarter starter;
+    {
+        std::lock_guard lock(hooksMutex_);
+        starter = validationStarter_;
+    }
+    if (starter)
+        starter(dataSource_.files(), needsLateUpdate);
+    return needsLateUpdate;
+}
+
+PassStatus TransformerEngine::transformAllFiles(std::stop_token stopToken, const ProgressHandler& progress) {
+    std::lock_guard actor(actorMutex_);
+    Logger::log("🔹 Starting transform all files");
+    PassStatus status;
+    std::vector<File> files = dataSource_.files();
+    assignSequenceOffsets(files);
+    PassContext context = makeContext(false);
+
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (progress)
+            progress(i, files.size(), "Preparing");
+        if (stopToken.stop_requested()) {
+            Logger::log("🔹 Aborting transformation process");
+            status = PassFailure{PassFailure::Kind::aborted, {}};
+            break;
+        }
+        const auto error = fullTransform(files[i], static_cast<int>(i), context);
+        if (!error)
+            continue;
+        if (error->isFatal()) {
+            Logger::log("🔹 Aborting transformation process");
+            if (userInteraction_)
+                userInteraction_->showAlert(error->messageText, error->informativeText);
+            status = PassFailure{PassFailure::Kind::failed, error->informativeText};
+        } else if (error->isAborted()) {
+            Logger::log("🔹 Aborting transformation process (user initiated)");
+            status = PassFailure{PassFailure::Kind::aborted, {}};
+        } else {
+            Logger::log("🔹 Aborting transformation process. Error: ", error->description());
+            if (userInteraction_)
+                userInteraction_->showAlert("File rename failed", error->description());
+            status = PassFailure{PassFailure::Kind::failed, error->description()};
+        }
+    }
+    dataSource_.updateFiles(files, {},
+                            {FileComponentMutation::transformed, FileComponentMutation::attributes,
+                             FileComponentMutation::validation});
+    Validation validation;
+    {
+        std::lock_guard lock(hooksMutex_);
+        validation = validation_;
+    }
+    if (validation)
+        validation(dataSource_.files());
+    Logger::log("🔹 Completed transform all files");
+    post(AppNotification::dataSourceUpdated);
+    return status;
+}
+
+void TransformerEngine::applyChanges(std::stop_token stopToken) {
+    {
+        std::lock_guard actor(actorMutex_);
+        std::vector<File> files = dataSource_.files();
+        for (auto& file : files) {
+            file.transformed.isDirty = true;
+            file.validation.errors.clear();
+            file.validation.warnings.clear();
+            file.validation.uniqueSuffix.clear();
+        }
+        dataSource_.updateFiles(files, stopToken, {FileComponentMutation::transformed, FileComponentMutation::validation});
+    }
+    transformAllFilesQuick(stopToken);
+}
+
+void TransformerEngine::settleLateUpdates(std::stop_token stopToken) {
+    std::lock_guard actor(actorMutex_);
+    std::vector<File> files = dataSource_.files();
+    assignSequenceOffsets(files);
+    PassContext context = makeContext(false);
+    std::vector<File> settled;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (stopToken.stop_requested())
+            return;
+        if (!files[i].transformed.isDirty)
+            continue;
+        fullTransform(files[i], static_cast<int>(i), context);
+        files[i].transformed.isDirty = false;
+        settled.push_back(files[i]);
+    }
+    if (settled.empty())
+        return;
+    dataSource_.updateFiles(settled, stopToken,
+                            {FileComponentMutation::transformed, FileComponentMutation::attributes,
+                             FileComponentMutation::validation});
+    ValidationStarter starter;
+    {
+        std::lock_guard lock(hooksMutex_);
+        starter = validationStarter_;
+    }
+    if (starter)
+        starter(dataSource_.files(), false);
+}
+
+std::vector<RenamePlanTableItem> TransformerEngine::renamingPlan(const File& original) {
+    std::lock_guard actor(actorMutex_);
+    std::vector<RenamePlanTableItem> plan;
+    plan.push_back({"Original Filename",
+                    original.source.name + (original.source.ext.empty() ? "" : "." + original.source.ext),
+                    original.source.path, false});
+    // The position and folder run of the file decide numbering; take them from the list.
+    std::vector<File> files = dataSource_.files();
+    assignSequenceOffsets(files);
+    int index = 0;
+    File file = original;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (files[i].id() == original.id()) {
+            index = static_cast<int>(i);
+            file.transformed.sequenceOffset = files[i].transformed.sequenceOffset;
+            break;
+        }
+    }
+    PassContext context = makeContext(false);
+    file.resetTransform();
+    for (std::size_t r = 0; r < context.records.size(); ++r) {
+        const Transformer& record = context.records[r];
+        Transformable* kind = context.kinds[r].get();
+        if (!kind)
+            continue;
+        if (file.attributes.state == FileAttributes::State::notLoaded && context.loader)
+            file.attributes = context.loader(file);
+        if (applies(record, file, context)) {
+            const TransformStatus status = kind->transform(record.properties, record.transformScope, file, index);
+            if (!status.ok())
+                Logger::log("getRenamingPlanFor error: transformerId: ", record.id,
+                            ", error: ", status.error().description());
+        }
+        const std::string title(kind->title());
+        plan.push_back({title + " " + std::string(rawValue(record.transformScope)),
+                        file.transformed.transformedName + file.transformed.dottedExtension(),
+                        file.transformed.transformedPath, !file.transformed.isSelected && title != "Select"});
+    }
+    return plan;
+}
+
+void TransformerEngine::post(std::string_view name) {
+    if (notifications_)
+        notifications_->post(name);
+}
+
+// --- event handlers -------------------------------------------------------------------------------
+
+void TransformerEngine::observeNotifications() {
+    if (!notifications_)
+        return;
+    auto observe = [this](std::string_view name, std::function<void(const Notification&)> handler) {
+        observers_.add(*notifications_, name, std::move(handler));
+    };
+    observe(AppNotification::transformAllFilesQuick, [this](const Notification&) { transformAllFilesQuickEvent(); });
+    observe(AppNotification::transformAllFiles, [this](const Notification&) { transformAllFilesEvent(); });
+    observe(AppNotification::applyChanges, [this](const Notification&) { applyChangesEvent(); });
+    observe(AppNotification::clearAllTransformers, [this](const Notification&) { clearAllTransformersEvent(); });
+    observe(AppNotification::resetRandomNumbers, [this](const Notification&) { resetRandomNumbersEvent(); });
+    observe(AppNotification::currentButtonEnabledState, [this](const Notification& n) { currentEnabledStateEvent(n); });
+    observe(AppNotification::commitChanges, [this](const Notification&) { commitChangesAsyncEvent(); });
+    observe(AppNotification::abortProcess, [this](const Notification&) { abortProcessEvent(); });
+}
+
+void TransformerEngine::quickPassThenSettle(std::stop_token stopToken, bool markDirtyFirst) {
+    bool needsLateUpdate;
+    if (markDirtyFirst) {
+        applyChanges(stopToken);
+        std::lock_guard actor(actorMutex_);
+        needsLateUpdate = false;
+        for (const auto& file : dataSource_.files())
+            needsLateUpdate = needsLateUpdate || file.transformed.isDirty;
+    } else {
+        needsLateUpdate = transformAllFilesQuick(stopToken);
+    }
+    if (!needsLateUpdate || stopToken.stop_requested())
+        return;
+    std::function<bool()> preloadRunning;
+    {
+        std::lock_guard lock(hooksMutex_);
+        preloadRunning = preloadRunning_;
+    }
+    // The preloader starts the next quick pass when it has loaded the attributes; without one
+    // running, nothing would, and the preview would stay pending for good.
+    if (!preloadRunning || !preloadRunning())
+        settleLateUpdates(stopToken);
+}
+
+void TransformerEngine::transformAllFilesQuickEvent() {
+    quickTask_.start([this](std::stop_token stop) { quickPassThenSettle(stop, false); });
+}
+
+void TransformerEngine::applyChangesEvent() {
+    Logger::log("TransformerEngine received applyChanges event");
+    quickTask_.start([this](std::stop_token stop) { quickPassThenSettle(stop, true); });
+}
+
+void TransformerEngine::transformAllFilesEvent() {
+    fullTask_.start([this](std::stop_token stop) { (void)transformAllFiles(stop); });
+}
+
+void TransformerEngine::clearAllTransformersEvent() { transformers_.loadTransformers({}, "Clear All Rename Actions"); }
+
+void TransformerEngine::resetRandomNumbersEvent() {
+    if (const auto id = transformers_.currentTransformerId())
+        if (const auto record = transformers_.actor().transformer(*id))
+            record->state.randomNumberGenerator->reset();
+}
+
+void TransformerEngine::currentEnabledStateEvent(const Notification& notification) {
+    if (const bool* enabled = std::any_cast<bool>(&notification.object))
+        transformers_.setCurrentEnabledState(*enabled);
+}
+
+void TransformerEngine::commitChangesAsyncEvent() {
+    RenameRunner runner;
+    {
+        std::lock_guard lock(hooksMutex_);
+        runner = renameRunner_;
+    }
+    if (!runner)
+        return;
+    // A second request while a rename runs is dropped: starting anew would cancel the run half-way and
+    // block this thread until it stopped, while that run may be waiting for this thread (a question).
+    if (renaming_.exchange(true))
+        return;
+    transformationTask_.start([this, runner](std::stop_token stop) {
+        runner(stop);
+        renaming_ = false;
+    });
+}
+
+void TransformerEngine::abortProcessEvent() { transformationTask_.cancel(); }
+
+void TransformerEngine::waitForIdle() {
+    transformationTask_.wait();
+    fullTask_.wait();
+    quickTask_.wait();
+}
+
+} // namespace quillory

@@ -1,0 +1,410 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/TransformerEngine.h"
+
+#include "app/Logger.h"
+#include "app/Preferences.h"
+#include "filelist/FileDataSource.h"
+#include "model/Transformers.h"
+#include "tokens/TokenResolver.h"
+
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <stop_token>
+#include <thread>
+
+namespace quillory {
+namespace {
+
+// Attribute tokens render as "[id]"; the attribute "broken" fails for the files named in `failFor`
+// (for every file when it is empty), as a reader that cannot decode a file would.
+class ScriptedResolver final : public TokenResolver {
+public:
+    ScriptedResolver(bool quick, std::string failFor = {}) : quick_(quick), failFor_(std::move(failFor)) {}
+
+    TransformResult<std::string> rawText(const TokenItem& item, File& file) override {
+        if (!item.isAttribute())
+            return item.value;
+        if (item.value == "broken" && (failFor_.empty() || file.source.name == failFor_))
+            return TransformError::fatal("Cannot read attribute", "The attribute of " + file.source.name + " failed.");
+        if (quick_)
+            return TransformError::lateUpdateRequired();
+        return "[" + item.value + "]";
+    }
+
+private:
+    bool quick_;
+    std::string failFor_;
+};
+
+// A record from its recipe JSON; for brevity a plain text in a token field stands for one text item.
+Transformer record(const std::string& text) {
+    auto json = nlohmann::ordered_json::parse(text);
+    for (const char* key : {"prefixText", "suffixText", "setText", "insertText"}) {
+        auto& properties = json["properties"];
+        if (properties.contains(key) && properties[key].is_string())
+            properties[key] = {{"items", {{{"type", "string"}, {"value", properties[key]}}}}};
+    }
+    auto parsed = Transformer::fromJson(json);
+    EXPECT_TRUE(parsed.ok()) << json;
+    return parsed.value();
+}
+
+TokenString withAttribute(const std::string& text, const std::string& attributeId) {
+    return TokenString({TokenItem::text(text), TokenItem::attribute(attributeId)});
+}
+
+// The text of a failed pass; empty when the pass completed or was stopped.
+std::string failureText(const PassStatus& status) {
+    if (status.ok() || status.error().kind != PassFailure::Kind::failed)
+        return {};
+    return status.error().message;
+}
+
+std::string fullName(const File& file) {
+    return file.transformed.transformedName + file.transformed.dottedExtension();
+}
+
+class TransformerEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Logger::setSink(LogSink::file, temp.path() / "log.txt");
+        preferences.registerDefaults();
+        engine.setResolvers({std::make_shared<ScriptedResolver>(false), std::make_shared<ScriptedResolver>(true)});
+    }
+    void TearDown() override { Logger::setSink(LogSink::standardStreams); }
+
+    // Real files under the temporary folder, listed in the given order.
+    void open(const std::vector<std::string>& relativePaths, bool aliases = false) {
+        std::vector<File> files;
+        for (const auto& relative : relativePaths)
+            files.push_back(File::fromPath(temp.write(relative).string(), aliases));
+        dataSource.doReplaceAllFiles(files, FileAction::replace, false);
+    }
+    void add(const std::string& json) { transformers.addOrReplaceTransformer(record(json)); }
+    std::string add(Transformer transformer) {
+        const std::string id = transformer.id;
+        transformers.addOrReplaceTransformer(std::move(transformer));
+        return id;
+    }
+    std::vector<std::string> names() const {
+        std::vector<std::string> out;
+        for (const auto& file : dataSource.files())
+            out.push_back(fullName(file));
+        return out;
+    }
+    std::string dir(const std::string& relative = {}) const {
+        return relative.empty() ? temp.str() : temp.str() + "/" + relative;
+    }
+
+    test::TempDir temp;
+    Preferences preferences{temp.path() / "settings.json"};
+    FileDataSource dataSource;
+    Transformers transformers;
+    TransformerEngine engine{dataSource, transformers, preferences};
+};
+
+using Names = std::vector<std::string>;
+
+// --- which actions apply ----------------------------------------------------------------------------
+
+TEST_F(TransformerEngineTest, DisabledActionChangesNothingWhileTheRestOfTheChainRuns) {
+    open({"alpha.txt", "beta.txt"});
+    add(R"({"type":"simple","disabled":true,"properties":{"simpleFindText":"a","simpleReplaceText":"X"}})");
+    add(R"({"type":"suffix","properties":{"suffixText":"-s"}})");
+    EXPECT_FALSE(engine.transformAllFilesQuick());
+    EXPECT_EQ(names(), (Names{"alpha-s.txt", "beta-s.txt"}));
+    for (const auto& file : dataSource.files())
+        EXPECT_FALSE(file.transformed.isDirty);
+}
+
+TEST_F(TransformerEngineTest, ActionsAfterSelectSkipDeselectedFilesAndALaterSelectBringsThemBack) {
+    open({"img_1.jpg", "doc_1.txt", "IMG_2.jpg"});
+    add(R"({"type":"select","properties":{"selectType":"matching","selectMatch":"^img"}})");
+    add(R"({"type":"suffix","properties":{"suffixText":"-photo"}})");
+    add(R"({"type":"select","properties":{"selectType":"all"}})");
+    add(R"({"type":"prefix","properties":{"prefixText":"P-"}})");
+    engine.transformAllFilesQuick();
+    EXPECT_EQ(names(), (Names{"P-img_1-photo.jpg", "P-doc_1.txt", "P-IMG_2-photo.jpg"}));
+    // The full pass follows the same rule.
+    EXPECT_TRUE(engine.transformAllFiles().ok());
+    EXPECT_EQ(names(), (Names{"P-img_1-photo.jpg", "P-doc_1.txt", "P-IMG_2-photo.jpg"}));
+}
+
+TEST_F(TransformerEngineTest, AliasesAreRenamedOnlyWhenTheSettingAllowsIt) {
+    std::vector<File> files = {File::fromPath(temp.write("plain.txt").string()),
+                               File::fromPath(temp.write("link.txt").string(), true)};
+    dataSource.doReplaceAllFiles(files, FileAction::replace, false);
+    add(R"({"type":"prefix","properties":{"prefixText":"new-"}})");
+
+    preferences.set(PreferenceKey::renameAliases, false);
+    engine.applyChanges();
+    EXPECT_EQ(names(), (Names{"new-plain.txt", "link.txt"}));
+    EXPECT_TRUE(engine.transformAllFiles().ok());
+    EXPECT_EQ(names(), (Names{"new-plain.txt", "link.txt"}));
+
+    preferences.set(PreferenceKey::renameAliases, true);
+    engine.applyChanges();
+    EXPECT_EQ(names(), (Names{"new-plain.txt", "new-link.txt"}));
+}
+
+TEST_F(TransformerEngineTest, FolderEntriesTakeOnlyPathActionsAndOnlyWhenEmptyFoldersMayBeRenamed) {
+    temp.mkdir("empty");
+    File folder = File::fromUrl(fileUrlFromPath(dir("empty"), true));
+    ASSERT_TRUE(folder.source.name.empty());
+    dataSource.doReplaceAllFiles({folder, File::fromPath(temp.write("a.txt").string())}, FileAction::replace, false);
+    add(R"({"type":"suffix","transformScope":"filename","properties":{"suffixText":"-n"}})");
+    add(R"({"type":"suffix","transformScope":"path","properties":{"suffixText":"-moved"}})");
+
+    preferences.set(PreferenceKey::renameEmptyFolders, true);
+    engine.applyChanges();
+    auto files = dataSource.files();
+    EXPECT_EQ(files[0].transformed.transformedName, "");
+    EXPECT_EQ(files[0].transformed.transformedPath, dir("empty") + "-moved");
+    EXPECT_EQ(files[1].transformed.transformedName, "a-n");
+    EXPECT_EQ(files[1].transformed.transformedPath, dir() + "-moved");
+
+    preferences.set(PreferenceKey::renameEmptyFolders, false);
+    engine.applyChanges();
+    files = dataSource.files();
+    EXPECT_EQ(files[0].transformed.transformedPath, dir("empty"));
+    EXPECT_EQ(files[1].transformed.transformedPath, dir() + "-moved");
+}
+
+// --- quick pass -----------------------------------------------------------------------------------
+
+TEST_F(TransformerEngineTest, QuickPassRecordsTheFailingActionAndRunsTheRestOfTheChain) {
+    open({"a.txt", "b.txt"});
+    Transformer failing("prefix");
+    failing.properties.prefixText = withAttribute("x", "broken");
+    const std::string failingId = add(failing);
+    add(R"({"type":"suffix","properties":{"suffixText":"-ok"}})");
+
+    EXPECT_FALSE(engine.transformAllFilesQuick());
+    for (const auto& file : dataSource.files()) {
+        EXPECT_EQ(file.validation.errors, std::set<std::string>{failingId});
+        EXPECT_FALSE(file.transformed.isDirty);
+    }
+    EXPECT_EQ(names(), (Names{"a-ok.txt", "b-ok.txt"}));
+    EXPECT_NE(test::readFile(temp.path() / "log.txt").find("transformQuick error: transformerId: " + failingId),
+              std::string::npos);
+}
+
+TEST_F(TransformerEngineTest, MissingAttributesKeepTheFileDirtyUntilTheLateUpdateSettlesIt) {
+    open({"a.txt", "b.txt"});
+    Transformer dated("suffix");
+    dated.properties.suffixText = withAttribute("-", "date");
+    add(dated);
+    std::vector<bool> validatedWithLateUpdate;
+    engine.setValidationStarter([&](std::vector<File>, bool late) { validatedWithLateUpdate.push_back(late); });
+
+    EXPECT_TRUE(engine.transformAllFilesQuick());
+    for (const auto& file : dataSource.files())
+        EXPECT_TRUE(file.transformed.isDirty);
+    EXPECT_EQ(names(), (Names{"a.txt", "b.txt"}));
+
+    engine.settleLateUpdates();
+    EXPECT_EQ(names(), (Names{"a-[date].txt", "b-[date].txt"}));
+    for (const auto& file : dataSource.files())
+        EXPECT_FALSE(file.transformed.isDirty);
+    EXPECT_EQ(validatedWithLateUpdate, (std::vector<bool>{true, false}));
+
+    // Nothing left to settle: a clean quick pass reports no late update.
+    EXPECT_FALSE(engine.transformAllFilesQuick());
+}
+
+TEST_F(TransformerEngineTest, QuickPassEventSettlesLateUpdatesOnlyWhenNoPreloadWillDoIt) {
+    open({"a.txt"});
+    Transformer dated("suffix");
+    dated.properties.suffixText = withAttribute("-", "date");
+    add(dated);
+
+    std::atomic<bool> preloading{true};
+    engine.setPreloadRunning([&] { return preloading.load(); });
+    engine.transformAllFilesQuickEvent();
+    engine.waitForIdle();
+    EXPECT_TRUE(dataSource.files()[0].transformed.isDirty);
+    EXPECT_EQ(names(), Names{"a.txt"});
+
+    preloading = false;
+    engine.transformAllFilesQuickEvent();
+    engine.waitForIdle();
+    EXPECT_FALSE(dataSource.files()[0].transformed.isDirty);
+    EXPECT_EQ(names(), Names{"a-[date].txt"});
+
+    // The same through applyChanges, which marks every file dirty first.
+    preloading = true;
+    engine.applyChangesEvent();
+    engine.waitForIdle();
+    EXPECT_TRUE(dataSource.files()[0].transformed.isDirty);
+    preloading = false;
+    engine.applyChangesEvent();
+    engine.waitForIdle();
+    EXPECT_FALSE(dataSource.files()[0].transformed.isDirty);
+    EXPECT_EQ(names(), Names{"a-[date].txt"});
+}
+
+// --- full pass ------------------------------------------------------------------------------------
+
+TEST_F(TransformerEngineTest, FullPassStatusOkWithAndWithoutFiles) {
+    int validations = 0;
+    engine.setValidation([&](std::vector<File>) { ++validations; });
+    EXPECT_TRUE(engine.transformAllFiles().ok());
+
+    open({"a.txt"});
+    add(R"({"type":"suffix","properties":{"suffixText":"-1"}})");
+    std::vector<std::string> titles;
+    EXPECT_TRUE(
+        engine.transformAllFiles({}, [&](std::size_t, std::size_t, const std::string& t) { titles.push_back(t); })
+            .ok());
+    EXPECT_EQ(names(), Names{"a-1.txt"});
+    EXPECT_EQ(titles, std::vector<std::string>{"Preparing"});
+    EXPECT_EQ(validations, 2);
+}
+
+TEST_F(TransformerEngineTest, CancelledFullPassIsAbortedAndComputesNothing) {
+    open({"a.txt", "b.txt"});
+    add(R"({"type":"suffix","properties":{"suffixText":"-1"}})");
+    std::stop_source stop;
+    stop.request_stop();
+    const PassStatus stopped = engine.transformAllFiles(stop.get_token());
+    ASSERT_FALSE(stopped.ok());
+    EXPECT_EQ(stopped.error().kind, PassFailure::Kind::aborted);
+    EXPECT_EQ(names(), (Names{"a.txt", "b.txt"}));
+    for (const auto& file : dataSource.files())
+        EXPECT_TRUE(file.transformed.isDirty);
+}
+
+TEST_F(TransformerEngineTest, FatalErrorInTheFullPassEndsThatFilesChainOnly) {
+    open({"a.txt", "b.txt", "c.txt"});
+    engine.setResolvers(
+        {std::make_shared<ScriptedResolver>(false, "b"), std::make_shared<ScriptedResolver>(true, "b")});
+    add(R"({"type":"suffix","properties":{"suffixText":"-1"}})");
+    Transformer failing("prefix");
+    failing.properties.prefixText = withAttribute("p", "broken");
+    const std::string failingId = add(failing);
+    add(R"({"type":"suffix","properties":{"suffixText":"-2"}})");
+
+    EXPECT_EQ(failureText(engine.transformAllFiles()), "The attribute of b failed.");
+    EXPECT_EQ(names(), (Names{"p[broken]a-1-2.txt", "b-1.txt", "p[broken]c-1-2.txt"}));
+    const auto files = dataSource.files();
+    EXPECT_TRUE(files[0].validation.errors.empty());
+    EXPECT_EQ(files[1].validation.errors, std::set<std::string>{failingId});
+    EXPECT_TRUE(files[2].validation.errors.empty());
+}
+
+TEST_F(TransformerEngineTest, FullPassLoadsMissingAttributesThroughTheLoader) {
+    File loaded = File::fromPath(temp.write("loaded.txt").string());
+    loaded.attributes = FileAttributes::loaded({{"x", FileAttribute("x", "X", AttributeValue())}});
+    dataSource.doReplaceAllFiles({File::fromPath(temp.write("fresh.txt").string()), loaded}, FileAction::replace,
+                                 false);
+    add(R"({"type":"suffix","properties":{"suffixText":"-1"}})");
+    std::vector<std::string> loadedNames;
+    std::mutex mutex;
+    engine.setAttributeLoader([&](const File& file) {
+        std::lock_guard lock(mutex);
+        loadedNames.push_back(file.source.name);
+        return FileAttributes::loaded({});
+    });
+
+    EXPECT_TRUE(engine.transformAllFiles().ok());
+    EXPECT_EQ(loadedNames, std::vector<std::string>{"fresh"});
+    const auto files = dataSource.files();
+    EXPECT_EQ(files[0].attributes, FileAttributes::loaded({}));
+    EXPECT_EQ(files[1].attributes, loaded.attributes);
+}
+
+// --- numbering per folder ---------------------------------------------------------------------------
+
+TEST_F(TransformerEngineTest, PerFolderNumberingStaysTheSameWhenTheChainMovesFiles) {
+    open({"alpha/a1.txt", "alpha/a2.txt", "beta/b1.txt", "beta/b2.txt", "beta/b3.txt"});
+    add(R"({"type":"numbering","properties":{"numberSeparatorText":"-","numberResetEveryDirectoryChange":true}})");
+    add(R"({"type":"simple","transformScope":"path","properties":{"simpleFindText":"/alpha","simpleReplaceText":"/beta"}})");
+
+    const Names expected{"a1-1.txt", "a2-2.txt", "b1-1.txt", "b2-2.txt", "b3-3.txt"};
+    engine.applyChanges();
+    EXPECT_EQ(names(), expected);
+    for (const auto& file : dataSource.files())
+        EXPECT_EQ(file.transformed.transformedPath, dir("beta"));
+    engine.applyChanges();
+    EXPECT_EQ(names(), expected);
+    EXPECT_TRUE(engine.transformAllFiles().ok());
+    EXPECT_EQ(names(), expected);
+
+    // The plan of one file numbers it by its place in the list and its folder, as the passes do.
+    const auto files = dataSource.files();
+    const auto plan = engine.renamingPlan(files[3]);
+    ASSERT_EQ(plan.size(), 3u);
+    EXPECT_EQ(plan[1].label, "Number filename");
+    EXPECT_EQ(plan.back().filename, "b2-2.txt");
+    EXPECT_EQ(plan.back().path, dir("beta"));
+}
+
+// --- renaming plan ----------------------------------------------------------------------------------
+
+TEST_F(TransformerEngineTest, RenamingPlanListsEveryActionAndDimsTheOnesThatSkipTheFile) {
+    open({"keep_x.txt", "drop_x.txt"});
+    add(R"({"type":"select","properties":{"selectType":"matching","selectMatch":"^keep"}})");
+    add(R"({"type":"simple","properties":{"simpleFindText":"x","simpleReplaceText":"y"}})");
+    add(R"({"type":"conversion","transformScope":"extension","disabled":true,
+            "properties":{"conversionType":"uppercase"}})");
+    add(R"({"type":"suffix","transformScope":"path","properties":{"suffixText":"-new"}})");
+    const auto files = dataSource.files();
+
+    const std::vector<RenamePlanTableItem> keep = {{"Original Filename", "keep_x.txt", dir(), false},
+                                                   {"Select filename", "keep_x.txt", dir(), false},
+                                                   {"Replace filename", "keep_y.txt", dir(), false},
+                                                   {"Convert extension", "keep_y.txt", dir(), false},
+                                                   {"Suffix path", "keep_y.txt", dir() + "-new", false}};
+    auto plan = engine.renamingPlan(files[0]);
+    ASSERT_EQ(plan.size(), keep.size());
+    for (std::size_t i = 0; i < keep.size(); ++i)
+        EXPECT_EQ(plan[i].label + "|" + plan[i].filename + "|" + plan[i].path + "|" + (plan[i].dimmed ? "dim" : ""),
+                  keep[i].label + "|" + keep[i].filename + "|" + keep[i].path + "|" + (keep[i].dimmed ? "dim" : ""));
+
+    plan = engine.renamingPlan(files[1]);
+    ASSERT_EQ(plan.size(), 5u);
+    EXPECT_FALSE(plan[1].dimmed); // the Select row itself is never dimmed
+    EXPECT_TRUE(plan[2].dimmed);
+    EXPECT_EQ(plan[2].filename, "drop_x.txt");
+    EXPECT_TRUE(plan[3].dimmed);
+    EXPECT_TRUE(plan[4].dimmed);
+    EXPECT_EQ(plan[4].path, dir());
+}
+
+// --- rename requests ----------------------------------------------------------------------------------
+
+TEST_F(TransformerEngineTest, CommitWhileARenameRunsLeavesThatRenameAlone) {
+    std::atomic<int> runs{0};
+    std::atomic<bool> cancelled{false};
+    std::atomic<bool> release{false};
+    engine.setRenameRunner([&](std::stop_token stop) {
+        ++runs;
+        while (!release.load() && !stop.stop_requested())
+            std::this_thread::yield();
+        cancelled = stop.stop_requested();
+    });
+
+    engine.commitChangesAsyncEvent();
+    while (runs.load() == 0)
+        std::this_thread::yield();
+    engine.commitChangesAsyncEvent(); // a second click while the first rename is still busy
+    EXPECT_TRUE(engine.isRenaming());
+    release = true;
+    engine.waitForIdle();
+
+    EXPECT_EQ(runs.load(), 1);
+    EXPECT_FALSE(cancelled.load());
+    EXPECT_FALSE(engine.isRenaming());
+
+    // Once it has ended, the next request starts a new run.
+    engine.commitChangesAsyncEvent();
+    engine.waitForIdle();
+    EXPECT_EQ(runs.load(), 2);
+}
+
+} // namespace
+} // namespace quillory

@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "FaultInjectingFileSystem.h"
+
+namespace quillory {
+
+void FaultInjectingFileSystem::failOn(Operation operation, const std::string& path, int errnoValue) {
+    std::lock_guard lock(mutex_);
+    faults_[{operation, path}] = errnoValue;
+}
+
+void FaultInjectingFileSystem::clearFaults() {
+    std::lock_guard lock(mutex_);
+    faults_.clear();
+}
+
+std::size_t FaultInjectingFileSystem::moveCount() const {
+    std::lock_guard lock(mutex_);
+    return moves_;
+}
+
+FileSystem::Outcome FaultInjectingFileSystem::fault(Operation operation, const std::string& path) const {
+    std::lock_guard lock(mutex_);
+    const auto found = faults_.find({operation, path});
+    if (found == faults_.end())
+        return {};
+    return FileError::fromErrno(found->second, "Injected failure on", path);
+}
+
+FileSystem::Outcome FaultInjectingFileSystem::moveItem(const std::string& source, const std::string& target) {
+    {
+        std::lock_guard lock(mutex_);
+        ++moves_;
+    }
+    if (auto error = fault(Operation::move, source))
+        return error;
+    return inner_.moveItem(source, target);
+}
+
+FileSystem::Outcome FaultInjectingFileSystem::createDirectories(const std::string& path) {
+    if (auto error = fault(Operation::createDirectories, path))
+        return error;
+    return inner_.createDirectories(path);
+}
+
+FileSystem::Outcome FaultInjectingFileSystem::removeDirectory(const std::string& path) {
+    if (auto error = fault(Operation::removeDirectory, path))
+        return error;
+    return inner_.removeDirectory(path);
+}
+
+FileSystem::Outcome FaultInjectingFileSystem::removeFile(const std::string& path) {
+    if (auto error = fault(Operation::removeFile, path))
+        return error;
+    return inner_.removeFile(path);
+}
+
+bool FaultInjectingFileSystem::exists(const std::string& path) { return inner_.exists(path); }
+
+FileSystem::Outcome FaultInjectingFileSystem::directoryEntries(const std::string& path, std::size_t limit,
+                                                               std::vector<std::string>& names) {
+    if (auto error = fault(Operation::list, path))
+        return error;
+    return inner_.directoryEntries(path, limit, names);
+}
+
+} // namespace quillory
