@@ -2,6 +2,7 @@
 #include "CliApp.h"
 
 #include "CliUserInteraction.h"
+#include "PathInput.h"
 #include "PlanCommand.h"
 #include "PreviewCommand.h"
 #include "RenameCommand.h"
@@ -59,6 +60,8 @@ struct Options {
     std::string describe;
     std::optional<std::string> listTokens;
     bool manSections = false;
+    bool fromStdin = false;
+    bool nulSeparated = false;
 };
 
 // Failures that end the run with exit status 2 and a message on standard error.
@@ -218,6 +221,8 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
     app.add_option("--on-error", options.onError, "Without a terminal: what to do when a file cannot be renamed")
         ->check(CLI::IsMember({"continue", "abort"}));
     app.add_flag("-v,--verbose", options.verbose, "Write the log to standard error");
+    app.add_flag("--from-stdin", options.fromStdin, "Also rename the paths read from standard input, one a line");
+    app.add_flag("-0,--null", options.nulSeparated, "Paths on standard input are separated by NUL (find -print0)");
     app.add_flag("--list-actions", options.listActions, "List the action kinds with their settings")
         ->group("Vocabulary");
     app.add_option("--describe", options.describe, "Describe one action kind")->type_name("KIND")->group("Vocabulary");
@@ -280,6 +285,14 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
     if (options.dryRun && options.rename) {
         err << "quillory-cli: --dry-run and --rename contradict each other; give one\n";
         return 2;
+    }
+    if (options.fromStdin || options.nulSeparated) {
+        const auto given = readPaths(in, options.nulSeparated);
+        if (given.empty()) {
+            err << "quillory-cli: no paths on standard input\n";
+            return 2;
+        }
+        options.paths.insert(options.paths.end(), given.begin(), given.end());
     }
     if (options.paths.empty() && options.directories.empty() && options.recipe.empty() && options.actions.empty()) {
         // A usage error: the help goes with the other messages, to standard error.
