@@ -128,8 +128,8 @@ TEST_F(CliPreviewTest, JsonStaysValidForNamesThatAreNotUtf8) {
     for (const auto& file : document.at("files"))
         names.push_back(file.at("transformedName"));
     EXPECT_THAT(names, ::testing::Contains("caf\uFFFD x"));
-    // The table keeps the bytes as they are.
-    EXPECT_THAT(cli.run({"-a", underscoreToBlank, trip()}).out, HasSubstr("->  caf\xe9 x.txt"));
+    // The table shows the byte that is not UTF-8 as an escape, never as a broken character.
+    EXPECT_THAT(cli.run({"-a", underscoreToBlank, trip()}).out, HasSubstr("->  caf\\xe9 x.txt"));
 }
 
 TEST_F(CliPreviewTest, DuplicateTargetsGetASuffixUnlessAutoResolveIsOffForThisRun) {
@@ -235,9 +235,9 @@ TEST_F(CliPreviewTest, BadUsageIsExitTwoWithAMessage) {
         {{"--no-such-option", trip()}, "no-such-option"},
         {{"--on-error", "maybe", "-a", underscoreToBlank, trip()}, "maybe"},
         {{"--sort", "sideways", trip()}, "--sort: unknown order 'sideways' (one of: "},
-        {{"--set", "nonsense=1", trip()}, "--set: unknown setting 'nonsense'"},
+        {{"--setting", "nonsense=1", trip()}, "--setting: unknown setting 'nonsense'"},
         {{"--set", "autoResolveDuplicates=maybe", trip()}, "expects true, false, 1 or 0, got 'maybe'"},
-        {{"--set", "autoResolveDuplicates", trip()}, "--set expects KEY=VALUE"},
+        {{"--setting", "autoResolveDuplicates", trip()}, "--setting expects KEY=VALUE"},
         {{"-a", "{\"type\": \"simple\", ", trip()}, "--action is not a JSON object"},
         {{"-a", action("warp", nlohmann::json::object()), trip()}, "--action has an unknown type 'warp'"},
         {{"-a", R"({"type": "simple"})", trip()}, "--action cannot be read: "},

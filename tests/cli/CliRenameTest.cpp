@@ -99,7 +99,7 @@ TEST_F(CliRenameTest, ErrorsRefuseTheRenameWithoutForceAndAreSkippedWithIt) {
     cli.write("trip/bad.txt");
     const auto refused = cli.run(args({"--rename", "-a", underscoreToBlank, "-a", emptyBadName}));
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_THAT(refused.err, HasSubstr("Nothing renamed: 1 files have errors"));
+    EXPECT_THAT(refused.err, HasSubstr("Nothing renamed: 1 file has errors"));
     EXPECT_THAT(refused.out, HasSubstr("ERROR: Filename is empty"));
     EXPECT_THAT(listing(trip()), ElementsAre("a_b.txt", "bad.txt"));
 
@@ -107,7 +107,7 @@ TEST_F(CliRenameTest, ErrorsRefuseTheRenameWithoutForceAndAreSkippedWithIt) {
     EXPECT_EQ(forced.exitCode, 0) << forced.err;
     EXPECT_EQ(forced.json().at("renameReport").at("renamedCount"), 1);
     EXPECT_EQ(forced.json().at("renameReport").at("skipped"), 1);
-    EXPECT_THAT(forced.err, HasSubstr("1 files with errors were skipped"));
+    EXPECT_THAT(forced.err, HasSubstr("Renamed 1 of 1 file; 1 file with errors was skipped."));
     EXPECT_THAT(listing(trip()), ElementsAre("a b.txt", "bad.txt"));
 }
 

@@ -52,7 +52,12 @@ public:
     };
     CliOutput run(const std::vector<std::string>& arguments, const Terminal& terminal) const;
 
+    // A command line run by /bin/sh in the home folder, with quillory-cli on the PATH.
+    CliOutput runShell(const std::string& commandLine) const;
+
 private:
+    CliOutput spawn(std::vector<std::string> argv, const Terminal& terminal, const std::string& path) const;
+
     TempDir temp_;
     std::filesystem::path home_;
 };
