@@ -35,8 +35,10 @@ install(FILES ${QUILLORY_FISH_COMPLETIONS} DESTINATION ${CMAKE_INSTALL_DATADIR}/
 # The recipe type and the metainfo describe the program whether or not the desktop app is built.
 install(FILES ${PROJECT_SOURCE_DIR}/resources/${QUILLORY_APP_ID}.mime.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME ${QUILLORY_APP_ID}.xml)
-install(FILES ${PROJECT_SOURCE_DIR}/docs/dbus.md ${PROJECT_SOURCE_DIR}/docs/file-managers.md
-        DESTINATION ${CMAKE_INSTALL_DOCDIR} OPTIONAL)
+set(QUILLORY_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/quillory)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/NOTICE ${PROJECT_SOURCE_DIR}/docs/dbus.md
+              ${PROJECT_SOURCE_DIR}/docs/file-managers.md ${PROJECT_SOURCE_DIR}/packaging/copyright
+        DESTINATION ${QUILLORY_DOC_DIR})
 
 # The desktop app and everything that starts it: desktop entry, icon, metainfo, D-Bus activation and
 # the file managers' "Rename with Quillory".
@@ -77,6 +79,7 @@ set(CPACK_PACKAGE_HOMEPAGE_URL ${QUILLORY_HOMEPAGE_URL})
 set(CPACK_STRIP_FILES ON)
 # Install with DESTDIR so that the prefix seen at install time is the package's own.
 set(CPACK_SET_DESTDIR ON)
+set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
