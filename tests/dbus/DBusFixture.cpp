@@ -23,7 +23,7 @@ void DBusFixture::SetUp() {
     session_->services().preferences().setTransient(PreferenceKey::customDirectories,
                                                     std::vector<std::string>{temp_.str()});
     session_->reloadSettings();
-    services_ = std::make_unique<dbus::DBusServices>(*session_);
+    services_ = std::make_unique<dbus::DBusServices>(session_.get());
     ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run under dbus-run-session";
     ASSERT_TRUE(services_->exportOn(QDBusConnection::sessionBus()));
     ownsName_ = dbus::SingleInstance::claim();

@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
             std::vector<std::string>{std::filesystem::temp_directory_path().string()});
         session.reloadSettings();
     }
-    auto* services = quillory::dbus::registerDBusServices(session, &app);
+    auto* services = quillory::dbus::registerDBusServices(&session, &app);
     if (!services || !SingleInstance::claim()) {
         std::cerr << "quillory-dbus-host: cannot serve com.halvane.Quillory\n";
         return 1;

@@ -54,7 +54,7 @@ TEST_F(ScriptingAdaptorTest, TransformIsAnsweredAtOnceAndValidationResultWaitsFo
     // Hold the queue so that the pass cannot have run when Transform is answered.
     std::promise<void> release;
     auto held = release.get_future().share();
-    services_->scripting().queue().enqueue([held](std::stop_token) { held.wait(); });
+    services_->scripting()->queue().enqueue([held](std::stop_token) { held.wait(); });
     const auto transform = call("Transform");
     EXPECT_EQ(transform.type(), QDBusMessage::ReplyMessage);
     release.set_value();
@@ -68,15 +68,15 @@ TEST_F(ScriptingAdaptorTest, TransformIsAnsweredAtOnceAndValidationResultWaitsFo
 }
 
 TEST_F(ScriptingAdaptorTest, ValidationResultAnswersWithATimeoutWhenNothingSettlesInTime) {
-    services_->scripting().setValidationLimit(std::chrono::milliseconds(100));
+    services_->scripting()->setValidationLimit(std::chrono::milliseconds(100));
     std::promise<void> release;
     auto held = release.get_future().share();
-    services_->scripting().queue().enqueue([held](std::stop_token) { held.wait(); });
+    services_->scripting()->queue().enqueue([held](std::stop_token) { held.wait(); });
     const auto answer = call("ValidationResult");
     release.set_value();
     EXPECT_TRUE(isError(answer, dbus::errorTimeout)) << text(answer);
     // The queue goes on: the next read is answered.
-    services_->scripting().setValidationLimit(std::chrono::seconds(30));
+    services_->scripting()->setValidationLimit(std::chrono::seconds(30));
     EXPECT_EQ(validationResult().at("totalCount"), 0);
 }
 

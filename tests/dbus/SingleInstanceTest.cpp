@@ -36,7 +36,8 @@ int runServing(QProcess& process, const QString& program, const QStringList& arg
 
 TEST_F(SingleInstanceTest, ASecondLaunchHandsItsFilesAndRecipeToTheRunningOneAndExitsZero) {
     QSignalSpy opened(services_.get(), &dbus::DBusServices::openRequested);
-    const auto recipe = temp_.write("names.recipe", R"({"recipe_format_version":"8.0","transformers":[
+    const auto recipeFile = temp_.write("names.recipe", "{}");
+    const QString recipeJson = QStringLiteral(R"({"recipe_format_version":"8.0","transformers":[
         {"type":"simple","transformScope":"filename","properties":{"simpleFindText":"_","simpleReplaceText":"-"}}]})");
 
     QProcess second;
@@ -45,15 +46,17 @@ TEST_F(SingleInstanceTest, ASecondLaunchHandsItsFilesAndRecipeToTheRunningOneAnd
     second.setProcessEnvironment(environment);
     second.setWorkingDirectory(QString::fromStdString(folder_.string()));
     const int status = runServing(second, QStringLiteral(QUILLORY_DBUS_HOST),
-                                  {QStringLiteral("a_1.txt"), QStringLiteral("-r"), QString::fromStdString(recipe)});
+                                  {QStringLiteral("a_1.txt"), QString::fromStdString(recipeFile.string()),
+                                   QStringLiteral("-r"), recipeJson});
     EXPECT_EQ(status, 0) << second.readAllStandardError().toStdString();
 
     if (opened.isEmpty())
         opened.wait(5000);
     ASSERT_EQ(opened.size(), 1);
-    EXPECT_EQ(opened[0][0].toStringList(), QStringList{QString::fromStdString((folder_ / "a_1.txt").string())});
+    EXPECT_EQ(opened[0][0].toStringList(), (QStringList{QString::fromStdString((folder_ / "a_1.txt").string()),
+                                                        QString::fromStdString(recipeFile.string())}));
     EXPECT_EQ(opened[0][1].toString(), QStringLiteral("token-42"));
-    services_->scripting().queue().waitForIdle();
+    services_->scripting()->queue().waitForIdle();
     ASSERT_EQ(session_->chain().size(), 1u);
     EXPECT_EQ(session_->chain()[0].type, "simple");
 }
@@ -79,7 +82,7 @@ TEST_F(SingleInstanceTest, OnlyOneProcessOwnsTheName) {
     client_.interface()->unregisterService(QString::fromLatin1(dbus::serviceName));
 }
 
-TEST(SingleInstanceRequestTest, PathsBecomeAbsoluteFileUrisAndTheRecipeIsKept) {
+TEST(SingleInstanceRequestTest, PathsAndRecipeFilesBecomeAbsoluteFileUrisAndRecipeJsonIsKept) {
     const QString cwd = QDir::currentPath();
     const auto request = dbus::SingleInstance::requestFrom(
         {QStringLiteral("quillory"), QStringLiteral("a b.txt"), QStringLiteral("-d"), QStringLiteral("/srv/x"),
@@ -89,10 +92,10 @@ TEST(SingleInstanceRequestTest, PathsBecomeAbsoluteFileUrisAndTheRecipeIsKept) {
                                          QStringLiteral("file:///srv/x"), QStringLiteral("file:///srv/y")}));
     EXPECT_EQ(request.recipe, QStringLiteral("{\"transformers\":[]}"));
 
-    EXPECT_EQ(dbus::SingleInstance::requestFrom({QStringLiteral("quillory"), QStringLiteral("-r"),
-                                                 QStringLiteral("names.recipe")})
-                  .recipe,
-              cwd + QStringLiteral("/names.recipe"));
+    const auto file = dbus::SingleInstance::requestFrom(
+        {QStringLiteral("quillory"), QStringLiteral("-r"), QStringLiteral("names.recipe")});
+    EXPECT_EQ(file.uris, QStringList{QUrl::fromLocalFile(cwd + QStringLiteral("/names.recipe")).toString()});
+    EXPECT_TRUE(file.recipe.isEmpty());
 }
 
 TEST(ApplicationAdaptorTest, OnlyLocalFilesAreOpenedAndTheTokenIsFound) {

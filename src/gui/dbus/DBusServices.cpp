@@ -8,8 +8,8 @@
 
 namespace quillory::dbus {
 
-DBusServices::DBusServices(Session& session, QObject* parent)
-    : QObject(parent), scripting_(new ScriptingAdaptor(session, this)), bus_(QString()) {
+DBusServices::DBusServices(Session* session, QObject* parent)
+    : QObject(parent), scripting_(session ? new ScriptingAdaptor(*session, this) : nullptr), bus_(QString()) {
     new ApplicationAdaptor(this);
 }
 
@@ -27,11 +27,11 @@ bool DBusServices::exportOn(QDBusConnection bus) {
     return true;
 }
 
-DBusServices* registerDBusServices(Session& session, QObject* parent) {
+DBusServices* registerDBusServices(Session* session, QObject* parent) {
     auto* services = new DBusServices(session, parent);
     if (services->exportOn(QDBusConnection::sessionBus()))
         return services;
-    Logger::error("D-Bus: no session bus; scripting and single instance are off");
+    Logger::error("D-Bus: no session bus (or the object path is taken); scripting and single instance are off");
     delete services;
     return nullptr;
 }

@@ -6,6 +6,7 @@
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 #include <QVariantMap>
@@ -41,9 +42,15 @@ SingleInstance::Request SingleInstance::requestFrom(const QStringList& arguments
         if (option.isEmpty() || option == QLatin1String("-d"))
             request.uris << fileUri(argument);
         else if (option == QLatin1String("-r") && request.recipe.isEmpty())
-            request.recipe = argument.startsWith(QLatin1Char('{')) || argument.startsWith(QLatin1Char('~'))
-                                 ? argument
-                                 : QFileInfo(argument).absoluteFilePath();
+            request.recipe = argument;
+    }
+    // A recipe file goes with the files: the app opens "*.recipe" as a recipe, even without scripting.
+    if (request.recipe.endsWith(QLatin1String(".recipe"), Qt::CaseInsensitive)) {
+        QString path = request.recipe;
+        if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/")))
+            path = QDir::homePath() + path.mid(1);
+        request.uris << fileUri(path);
+        request.recipe.clear();
     }
     return request;
 }

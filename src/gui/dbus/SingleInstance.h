@@ -17,7 +17,8 @@ public:
     };
 
     // What a second launch hands over, read from the app's arguments (the program path first): paths
-    // before the first option and after "-d" become file URIs, the value of "-r" a recipe to open.
+    // before the first option and after "-d" become file URIs, and so does a "*.recipe" given with
+    // "-r"; any other value of "-r" (the JSON of a recipe) is opened through scripting.
     struct Request {
         QStringList uris;
         QString recipe;
