@@ -4,7 +4,7 @@
 // Also the reading of attribute maps, as the preloader does, over copies of the corpus files.
 #include "tokens/AttributeResolver.h"
 #include "tokens/FileAttributeUtil.h"
-#include "tokens/TokenDetailsList.h"
+#include "model/TokenDetailsList.h"
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>

@@ -4,7 +4,7 @@
 #include "app/Logger.h"
 #include "app/Preferences.h"
 #include "filelist/FileDataSource.h"
-#include "model/TransformerEngine.h"
+#include "engine/TransformerEngine.h"
 #include "model/Transformers.h"
 #include "tokens/TokenResolver.h"
 

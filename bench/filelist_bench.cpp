@@ -2,7 +2,7 @@
 // Opening a tree of 100,000 files in 1,000 folders (compared with `find DIR -type f` on the same tree),
 // sorting 100,000 files by name, and the peak heap bytes per listed file.
 #include "app/Logger.h"
-#include "app/PresetUserInteraction.h"
+#include "PresetUserInteraction.h"
 #include "filelist/DirectoryValidator.h"
 #include "filelist/FileDataSource.h"
 #include "filelist/OpenFolderEventHandler.h"

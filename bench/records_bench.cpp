@@ -2,7 +2,7 @@
 // Costs paid on every editor save (change hash) and every recipe load (decoding), and the literal part
 // of rendering a token string, which the quick pass does for every file.
 #include "model/Transformer.h"
-#include "tokens/TokenDetailsList.h"
+#include "model/TokenDetailsList.h"
 #include "tokens/TokenResolver.h"
 
 #include <benchmark/benchmark.h>

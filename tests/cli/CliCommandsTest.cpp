@@ -7,7 +7,7 @@
 #include "TempDir.h"
 #include "app/Logger.h"
 #include "app/Preferences.h"
-#include "app/PresetUserInteraction.h"
+#include "PresetUserInteraction.h"
 #include "automation/Session.h"
 
 #include <gmock/gmock.h>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "TempDir.h"
-#include "app/PresetUserInteraction.h"
+#include "PresetUserInteraction.h"
 #include "automation/Session.h"
 #include "dbus/DBusServices.h"
 

@@ -4,7 +4,7 @@
 #include "automation/AppServices.h"
 #include "main/FileTableModel.h"
 #include "main/MainWindow.h"
-#include "model/TransformerEngine.h"
+#include "engine/TransformerEngine.h"
 
 #include <QCoreApplication>
 #include <QTest>

@@ -9,7 +9,7 @@
 #include "main/FileTableModel.h"
 #include "main/MainWindow.h"
 #include "model/Transformers.h"
-#include "model/UndoManager.h"
+#include "app/UndoManager.h"
 
 #include <QAbstractItemModelTester>
 #include <QMimeData>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "actions/LookupTableRow.h"
-#include "app/Result.h"
+#include "base/Result.h"
 
 #include <filesystem>
 #include <string_view>

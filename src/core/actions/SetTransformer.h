@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "model/Transformable.h"
+#include "actions/Transformable.h"
 #include "model/TransformerTypes.h"
 
 #include <string>

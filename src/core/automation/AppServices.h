@@ -2,7 +2,7 @@
 #pragma once
 
 #include "rename/FileValidationResult.h"
-#include "tokens/AttributeServices.h"
+#include "engine/AttributeServices.h"
 
 #include <chrono>
 #include <filesystem>

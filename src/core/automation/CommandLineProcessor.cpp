@@ -6,7 +6,7 @@
 #include "filelist/DirectoryValidator.h"
 #include "filelist/FilesAndDirectories.h"
 #include "filelist/OpenFolderEventHandler.h"
-#include "model/RecipeStore.h"
+#include "engine/RecipeStore.h"
 
 #include <memory>
 

@@ -6,9 +6,9 @@
 #include "automation/PathExpansion.h"
 #include "automation/ScriptingState.h"
 #include "filelist/FileDataSource.h"
-#include "model/RecipeStore.h"
+#include "engine/RecipeStore.h"
 #include "model/Transformer.h"
-#include "model/TransformerEngine.h"
+#include "engine/TransformerEngine.h"
 #include "model/TransformerTypes.h"
 #include "model/Transformers.h"
 

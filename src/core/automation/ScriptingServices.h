@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/Result.h"
+#include "base/Result.h"
 #include "rename/RenameReport.h"
 
 #include <functional>

@@ -6,13 +6,13 @@
 #include "filelist/FileDataSource.h"
 #include "filelist/FilesAndDirectories.h"
 #include "filelist/OpenFolderEventHandler.h"
-#include "model/RecipeStore.h"
-#include "model/TransformerEngine.h"
+#include "engine/RecipeStore.h"
+#include "engine/TransformerEngine.h"
 #include "model/Transformers.h"
 #include "rename/FileRenamer.h"
 #include "rename/FileValidator.h"
 #include "rename/FileValidatorWorker.h"
-#include "tokens/FileAttributesWorker.h"
+#include "engine/FileAttributesWorker.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 #include "app/Logger.h"
 #include "app/NotificationCenter.h"
 #include "filelist/FileSorter.h"
-#include "model/UndoManager.h"
+#include "app/UndoManager.h"
 #include "text/Characters.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/Result.h"
+#include "base/Result.h"
 #include "model/ChangeHasher.h"
-#include "tokens/TokenString.h"
+#include "model/TokenString.h"
 
 #include <nlohmann/json.hpp>
 

@@ -3,7 +3,7 @@
 
 #include "app/Logger.h"
 #include "app/Registry.h"
-#include "model/UndoManager.h"
+#include "app/UndoManager.h"
 
 namespace quillory {
 

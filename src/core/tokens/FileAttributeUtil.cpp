@@ -4,7 +4,7 @@
 #include "app/Logger.h"
 #include "text/DateFormat.h"
 #include "tokens/GPSFormatUtil.h"
-#include "tokens/TokenDetailsList.h"
+#include "model/TokenDetailsList.h"
 #include "tokens/metadata/FileSystemAttributes.h"
 #include "tokens/metadata/FlacReader.h"
 #include "tokens/metadata/Id3Reader.h"

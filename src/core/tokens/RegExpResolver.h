@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "tokens/TokenItem.h"
-#include "tokens/TokenString.h"
+#include "model/TokenItem.h"
+#include "model/TokenString.h"
 
 #include <string>
 

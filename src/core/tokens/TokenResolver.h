@@ -3,8 +3,8 @@
 
 #include "model/File.h"
 #include "model/TransformResult.h"
-#include "tokens/TokenItem.h"
-#include "tokens/TokenString.h"
+#include "model/TokenItem.h"
+#include "model/TokenString.h"
 
 #include <optional>
 #include <string>

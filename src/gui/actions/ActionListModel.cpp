@@ -3,7 +3,7 @@
 
 #include "model/TransformerTypes.h"
 #include "model/Transformers.h"
-#include "model/UndoManager.h"
+#include "app/UndoManager.h"
 
 #include <QMimeData>
 

@@ -10,7 +10,7 @@
 #include "automation/CommandLineProcessor.h"
 #include "filelist/FileDataSource.h"
 #include "main/MainWindow.h"
-#include "model/RecipeStore.h"
+#include "engine/RecipeStore.h"
 #include "model/Transformers.h"
 
 #include <QApplication>

@@ -9,10 +9,10 @@
 #include "automation/Session.h"
 #include "automation/SessionJson.h"
 #include "filelist/OpenFolderEventHandler.h"
-#include "model/TransformerEngine.h"
+#include "engine/TransformerEngine.h"
 #include "model/TransformerTypes.h"
 #include "rename/FileValidatorWorker.h"
-#include "tokens/FileAttributesWorker.h"
+#include "engine/FileAttributesWorker.h"
 
 #include <QDBusConnection>
 #include <QTimer>

@@ -8,7 +8,7 @@
 #include "app/NotificationBridge.h"
 #include "app/PreferenceKey.h"
 #include "app/Preferences.h"
-#include "model/UndoManager.h"
+#include "app/UndoManager.h"
 #include "automation/AppServices.h"
 #include "filelist/FileDataSource.h"
 #include "filelist/FilesAndDirectories.h"
@@ -16,11 +16,11 @@
 #include "filelist/SortMenuItem.h"
 #include "main/FileTableModel.h"
 #include "model/RecentRecipeList.h"
-#include "model/RecipeStore.h"
+#include "engine/RecipeStore.h"
 #include "model/TransformerTypes.h"
 #include "model/Transformers.h"
 #include "rename/FileRenamer.h"
-#include "tokens/FileAttributesWorker.h"
+#include "engine/FileAttributesWorker.h"
 #include "tokens/gps/OfflineGeocoder.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "actions/NumberingTransformer.h"
-#include "model/TransformableFactory.h"
+#include "actions/TransformableFactory.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include "model/File.h"
 #include "tokens/TokenResolver.h"
-#include "tokens/TokenString.h"
+#include "model/TokenString.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "model/TransformableFactory.h"
+#include "actions/TransformableFactory.h"
 
 #include "StubTokenResolver.h"
 #include "model/TransformerTypes.h"

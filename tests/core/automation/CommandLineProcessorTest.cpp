@@ -4,12 +4,12 @@
 #include "TempDir.h"
 #include "app/PreferenceKey.h"
 #include "app/Preferences.h"
-#include "app/PresetUserInteraction.h"
+#include "PresetUserInteraction.h"
 #include "automation/PathExpansion.h"
 #include "filelist/FileDataSource.h"
 #include "filelist/OpenFolderEventHandler.h"
 #include "model/RecentRecipeList.h"
-#include "model/RecipeStore.h"
+#include "engine/RecipeStore.h"
 #include "model/Transformers.h"
 
 #include <gtest/gtest.h>

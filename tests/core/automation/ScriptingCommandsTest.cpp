@@ -6,14 +6,14 @@
 #include "app/MainQueue.h"
 #include "app/NotificationCenter.h"
 #include "app/Preferences.h"
-#include "app/PresetUserInteraction.h"
+#include "PresetUserInteraction.h"
 #include "automation/ScriptingState.h"
 #include "filelist/FileDataSource.h"
 #include "model/RecentRecipeList.h"
-#include "model/RecipeStore.h"
-#include "model/TransformerEngine.h"
+#include "engine/RecipeStore.h"
+#include "engine/TransformerEngine.h"
 #include "model/Transformers.h"
-#include "model/UndoManager.h"
+#include "app/UndoManager.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 #include "TempDir.h"
 #include "app/Logger.h"
 #include "app/Preferences.h"
-#include "app/PresetUserInteraction.h"
-#include "model/TransformerEngine.h"
+#include "PresetUserInteraction.h"
+#include "engine/TransformerEngine.h"
 #include "tokens/TokenResolver.h"
 
 #include <gmock/gmock.h>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileListTestSupport.h"
-#include "app/PresetUserInteraction.h"
+#include "PresetUserInteraction.h"
 #include "app/Preferences.h"
 #include "filelist/AllowedDirectoriesTable.h"
 #include "filelist/DirectoryValidator.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileListTestSupport.h"
 #include "filelist/FileDataSource.h"
-#include "model/UndoManager.h"
+#include "app/UndoManager.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileListTestSupport.h"
 #include "app/Preferences.h"
-#include "app/PresetUserInteraction.h"
+#include "PresetUserInteraction.h"
 #include "filelist/DirectoryValidator.h"
 #include "filelist/FileDataSource.h"
 #include "filelist/OpenFolderEventHandler.h"
-#include "model/UndoManager.h"
+#include "app/UndoManager.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "filelist/FileDataSource.h"
 #include "filelist/FileSorter.h"
 #include "filelist/SortMenuItem.h"
-#include "model/UndoManager.h"
+#include "app/UndoManager.h"
 
 #include <gtest/gtest.h>
 

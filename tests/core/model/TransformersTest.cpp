@@ -5,7 +5,7 @@
 #include "app/Logger.h"
 #include "app/MainQueue.h"
 #include "app/NotificationCenter.h"
-#include "model/UndoManager.h"
+#include "app/UndoManager.h"
 
 #include "TempDir.h"
 

@@ -3,11 +3,11 @@
 
 #include "app/MainQueue.h"
 #include "app/NotificationCenter.h"
-#include "app/PresetUserInteraction.h"
+#include "PresetUserInteraction.h"
 #include "app/Preferences.h"
 #include "filelist/DirectoryValidator.h"
 #include "filelist/FileDataSource.h"
-#include "rename/FaultInjectingFileSystem.h"
+#include "FaultInjectingFileSystem.h"
 #include "rename/FileValidator.h"
 #include "rename/PosixFileSystem.h"
 #include "TempDir.h"

@@ -3,7 +3,7 @@
 
 #include "MetadataTestSupport.h"
 #include "tokens/AttributeResolver.h"
-#include "tokens/TokenDetailsList.h"
+#include "model/TokenDetailsList.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

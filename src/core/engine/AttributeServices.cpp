@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "tokens/AttributeServices.h"
+#include "engine/AttributeServices.h"
 
 #include "app/Registry.h"
-#include "model/TransformerEngine.h"
+#include "engine/TransformerEngine.h"
 #include "tokens/AttributeResolver.h"
-#include "tokens/FileAttributesWorker.h"
-#include "tokens/TokenDetailsList.h"
+#include "engine/FileAttributesWorker.h"
+#include "model/TokenDetailsList.h"
 #include "tokens/gps/GPSAddressResolver.h"
 
 namespace quillory {

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "tokens/TokenItem.h"
+#include "model/TokenItem.h"
 
 #include "app/Registry.h"
-#include "tokens/TokenDetailsList.h"
+#include "model/TokenDetailsList.h"
 
 #include <charconv>
 #include <memory>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "tokens/RegExpAnchor.h"
+#include "model/RegExpAnchor.h"
 
 namespace quillory {
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/Result.h"
-#include "tokens/PasteboardItem.h"
-#include "tokens/TokenItem.h"
+#include "base/Result.h"
+#include "model/PasteboardItem.h"
+#include "model/TokenItem.h"
 
 #include <nlohmann/json.hpp>
 

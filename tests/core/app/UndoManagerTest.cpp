@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "model/UndoManager.h"
+#include "app/UndoManager.h"
 
 #include <gtest/gtest.h>
 

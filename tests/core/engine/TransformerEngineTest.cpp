@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "model/TransformerEngine.h"
+#include "engine/TransformerEngine.h"
 
 #include "app/Logger.h"
 #include "app/Preferences.h"
-#include "filelist/DirectoryValidator.h"
 #include "filelist/FileDataSource.h"
 #include "model/Transformers.h"
-#include "rename/FileValidator.h"
 #include "tokens/TokenResolver.h"
 
 #include "TempDir.h"
@@ -366,49 +364,6 @@ TEST_F(TransformerEngineTest, RenamingPlanListsEveryActionAndDimsTheOnesThatSkip
     EXPECT_TRUE(plan[3].dimmed);
     EXPECT_TRUE(plan[4].dimmed);
     EXPECT_EQ(plan[4].path, dir());
-}
-
-// --- a real chain with validation -------------------------------------------------------------------
-
-TEST_F(TransformerEngineTest, RealChainGivesTheExpectedNamesAndValidationCounts) {
-    open({"IMG 001.JPG", "IMG 002.JPG", "Notes.TXT", "KEEP.md"});
-    auto directories = std::make_shared<DirectoryValidator>(DirectoryEnvironment{temp.str(), "me", ""}, &preferences);
-    FileValidator validator(&dataSource, &preferences, nullptr, directories);
-    std::optional<FileValidationResult> result;
-    engine.setValidation([&](std::vector<File> files) { result = validator.validateFiles(std::move(files), false); });
-
-    add(R"({"type":"select","properties":{"selectType":"notmatching","selectMatch":"^keep"}})");
-    add(R"({"type":"simple","properties":{"simpleFindText":"IMG *","simpleReplaceText":"Photo $1",
-            "simpleWildcards":true}})");
-    add(R"({"type":"numbering","properties":{"numberSeparatorText":"_","numberDigitText":"2"}})");
-    add(R"({"type":"conversion","properties":{"conversionType":"lowercase"}})");
-
-    EXPECT_EQ(engine.transformAllFiles(), "OK");
-    EXPECT_EQ(names(), (Names{"photo 001_01.JPG", "photo 002_02.JPG", "notes_03.TXT", "KEEP.md"}));
-    ASSERT_TRUE(result);
-    EXPECT_EQ(*result, (FileValidationResult{false, 0, 4, 3}));
-
-    // A chain that gives two files the same name: the second gets a suffix, and a failing action
-    // blocks its file.
-    Transformer failing("prefix");
-    failing.properties.prefixText = withAttribute("", "broken");
-    engine.setResolvers(
-        {std::make_shared<ScriptedResolver>(false, "Notes"), std::make_shared<ScriptedResolver>(true, "Notes")});
-    Transformer same = record(R"({"type":"set","properties":{"setText":"same"}})");
-    add(same);
-    add(failing);
-    EXPECT_EQ(engine.transformAllFiles(), "The attribute of Notes failed.");
-    ASSERT_TRUE(result);
-    EXPECT_EQ(*result, (FileValidationResult{false, 1, 4, 2}));
-    EXPECT_EQ(dataSource.files()[1].validation.uniqueSuffix, " 2");
-
-    // Without the collision the next pass leaves no stale suffix behind.
-    same.disabled = true;
-    add(same);
-    EXPECT_EQ(engine.transformAllFiles(), "The attribute of Notes failed.");
-    EXPECT_EQ(*result, (FileValidationResult{false, 1, 4, 2}));
-    EXPECT_EQ(names()[1], "[broken]photo 002_02.JPG");
-    EXPECT_EQ(dataSource.files()[1].validation.uniqueSuffix, "");
 }
 
 // --- rename requests ----------------------------------------------------------------------------------

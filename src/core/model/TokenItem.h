@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/Result.h"
-#include "tokens/RegExpToken.h"
+#include "base/Result.h"
+#include "model/RegExpToken.h"
 
 #include <nlohmann/json.hpp>
 

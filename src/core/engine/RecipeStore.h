@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/NotificationCenter.h"
-#include "app/Result.h"
+#include "base/Result.h"
 #include "model/Recipe.h"
 
 #include <mutex>

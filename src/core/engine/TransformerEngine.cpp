@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "model/TransformerEngine.h"
+#include "engine/TransformerEngine.h"
 
 #include "app/AppNotification.h"
 #include "app/Logger.h"
@@ -7,7 +7,7 @@
 #include "app/Preferences.h"
 #include "app/UserInteraction.h"
 #include "filelist/FileDataSource.h"
-#include "model/TransformableFactory.h"
+#include "actions/TransformableFactory.h"
 #include "model/TransformerTypes.h"
 #include "model/Transformers.h"
 

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "tokens/AttributeServices.h"
+#include "engine/AttributeServices.h"
 
 #include "MetadataTestSupport.h"
 #include "app/Preferences.h"
 #include "app/Registry.h"
 #include "filelist/FileDataSource.h"
-#include "model/TransformerEngine.h"
+#include "engine/TransformerEngine.h"
 #include "model/Transformers.h"
-#include "tokens/FileAttributesWorker.h"
-#include "tokens/TokenDetailsList.h"
+#include "engine/FileAttributesWorker.h"
+#include "model/TokenDetailsList.h"
 
 #include <gtest/gtest.h>
 

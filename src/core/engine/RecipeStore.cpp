@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "model/RecipeStore.h"
+#include "engine/RecipeStore.h"
 
 #include "app/AppNotification.h"
 #include "app/Logger.h"
@@ -12,7 +12,7 @@
 #include "model/RecentRecipeList.h"
 #include "model/TransformerTypes.h"
 #include "model/Transformers.h"
-#include "model/UndoManager.h"
+#include "app/UndoManager.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "tokens/TokenDetailsList.h"
+#include "model/TokenDetailsList.h"
 
-#include "app/Resources.h"
+#include "model/Resources.h"
 
 #include <pugixml.hpp>
 

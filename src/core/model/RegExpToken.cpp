@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "tokens/RegExpToken.h"
+#include "model/RegExpToken.h"
 
 namespace quillory {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "tokens/TokenString.h"
+#include "model/TokenString.h"
 
 #include "text/Utf.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "model/Transformable.h"
+#include "actions/Transformable.h"
 
 #include "app/Registry.h"
 

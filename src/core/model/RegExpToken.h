@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/Result.h"
-#include "tokens/RegExpAnchor.h"
+#include "base/Result.h"
+#include "model/RegExpAnchor.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/PresetUserInteraction.h"
+#include "PresetUserInteraction.h"
 
 #include "app/Logger.h"
 

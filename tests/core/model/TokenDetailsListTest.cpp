@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "tokens/TokenDetailsList.h"
+#include "model/TokenDetailsList.h"
 
-#include "tokens/TokenItem.h"
+#include "model/TokenItem.h"
 
 #include "TempDir.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "tokens/TokenDetails.h"
+#include "model/TokenDetails.h"
 
 #include <filesystem>
 #include <map>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "tokens/FileAttributesWorker.h"
+#include "engine/FileAttributesWorker.h"
 
 #include "app/AppNotification.h"
 #include "app/MainQueue.h"
