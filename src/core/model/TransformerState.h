@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "actions/UniqueRandomNumberGenerator.h"
+#include "model/UniqueRandomNumberGenerator.h"
 
 #include <memory>
 

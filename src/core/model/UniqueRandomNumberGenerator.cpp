@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "actions/UniqueRandomNumberGenerator.h"
+#include "model/UniqueRandomNumberGenerator.h"
 
 #include "app/AppNotification.h"
 #include "app/NotificationCenter.h"
