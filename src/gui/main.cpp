@@ -6,6 +6,12 @@
 
 #include <QApplication>
 
+#ifdef QUILLORY_UPDATE_CHECK
+#include "app/Preferences.h"
+#include "automation/AppServices.h"
+#include "update/UpdateCheck.h"
+#endif
+
 namespace {
 
 // The launcher's token lets the window take the focus (Wayland and X11 read it when the window is
@@ -52,6 +58,9 @@ int main(int argc, char** argv) {
             return 0;
     }
     window.show();
+#ifdef QUILLORY_UPDATE_CHECK
+    quillory::update::startUpdateCheck(window, application.services().preferences());
+#endif
     application.processArguments(QApplication::arguments());
     return QApplication::exec();
 }
