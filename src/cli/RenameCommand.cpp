@@ -16,8 +16,7 @@ RenameCommand::RenameCommand(Session& session, std::ostream& out, std::ostream& 
 
 int RenameCommand::run(const Options& options, std::stop_token stopToken) {
     using Clock = std::chrono::steady_clock;
-    // Only a run that takes a while shows progress; short ones would just flicker.
-    Clock::time_point nextUpdate = Clock::now() + std::chrono::seconds(1);
+    Clock::time_point nextUpdate = Clock::now() + options.progressDelay;
     bool progressShown = false;
     auto progress = [&](const SessionProgress& step) {
         if (!options.showProgress || step.stage != SessionStage::renaming)

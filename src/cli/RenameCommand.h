@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <chrono>
 #include <iosfwd>
 #include <stop_token>
 
@@ -21,6 +22,8 @@ public:
         bool force = false;          // rename the others although some files have errors
         bool showProgress = false;   // a progress line on standard error for a run that takes a while
         bool listIncomplete = false; // some given paths could not be opened (exit status 1)
+        // Only a run that takes longer shows progress; short ones would just flicker.
+        std::chrono::milliseconds progressDelay{1000};
     };
 
     RenameCommand(Session& session, std::ostream& out, std::ostream& err);

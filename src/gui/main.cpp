@@ -6,6 +6,8 @@
 
 #include <QApplication>
 
+#include <memory>
+
 #ifdef QUILLORY_UPDATE_CHECK
 #include "app/Preferences.h"
 #include "automation/AppServices.h"
@@ -42,12 +44,14 @@ int main(int argc, char** argv) {
 
     quillory::gui::Application application({});
     auto& window = application.window();
-    // Scripting joins when the app runs on a Session (pass it here); until then the bus serves
-    // org.freedesktop.Application: files handed over open like a drop.
-    if (auto* bus = quillory::dbus::registerDBusServices(nullptr, &application)) {
-        QObject::connect(bus, &quillory::dbus::DBusServices::activateRequested, &window,
+    // Scripting over the window's session, and files handed over open like a drop. Declared after the
+    // application so that it goes first: its queue may still be using the session.
+    std::unique_ptr<quillory::dbus::DBusServices> bus(
+        quillory::dbus::registerDBusServices(&application.session(), nullptr));
+    if (bus) {
+        QObject::connect(bus.get(), &quillory::dbus::DBusServices::activateRequested, &window,
                          [&window](const QString& token) { bringToFront(window, token); });
-        QObject::connect(bus, &quillory::dbus::DBusServices::openRequested, &window,
+        QObject::connect(bus.get(), &quillory::dbus::DBusServices::openRequested, &window,
                          [&window](const QStringList& paths, const QString& token) {
                              bringToFront(window, token);
                              window.openPaths(paths);

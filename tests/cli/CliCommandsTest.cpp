@@ -111,5 +111,12 @@ TEST_F(CliCommandsTest, RenameRefusesErrorsUnlessForcedThenReportsWhatMoved) {
     EXPECT_THAT(report.str(), Not(HasSubstr("Renaming")));
 }
 
+TEST_F(CliCommandsTest, ProgressLineIsShownForALongRunAndClearedAfterIt) {
+    EXPECT_EQ(RenameCommand(session, out, err).run({.force = true, .showProgress = true, .progressDelay = {}}), 0);
+    EXPECT_THAT(err.str(), HasSubstr("\rRenaming 1/1"));
+    EXPECT_THAT(err.str(), ::testing::EndsWith("\r\033[K"));
+    EXPECT_THAT(out.str(), HasSubstr("Renamed 1 of 1 files"));
+}
+
 } // namespace
 } // namespace quillory::cli

@@ -32,6 +32,8 @@ inline constexpr std::string_view showProgressIndicator = "showProgressIndicator
 inline constexpr std::string_view hideProgressIndicator = "hideProgressIndicator";
 inline constexpr std::string_view showModalAlert = "showModalAlert";
 inline constexpr std::string_view hideModalAlert = "hideModalAlert";
+// The three progress-view notifications carry a ProgressUpdate as their object (the renamer's framing
+// "showProgressView" and "hideProgressView" may carry none).
 inline constexpr std::string_view showProgressView = "showProgressView";
 inline constexpr std::string_view hideProgressView = "hideProgressView";
 inline constexpr std::string_view updateProgressView = "updateProgressView";
@@ -56,6 +58,7 @@ inline constexpr std::string_view uncollapsePathColumns = "uncollapsePathColumns
 inline constexpr std::string_view selectTransformer = "selectTransformer";
 inline constexpr std::string_view updateButtonView = "updateButtonView";
 inline constexpr std::string_view clearAllTransformers = "clearAllTransformers";
+// Its object is a FileValidationResult.
 inline constexpr std::string_view validationResult = "validationResult";
 inline constexpr std::string_view setWindowTitle = "setWindowTitle";
 

@@ -58,7 +58,7 @@ AppServices::AppServices(Options options) : userInteraction_(options.userInterac
     FileRenamer::Services renameServices{*fileDataSource_, *fileSystem_, preferences_.get(), userInteraction_,
                                          notifications_.get()};
     renamer_ = std::make_unique<FileRenamer>(
-        renameServices, [this](std::stop_token stop) { return engine_->transformAllFiles(stop) == "OK"; });
+        renameServices, [this](std::stop_token stop) { return engine_->transformAllFiles(stop).ok(); });
     engine_->setRenameRunner([this](std::stop_token stop) { renamer_->rename(true, stop); });
 
     openFolderHandler_ = std::make_unique<OpenFolderEventHandler>(fileDataSource_, *userInteraction_,

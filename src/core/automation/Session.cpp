@@ -24,6 +24,23 @@ void report(const ProgressCallback& progress, SessionStage stage, std::size_t do
         progress(SessionProgress{stage, done, total});
 }
 
+// The callback of the session operation running on this thread; the engine's validation hook reports
+// through it. Background passes of the live preview run on other threads and report nothing.
+thread_local const ProgressCallback* currentProgress = nullptr;
+
+class ProgressScope {
+public:
+    explicit ProgressScope(const ProgressCallback& progress) : previous_(currentProgress) {
+        currentProgress = progress ? &progress : nullptr;
+    }
+    ~ProgressScope() { currentProgress = previous_; }
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
+
+private:
+    const ProgressCallback* previous_;
+};
+
 bool anyDirty(const std::vector<File>& files) {
     return std::any_of(files.begin(), files.end(), [](const File& file) { return file.transformed.isDirty; });
 }
@@ -73,7 +90,21 @@ Session::Session(Options options)
     : ownsMainQueue_(!options.observeNotifications),
       services_(AppServices::Options{std::move(options.preferencesFile), options.userInteraction,
                                      options.registerShared, options.observeNotifications}),
-      list_(&services_.fileDataSource()), transformers_(&services_.transformers()) {}
+      list_(&services_.fileDataSource()), transformers_(&services_.transformers()) {
+    // The full pass validates on its own thread; this is the same validation, telling its progress.
+    services_.engine().setValidation([this](std::vector<File> files) {
+        const std::size_t count = files.size();
+        if (currentProgress) {
+            report(*currentProgress, SessionStage::computing, count, count);
+            report(*currentProgress, SessionStage::validating, 0, count);
+        }
+        services_.validatorWorker().cancel();
+        services_.validatorWorker().wait();
+        services_.validator().validateFiles(std::move(files), false);
+        if (currentProgress)
+            report(*currentProgress, SessionStage::validating, count, count);
+    });
+}
 
 Session::~Session() = default;
 
@@ -164,14 +195,12 @@ Status Session::saveRecipe(const std::string& path) {
 // --- computing ----------------------------------------------------------------------------------
 
 bool Session::computeAll(std::stop_token stopToken, const ProgressCallback& progress) {
+    ProgressScope scope(progress);
     const auto status = services_.engine().transformAllFiles(
         stopToken, [&](std::size_t index, std::size_t count, const std::string&) {
             report(progress, SessionStage::computing, index, count);
         });
-    const std::size_t count = fileCount();
-    report(progress, SessionStage::computing, count, count);
-    report(progress, SessionStage::validating, count, count);
-    return status == "OK";
+    return status.ok();
 }
 
 std::vector<SessionRow> Session::preview(std::stop_token stopToken, const ProgressCallback& progress) {
@@ -215,21 +244,30 @@ RenameReport Session::rename(const RenameOptions& options, std::stop_token stopT
                              const ProgressCallback& progress) {
     if (!computeAll(stopToken, progress)) {
         drainMainQueue();
-        return {};
+        RenameReport notStarted;
+        notStarted.aborted = stopToken.stop_requested();
+        return notStarted;
     }
     RenameReport result = services_.renamer().renameComputed(
         services_.fileDataSource().files(), options.force, stopToken, [&](int done, int total) {
             report(progress, SessionStage::renaming, static_cast<std::size_t>(done), static_cast<std::size_t>(total));
         });
     if (result.started)
-        refreshAfterRename({}, progress);
+        // Whatever stopped the run, the rows must show the files where they are now.
+        recomputeQuick({}, progress);
     drainMainQueue();
     return result;
 }
 
-void Session::refreshAfterRename(std::stop_token stopToken, const ProgressCallback& progress) {
-    // The attributes loaded for the run are still in the list, so the quick pass can compute every
-    // name; only what still waits for a value gets the full transform.
+std::vector<SessionRow> Session::quickPreview(std::stop_token stopToken, const ProgressCallback& progress) {
+    recomputeQuick(stopToken, progress);
+    drainMainQueue();
+    return rows();
+}
+
+void Session::recomputeQuick(std::stop_token stopToken, const ProgressCallback& progress) {
+    // After a rename the attributes loaded for the run are still in the list, so the quick pass can
+    // compute every name; only what still waits for a value gets the full transform.
     auto& engine = services_.engine();
     const std::size_t count = fileCount();
     report(progress, SessionStage::computing, 0, count);
@@ -239,6 +277,7 @@ void Session::refreshAfterRename(std::stop_token stopToken, const ProgressCallba
         engine.settleLateUpdates(stopToken);
         services_.validatorWorker().wait();
     }
+    report(progress, SessionStage::computing, count, count);
     report(progress, SessionStage::validating, count, count);
 }
 

@@ -131,6 +131,9 @@ public:
     // --- computing --------------------------------------------------------------------------------
     // Computes every new name with the full pass (the names a rename would use) and validates them.
     std::vector<SessionRow> preview(std::stop_token stopToken = {}, const ProgressCallback& progress = {});
+    // The cheap recompute for a live preview: every name again with the quick pass (attributes already
+    // loaded are used; what still waits for a value gets the full transform), then validation.
+    std::vector<SessionRow> quickPreview(std::stop_token stopToken = {}, const ProgressCallback& progress = {});
     // The rows as the list holds them now, without computing anything.
     std::vector<SessionRow> rows() const;
     std::optional<SessionRow> row(std::size_t position) const;
@@ -147,8 +150,8 @@ public:
 private:
     // The full pass with validation; false when it failed or was stopped.
     bool computeAll(std::stop_token stopToken, const ProgressCallback& progress);
-    // The cheap recompute after the files moved: the quick pass over the new names and validation.
-    void refreshAfterRename(std::stop_token stopToken, const ProgressCallback& progress);
+    // The quick pass over every file, then validation, both finished on return.
+    void recomputeQuick(std::stop_token stopToken, const ProgressCallback& progress);
     void drainMainQueue();
 
     bool ownsMainQueue_;

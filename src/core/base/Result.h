@@ -15,7 +15,7 @@ struct Error {
 
 // A value or an error. The core reports recoverable failures this way instead of throwing; the rename
 // actions use the same shape with their own error type.
-template <typename T, typename E = Error> class Result {
+template <typename T, typename E = Error> class [[nodiscard]] Result {
 public:
     Result(T value) : data_(std::move(value)) {}
     Result(E error) : data_(std::move(error)) {}
@@ -39,7 +39,7 @@ private:
 };
 
 // The result of an operation that yields nothing but may fail.
-template <typename E = Error> class BasicStatus {
+template <typename E = Error> class [[nodiscard]] BasicStatus {
 public:
     BasicStatus() = default;
     BasicStatus(E error) : error_(std::move(error)) {}

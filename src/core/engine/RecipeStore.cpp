@@ -185,13 +185,14 @@ bool RecipeStore::openMostRecentRecipeOnStartup(NotificationCenter* notification
     if (notifications)
         notifications->post(AppNotification::openMostRecentRecipe);
     else
-        openMostRecentRecipe();
+        (void)openMostRecentRecipe(); // a recipe that cannot be read has been shown in an alert
     return true;
 }
 
 void RecipeStore::observeNotifications(NotificationCenter& notifications) {
     observers_.add(notifications, AppNotification::openMostRecentRecipe,
-                   [this](const Notification&) { openMostRecentRecipe(); });
+                   // A recipe that cannot be read is shown in an alert; no list, nothing to open.
+                   [this](const Notification&) { (void)openMostRecentRecipe(); });
 }
 
 std::optional<std::string> RecipeStore::recipeUrl() const {

@@ -207,10 +207,10 @@ bool TransformerEngine::transformAllFilesQuick(std::stop_token stopToken) {
     return needsLateUpdate;
 }
 
-std::string TransformerEngine::transformAllFiles(std::stop_token stopToken, const ProgressHandler& progress) {
+PassStatus TransformerEngine::transformAllFiles(std::stop_token stopToken, const ProgressHandler& progress) {
     std::lock_guard actor(actorMutex_);
     Logger::log("🔹 Starting transform all files");
-    std::string status = "OK";
+    PassStatus status;
     std::vector<File> files = dataSource_.files();
     assignSequenceOffsets(files);
     PassContext context = makeContext(false);
@@ -220,7 +220,7 @@ std::string TransformerEngine::transformAllFiles(std::stop_token stopToken, cons
             progress(i, files.size(), "Preparing");
         if (stopToken.stop_requested()) {
             Logger::log("🔹 Aborting transformation process");
-            status = "aborted";
+            status = PassFailure{PassFailure::Kind::aborted, {}};
             break;
         }
         const auto error = fullTransform(files[i], static_cast<int>(i), context);
@@ -230,15 +230,15 @@ std::string TransformerEngine::transformAllFiles(std::stop_token stopToken, cons
             Logger::log("🔹 Aborting transformation process");
             if (userInteraction_)
                 userInteraction_->showAlert(error->messageText, error->informativeText);
-            status = error->informativeText;
+            status = PassFailure{PassFailure::Kind::failed, error->informativeText};
         } else if (error->isAborted()) {
             Logger::log("🔹 Aborting transformation process (user initiated)");
-            status = "aborted";
+            status = PassFailure{PassFailure::Kind::aborted, {}};
         } else {
             Logger::log("🔹 Aborting transformation process. Error: ", error->description());
             if (userInteraction_)
                 userInteraction_->showAlert("File rename failed", error->description());
-            status = error->description();
+            status = PassFailure{PassFailure::Kind::failed, error->description()};
         }
     }
     dataSource_.updateFiles(files, {},
@@ -398,7 +398,7 @@ void TransformerEngine::applyChangesEvent() {
 }
 
 void TransformerEngine::transformAllFilesEvent() {
-    fullTask_.start([this](std::stop_token stop) { transformAllFiles(stop); });
+    fullTask_.start([this](std::stop_token stop) { (void)transformAllFiles(stop); });
 }
 
 void TransformerEngine::clearAllTransformersEvent() { transformers_.loadTransformers({}, "Clear All Rename Actions"); }

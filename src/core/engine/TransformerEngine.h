@@ -3,6 +3,7 @@
 
 #include "app/BackgroundJob.h"
 #include "app/NotificationCenter.h"
+#include "engine/PassFailure.h"
 #include "model/File.h"
 #include "model/RenamePlanTableItem.h"
 #include "tokens/TokenResolvers.h"
@@ -58,8 +59,9 @@ public:
 
     // Quick pass over all dirty files. Returns whether some files still wait for attributes.
     bool transformAllFilesQuick(std::stop_token stopToken = {});
-    // Full pass over all files; the status is "OK", "aborted", "KO" or the text of the error.
-    std::string transformAllFiles(std::stop_token stopToken = {}, const ProgressHandler& progress = {});
+    // Full pass over all files, validation included. Every file is computed even after a failure; the
+    // status tells the last failure.
+    PassStatus transformAllFiles(std::stop_token stopToken = {}, const ProgressHandler& progress = {});
     // Marks every file dirty and clears its messages and unique suffix, then runs the quick pass.
     void applyChanges(std::stop_token stopToken = {});
     // Computes the files that still wait for values with the full transform, and validates again.

@@ -5,6 +5,7 @@
 #include "app/Logger.h"
 #include "app/NotificationCenter.h"
 #include "app/PreferenceKey.h"
+#include "app/ProgressUpdate.h"
 #include "app/Preferences.h"
 #include "app/UserInteraction.h"
 #include "filelist/FileDataSource.h"
@@ -100,11 +101,7 @@ void FileRenamer::postProgress(int done, int total, bool force) {
     if (!force && now - lastProgress_ < progressInterval_)
         return;
     lastProgress_ = now;
-    std::map<std::string, std::any> record{{"currentProgressCount", done},
-                                           {"maxProgressCount", total},
-                                           {"label", std::string("Renaming")},
-                                           {"abortable", false}};
-    services_.notifications->post(AppNotification::updateProgressView, {}, std::move(record));
+    services_.notifications->post(AppNotification::updateProgressView, ProgressUpdate{"Renaming", done, total, false});
 }
 
 RenameReport FileRenamer::rename(bool force, std::stop_token stopToken) {

@@ -8,6 +8,7 @@
 #include "app/Registry.h"
 #include "automation/AppServices.h"
 #include "automation/CommandLineProcessor.h"
+#include "automation/Session.h"
 #include "filelist/FileDataSource.h"
 #include "main/MainWindow.h"
 #include "engine/RecipeStore.h"
@@ -23,15 +24,16 @@ Application::Application(Options options, QObject* parent) : QObject(parent) {
         qtInteraction_ = std::make_unique<QtUserInteraction>();
         interaction = qtInteraction_.get();
     }
-    AppServices::Options serviceOptions;
-    serviceOptions.preferencesFile = options.preferencesFile;
-    serviceOptions.userInteraction = interaction;
-    serviceOptions.registerShared = true;
-    serviceOptions.observeNotifications = true;
-    services_ = std::make_unique<AppServices>(serviceOptions);
-    queueBinding_ = new MainQueueBinding(services_->mainQueue(), this);
-    bridge_ = new NotificationBridge(services_->notifications(), services_->fileDataSource(), this);
-    window_ = std::make_unique<MainWindow>(*services_, *bridge_);
+    Session::Options sessionOptions;
+    sessionOptions.preferencesFile = options.preferencesFile;
+    sessionOptions.userInteraction = interaction;
+    sessionOptions.registerShared = true;
+    sessionOptions.observeNotifications = true;
+    session_ = std::make_unique<Session>(sessionOptions);
+    auto& services = session_->services();
+    queueBinding_ = new MainQueueBinding(services.mainQueue(), this);
+    bridge_ = new NotificationBridge(services.notifications(), services.fileDataSource(), this);
+    window_ = std::make_unique<MainWindow>(*session_, *bridge_);
     if (qtInteraction_)
         qtInteraction_->setParentWidget(window_.get());
 }
@@ -46,8 +48,10 @@ Application::~Application() {
     queueBinding_ = nullptr;
     // The registry would keep shared objects alive past the services they point into.
     Registry::shared().clear();
-    services_.reset();
+    session_.reset();
 }
+
+AppServices& Application::services() { return session_->services(); }
 
 void Application::processArguments(const QStringList& arguments) {
     // Paths before the first option ("quillory a.recipe ~/Pictures", or files handed over by a file manager).
@@ -65,12 +69,8 @@ void Application::processArguments(const QStringList& arguments) {
         window_->openPathsAndWait(paths);
         return {};
     };
-    actions.loadRecipeFromPath = [this](const std::string& path) {
-        return services_->recipeStore().loadRecipe(path);
-    };
-    actions.loadRecipeFromJson = [this](const std::string& json) {
-        return services_->recipeStore().loadRecipeFromJson(json);
-    };
+    actions.loadRecipeFromPath = [this](const std::string& path) { return session_->loadRecipe(path); };
+    actions.loadRecipeFromJson = [this](const std::string& json) { return session_->loadRecipe(json); };
     std::vector<std::string> list;
     for (const auto& argument : arguments)
         list.push_back(argument.toStdString());
@@ -79,8 +79,8 @@ void Application::processArguments(const QStringList& arguments) {
     if (const auto status = processor.process(list); !status.ok())
         Logger::error("Command line: ", status.error().message);
 
-    if (services_->transformers().empty())
-        services_->recipeStore().openMostRecentRecipeOnStartup(&services_->notifications());
+    if (services().transformers().empty())
+        services().recipeStore().openMostRecentRecipeOnStartup(&services().notifications());
 }
 
 } // namespace quillory::gui

@@ -9,6 +9,7 @@
 
 namespace quillory {
 class AppServices;
+class Session;
 class UserInteraction;
 }
 
@@ -37,13 +38,14 @@ public:
     // setting asks for it. Arguments start with the program path.
     void processArguments(const QStringList& arguments);
 
-    AppServices& services() { return *services_; }
+    Session& session() { return *session_; }
+    AppServices& services();
     MainWindow& window() { return *window_; }
     NotificationBridge& bridge() { return *bridge_; }
 
 private:
     std::unique_ptr<QtUserInteraction> qtInteraction_;
-    std::unique_ptr<AppServices> services_;
+    std::unique_ptr<Session> session_;
     MainQueueBinding* queueBinding_ = nullptr;
     NotificationBridge* bridge_ = nullptr;
     std::unique_ptr<MainWindow> window_;

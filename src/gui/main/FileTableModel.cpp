@@ -2,7 +2,6 @@
 #include "main/FileTableModel.h"
 
 #include "filelist/FileDataSource.h"
-#include "model/File.h"
 
 #include <QMimeData>
 #include <QPainter>
@@ -54,17 +53,10 @@ QIcon stateIcon(FileTableModel::RowState state) {
     return QIcon(pixmap);
 }
 
-QString joined(const std::set<std::string>& messages) {
-    QStringList list;
-    for (const auto& message : messages)
-        list << qs(message);
-    return list.join(QLatin1Char('\n'));
-}
-
 } // namespace
 
-FileTableModel::FileTableModel(FileDataSource& dataSource, QObject* parent)
-    : QAbstractTableModel(parent), dataSource_(dataSource) {
+FileTableModel::FileTableModel(Session& session, QObject* parent)
+    : QAbstractTableModel(parent), session_(session), dataSource_(session.services().fileDataSource()) {
     for (auto state : {RowState::unchanged, RowState::willChange, RowState::warning, RowState::error})
         icons_[static_cast<int>(state)] = stateIcon(state);
 }
@@ -197,29 +189,24 @@ bool FileTableModel::dropMimeData(const QMimeData* data, Qt::DropAction action, 
     return false;
 }
 
-FileTableModel::Row FileTableModel::makeRow(const File& file, int position) {
+FileTableModel::Row FileTableModel::makeRow(const SessionRow& file, int position) {
     Row row;
     row.position = position;
-    row.id = file.id();
-    row.isFolderEntry = file.source.name.empty() && file.source.ext.empty();
-    row.texts[nameColumn] = qs(file.source.name);
-    row.texts[newNameColumn] = qs(file.transformed.transformedName);
-    row.texts[extensionColumn] = qs(file.source.ext);
-    row.texts[newExtensionColumn] = qs(file.transformed.transformedExt);
-    row.texts[folderColumn] = qs(file.source.path);
-    row.texts[newFolderColumn] = qs(file.transformed.transformedPath);
-    if (!file.validation.errors.empty())
-        row.state = RowState::error;
-    else if (!file.validation.warnings.empty())
-        row.state = RowState::warning;
-    else if (file.isRenameRequired())
-        row.state = RowState::willChange;
-    const QString errors = joined(file.validation.errors);
-    const QString warnings = joined(file.validation.warnings);
-    if (!errors.isEmpty())
-        row.messages = errors;
-    if (!warnings.isEmpty())
-        row.messages += (row.messages.isEmpty() ? QString() : QStringLiteral("\n")) + warnings;
+    row.id = file.identifier;
+    row.isFolderEntry = file.isFolder;
+    row.state = file.state;
+    row.texts[nameColumn] = qs(file.name);
+    row.texts[newNameColumn] = qs(file.newName + file.uniqueSuffix);
+    row.texts[extensionColumn] = qs(file.ext);
+    row.texts[newExtensionColumn] = qs(file.newExt);
+    row.texts[folderColumn] = qs(file.path);
+    row.texts[newFolderColumn] = qs(file.newPath);
+    QStringList messages;
+    for (const auto& error : file.errors)
+        messages << qs(error);
+    for (const auto& warning : file.warnings)
+        messages << qs(warning);
+    row.messages = messages.join(QLatin1Char('\n'));
     return row;
 }
 
@@ -232,11 +219,11 @@ bool FileTableModel::isShown(const Row& row) const {
 }
 
 void FileTableModel::refresh() {
-    const auto files = dataSource_.files();
+    const auto rows = session_.rows();
     std::vector<Row> all;
-    all.reserve(files.size());
-    for (std::size_t i = 0; i < files.size(); ++i)
-        all.push_back(makeRow(files[i], static_cast<int>(i)));
+    all.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        all.push_back(makeRow(rows[i], static_cast<int>(i)));
     rebuild(std::move(all), false);
 }
 

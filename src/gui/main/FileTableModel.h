@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "automation/Session.h"
 #include "filelist/FileSortOrder.h"
 
 #include <QAbstractTableModel>
@@ -14,7 +15,6 @@
 
 namespace quillory {
 class FileDataSource;
-struct File;
 }
 
 namespace quillory::gui {
@@ -27,7 +27,7 @@ class FileTableModel : public QAbstractTableModel {
 public:
     enum Column { nameColumn, newNameColumn, extensionColumn, newExtensionColumn, folderColumn, newFolderColumn,
                   columnCount_ };
-    enum class RowState { unchanged, willChange, warning, error };
+    using RowState = quillory::RowState;
     static constexpr const char* positionsMimeType = "application/x-quillory-file-positions";
     // The row's display position in the whole list (rows may be hidden by the filter).
     static constexpr int positionRole = Qt::UserRole + 1;
@@ -40,7 +40,7 @@ public:
         int warnings = 0;
     };
 
-    explicit FileTableModel(FileDataSource& dataSource, QObject* parent = nullptr);
+    explicit FileTableModel(Session& session, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -87,11 +87,12 @@ private:
         QString texts[columnCount_];
         QString messages;
     };
-    static Row makeRow(const File& file, int position);
+    static Row makeRow(const SessionRow& file, int position);
     const Row& rowAt(int row) const { return all_[static_cast<std::size_t>(shown_[static_cast<std::size_t>(row)])]; }
     bool isShown(const Row& row) const;
     void rebuild(std::vector<Row> all, bool forceReset);
 
+    Session& session_;
     FileDataSource& dataSource_;
     std::vector<Row> all_;
     std::vector<int> shown_; // indexes into all_ of the rows the filter lets through

@@ -10,8 +10,8 @@
 #include "app/Preferences.h"
 #include "app/UndoManager.h"
 #include "automation/AppServices.h"
+#include "automation/Session.h"
 #include "filelist/FileDataSource.h"
-#include "filelist/FilesAndDirectories.h"
 #include "filelist/OpenFolderEventHandler.h"
 #include "filelist/SortMenuItem.h"
 #include "main/FileTableModel.h"
@@ -63,12 +63,12 @@ bool isRecipe(const QString& path) { return path.endsWith(QLatin1String(".recipe
 
 } // namespace
 
-MainWindow::MainWindow(AppServices& services, NotificationBridge& bridge, QWidget* parent)
-    : QMainWindow(parent), services_(services), bridge_(bridge) {
+MainWindow::MainWindow(Session& session, NotificationBridge& bridge, QWidget* parent)
+    : QMainWindow(parent), session_(session), services_(session.services()), bridge_(bridge) {
     setWindowTitle(QStringLiteral("Quillory"));
     setAcceptDrops(true);
 
-    fileModel_ = new FileTableModel(services_.fileDataSource(), this);
+    fileModel_ = new FileTableModel(session_, this);
     fileModel_->setPalette(palette());
     fileModel_->setRenameEmptyFolders(services_.preferences().boolValue(PreferenceKey::renameEmptyFolders));
     actionModel_ = new ActionListModel(services_.transformers(), &services_.undoManager(), this);
@@ -151,7 +151,6 @@ MainWindow::MainWindow(AppServices& services, NotificationBridge& bridge, QWidge
 
     connect(&bridge_, &NotificationBridge::dataSourceUpdated, this, [this] {
         fileModel_->refresh();
-        startPreloadIfListChanged();
         updateSortMenu();
         updateUndoActions();
     });
@@ -164,13 +163,6 @@ MainWindow::MainWindow(AppServices& services, NotificationBridge& bridge, QWidge
     connect(&bridge_, &NotificationBridge::pathColumnsCollapsed, this, [this](bool collapsed) {
         table_->setColumnHidden(FileTableModel::folderColumn, collapsed);
         table_->setColumnHidden(FileTableModel::newFolderColumn, collapsed);
-    });
-    connect(&bridge_, &NotificationBridge::progressViewUpdated, this, [this](int done, int total, const QString&) {
-        if (!progress_)
-            return;
-        progress_->setMaximum(std::max(total, 1));
-        progress_->setValue(std::min(done, std::max(total, 1)));
-        progress_->setLabelText(tr("Renamed %1 of %2 files…").arg(done).arg(total));
     });
     services_.recentRecipes().setMenuChangedHandler([this](const auto&) {
         QMetaObject::invokeMethod(this, &MainWindow::rebuildRecentMenu, Qt::QueuedConnection);
@@ -330,19 +322,11 @@ void MainWindow::openPaths(const QStringList& paths, std::function<void()> done)
             done();
         return;
     }
-    auto& opener = services_.openFolderHandler();
-    const auto action = opener.chooseAction();
-    if (!action) {
-        if (done)
-            done();
-        return;
-    }
     if (openThread_.joinable())
         openThread_.join();
-    auto request = FilesAndDirectories::fromPaths(files, services_.makeDirectoryValidator());
-    openThread_ = std::jthread([this, &opener, request = std::move(request), action = *action,
-                                done = std::move(done)](std::stop_token stop) mutable {
-        opener.openAllFilesAndDirectories(std::move(request), action, stop);
+    // The replace-or-append question comes from the worker and waits for the answer on this thread.
+    openThread_ = std::jthread([this, files = std::move(files), done = std::move(done)](std::stop_token stop) mutable {
+        session_.open(files, OpenMode::ask, stop);
         QMetaObject::invokeMethod(this, [done = std::move(done)] { if (done) done(); }, Qt::QueuedConnection);
     });
 }
@@ -359,22 +343,9 @@ void MainWindow::openPathsAndWait(const QStringList& paths) {
 }
 
 bool MainWindow::loadRecipe(const QString& path) {
-    const bool ok = services_.recipeStore().loadRecipe(path.toStdString()).ok();
+    const bool ok = session_.loadRecipe(path.toStdString()).ok();
     updateUndoActions();
     return ok;
-}
-
-void MainWindow::startPreloadIfListChanged() {
-    // Attributes are read once for every new membership of the list, not after each sort or validation.
-    const std::size_t count = services_.fileDataSource().count();
-    const auto first = services_.fileDataSource().file(0);
-    const std::string firstId = first ? first->id() : std::string();
-    if (count == listedCount_ && firstId == listedFirstId_)
-        return;
-    listedCount_ = count;
-    listedFirstId_ = firstId;
-    if (count > 0)
-        services_.attributesWorker().preload(services_.fileDataSource().files());
 }
 
 void MainWindow::openFilesDialog(bool folders) {
@@ -615,8 +586,12 @@ void MainWindow::startRename() {
     progress_->setAutoClose(false);
     progress_->setAutoReset(false);
     progress_->setAccessibleName(tr("Rename progress"));
+    progress_->setAttribute(Qt::WA_DeleteOnClose, false);
     renameThread_ = std::jthread([this](std::stop_token stop) {
-        const RenameReport report = services_.renamer().rename(true, stop);
+        const auto progress = [this](const SessionProgress& progress) {
+            QMetaObject::invokeMethod(this, [this, progress] { showRenameProgress(progress); }, Qt::QueuedConnection);
+        };
+        const RenameReport report = session_.rename(RenameOptions{true}, stop, progress);
         QMetaObject::invokeMethod(this, [this, report] { renameDone(report); }, Qt::QueuedConnection);
     });
     // Cancel stops the run between two files.
@@ -626,6 +601,21 @@ void MainWindow::startRename() {
             progress_->setLabelText(tr("Stopping…"));
     });
     progress_->show();
+}
+
+void MainWindow::showRenameProgress(const SessionProgress& progress) {
+    if (!progress_)
+        return;
+    if (progress.stage != SessionStage::renaming) {
+        progress_->setLabelText(progress.stage == SessionStage::validating ? tr("Checking the new names…")
+                                                                           : tr("Computing the new names…"));
+        progress_->setMaximum(0); // busy: computing, reading attributes, looking up places, validating
+        return;
+    }
+    const int total = static_cast<int>(std::max<std::size_t>(progress.total, 1));
+    progress_->setLabelText(tr("Renamed %1 of %2 files…").arg(progress.done).arg(progress.total));
+    progress_->setMaximum(total);
+    progress_->setValue(std::min(static_cast<int>(progress.done), total)); // last: it may run the end of the run
 }
 
 void MainWindow::renameDone(const RenameReport& report) {
@@ -638,6 +628,7 @@ void MainWindow::renameDone(const RenameReport& report) {
         renameThread_.join();
     renaming_ = false;
     updateRenameButton();
+
     statusActivity_->setText(report.started ? tr("Renamed %1.").arg(counted(report.successCount, tr("file"), tr("files")))
                                             : tr("Nothing was renamed."));
     emit renameFinished(report);

@@ -5,6 +5,8 @@
 #include "rename/RenameReport.h"
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QProgressDialog>
 
 #include <atomic>
 #include <functional>
@@ -24,6 +26,8 @@ class QToolButton;
 
 namespace quillory {
 class AppServices;
+class Session;
+struct SessionProgress;
 }
 
 namespace quillory::gui {
@@ -38,7 +42,7 @@ class NotificationBridge;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    MainWindow(AppServices& services, NotificationBridge& bridge, QWidget* parent = nullptr);
+    MainWindow(Session& session, NotificationBridge& bridge, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Opens files and folders (asking to replace or append when the list is not empty); recipe files
@@ -98,9 +102,10 @@ private:
     void showShortcuts();
     void showAbout();
     void undoOrRedo(bool undo);
-    void startPreloadIfListChanged();
+    void showRenameProgress(const SessionProgress& progress);
     void setInputEnabled(bool enabled);
 
+    Session& session_;
     AppServices& services_;
     NotificationBridge& bridge_;
     FileTableModel* fileModel_;
@@ -126,9 +131,8 @@ private:
     std::atomic<bool> renaming_{false};
     std::jthread renameThread_;
     std::jthread openThread_;
-    QProgressDialog* progress_ = nullptr;
-    std::size_t listedCount_ = 0;
-    std::string listedFirstId_;
+    // A modal progress dialog runs events inside setValue(); the run may end (and the dialog go) there.
+    QPointer<QProgressDialog> progress_;
 };
 
 } // namespace quillory::gui

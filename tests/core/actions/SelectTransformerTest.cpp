@@ -60,13 +60,14 @@ TEST(SelectTransformerTest, ALaterSelectDecidesAfresh) {
     SelectTransformer first;
     SelectTransformer second;
     File file = kDoc;
-    first.transformWith(select("matching", "^IMG"), TransformScope::filename, file, 0, resolver);
+    EXPECT_TRUE(first.transformWith(select("matching", "^IMG"), TransformScope::filename, file, 0, resolver).ok());
     EXPECT_FALSE(file.transformed.isSelected);
-    second.transformWith(select("matching", "report"), TransformScope::filename, file, 0, resolver);
+    EXPECT_TRUE(second.transformWith(select("matching", "report"), TransformScope::filename, file, 0, resolver).ok());
     EXPECT_TRUE(file.transformed.isSelected);
-    second.transformWith(select("notmatching", "report"), TransformScope::filename, file, 0, resolver);
+    EXPECT_TRUE(
+        second.transformWith(select("notmatching", "report"), TransformScope::filename, file, 0, resolver).ok());
     EXPECT_FALSE(file.transformed.isSelected);
-    second.transformWith(select("all", std::nullopt), TransformScope::filename, file, 0, resolver);
+    EXPECT_TRUE(second.transformWith(select("all", std::nullopt), TransformScope::filename, file, 0, resolver).ok());
     EXPECT_TRUE(file.transformed.isSelected);
 }
 

@@ -61,7 +61,7 @@ TEST_F(AppServicesTest, OpenedFolderIsComputedValidatedAndRenamedThroughTheWired
     EXPECT_EQ(services.openPaths({(temp.path() / "trip").string()}), "");
     services.transformers().addOrReplaceTransformer(simpleReplace("_", " "));
     services.transformers().addOrReplaceTransformer(simpleReplace("bad", ""));
-    EXPECT_EQ(services.engine().transformAllFiles(), "OK");
+    EXPECT_TRUE(services.engine().transformAllFiles().ok());
 
     const auto files = services.fileDataSource().files();
     std::vector<std::string> names;

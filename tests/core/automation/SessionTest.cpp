@@ -157,6 +157,27 @@ TEST_F(SessionTest, ARenameRunComputesTheFullPassOnceAndRefreshesWithTheQuickPas
     EXPECT_EQ(full->calls, 6);
 }
 
+TEST_F(SessionTest, QuickPreviewRecomputesWithoutTheFullPassAndKeepsTargetsApart) {
+    temp.write("work/a_1.txt");
+    temp.write("work/a-1.txt");
+    auto session = makeSession();
+    ASSERT_TRUE(session->open({work()}).ok());
+    session->setSortOrder(FileSortOrder::byNameAscending);
+    auto full = std::make_shared<CountingResolver>();
+    auto quick = std::make_shared<CountingResolver>();
+    session->services().engine().setResolvers({full, quick});
+    session->setChain({replace("_", "-"), prefix("x")});
+
+    const auto rows = session->quickPreview();
+    EXPECT_EQ(full->calls, 0);
+    EXPECT_EQ(quick->calls, 2);
+    ASSERT_EQ(rows.size(), 2u);
+    // Both want "xa-1.txt": one of them is told apart by a suffix, and nothing is an error.
+    EXPECT_NE(rows[0].uniqueSuffix.empty(), rows[1].uniqueSuffix.empty());
+    EXPECT_NE(rows[0].newFileName(), rows[1].newFileName());
+    EXPECT_EQ(session->validationResult().errorCount, 0);
+}
+
 TEST_F(SessionTest, StopTokenEndsARunBetweenTwoFilesAndTheListTellsWhereEachFileIs) {
     for (int i = 0; i < 6; ++i)
         temp.write("work/f" + std::to_string(i) + ".txt");
@@ -169,6 +190,7 @@ TEST_F(SessionTest, StopTokenEndsARunBetweenTwoFilesAndTheListTellsWhereEachFile
     early.request_stop();
     const RenameReport none = session->rename({}, early.get_token());
     EXPECT_FALSE(none.started);
+    EXPECT_TRUE(none.aborted);
     for (int i = 0; i < 6; ++i)
         EXPECT_TRUE(std::filesystem::exists(work("f" + std::to_string(i) + ".txt")));
 

@@ -113,7 +113,7 @@ TEST_F(ValidatedChainTest, RealChainGivesTheExpectedNamesAndValidationCounts) {
     add(R"({"type":"numbering","properties":{"numberSeparatorText":"_","numberDigitText":"2"}})");
     add(R"({"type":"conversion","properties":{"conversionType":"lowercase"}})");
 
-    EXPECT_EQ(engine.transformAllFiles(), "OK");
+    EXPECT_TRUE(engine.transformAllFiles().ok());
     EXPECT_EQ(names(), (Names{"photo 001_01.JPG", "photo 002_02.JPG", "notes_03.TXT", "KEEP.md"}));
     ASSERT_TRUE(result);
     EXPECT_EQ(*result, (FileValidationResult{false, 0, 4, 3}));
@@ -127,7 +127,11 @@ TEST_F(ValidatedChainTest, RealChainGivesTheExpectedNamesAndValidationCounts) {
     Transformer same = record(R"({"type":"set","properties":{"setText":"same"}})");
     add(same);
     add(failing);
-    EXPECT_EQ(engine.transformAllFiles(), "The attribute of Notes failed.");
+    {
+        const PassStatus failed = engine.transformAllFiles();
+        ASSERT_FALSE(failed.ok());
+        EXPECT_EQ(failed.error().message, "The attribute of Notes failed.");
+    }
     ASSERT_TRUE(result);
     EXPECT_EQ(*result, (FileValidationResult{false, 1, 4, 2}));
     EXPECT_EQ(dataSource.files()[1].validation.uniqueSuffix, " 2");
@@ -135,7 +139,11 @@ TEST_F(ValidatedChainTest, RealChainGivesTheExpectedNamesAndValidationCounts) {
     // Without the collision the next pass leaves no stale suffix behind.
     same.disabled = true;
     add(same);
-    EXPECT_EQ(engine.transformAllFiles(), "The attribute of Notes failed.");
+    {
+        const PassStatus failed = engine.transformAllFiles();
+        ASSERT_FALSE(failed.ok());
+        EXPECT_EQ(failed.error().message, "The attribute of Notes failed.");
+    }
     EXPECT_EQ(*result, (FileValidationResult{false, 1, 4, 2}));
     EXPECT_EQ(names()[1], "[broken]photo 002_02.JPG");
     EXPECT_EQ(dataSource.files()[1].validation.uniqueSuffix, "");

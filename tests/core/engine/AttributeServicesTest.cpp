@@ -54,7 +54,7 @@ TEST(AttributeServicesTest, WiringGivesTheEngineTheLoaderAndTheRegistryTheResolv
     EXPECT_EQ(registry.get<TokenResolvers>()->quick, services.resolvers.quick);
 
     // The full pass loads missing maps through the loader it was given.
-    EXPECT_EQ(engine.transformAllFiles(), "OK");
+    EXPECT_TRUE(engine.transformAllFiles().ok());
     const File file = dataSource.files().at(0);
     ASSERT_TRUE(file.attributes.isLoaded());
     EXPECT_EQ(*file.attributes.attributes.at("{TIFF}.Make").attributeValue.text(), "Apple");

@@ -57,6 +57,13 @@ TokenString withAttribute(const std::string& text, const std::string& attributeI
     return TokenString({TokenItem::text(text), TokenItem::attribute(attributeId)});
 }
 
+// The text of a failed pass; empty when the pass completed or was stopped.
+std::string failureText(const PassStatus& status) {
+    if (status.ok() || status.error().kind != PassFailure::Kind::failed)
+        return {};
+    return status.error().message;
+}
+
 std::string fullName(const File& file) {
     return file.transformed.transformedName + file.transformed.dottedExtension();
 }
@@ -123,7 +130,7 @@ TEST_F(TransformerEngineTest, ActionsAfterSelectSkipDeselectedFilesAndALaterSele
     engine.transformAllFilesQuick();
     EXPECT_EQ(names(), (Names{"P-img_1-photo.jpg", "P-doc_1.txt", "P-IMG_2-photo.jpg"}));
     // The full pass follows the same rule.
-    EXPECT_EQ(engine.transformAllFiles(), "OK");
+    EXPECT_TRUE(engine.transformAllFiles().ok());
     EXPECT_EQ(names(), (Names{"P-img_1-photo.jpg", "P-doc_1.txt", "P-IMG_2-photo.jpg"}));
 }
 
@@ -136,7 +143,7 @@ TEST_F(TransformerEngineTest, AliasesAreRenamedOnlyWhenTheSettingAllowsIt) {
     preferences.set(PreferenceKey::renameAliases, false);
     engine.applyChanges();
     EXPECT_EQ(names(), (Names{"new-plain.txt", "link.txt"}));
-    EXPECT_EQ(engine.transformAllFiles(), "OK");
+    EXPECT_TRUE(engine.transformAllFiles().ok());
     EXPECT_EQ(names(), (Names{"new-plain.txt", "link.txt"}));
 
     preferences.set(PreferenceKey::renameAliases, true);
@@ -245,14 +252,14 @@ TEST_F(TransformerEngineTest, QuickPassEventSettlesLateUpdatesOnlyWhenNoPreloadW
 TEST_F(TransformerEngineTest, FullPassStatusOkWithAndWithoutFiles) {
     int validations = 0;
     engine.setValidation([&](std::vector<File>) { ++validations; });
-    EXPECT_EQ(engine.transformAllFiles(), "OK");
+    EXPECT_TRUE(engine.transformAllFiles().ok());
 
     open({"a.txt"});
     add(R"({"type":"suffix","properties":{"suffixText":"-1"}})");
     std::vector<std::string> titles;
-    EXPECT_EQ(
-        engine.transformAllFiles({}, [&](std::size_t, std::size_t, const std::string& t) { titles.push_back(t); }),
-        "OK");
+    EXPECT_TRUE(
+        engine.transformAllFiles({}, [&](std::size_t, std::size_t, const std::string& t) { titles.push_back(t); })
+            .ok());
     EXPECT_EQ(names(), Names{"a-1.txt"});
     EXPECT_EQ(titles, std::vector<std::string>{"Preparing"});
     EXPECT_EQ(validations, 2);
@@ -263,7 +270,9 @@ TEST_F(TransformerEngineTest, CancelledFullPassIsAbortedAndComputesNothing) {
     add(R"({"type":"suffix","properties":{"suffixText":"-1"}})");
     std::stop_source stop;
     stop.request_stop();
-    EXPECT_EQ(engine.transformAllFiles(stop.get_token()), "aborted");
+    const PassStatus stopped = engine.transformAllFiles(stop.get_token());
+    ASSERT_FALSE(stopped.ok());
+    EXPECT_EQ(stopped.error().kind, PassFailure::Kind::aborted);
     EXPECT_EQ(names(), (Names{"a.txt", "b.txt"}));
     for (const auto& file : dataSource.files())
         EXPECT_TRUE(file.transformed.isDirty);
@@ -279,7 +288,7 @@ TEST_F(TransformerEngineTest, FatalErrorInTheFullPassEndsThatFilesChainOnly) {
     const std::string failingId = add(failing);
     add(R"({"type":"suffix","properties":{"suffixText":"-2"}})");
 
-    EXPECT_EQ(engine.transformAllFiles(), "The attribute of b failed.");
+    EXPECT_EQ(failureText(engine.transformAllFiles()), "The attribute of b failed.");
     EXPECT_EQ(names(), (Names{"p[broken]a-1-2.txt", "b-1.txt", "p[broken]c-1-2.txt"}));
     const auto files = dataSource.files();
     EXPECT_TRUE(files[0].validation.errors.empty());
@@ -301,7 +310,7 @@ TEST_F(TransformerEngineTest, FullPassLoadsMissingAttributesThroughTheLoader) {
         return FileAttributes::loaded({});
     });
 
-    EXPECT_EQ(engine.transformAllFiles(), "OK");
+    EXPECT_TRUE(engine.transformAllFiles().ok());
     EXPECT_EQ(loadedNames, std::vector<std::string>{"fresh"});
     const auto files = dataSource.files();
     EXPECT_EQ(files[0].attributes, FileAttributes::loaded({}));
@@ -322,7 +331,7 @@ TEST_F(TransformerEngineTest, PerFolderNumberingStaysTheSameWhenTheChainMovesFil
         EXPECT_EQ(file.transformed.transformedPath, dir("beta"));
     engine.applyChanges();
     EXPECT_EQ(names(), expected);
-    EXPECT_EQ(engine.transformAllFiles(), "OK");
+    EXPECT_TRUE(engine.transformAllFiles().ok());
     EXPECT_EQ(names(), expected);
 
     // The plan of one file numbers it by its place in the list and its folder, as the passes do.

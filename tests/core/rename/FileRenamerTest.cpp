@@ -3,6 +3,7 @@
 
 #include "app/MainQueue.h"
 #include "app/NotificationCenter.h"
+#include "app/ProgressUpdate.h"
 #include "PresetUserInteraction.h"
 #include "app/Preferences.h"
 #include "filelist/DirectoryValidator.h"
@@ -277,14 +278,14 @@ TEST_F(FileRenamerTest, RenamePostsItsFramingAndProgressRecords) {
     MainQueue queue;
     NotificationCenter center(queue);
     std::vector<std::string> names;
-    std::map<std::string, std::any> lastRecord;
+    ProgressUpdate lastRecord;
     for (const char* name : {"disableUserInput", "showProgressView", "updateProgressView", "hideProgressView",
                              "applyChanges", "enableUserInput"})
         center.addObserver(name, [&](const Notification& n) {
             if (names.empty() || names.back() != n.name)
                 names.push_back(n.name);
             if (n.name == "updateProgressView")
-                lastRecord = n.userInfo;
+                lastRecord = std::any_cast<ProgressUpdate>(n.object);
         });
     FileRenamer renamer({list_, faults_, &prefs_, &ui_, &center}, [](std::stop_token) { return true; });
     renamer.setProtectedDirectories({root()});
@@ -295,10 +296,7 @@ TEST_F(FileRenamerTest, RenamePostsItsFramingAndProgressRecords) {
     EXPECT_EQ(names, (std::vector<std::string>{"disableUserInput", "showProgressView", "updateProgressView",
                                                "hideProgressView", "applyChanges", "hideProgressView",
                                                "enableUserInput"}));
-    EXPECT_EQ(std::any_cast<int>(lastRecord.at("currentProgressCount")), 2);
-    EXPECT_EQ(std::any_cast<int>(lastRecord.at("maxProgressCount")), 2);
-    EXPECT_EQ(std::any_cast<std::string>(lastRecord.at("label")), "Renaming");
-    EXPECT_FALSE(std::any_cast<bool>(lastRecord.at("abortable")));
+    EXPECT_EQ(lastRecord, (ProgressUpdate{"Renaming", 2, 2, false}));
 }
 
 // A real read-only volume: a small tmpfs remounted read-only. Needs the right to mount.

@@ -5,6 +5,7 @@
 #include "app/AppNotification.h"
 #include "app/MainQueue.h"
 #include "app/NotificationCenter.h"
+#include "app/ProgressUpdate.h"
 #include "app/Preferences.h"
 #include "tokens/gps/AppSleep.h"
 #include "tokens/gps/Geocoder.h"
@@ -64,9 +65,10 @@ protected:
     GPSAddressResolverTest() {
         preferences.registerDefaults(); // the lookup switch is on by default
         center.addObserver(AppNotification::showProgressView, [this](const Notification& n) {
-            pauses.push_back(std::any_cast<int>(n.userInfo.at("maxProgressCount")));
-            EXPECT_EQ(std::any_cast<std::string>(n.userInfo.at("label")), "Awaiting GPS service availability");
-            EXPECT_TRUE(std::any_cast<bool>(n.userInfo.at("abortable")));
+            const auto& update = std::any_cast<const ProgressUpdate&>(n.object);
+            pauses.push_back(update.total);
+            EXPECT_EQ(update.label, "Awaiting GPS service availability");
+            EXPECT_TRUE(update.abortable);
         });
         center.addObserver(AppNotification::hideProgressView, [this](const Notification&) { ++hidden; });
     }
@@ -235,7 +237,7 @@ TEST(AppSleepTest, CountsDownWithProgressAndStopsOnAbort) {
     NotificationCenter center(mainQueue);
     std::vector<int> progress;
     center.addObserver(AppNotification::updateProgressView, [&](const Notification& n) {
-        progress.push_back(std::any_cast<int>(n.userInfo.at("currentProgressCount")));
+        progress.push_back(std::any_cast<const ProgressUpdate&>(n.object).done);
     });
     {
         AppSleep sleep(&center, 1ms);

@@ -3,6 +3,7 @@
 
 #include "app/AppNotification.h"
 #include "app/NotificationCenter.h"
+#include "app/ProgressUpdate.h"
 
 #include <algorithm>
 #include <thread>
@@ -31,11 +32,7 @@ bool AppSleep::processAborted() const {
 void AppSleep::post(std::string_view name, int current, int maximum) {
     if (!notifications_)
         return;
-    notifications_->post(name, {},
-                         {{"label", std::string(label)},
-                          {"currentProgressCount", current},
-                          {"maxProgressCount", maximum},
-                          {"abortable", true}});
+    notifications_->post(name, ProgressUpdate{std::string(label), current, maximum, true});
 }
 
 bool AppSleep::countdown(int seconds) {
