@@ -24,7 +24,8 @@ nlohmann::ordered_json validationResultJson(const FileValidationResult& result);
 nlohmann::ordered_json previewJson(const std::vector<SessionRow>& rows, const FileValidationResult& result,
                                    const std::optional<RenameReport>& report, bool changedOnly);
 
-// File names need not be UTF-8; such bytes become U+FFFD rather than failing the whole document.
+// File names need not be UTF-8; such bytes become U+FFFD rather than failing the whole document. An
+// indent below 0 writes one line.
 std::string jsonText(const nlohmann::ordered_json& document, int indent = 2);
 
 } // namespace quillory

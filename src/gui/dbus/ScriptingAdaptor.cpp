@@ -168,7 +168,7 @@ QString ScriptingAdaptor::Files() {
         auto list = nlohmann::ordered_json::array();
         for (const auto& row : session_.rows())
             list.push_back(sessionRowJson(row));
-        return reply(call, text(jsonText(list)));
+        return reply(call, text(jsonText(list, -1)));
     });
     return {};
 }
@@ -185,7 +185,7 @@ QString ScriptingAdaptor::ValidationResult() {
             if (!isSettled(services))
                 return failure(call, errorTimeout, "validation did not settle in time");
             const FileValidationResult result = session_.validationResult();
-            return reply(call, text(jsonText(validationResultJson(result))));
+            return reply(call, text(jsonText(validationResultJson(result), -1)));
         },
         limit);
     return {};
