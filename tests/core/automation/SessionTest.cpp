@@ -170,12 +170,18 @@ TEST_F(SessionTest, QuickPreviewRecomputesWithoutTheFullPassAndKeepsTargetsApart
 
     const auto rows = session->quickPreview();
     EXPECT_EQ(full->calls, 0);
-    EXPECT_EQ(quick->calls, 2);
+    const int onePass = quick->calls;
+    EXPECT_GE(onePass, 2);
     ASSERT_EQ(rows.size(), 2u);
     // Both want "xa-1.txt": one of them is told apart by a suffix, and nothing is an error.
     EXPECT_NE(rows[0].uniqueSuffix.empty(), rows[1].uniqueSuffix.empty());
     EXPECT_NE(rows[0].newFileName(), rows[1].newFileName());
     EXPECT_EQ(session->validationResult().errorCount, 0);
+
+    // Each quick preview is one quick pass over every file.
+    session->quickPreview();
+    EXPECT_EQ(quick->calls, 2 * onePass);
+    EXPECT_EQ(full->calls, 0);
 }
 
 TEST_F(SessionTest, StopTokenEndsARunBetweenTwoFilesAndTheListTellsWhereEachFileIs) {
