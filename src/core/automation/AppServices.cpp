@@ -25,6 +25,7 @@
 #include "rename/PosixFileSystem.h"
 #include "engine/FileAttributesWorker.h"
 #include "model/TokenDetailsList.h"
+#include "tokens/AttributeSourcesOf.h"
 #include "tokens/gps/GPSAddressResolver.h"
 #include "tokens/gps/GPSCache.h"
 #include "tokens/gps/GeocoderFactory.h"
@@ -90,7 +91,7 @@ AppServices::AppServices(Options options) : userInteraction_(options.userInterac
     scripting.state = scriptingState_.get();
     scripting.openDirectories = [this](const std::vector<std::string>& directories) -> Status {
         const std::string report = openPaths(directories);
-        attributesWorker_->preload(fileDataSource_->files());
+        attributesWorker_->preloadMissing(attributeSourcesOf(transformers_->list()));
         if (!report.empty())
             return Error{report};
         return {};

@@ -12,6 +12,7 @@
 #include "rename/FileRenamer.h"
 #include "rename/FileValidator.h"
 #include "rename/FileValidatorWorker.h"
+#include "tokens/AttributeSourcesOf.h"
 #include "engine/FileAttributesWorker.h"
 
 #include <algorithm>
@@ -140,9 +141,9 @@ OpenReport Session::open(const std::vector<std::string>& paths, OpenMode mode, s
     result.refused.assign(opened.rejected.begin(), opened.rejected.end());
     result.cancelled = opened.cancelled;
     report(progress, SessionStage::opening, opened.fileCount, opened.fileCount);
-    // A live preview wants the attributes ready before the chain asks for them.
+    // A live preview wants the attributes ready before the chain asks for them: those its tokens read.
     if (!ownsMainQueue_ && !opened.cancelled)
-        services_.attributesWorker().preload(services_.fileDataSource().files());
+        services_.attributesWorker().preloadMissing(attributeSourcesOf(services_.transformers().list()));
     drainMainQueue();
     return result;
 }

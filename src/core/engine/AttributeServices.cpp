@@ -15,7 +15,9 @@ AttributeServices AttributeServices::make(std::shared_ptr<const TokenDetailsList
     AttributeServices services;
     services.catalogue = catalogue;
     services.reader = std::make_shared<FileAttributeUtil>(std::move(catalogue));
-    services.loader = [reader = services.reader](const File& file) { return reader->load(file); };
+    services.loader = [reader = services.reader](const File& file, AttributeSources sources) {
+        return reader->load(file, sources);
+    };
     services.resolvers.full =
         std::make_shared<AttributeResolver>(AttributeResolver::Mode::full, services.loader, gps);
     services.resolvers.quick =
@@ -28,6 +30,7 @@ void wireAttributes(TransformerEngine& engine, FileAttributesWorker& worker, con
     engine.setResolvers(services.resolvers);
     engine.setAttributeLoader(services.loader);
     engine.setPreloadRunning([&worker] { return worker.isRunning(); });
+    engine.setPreloadStarter([&worker](AttributeSources sources) { return worker.preloadMissing(sources); });
     if (registry)
         registry->add(std::make_shared<TokenResolvers>(services.resolvers), "TokenResolvers");
 }

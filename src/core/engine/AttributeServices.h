@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "model/AttributeLoader.h"
 #include "tokens/FileAttributeUtil.h"
 #include "tokens/TokenResolvers.h"
 
@@ -21,7 +22,7 @@ struct AttributeServices {
     std::shared_ptr<const TokenDetailsList> catalogue;
     std::shared_ptr<FileAttributeUtil> reader;
     TokenResolvers resolvers; // full and quick AttributeResolver
-    std::function<FileAttributes(const File&)> loader;
+    AttributeLoader loader;
 
     // `gps` may be null: the GPS address tokens then give the empty text.
     static AttributeServices make(std::shared_ptr<const TokenDetailsList> catalogue,

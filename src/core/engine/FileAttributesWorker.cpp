@@ -16,24 +16,36 @@ FileAttributesWorker::FileAttributesWorker(FileDataSource& dataSource, Loader lo
 
 FileAttributesWorker::~FileAttributesWorker() { task_.cancelAndWait(); }
 
-void FileAttributesWorker::preload(std::vector<File> files) {
+void FileAttributesWorker::preload(std::vector<File> files, AttributeSources sources) {
     // Counted before the old run is stopped, so that a quick pass in between never sees "idle".
     ++active_;
-    task_.start([this, files = std::move(files)](std::stop_token stop) { run(files, stop, true); });
+    task_.start([this, sources, files = std::move(files)](std::stop_token stop) { run(files, sources, stop, true); });
 }
 
-bool FileAttributesWorker::preloadFiles(const std::vector<File>& files, std::stop_token stopToken) {
-    return run(files, stopToken, false);
+bool FileAttributesWorker::preloadMissing(AttributeSources sources) {
+    if (sources.empty())
+        return false;
+    std::vector<File> files = dataSource_.files();
+    const bool missing =
+        std::any_of(files.begin(), files.end(), [&](const File& file) { return !file.attributes.covers(sources); });
+    if (!missing)
+        return false;
+    preload(std::move(files), sources);
+    return true;
 }
 
-bool FileAttributesWorker::run(const std::vector<File>& files, std::stop_token stopToken, bool counted) {
+bool FileAttributesWorker::preloadFiles(const std::vector<File>& files, std::stop_token stopToken,
+                                        AttributeSources sources) {
+    return run(files, sources, stopToken, false);
+}
+
+bool FileAttributesWorker::run(const std::vector<File>& files, AttributeSources sources, std::stop_token stopToken,
+                               bool counted) {
     if (!counted)
         ++active_;
     const std::size_t total = files.size();
-    const std::size_t pending = static_cast<std::size_t>(
-        std::count_if(files.begin(), files.end(), [](const File& file) {
-            return file.attributes.state == FileAttributes::State::notLoaded;
-        }));
+    const std::size_t pending = static_cast<std::size_t>(std::count_if(
+        files.begin(), files.end(), [&](const File& file) { return !file.attributes.covers(sources); }));
     if (pending == 0) {
         Logger::log("🔹 Preloading attributes for ", total, " files aborted, no files require preloading.");
         --active_;
@@ -55,10 +67,11 @@ bool FileAttributesWorker::run(const std::vector<File>& files, std::stop_token s
                 --active_;
                 return false;
             }
-            if (files[i].attributes.state != FileAttributes::State::notLoaded)
+            if (files[i].attributes.covers(sources))
                 continue;
             File file = files[i];
-            file.attributes = loader_ ? loader_(file) : FileAttributes::loaded({});
+            const AttributeSources had = file.attributes.isLoaded() ? file.attributes.sources : AttributeSources();
+            file.attributes = loader_ ? loader_(file, sources | had) : FileAttributes::loaded({}, sources | had);
             loaded.push_back(std::move(file));
         }
         dataSource_.updateFiles(std::move(loaded), stopToken, {FileComponentMutation::attributes});

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/BackgroundJob.h"
+#include "model/AttributeLoader.h"
 #include "model/File.h"
 
 #include <atomic>
@@ -21,7 +22,7 @@ class NotificationCenter;
 class FileAttributesWorker {
 public:
     static constexpr std::size_t chunkSize = 1000;
-    using Loader = std::function<FileAttributes(const File&)>;
+    using Loader = AttributeLoader;
 
     // `notifications` may be null (no progress indicator, no follow-up quick pass).
     FileAttributesWorker(FileDataSource& dataSource, Loader loader, NotificationCenter* notifications = nullptr);
@@ -29,10 +30,14 @@ public:
     FileAttributesWorker(const FileAttributesWorker&) = delete;
     FileAttributesWorker& operator=(const FileAttributesWorker&) = delete;
 
-    // Cancels a preload in progress and starts one over the files in the background.
-    void preload(std::vector<File> files);
+    // Cancels a preload in progress and starts one over the files in the background, reading the given
+    // sources of the files whose maps lack them.
+    void preload(std::vector<File> files, AttributeSources sources = AttributeSources::all());
+    // Starts a preload over the listed files when some lack these sources; false when none does.
+    bool preloadMissing(AttributeSources sources);
     // One preload on the caller's thread. False when it was cancelled.
-    bool preloadFiles(const std::vector<File>& files, std::stop_token stopToken = {});
+    bool preloadFiles(const std::vector<File>& files, std::stop_token stopToken = {},
+                      AttributeSources sources = AttributeSources::all());
 
     // True from the start of a preload until it has written its last chunk back.
     bool isRunning() const { return active_.load() > 0; }
@@ -41,7 +46,7 @@ public:
 
 private:
     // `counted`: the caller has already counted this run as active.
-    bool run(const std::vector<File>& files, std::stop_token stopToken, bool counted);
+    bool run(const std::vector<File>& files, AttributeSources sources, std::stop_token stopToken, bool counted);
     void post(std::string_view name, std::string text = {});
 
     FileDataSource& dataSource_;

@@ -10,6 +10,7 @@
 #include "actions/TransformableFactory.h"
 #include "model/TransformerTypes.h"
 #include "model/Transformers.h"
+#include "tokens/AttributeSourcesOf.h"
 
 #include <any>
 
@@ -22,6 +23,7 @@ struct TransformerEngine::PassContext {
     bool renameAliases = false;
     bool renameEmptyFolders = true;
     AttributeLoader loader;
+    AttributeSources wanted; // what the chain's attribute tokens read
 };
 
 void assignSequenceOffsets(std::vector<File>& files) {
@@ -70,6 +72,10 @@ void TransformerEngine::setPreloadRunning(std::function<bool()> isRunning) {
     std::lock_guard lock(hooksMutex_);
     preloadRunning_ = std::move(isRunning);
 }
+void TransformerEngine::setPreloadStarter(PreloadStarter starter) {
+    std::lock_guard lock(hooksMutex_);
+    preloadStarter_ = std::move(starter);
+}
 void TransformerEngine::setRenameRunner(RenameRunner runner) {
     std::lock_guard lock(hooksMutex_);
     renameRunner_ = std::move(runner);
@@ -87,6 +93,7 @@ TransformerEngine::PassContext TransformerEngine::makeContext(bool quick) {
         context.loader = attributeLoader_;
     }
     (void)quick;
+    context.wanted = attributeSourcesOf(context.records);
     // Kind objects are made once per pass: they may keep compiled patterns between files.
     for (const auto& record : context.records) {
         auto kind = makeTransformable(record);
@@ -95,6 +102,14 @@ TransformerEngine::PassContext TransformerEngine::makeContext(bool quick) {
         context.kinds.push_back(std::move(kind));
     }
     return context;
+}
+
+// Only what the chain's tokens read: a chain without attribute tokens opens no file.
+void TransformerEngine::loadWantedAttributes(File& file, const PassContext& context) {
+    if (!context.loader || file.attributes.covers(context.wanted))
+        return;
+    const AttributeSources had = file.attributes.isLoaded() ? file.attributes.sources : AttributeSources();
+    file.attributes = context.loader(file, context.wanted | had);
 }
 
 bool TransformerEngine::applies(const Transformer& transformer, const File& file, const PassContext& context) const {
@@ -147,8 +162,7 @@ std::optional<TransformError> TransformerEngine::fullTransform(File& file, int i
     }
     for (std::size_t r = 0; r < context.records.size(); ++r) {
         const Transformer& record = context.records[r];
-        if (file.attributes.state == FileAttributes::State::notLoaded && context.loader)
-            file.attributes = context.loader(file);
+        loadWantedAttributes(file, context);
         Transformable* kind = context.kinds[r].get();
         if (!kind || !applies(record, file, context))
             continue;
@@ -325,8 +339,7 @@ std::vector<RenamePlanTableItem> TransformerEngine::renamingPlan(const File& ori
         Transformable* kind = context.kinds[r].get();
         if (!kind)
             continue;
-        if (file.attributes.state == FileAttributes::State::notLoaded && context.loader)
-            file.attributes = context.loader(file);
+        loadWantedAttributes(file, context);
         if (applies(record, file, context)) {
             const TransformStatus status = kind->transform(record.properties, record.transformScope, file, index);
             if (!status.ok())
@@ -384,8 +397,16 @@ void TransformerEngine::quickPassThenSettle(std::stop_token stopToken, bool mark
     }
     // The preloader starts the next quick pass when it has loaded the attributes; without one
     // running, nothing would, and the preview would stay pending for good.
-    if (!preloadRunning || !preloadRunning())
-        settleLateUpdates(stopToken);
+    if (preloadRunning && preloadRunning())
+        return;
+    PreloadStarter starter;
+    {
+        std::lock_guard lock(hooksMutex_);
+        starter = preloadStarter_;
+    }
+    if (starter && starter(attributeSourcesOf(transformers_.list())))
+        return;
+    settleLateUpdates(stopToken);
 }
 
 void TransformerEngine::transformAllFilesQuickEvent() {

@@ -4,6 +4,7 @@
 #include "app/BackgroundJob.h"
 #include "app/NotificationCenter.h"
 #include "engine/PassFailure.h"
+#include "model/AttributeLoader.h"
 #include "model/File.h"
 #include "model/RenamePlanTableItem.h"
 #include "tokens/TokenResolvers.h"
@@ -37,8 +38,11 @@ public:
     using ValidationStarter = std::function<void(std::vector<File> files, bool needsLateUpdate)>;
     // Validates the files before returning; the results are written to the list.
     using Validation = std::function<void(std::vector<File> files)>;
-    // Loads a file's attribute map (full resolution needs it).
-    using AttributeLoader = std::function<FileAttributes(const File&)>;
+    // Loads a file's attribute map from the given sources (full resolution needs it).
+    using AttributeLoader = quillory::AttributeLoader;
+    // Starts loading the attributes of the files that lack these sources in the background; false when
+    // no file needs any, so nothing will follow.
+    using PreloadStarter = std::function<bool(AttributeSources)>;
     // Runs the rename of the whole list (started by "commitChanges", cancelled by "abortProcess").
     using RenameRunner = std::function<void(std::stop_token)>;
 
@@ -55,6 +59,9 @@ public:
     // Whether attributes are being preloaded; when they are not, a quick pass that still waits for
     // values settles by computing those files with the full transform.
     void setPreloadRunning(std::function<bool()> isRunning);
+    // With a starter, a quick pass that waits for attribute values has them loaded in the background
+    // instead of computing the waiting files with the full transform on its own thread.
+    void setPreloadStarter(PreloadStarter starter);
     void setRenameRunner(RenameRunner runner);
 
     // Quick pass over all dirty files. Returns whether some files still wait for attributes.
@@ -92,6 +99,7 @@ public:
 private:
     struct PassContext;
     PassContext makeContext(bool quick);
+    static void loadWantedAttributes(File& file, const PassContext& context);
     bool applies(const Transformer& transformer, const File& file, const PassContext& context) const;
     bool quickTransform(File& file, int index, PassContext& context);
     std::optional<TransformError> fullTransform(File& file, int index, PassContext& context);
@@ -111,6 +119,7 @@ private:
     Validation validation_;
     AttributeLoader attributeLoader_;
     std::function<bool()> preloadRunning_;
+    PreloadStarter preloadStarter_;
     RenameRunner renameRunner_;
 
     BackgroundJob quickTask_;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "model/AttributeSources.h"
 #include "model/AttributeValue.h"
 
 #include <map>
@@ -73,16 +74,25 @@ struct FileAttribute {
 
 using AttributeMap = std::map<std::string, FileAttribute>;
 
-// Not loaded (a newly listed file), none (there is no map), or loaded (possibly empty).
+// Not loaded (a newly listed file), none (there is no map), or loaded (possibly empty) from some sources.
 struct FileAttributes {
     enum class State { notLoaded, none, loaded };
     State state = State::notLoaded;
     AttributeMap attributes;
+    AttributeSources sources; // what a loaded map was read from
 
     static FileAttributes notLoaded() { return {}; }
-    static FileAttributes none() { return {State::none, {}}; }
-    static FileAttributes loaded(AttributeMap map) { return {State::loaded, std::move(map)}; }
+    static FileAttributes none() { return {State::none, {}, {}}; }
+    static FileAttributes loaded(AttributeMap map, AttributeSources from = AttributeSources::all()) {
+        return {State::loaded, std::move(map), from};
+    }
     bool isLoaded() const { return state == State::loaded; }
+    // Whether the map holds everything these sources would give; a file without a map needs nothing.
+    bool covers(AttributeSources wanted) const {
+        if (state == State::none || wanted.empty())
+            return true;
+        return state == State::loaded && sources.contains(wanted);
+    }
     bool operator==(const FileAttributes&) const = default;
 };
 

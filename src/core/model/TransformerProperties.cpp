@@ -344,4 +344,14 @@ void TransformerProperties::hashInto(ChangeHasher& hasher) const {
 #undef QUILLORY_HASH
 }
 
+std::vector<const TokenString*> TransformerProperties::tokenStrings() const {
+    std::vector<const TokenString*> present;
+    for (const auto* field : {&simpleReplaceText, &insertText, &regexFindText, &regexReplaceText, &prefixText,
+                              &suffixText, &setText}) {
+        if (*field)
+            present.push_back(&**field);
+    }
+    return present;
+}
+
 } // namespace quillory

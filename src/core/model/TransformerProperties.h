@@ -121,6 +121,9 @@ struct TransformerProperties {
 
     // The JSON keys in declaration order.
     static const std::vector<std::string_view>& keys();
+
+    // Every token-string field that is present, in declaration order.
+    std::vector<const TokenString*> tokenStrings() const;
 };
 
 } // namespace quillory

@@ -3,6 +3,7 @@
 
 #include "app/Logger.h"
 #include "text/DateFormat.h"
+#include "tokens/AttributeSourcesOf.h"
 #include "tokens/GPSFormatUtil.h"
 #include "tokens/gps/GPSAddressResolver.h"
 #include "tokens/gps/GPSPrecision.h"
@@ -217,12 +218,15 @@ std::string AttributeResolver::printValue(const TokenItem& item, const Attribute
 TransformResult<std::string> AttributeResolver::rawText(const TokenItem& item, File& file) {
     if (!item.isAttribute())
         return item.value;
-    if (file.attributes.state == FileAttributes::State::notLoaded) {
+    const AttributeSources needed = attributeSourcesOf(item.value);
+    if (!file.attributes.covers(needed)) {
         if (mode_ == Mode::quick)
             return TransformError::lateUpdateRequired();
         // Full resolution never asks for later: without a loader the file simply has no values.
-        if (loader_)
-            file.attributes = loader_(file);
+        if (loader_) {
+            const AttributeSources had = file.attributes.isLoaded() ? file.attributes.sources : AttributeSources();
+            file.attributes = loader_(file, needed | had);
+        }
     }
     const auto found = file.attributes.attributes.find(item.value);
     if (found != file.attributes.attributes.end())

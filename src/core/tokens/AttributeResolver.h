@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "model/AttributeLoader.h"
 #include "tokens/TokenResolver.h"
 
 #include <functional>
@@ -17,8 +18,7 @@ class GPSAddressResolver;
 class AttributeResolver final : public TokenResolver {
 public:
     enum class Mode { full, quick };
-    // Reads a file's attribute map (FileAttributeUtil::load in the application).
-    using Loader = std::function<FileAttributes(const File&)>;
+    using Loader = AttributeLoader;
 
     // Without a GPS resolver the ten address tokens give the empty text in both modes.
     AttributeResolver(Mode mode, Loader loader, std::shared_ptr<GPSAddressResolver> gps = nullptr);

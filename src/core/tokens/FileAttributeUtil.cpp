@@ -80,18 +80,24 @@ std::filesystem::path FileAttributeUtil::pathOf(const File& file) {
     return path;
 }
 
-FileAttributes FileAttributeUtil::load(const File& file) const {
-    return FileAttributes::loaded(readAttributes(pathOf(file)));
+FileAttributes FileAttributeUtil::load(const File& file, AttributeSources sources) const {
+    if (sources.empty())
+        return FileAttributes::loaded({}, sources);
+    return FileAttributes::loaded(readAttributes(pathOf(file), sources), sources);
 }
 
-AttributeMap FileAttributeUtil::readAttributes(const std::filesystem::path& path) const {
+AttributeMap FileAttributeUtil::readAttributes(const std::filesystem::path& path, AttributeSources sources) const {
     AttributeMap map;
-    addFileSystemAttributes(map, path);
+    if (sources.has(AttributeSources::fileSystem))
+        addFileSystemAttributes(map, path);
+    const bool wantsContents = sources.has(AttributeSources::image) || sources.has(AttributeSources::audio);
     // Image and audio readers only look into regular files: a folder or a FIFO has no tags to give.
-    if (!isRegularFile(path))
+    if (!wantsContents || !isRegularFile(path))
         return map;
-    addImageProperties(map, path);
-    addAudioTags(map, path);
+    if (sources.has(AttributeSources::image))
+        addImageProperties(map, path);
+    if (sources.has(AttributeSources::audio))
+        addAudioTags(map, path);
     return map;
 }
 

@@ -19,9 +19,11 @@ public:
     // Without a catalogue no image property or audio tag is wanted; file-system values still are.
     explicit FileAttributeUtil(std::shared_ptr<const TokenDetailsList> catalogue);
 
-    AttributeMap readAttributes(const std::filesystem::path& path) const;
+    // Reads only the sources asked for: a file no source is asked of is not even opened.
+    AttributeMap readAttributes(const std::filesystem::path& path,
+                                AttributeSources sources = AttributeSources::all()) const;
     // The file's map read from its source URL, in the loaded state.
-    FileAttributes load(const File& file) const;
+    FileAttributes load(const File& file, AttributeSources sources = AttributeSources::all()) const;
 
     // Adds unless the id is already there. A list becomes the text of its elements joined with ",";
     // texts are sanitised (":" to U+A789, then "/" to ":").

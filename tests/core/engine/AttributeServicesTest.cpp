@@ -32,7 +32,8 @@ TEST(AttributeServicesTest, TheResolversShareTheLoaderOverTheCatalogue) {
     EXPECT_TRUE(file.attributes.isLoaded());
     EXPECT_EQ(*services.resolvers.quick->rawText(TokenItem::attribute("{GPS}.LongitudeRef"), file), "W");
     // Reading again finds the same values (the access date may have moved on).
-    EXPECT_EQ(services.loader(file).attributes.size(), file.attributes.attributes.size());
+    EXPECT_EQ(file.attributes.sources, AttributeSources(AttributeSources::image));
+    EXPECT_EQ(services.loader(file, file.attributes.sources).attributes.size(), file.attributes.attributes.size());
 }
 
 TEST(AttributeServicesTest, WiringGivesTheEngineTheLoaderAndTheRegistryTheResolvers) {
@@ -41,7 +42,9 @@ TEST(AttributeServicesTest, WiringGivesTheEngineTheLoaderAndTheRegistryTheResolv
     FileDataSource dataSource;
     dataSource.doReplaceAllFiles({File::fromPath(path.string())}, FileAction::replace, false);
     Transformers transformers;
-    transformers.addOrReplaceTransformer(Transformer("prefix"));
+    Transformer prefix("prefix");
+    prefix.properties.prefixText = TokenString({TokenItem::attribute("{TIFF}.Make")});
+    transformers.addOrReplaceTransformer(prefix);
     Preferences preferences(dir.path() / "settings.json");
     preferences.registerDefaults();
     TransformerEngine engine(dataSource, transformers, preferences);

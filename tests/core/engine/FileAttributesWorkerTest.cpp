@@ -46,7 +46,7 @@ protected:
     }
 
     FileAttributesWorker::Loader loader() {
-        return [this](const File& file) {
+        return [this](const File& file, AttributeSources) {
             ++loads;
             if (slow)
                 std::this_thread::sleep_for(2ms);

@@ -296,25 +296,65 @@ TEST_F(TransformerEngineTest, FatalErrorInTheFullPassEndsThatFilesChainOnly) {
     EXPECT_TRUE(files[2].validation.errors.empty());
 }
 
-TEST_F(TransformerEngineTest, FullPassLoadsMissingAttributesThroughTheLoader) {
+TEST_F(TransformerEngineTest, FullPassLoadsOnlyTheSourcesTheChainReads) {
     File loaded = File::fromPath(temp.write("loaded.txt").string());
     loaded.attributes = FileAttributes::loaded({{"x", FileAttribute("x", "X", AttributeValue())}});
     dataSource.doReplaceAllFiles({File::fromPath(temp.write("fresh.txt").string()), loaded}, FileAction::replace,
                                  false);
-    add(R"({"type":"suffix","properties":{"suffixText":"-1"}})");
-    std::vector<std::string> loadedNames;
+    std::vector<std::pair<std::string, unsigned>> asked;
     std::mutex mutex;
-    engine.setAttributeLoader([&](const File& file) {
+    engine.setAttributeLoader([&](const File& file, AttributeSources sources) {
         std::lock_guard lock(mutex);
-        loadedNames.push_back(file.source.name);
-        return FileAttributes::loaded({});
+        asked.emplace_back(file.source.name, sources.bits());
+        return FileAttributes::loaded({}, sources);
     });
 
+    // No attribute token, no attribute read at all: not even the file system's dates.
+    add(R"({"type":"suffix","properties":{"suffixText":"-1"}})");
     EXPECT_TRUE(engine.transformAllFiles().ok());
-    EXPECT_EQ(loadedNames, std::vector<std::string>{"fresh"});
-    const auto files = dataSource.files();
-    EXPECT_EQ(files[0].attributes, FileAttributes::loaded({}));
-    EXPECT_EQ(files[1].attributes, loaded.attributes);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(dataSource.files()[0].attributes.state, FileAttributes::State::notLoaded);
+
+    // A date token reads the file system only; a map read from every source is not read again.
+    Transformer dated("suffix");
+    dated.properties.suffixText = withAttribute("-", "date-modified");
+    add(dated);
+    EXPECT_TRUE(engine.transformAllFiles().ok());
+    using Asked = std::vector<std::pair<std::string, unsigned>>;
+    EXPECT_EQ(asked, (Asked{{"fresh", AttributeSources(AttributeSources::fileSystem).bits()}}));
+    EXPECT_EQ(dataSource.files()[1].attributes, loaded.attributes);
+
+    // A chain that later wants EXIF reads again, keeping what the map had.
+    Transformer exif("prefix");
+    exif.properties.prefixText = withAttribute("", "{Exif}.DateTimeOriginal");
+    add(exif);
+    asked.clear();
+    EXPECT_TRUE(engine.transformAllFiles().ok());
+    EXPECT_EQ(asked, (Asked{{"fresh", (AttributeSources(AttributeSources::fileSystem) | AttributeSources::image).bits()}}));
+}
+
+TEST_F(TransformerEngineTest, QuickPassWaitingForValuesStartsAPreloadOfTheWantedSources) {
+    open({"a.txt"});
+    Transformer dated("suffix");
+    dated.properties.suffixText = withAttribute("-", "id3-artist");
+    add(dated);
+    std::vector<unsigned> started;
+    engine.setPreloadStarter([&](AttributeSources sources) {
+        started.push_back(sources.bits());
+        return true;
+    });
+
+    engine.transformAllFilesQuickEvent();
+    engine.waitForIdle();
+    // The preloader will start the next quick pass: the file waits rather than being settled here.
+    EXPECT_EQ(started, std::vector<unsigned>{AttributeSources(AttributeSources::audio).bits()});
+    EXPECT_TRUE(dataSource.files()[0].transformed.isDirty);
+
+    // A starter with nothing to load (a value that is not an attribute map's) settles at once.
+    engine.setPreloadStarter([](AttributeSources) { return false; });
+    engine.transformAllFilesQuickEvent();
+    engine.waitForIdle();
+    EXPECT_FALSE(dataSource.files()[0].transformed.isDirty);
 }
 
 // --- numbering per folder ---------------------------------------------------------------------------

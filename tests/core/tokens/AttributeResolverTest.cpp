@@ -20,7 +20,7 @@ struct CountingLoader {
     AttributeMap map;
     std::shared_ptr<std::atomic<int>> calls = std::make_shared<std::atomic<int>>(0);
     AttributeResolver::Loader loader() const {
-        return [map = map, calls = calls](const File&) {
+        return [map = map, calls = calls](const File&, AttributeSources) {
             ++*calls;
             return FileAttributes::loaded(map);
         };
@@ -53,18 +53,22 @@ TEST(AttributeResolverTest, QuickModeAsksForALateUpdateWhileTheMapIsNotLoaded) {
     CountingLoader loader;
     AttributeResolver quick(Mode::quick, loader.loader());
     File file = File::fromPath("/Users/me/Photos/report.final.pdf");
-    for (const char* id : {"original-filename", "parent-directory-1", "date-modified", "GPS-AddressCity"}) {
+    for (const char* id : {"date-modified", "GPS-AddressCity", "id3-artist", "some-unknown-id"}) {
         auto text = quick.rawText(attribute(id), file);
         ASSERT_FALSE(text.ok()) << id;
         EXPECT_TRUE(text.error().isLateUpdateRequired()) << id;
     }
     EXPECT_EQ(*loader.calls, 0);
     EXPECT_EQ(file.attributes.state, FileAttributes::State::notLoaded);
-    // Literal items need no attributes.
+    // Literal items and the values the path gives need no attributes.
     EXPECT_EQ(*quick.rawText(TokenItem::text("abc"), file), "abc");
-
-    file.attributes = FileAttributes::loaded({});
     EXPECT_EQ(*quick.rawText(attribute("original-filename"), file), "report.final");
+    EXPECT_EQ(*quick.rawText(attribute("parent-directory-1"), file), "Photos");
+
+    // A map read from the file system alone still lacks the image's values.
+    file.attributes = FileAttributes::loaded({}, AttributeSources::fileSystem);
+    EXPECT_EQ(*quick.rawText(attribute("date-modified"), file), "");
+    EXPECT_TRUE(quick.rawText(attribute("GPS-AddressCity"), file).error().isLateUpdateRequired());
 }
 
 TEST(AttributeResolverTest, FullModeLoadsTheMapOnDemandOnce) {
@@ -74,8 +78,10 @@ TEST(AttributeResolverTest, FullModeLoadsTheMapOnDemandOnce) {
     File file = File::fromPath("/Users/me/Photos/report.final.pdf");
 
     EXPECT_EQ(*full.rawText(attribute("original-filename"), file), "report.final");
-    EXPECT_EQ(file.attributes.state, FileAttributes::State::loaded);
+    EXPECT_EQ(*loader.calls, 0);
     EXPECT_EQ(*full.rawText(attribute("{TIFF}.Make"), file), "Canon");
+    EXPECT_EQ(file.attributes.state, FileAttributes::State::loaded);
+    EXPECT_EQ(*full.rawText(attribute("{Exif}.FNumber"), file), "");
     EXPECT_EQ(*loader.calls, 1);
 
     // Without a loader the computed ids still resolve; nothing is left for later.
