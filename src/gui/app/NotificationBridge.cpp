@@ -2,6 +2,7 @@
 #include "app/NotificationBridge.h"
 
 #include "app/AppNotification.h"
+#include "app/ProgressUpdate.h"
 #include "filelist/FileDataSource.h"
 
 #include <any>
@@ -13,15 +14,6 @@ QString textOf(const Notification& notification) {
     if (const auto* text = std::any_cast<std::string>(&notification.object))
         return QString::fromStdString(*text);
     return {};
-}
-
-int intInfo(const Notification& notification, const char* key) {
-    const auto found = notification.userInfo.find(key);
-    if (found == notification.userInfo.end())
-        return 0;
-    if (const auto* value = std::any_cast<int>(&found->second))
-        return *value;
-    return 0;
 }
 
 } // namespace
@@ -45,11 +37,8 @@ NotificationBridge::NotificationBridge(NotificationCenter& notifications, FileDa
     on(N::showProgressView, [](NotificationBridge* b, const Notification&) { emit b->progressViewShown(); });
     on(N::hideProgressView, [](NotificationBridge* b, const Notification&) { emit b->progressViewHidden(); });
     on(N::updateProgressView, [](NotificationBridge* b, const Notification& n) {
-        QString label = QStringLiteral("Renaming");
-        if (const auto found = n.userInfo.find("label"); found != n.userInfo.end())
-            if (const auto* text = std::any_cast<std::string>(&found->second))
-                label = QString::fromStdString(*text);
-        emit b->progressViewUpdated(intInfo(n, "currentProgressCount"), intInfo(n, "maxProgressCount"), label);
+        if (const auto* update = std::any_cast<ProgressUpdate>(&n.object))
+            emit b->progressViewUpdated(update->done, update->total, QString::fromStdString(update->label));
     });
     on(N::disableUserInput, [](NotificationBridge* b, const Notification&) { emit b->userInputEnabled(false); });
     on(N::enableUserInput, [](NotificationBridge* b, const Notification&) { emit b->userInputEnabled(true); });
