@@ -102,7 +102,7 @@ TEST_F(CliCommandsTest, RenameRefusesErrorsUnlessForcedThenReportsWhatMoved) {
     EXPECT_TRUE(std::filesystem::exists(trip("a b.txt")));
     EXPECT_TRUE(std::filesystem::exists(trip("bad.txt")));
     const auto document = nlohmann::json::parse(json.str());
-    EXPECT_EQ(document["renameReport"]["renamed"], 1);
+    EXPECT_EQ(document["renameReport"]["renamedCount"], 1);
     EXPECT_EQ(document["renameReport"]["skipped"], 1);
     // The document lists the files where they are now.
     bool listed = false;

@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "actions/ActionFields.h"
+#include "model/Transformer.h"
+
+#include <QWidget>
+
+#include <optional>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QFormLayout;
+class QLabel;
+class QLineEdit;
+class QTimer;
+
+namespace quillory::gui {
+
+// The settings of the selected rename action: scope, enable switch, description and a form for the
+// action's kind. Edits are collected for a moment and then reported as one change.
+class ActionEditor : public QWidget {
+    Q_OBJECT
+public:
+    explicit ActionEditor(QWidget* parent = nullptr);
+
+    // Shows the record (nothing: an empty editor). A pending edit is dropped.
+    void setAction(std::optional<Transformer> action);
+    // The record as the widgets have it. Settings the user did not touch stay as they were, absent ones
+    // absent.
+    std::optional<Transformer> action() const;
+    const std::optional<Transformer>& shownAction() const { return original_; }
+
+    bool hasPendingEdit() const;
+    // Reports a pending edit now.
+    void flush();
+    void setDebounceInterval(int milliseconds);
+
+signals:
+    void edited(const quillory::Transformer& action);
+
+private:
+    struct Bound {
+        ActionField field;
+        QWidget* widget = nullptr;
+        nlohmann::ordered_json shown; // the widget's value when the record was shown
+    };
+    void buildForm(const std::string& type);
+    nlohmann::ordered_json widgetValue(const Bound& bound) const;
+    void showValue(Bound& bound, const nlohmann::ordered_json& stored);
+    void changed();
+    void report();
+    void updateVisibility();
+
+    QLabel* title_;
+    QLabel* help_;
+    QComboBox* scope_;
+    QCheckBox* enabled_;
+    QLineEdit* description_;
+    QWidget* form_;
+    QFormLayout* formLayout_;
+    QTimer* debounce_;
+    std::vector<Bound> bound_;
+    std::string formType_;
+    std::optional<Transformer> original_;
+    bool loading_ = false;
+};
+
+} // namespace quillory::gui

@@ -1,0 +1,294 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "main/FileTableModel.h"
+
+#include "filelist/FileDataSource.h"
+
+#include <QMimeData>
+#include <QPainter>
+#include <QPixmap>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace quillory::gui {
+namespace {
+
+QString qs(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+QColor blend(const QColor& base, const QColor& hue, double amount) {
+    return QColor::fromRgbF(static_cast<float>(base.redF() * (1 - amount) + hue.redF() * amount),
+                            static_cast<float>(base.greenF() * (1 - amount) + hue.greenF() * amount),
+                            static_cast<float>(base.blueF() * (1 - amount) + hue.blueF() * amount));
+}
+
+QColor hueOf(FileTableModel::RowState state) {
+    switch (state) {
+    case FileTableModel::RowState::willChange:
+        return QColor(0x2e, 0xa0, 0x43);
+    case FileTableModel::RowState::warning:
+        return QColor(0xe0, 0x9b, 0x1a);
+    case FileTableModel::RowState::error:
+        return QColor(0xd9, 0x3a, 0x3a);
+    case FileTableModel::RowState::unchanged:
+        break;
+    }
+    return {};
+}
+
+QIcon stateIcon(FileTableModel::RowState state) {
+    if (state == FileTableModel::RowState::unchanged)
+        return {};
+    QPixmap pixmap(12, 12);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(hueOf(state));
+    painter.drawEllipse(QRectF(1, 1, 10, 10));
+    if (state != FileTableModel::RowState::willChange) {
+        painter.setPen(QPen(Qt::white, 1.6));
+        painter.drawLine(QPointF(6, 3.2), QPointF(6, 6.8));
+        painter.drawPoint(QPointF(6, 8.8));
+    }
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+FileTableModel::FileTableModel(Session& session, QObject* parent)
+    : QAbstractTableModel(parent), session_(session), dataSource_(session.services().fileDataSource()) {
+    for (auto state : {RowState::unchanged, RowState::willChange, RowState::warning, RowState::error})
+        icons_[static_cast<int>(state)] = stateIcon(state);
+}
+
+int FileTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(shown_.size());
+}
+
+int FileTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : columnCount_; }
+
+QVariant FileTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const Row& row = rowAt(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        return row.texts[index.column()];
+    case Qt::DecorationRole:
+        return index.column() == nameColumn ? QVariant(icons_[static_cast<int>(row.state)]) : QVariant();
+    case Qt::BackgroundRole:
+        return row.state == RowState::unchanged ? QVariant() : QVariant(tint(row.state));
+    case Qt::ToolTipRole:
+        return row.messages.isEmpty() ? QVariant() : QVariant(row.messages);
+    case positionRole:
+        return row.position;
+    case stateRole:
+        return static_cast<int>(row.state);
+    default:
+        return {};
+    }
+}
+
+QVariant FileTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= columnCount_)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    static const char* titles[] = {"Name", "New Name", "Extension", "New Extension", "Folder", "New Folder"};
+    return tr(titles[section]);
+}
+
+Qt::ItemFlags FileTableModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::ItemIsDropEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
+}
+
+FileSortOrder FileTableModel::sortOrderFor(int column, Qt::SortOrder order) {
+    const bool up = order == Qt::AscendingOrder;
+    switch (column) {
+    case nameColumn:
+        return up ? FileSortOrder::byNameAscending : FileSortOrder::byNameDescending;
+    case newNameColumn:
+        return up ? FileSortOrder::byTransformedNameAscending : FileSortOrder::byTransformedNameDescending;
+    case folderColumn:
+        return up ? FileSortOrder::byPathAscending : FileSortOrder::byPathDescending;
+    case newFolderColumn:
+        return up ? FileSortOrder::byTransformedPathAscending : FileSortOrder::byTransformedPathDescending;
+    default:
+        return FileSortOrder::defaultSort;
+    }
+}
+
+void FileTableModel::sort(int column, Qt::SortOrder order) {
+    // The list sorts itself in the background and reports the new order.
+    if (column >= 0 && column < columnCount_)
+        dataSource_.sortBy(sortOrderFor(column, order));
+}
+
+QStringList FileTableModel::mimeTypes() const {
+    return {QString::fromLatin1(positionsMimeType), QStringLiteral("text/uri-list")};
+}
+
+std::vector<int> FileTableModel::positions(const QModelIndexList& indexes) const {
+    std::vector<int> result;
+    for (const auto& index : indexes)
+        if (index.isValid() && index.row() < rowCount())
+            result.push_back(rowAt(index.row()).position);
+    std::sort(result.begin(), result.end());
+    result.erase(std::unique(result.begin(), result.end()), result.end());
+    return result;
+}
+
+QMimeData* FileTableModel::mimeData(const QModelIndexList& indexes) const {
+    auto* mime = new QMimeData;
+    QStringList texts;
+    for (int position : positions(indexes))
+        texts << QString::number(position);
+    mime->setData(QString::fromLatin1(positionsMimeType), texts.join(QLatin1Char(',')).toLatin1());
+    return mime;
+}
+
+bool FileTableModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int, const QModelIndex& parent) {
+    if (!data->hasFormat(QString::fromLatin1(positionsMimeType)) && data->hasUrls()) {
+        QStringList paths;
+        for (const auto& url : data->urls())
+            if (url.isLocalFile())
+                paths << url.toLocalFile();
+        if (paths.isEmpty())
+            return false;
+        emit pathsDropped(paths);
+        return true;
+    }
+    if (action != Qt::MoveAction || !data->hasFormat(QString::fromLatin1(positionsMimeType)))
+        return false;
+    if (row < 0 && parent.isValid())
+        row = parent.row();
+    auto files = dataSource_.files();
+    const int target = row < 0 || row >= rowCount() ? static_cast<int>(files.size()) : rowAt(row).position;
+    std::vector<bool> moving(files.size(), false);
+    for (const auto& piece : QString::fromLatin1(data->data(QString::fromLatin1(positionsMimeType))).split(QLatin1Char(','))) {
+        bool ok = false;
+        const int position = piece.toInt(&ok);
+        if (ok && position >= 0 && position < static_cast<int>(files.size()))
+            moving[static_cast<std::size_t>(position)] = true;
+    }
+    std::vector<File> moved, before, after;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (moving[i])
+            moved.push_back(std::move(files[i]));
+        else if (static_cast<int>(i) < target)
+            before.push_back(std::move(files[i]));
+        else
+            after.push_back(std::move(files[i]));
+    }
+    if (moved.empty())
+        return false;
+    before.insert(before.end(), std::make_move_iterator(moved.begin()), std::make_move_iterator(moved.end()));
+    before.insert(before.end(), std::make_move_iterator(after.begin()), std::make_move_iterator(after.end()));
+    dataSource_.replaceMovedFiles(std::move(before));
+    // The list reports the new order itself; the view must not remove the dragged rows.
+    return false;
+}
+
+FileTableModel::Row FileTableModel::makeRow(const SessionRow& file, int position) {
+    Row row;
+    row.position = position;
+    row.id = file.identifier;
+    row.isFolderEntry = file.isFolder;
+    row.state = file.state;
+    row.texts[nameColumn] = qs(file.name);
+    row.texts[newNameColumn] = qs(file.newName + file.uniqueSuffix);
+    row.texts[extensionColumn] = qs(file.ext);
+    row.texts[newExtensionColumn] = qs(file.newExt);
+    row.texts[folderColumn] = qs(file.path);
+    row.texts[newFolderColumn] = qs(file.newPath);
+    QStringList messages;
+    for (const auto& error : file.errors)
+        messages << qs(error);
+    for (const auto& warning : file.warnings)
+        messages << qs(warning);
+    row.messages = messages.join(QLatin1Char('\n'));
+    return row;
+}
+
+bool FileTableModel::isShown(const Row& row) const {
+    if (!hideUnchanged_)
+        return true;
+    if (row.isFolderEntry && !renameEmptyFolders_)
+        return false;
+    return row.state != RowState::unchanged;
+}
+
+void FileTableModel::refresh() {
+    const auto rows = session_.rows();
+    std::vector<Row> all;
+    all.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        all.push_back(makeRow(rows[i], static_cast<int>(i)));
+    rebuild(std::move(all), false);
+}
+
+void FileTableModel::rebuild(std::vector<Row> all, bool forceReset) {
+    std::vector<int> shown;
+    Counts counts;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const Row& row = all[i];
+        ++counts.files;
+        counts.errors += row.state == RowState::error;
+        counts.warnings += row.state == RowState::warning;
+        counts.toRename += row.state == RowState::willChange || row.state == RowState::warning;
+        if (isShown(row))
+            shown.push_back(static_cast<int>(i));
+    }
+    const auto sameRows = [&] {
+        if (shown.size() != shown_.size())
+            return false;
+        for (std::size_t i = 0; i < shown.size(); ++i)
+            if (all[static_cast<std::size_t>(shown[i])].id != all_[static_cast<std::size_t>(shown_[i])].id)
+                return false;
+        return true;
+    };
+    if (!forceReset && sameRows()) {
+        all_ = std::move(all);
+        shown_ = std::move(shown);
+        if (!shown_.empty())
+            emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount_ - 1));
+    } else {
+        beginResetModel();
+        all_ = std::move(all);
+        shown_ = std::move(shown);
+        endResetModel();
+    }
+    counts_ = counts;
+    emit countsChanged();
+}
+
+void FileTableModel::setHideUnchanged(bool hide) {
+    if (hide == hideUnchanged_)
+        return;
+    hideUnchanged_ = hide;
+    rebuild(std::move(all_), true);
+}
+
+void FileTableModel::setRenameEmptyFolders(bool rename) {
+    if (rename == renameEmptyFolders_)
+        return;
+    renameEmptyFolders_ = rename;
+    rebuild(std::move(all_), true);
+}
+
+void FileTableModel::setPalette(const QPalette& palette) {
+    palette_ = palette;
+    if (!shown_.empty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount_ - 1), {Qt::BackgroundRole});
+}
+
+QColor FileTableModel::tint(RowState state) const {
+    if (state == RowState::unchanged)
+        return palette_.color(QPalette::Base);
+    const QColor base = palette_.color(QPalette::Base);
+    // Dark bases need a stronger share of the hue to show it at all.
+    const double amount = base.lightnessF() < 0.5 ? 0.32 : 0.2;
+    return blend(base, hueOf(state), amount);
+}
+
+} // namespace quillory::gui

@@ -1,0 +1,99 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Writes pictures of the main window with the example files and a recipe loaded, in a light and a
+// dark palette, so that a person can look at what the app shows. Usage: gui_screenshots OUTPUT_DIR
+#include "GuiFixture.h"
+
+#include "app/Logger.h"
+#include "main/FileTableModel.h"
+#include "main/MainWindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFont>
+#include <QPalette>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTableView>
+#include <QTest>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+QPalette darkPalette() {
+    QPalette p;
+    const QColor window(0x2b, 0x2b, 0x2b), base(0x1e, 0x1e, 0x1e), text(0xe6, 0xe6, 0xe6);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, QColor(0x26, 0x26, 0x26));
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::ToolTipBase, window);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::PlaceholderText, QColor(0x90, 0x90, 0x90));
+    p.setColor(QPalette::Highlight, QColor(0x2f, 0x6f, 0xb8));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Disabled, QPalette::Text, QColor(0x70, 0x70, 0x70));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x70, 0x70, 0x70));
+    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x70, 0x70, 0x70));
+    return p;
+}
+
+bool shoot(QWidget& window, const QString& path) {
+    QTest::qWait(150);
+    if (!window.grab().save(path)) {
+        std::fprintf(stderr, "gui_screenshots: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: gui_screenshots OUTPUT_DIR\n");
+        return 2;
+    }
+    setenv("TZ", "UTC", 1);
+    setenv("LANG", "en_US.UTF-8", 1);
+    setenv("QT_FONT_DPI", "96", 1);
+    quillory::Logger::setSink(quillory::LogSink::off);
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Quillory"));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    const QString output = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(output);
+    const QPalette light = QApplication::style()->standardPalette();
+    QApplication::setPalette(light);
+
+    quillory::test::GuiApp gui;
+    auto& window = gui.app().window();
+    window.resize(1180, 700);
+    window.show();
+    const std::string files = gui.copyExampleFiles();
+    gui.app().processArguments({QStringLiteral("quillory"), QStringLiteral("-d"), QString::fromStdString(files),
+                                QStringLiteral("-r"),
+                                QStringLiteral(QUILLORY_EXAMPLES_DIR "/recipes/tidy-names.recipe")});
+    if (!gui.settle()) {
+        std::fprintf(stderr, "gui_screenshots: the list did not settle\n");
+        return 1;
+    }
+    window.selectAction(0);
+    window.fileTable().selectRow(1);
+    bool ok = shoot(window, output + "/main-window-light.png");
+    window.selectAction(2);
+    QApplication::setPalette(darkPalette());
+    ok = shoot(window, output + "/main-window-dark.png") && ok;
+
+    QApplication::setPalette(light);
+    window.addAction("numbering");
+    gui.settle();
+    ok = shoot(window, output + "/numbering-editor-light.png") && ok;
+    return ok ? 0 : 1;
+}
