@@ -120,6 +120,7 @@ public:
         names = {"other"};
         return {};
     }
+    std::optional<ItemIdentity> identify(const std::string&) override { return std::nullopt; }
 };
 
 void QuilloryRunWithoutDisk(benchmark::State& state) {

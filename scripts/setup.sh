@@ -11,6 +11,8 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     ca-certificates
     qt6-base-dev libqt6svg6 xvfb xauth dbus-daemon fonts-dejavu-core
+    libglib2.0-bin desktop-file-utils appstream shared-mime-info dpkg-dev file
+    mmv rename
 )
 
 missing=()

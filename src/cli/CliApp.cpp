@@ -3,9 +3,13 @@
 
 #include "ChainProblemText.h"
 #include "CliUserInteraction.h"
+#include "HistoryCommands.h"
+#include "PathInput.h"
 #include "PlanCommand.h"
 #include "PreviewCommand.h"
 #include "RenameCommand.h"
+#include "ShortActions.h"
+#include "Vocabulary.h"
 #include "Version.h"
 
 #include "actions/ChainCheck.h"
@@ -19,6 +23,8 @@
 #include "automation/Session.h"
 #include "filelist/FileSortOrder.h"
 #include "model/TransformerTypes.h"
+#include "rename/JournalStore.h"
+#include "model/TokenDetailsList.h"
 #include "tokens/gps/OfflineGeocoder.h"
 
 #include <CLI/CLI.hpp>
@@ -55,9 +61,19 @@ struct Options {
     std::string plan;
     bool json = false;
     bool rename = false;
+    bool dryRun = false;
     bool force = false;
     std::string onError = "abort";
     bool verbose = false;
+    bool history = false;
+    std::optional<std::string> undo;    // present (maybe empty) with --undo
+    std::optional<std::string> recover; // present with --recover: "rollback" or "finish"
+    bool listActions = false;
+    std::string describe;
+    std::optional<std::string> listTokens;
+    bool manSections = false;
+    bool fromStdin = false;
+    bool nulSeparated = false;
 };
 
 // Failures that end the run with exit status 2 and a message on standard error.
@@ -75,7 +91,7 @@ std::filesystem::path logFilePath() {
 void applySetting(Preferences& preferences, const std::string& setting) {
     const auto equals = setting.find('=');
     if (equals == std::string::npos)
-        throw UsageError{"--set expects KEY=VALUE, got '" + setting + "'"};
+        throw UsageError{"--setting expects KEY=VALUE, got '" + setting + "'"};
     const PreferenceKey key(setting.substr(0, equals));
     const std::string value = setting.substr(equals + 1);
     const std::vector<PreferenceKey> booleans = {
@@ -89,14 +105,14 @@ void applySetting(Preferences& preferences, const std::string& setting) {
         else if (value == "false" || value == "0")
             preferences.setTransient(key, false);
         else
-            throw UsageError{"--set " + key.shortName() + " expects true, false, 1 or 0, got '" + value + "'"};
+            throw UsageError{"--setting " + key.shortName() + " expects true, false, 1 or 0, got '" + value + "'"};
         return;
     }
     if (key == PreferenceKey::gpsGeocoder) {
         preferences.setTransient(key, value);
         return;
     }
-    throw UsageError{"--set: unknown setting '" + setting.substr(0, equals) + "'"};
+    throw UsageError{"--setting: unknown setting '" + setting.substr(0, equals) + "'"};
 }
 
 Transformer decodeAction(const std::string& text) {
@@ -229,7 +245,9 @@ int execute(const Options& options, std::istream& in, std::ostream& out, std::os
     CliUserInteraction interaction(in, err, isatty(STDIN_FILENO) && isatty(STDERR_FILENO),
                                    options.onError == "continue" ? CliUserInteraction::OnError::continueRenaming
                                                                  : CliUserInteraction::OnError::abort);
-    Session session(Session::Options{{}, &interaction, false, false});
+    Session::Options sessionOptions{{}, &interaction, false, false};
+    sessionOptions.journalFolder = JournalStore::defaultFolder();
+    Session session(std::move(sessionOptions));
     const bool openRefused = prepare(session, options, in, err);
     if (!options.plan.empty())
         return PlanCommand(session, out, err).run(options.plan);
@@ -248,8 +266,9 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
 
 int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out, std::ostream& err) {
     Options options;
-    CLI::App app{"quillory-cli: rename many files at once with a chain of rename actions.\n"
-                 "Shows the new names first; renames only with --rename, and never overwrites a file."};
+    CLI::App app{"Rename many files at once with a chain of rename actions.\n"
+                 "Shows the new names first; renames only with --rename, and never overwrites a file.",
+                 "quillory-cli"};
     app.footer(examples);
     app.set_version_flag("--version", std::string("quillory-cli ") + kVersion + "\n" + OfflineGeocoder::creditLine());
     app.add_option("paths", options.paths, "Files and folders to rename (folders are read recursively)");
@@ -259,7 +278,8 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
     app.add_option("--sort", options.sort, "Sort the list (for example byNameAscending)");
     app.add_option("--allow", options.allow, "Also allow renaming inside this folder for this run (repeatable)")
         ->allow_extra_args(false);
-    app.add_option("--set", options.settings, "Override a setting for this run: KEY=VALUE (repeatable)")->allow_extra_args(false);
+    app.add_option("--setting", options.settings, "Override a setting for this run: KEY=VALUE (repeatable)")
+        ->allow_extra_args(false);
     app.add_option("--save-recipe", options.saveRecipe, "Save the chain of rename actions as a recipe file");
     app.add_flag("--changed", options.changed, "Show only the files whose names change");
     app.add_option("--plan", options.plan, "Print the renaming plan of one listed file");
@@ -270,9 +290,49 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
     app.add_option("--on-error", options.onError, "Without a terminal: what to do when a file cannot be renamed")
         ->check(CLI::IsMember({"continue", "abort"}));
     app.add_flag("-v,--verbose", options.verbose, "Write the log to standard error");
+    std::string undoId, recoverHow;
+    app.add_flag("--history", options.history, "List the recorded rename runs");
+    auto* undo = app.add_option("--undo", undoId, "Undo the last rename run, or the run with this id")
+                     ->expected(0, 1)
+                     ->allow_extra_args(false);
+    auto* recover = app.add_option("--recover", recoverHow,
+                                   "Settle an interrupted run: roll it back (default) or finish it")
+                        ->expected(0, 1)
+                        ->allow_extra_args(false)
+                        ->check(CLI::IsMember({"rollback", "finish"}));
+    app.add_flag("-n,--dry-run", options.dryRun, "Only show the new names (the default)");
+    app.add_flag("--from-stdin", options.fromStdin, "Also rename the paths read from standard input, one a line");
+    app.add_flag("-0,--null", options.nulSeparated, "Paths on standard input are separated by NUL (find -print0)");
+    app.add_flag("--list-actions", options.listActions, "List the action kinds with their settings")
+        ->group("Vocabulary");
+    app.add_option("--describe", options.describe, "Describe one action kind")->type_name("KIND")->group("Vocabulary");
+    app.add_option("--list-tokens", options.listTokens, "List the tokens; with FILE, their values for it")
+        ->type_name("[FILE]")
+        ->expected(0, 1)
+        ->group("Vocabulary");
+    app.add_flag("--man-sections", options.manSections)->group(""); // for scripts/update-man-page.sh
 
+    // Short action options: documented here, taken out of the arguments before parsing so that their
+    // order among themselves and with -a is kept.
+    std::string unusedValue;
+    for (const auto& option : shortOptions()) {
+        auto* declared = option.arguments.empty()
+                             ? app.add_flag(std::string(option.name))->description(std::string(option.help))
+                             : app.add_option(std::string(option.name), unusedValue, std::string(option.help))
+                                   ->type_name(std::string(option.arguments));
+        declared->group(option.kind.empty() ? "Changing the action before" : "Rename actions (in order)");
+    }
+    app.add_option("--scope", unusedValue, "Where the next action works: name, path, ext or full")
+        ->group("Rename actions (in order)");
+
+    static const TokenDetailsList catalogue = TokenDetailsList::loadEmbedded();
+    auto extracted = extractActions(arguments, catalogue);
+    if (!extracted) {
+        err << "quillory-cli: " << extracted.error().message << "\n";
+        return 2;
+    }
     try {
-        std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+        std::vector<std::string> reversed(extracted->remaining.rbegin(), extracted->remaining.rend());
         app.parse(reversed);
     } catch (const CLI::CallForHelp&) {
         out << app.help();
@@ -284,6 +344,53 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
         err << "quillory-cli: " << e.what() << "\n";
         return 2;
     }
+    if (undo->count() > 0)
+        options.undo = undoId;
+    if (recover->count() > 0)
+        options.recover = recoverHow;
+    if (options.history || options.undo || options.recover) {
+        Logger::setSink(options.verbose ? LogSink::standardError : LogSink::file, logFilePath());
+        HistoryRequest request;
+        request.mode = options.history ? HistoryRequest::Mode::history
+                       : options.undo  ? HistoryRequest::Mode::undo
+                                       : HistoryRequest::Mode::recover;
+        request.runId = options.undo.value_or("");
+        request.finish = options.recover.value_or("") == "finish";
+        request.json = options.json;
+        if (options.history)
+            warnAboutInterruptedRuns(err);
+        return runHistoryCommand(request, out, err);
+    }
+    options.actions = std::move(extracted->actions);
+    if (options.manSections) {
+        out << manPageSections(catalogue);
+        return 0;
+    }
+    if (options.listActions) {
+        printActionList(out);
+        return 0;
+    }
+    if (!options.describe.empty())
+        return printActionDescription(out, err, options.describe) ? 0 : 2;
+    if (options.listTokens) {
+        if (options.listTokens->empty()) {
+            printTokenList(out, catalogue);
+            return 0;
+        }
+        return printTokenValues(out, err, catalogue, *options.listTokens);
+    }
+    if (options.dryRun && options.rename) {
+        err << "quillory-cli: --dry-run and --rename contradict each other; give one\n";
+        return 2;
+    }
+    if (options.fromStdin || options.nulSeparated) {
+        const auto given = readPaths(in, options.nulSeparated);
+        if (given.empty()) {
+            err << "quillory-cli: no paths on standard input\n";
+            return 2;
+        }
+        options.paths.insert(options.paths.end(), given.begin(), given.end());
+    }
     if (options.paths.empty() && options.directories.empty() && options.recipe.empty() && options.actions.empty()) {
         // A usage error: the help goes with the other messages, to standard error.
         err << app.help();
@@ -294,6 +401,7 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
         Logger::setSink(LogSink::standardError);
     else
         Logger::setSink(LogSink::file, logFilePath());
+    warnAboutInterruptedRuns(err);
     try {
         return execute(options, in, out, err);
     } catch (const UsageError& e) {

@@ -5,6 +5,7 @@
 
 #include "automation/Session.h"
 
+#include <filesystem>
 #include <ostream>
 
 namespace quillory::cli {
@@ -20,6 +21,16 @@ int PlanCommand::run(const std::string& pathOrId) {
     }
     for (const auto& row : *plan)
         out_ << row.label << ": " << row.path << "/" << row.filename << (row.dimmed ? "  (not selected)" : "") << "\n";
+    // Where the run will put it, the unique suffix included: that takes the whole list validated.
+    std::error_code ec;
+    const auto absolute = std::filesystem::absolute(pathOrId, ec).lexically_normal().string();
+    for (const auto& row : session_.preview()) {
+        if (row.identifier != pathOrId && row.fullPath() != absolute && row.fullPath() != pathOrId)
+            continue;
+        if (row.errors.empty() && row.changes())
+            out_ << "Target: " << row.newFullPath << "\n";
+        break;
+    }
     return exitDone;
 }
 

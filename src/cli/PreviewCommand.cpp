@@ -20,6 +20,10 @@ int PreviewCommand::run(const Options& options, std::stop_token stopToken) {
         out_ << jsonText(previewJson(rows, result, std::nullopt, options.changedOnly)) << "\n";
     else
         printPreviewTable(out_, rows, result, {options.color, options.changedOnly});
+    if (!options.json && result.renameCount > 0) {
+        out_.flush(); // the hint comes after the table on a shared terminal
+        err_ << "Nothing was renamed; add --rename to do it\n";
+    }
     return result.errorCount > 0 || options.listIncomplete ? exitFilesWithErrors : exitDone;
 }
 

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PreviewPrinter.h"
 
+#include "rename/MovePlan.h"
 #include "text/Characters.h"
+#include "text/DisplayWidth.h"
 
 #include <algorithm>
 #include <optional>
+#include <set>
 #include <ostream>
 
 namespace quillory::cli {
@@ -34,7 +37,7 @@ std::string sourceName(const SessionRow& row) {
 
 std::string targetName(const SessionRow& row) {
     if (row.isFolder && row.newName.empty() && row.newExt.empty())
-        return lastComponent(row.newPath) + "/";
+        return lastComponent(row.newPath) + row.uniqueSuffix + "/";
     return row.newFileName();
 }
 
@@ -48,8 +51,46 @@ std::optional<std::string> newFolder(const SessionRow& row) {
 }
 
 std::string padded(const std::string& text, std::size_t width) {
-    const std::size_t count = text::characterCount(text);
+    const std::size_t count = text::displayWidth(text);
     return count >= width ? text : text + std::string(width - count, ' ');
+}
+
+std::string counted(std::size_t count, const char* noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+std::string folderOf(const SessionRow& row) {
+    return row.isFolder ? parentOf(row.path) : row.path;
+}
+
+// The folder that holds every listed item, so that rows can name their items below it.
+std::string commonFolder(const std::vector<SessionRow>& rows) {
+    std::optional<std::string> common;
+    for (const auto& row : rows) {
+        const std::string folder = folderOf(row);
+        if (!common) {
+            common = folder;
+            continue;
+        }
+        while (!common->empty() && folder != *common && !folder.starts_with(*common + "/"))
+            *common = parentOf(*common);
+    }
+    return common.value_or(std::string());
+}
+
+// Names that occur more than once are told apart by their path below the common folder.
+bool namesRepeat(const std::vector<SessionRow>& rows) {
+    std::set<std::string> seen;
+    for (const auto& row : rows)
+        if (!seen.insert(sourceName(row)).second)
+            return true;
+    return false;
+}
+
+std::string shownSource(const SessionRow& row, const std::string& base) {
+    const std::string folder = folderOf(row);
+    const std::string below = folder.size() > base.size() ? folder.substr(base.size() + 1) + "/" : std::string();
+    return below + sourceName(row);
 }
 
 std::string joined(const std::vector<std::string>& messages) {
@@ -77,10 +118,15 @@ const char* tintOf(RowState state) {
 
 void printPreviewTable(std::ostream& out, const std::vector<SessionRow>& rows, const FileValidationResult& result,
                        const PreviewStyle& style) {
+    const bool relative = namesRepeat(rows);
+    const std::string base = relative ? commonFolder(rows) : std::string();
+    auto source = [&](const SessionRow& row) {
+        return text::visibleEscapes(relative ? shownSource(row, base) : sourceName(row));
+    };
     std::size_t width = 0;
     for (const auto& row : rows)
         if (!style.changedOnly || row.changes())
-            width = std::max(width, std::min(maxColumn, text::characterCount(sourceName(row))));
+            width = std::max(width, std::min(maxColumn, text::displayWidth(source(row))));
 
     int warnings = 0;
     for (const auto& row : rows) {
@@ -91,74 +137,37 @@ void printPreviewTable(std::ostream& out, const std::vector<SessionRow>& rows, c
         const char* tint = tintOf(row.state);
         if (style.color && tint)
             out << tint;
-        out << padded(sourceName(row), width) << "  ->  " << targetName(row);
+        out << padded(source(row), width) << "  ->  " << text::visibleEscapes(targetName(row));
         if (const auto folder = newFolder(row))
-            out << "  [in " << *folder << "/]";
+            out << "  [in " << text::visibleEscapes(*folder) << "/]";
         if (!row.errors.empty())
-            out << "  ERROR: " << joined(row.errors);
+            out << "  ERROR: " << text::visibleEscapes(joined(row.errors));
         if (!row.warnings.empty())
-            out << "  WARNING: " << joined(row.warnings);
+            out << "  WARNING: " << text::visibleEscapes(joined(row.warnings));
         if (style.color && tint)
             out << reset;
         out << "\n";
     }
-    out << result.totalCount << " files: " << result.renameCount << " to rename, " << result.errorCount
+    out << counted(static_cast<std::size_t>(result.totalCount), "file") << ": " << result.renameCount << " to rename, " << result.errorCount
         << " with errors, " << warnings << " with warnings" << (result.isPending ? " (pending)" : "") << "\n";
 }
 
-nlohmann::ordered_json previewJson(const std::vector<SessionRow>& rows, const FileValidationResult& result,
-                                   const std::optional<RenameReport>& report, bool changedOnly) {
-    nlohmann::ordered_json document;
-    auto& list = document["files"] = nlohmann::ordered_json::array();
-    for (const auto& row : rows) {
-        if (changedOnly && !row.changes())
-            continue;
-        nlohmann::ordered_json item;
-        item["identifier"] = row.identifier;
-        item["displayName"] = row.fullPath();
-        item["path"] = row.path;
-        item["name"] = row.name;
-        item["ext"] = row.ext;
-        item["transformedPath"] = row.newPath;
-        item["transformedName"] = row.newName;
-        item["transformedExt"] = row.newExt;
-        item["transformedFullPath"] = row.newFullPath;
-        item["warnings"] = row.warnings;
-        item["errors"] = row.errors;
-        item["uniqueSuffix"] = row.uniqueSuffix;
-        list.push_back(std::move(item));
-    }
-    document["validationResult"] = {{"isPending", result.isPending},
-                                    {"errorCount", result.errorCount},
-                                    {"totalCount", result.totalCount},
-                                    {"renameCount", result.renameCount}};
-    if (report) {
-        nlohmann::ordered_json failed = nlohmann::ordered_json::array();
-        for (const auto& failure : report->failures)
-            failed.push_back({{"file", failure.source},
-                              {"target", failure.target},
-                              {"error", failure.error.description},
-                              {"code", failure.error.code}});
-        document["renameReport"] = {{"renamed", report->successCount},
-                                    {"failed", std::move(failed)},
-                                    {"skipped", report->errorCount}};
-    }
-    return document;
-}
-
-std::string jsonText(const nlohmann::ordered_json& document) {
-    return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
-}
-
 void printRenameReport(std::ostream& out, const RenameReport& report) {
-    out << "Renamed " << report.successCount << " of " << report.renameCount << " files";
+    out << "Renamed " << report.successCount << " of " << counted(static_cast<std::size_t>(report.renameCount), "file");
     if (report.errorCount > 0)
-        out << "; " << report.errorCount << " files with errors were skipped";
+        out << "; " << counted(static_cast<std::size_t>(report.errorCount), "file") << " with errors "
+            << (report.errorCount == 1 ? "was" : "were") << " skipped";
     if (report.aborted)
-        out << "; the run was aborted";
+        out << "; the run was aborted: " << report.triedCount() << " tried, " << report.failures.size()
+            << " failed, " << report.notTriedCount << " not tried";
     out << ".\n";
+    if (!report.journalError.empty())
+        out << "Warning: the run is not recorded and cannot be undone: " << report.journalError << "\n";
+    else if (!report.journalId.empty())
+        out << "Recorded as run " << report.journalId << " ('quillory-cli --undo' reverses it).\n";
     for (const auto& failure : report.failures)
-        out << "  failed: " << failure.source << " -> " << failure.target << ": " << failure.error.description
+        out << "  failed: " << text::visibleEscapes(failure.source) << " -> " << text::visibleEscapes(failure.target)
+            << ": " << failure.error.description
             << " (" << failure.error.code << ")\n";
 }
 

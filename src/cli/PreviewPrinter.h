@@ -2,6 +2,7 @@
 #pragma once
 
 #include "automation/Session.h"
+#include "automation/SessionJson.h"
 #include "rename/FileValidationResult.h"
 #include "rename/RenameReport.h"
 
@@ -24,12 +25,9 @@ struct PreviewStyle {
 void printPreviewTable(std::ostream& out, const std::vector<SessionRow>& rows, const FileValidationResult& result,
                        const PreviewStyle& style);
 
-// The scripting document: {"files": [...], "validationResult": {...}} plus "renameReport" after a run.
-nlohmann::ordered_json previewJson(const std::vector<SessionRow>& rows, const FileValidationResult& result,
-                                   const std::optional<RenameReport>& report, bool changedOnly);
-
-// File names need not be UTF-8; such bytes become U+FFFD rather than failing the whole document.
-std::string jsonText(const nlohmann::ordered_json& document);
+// The JSON document is built in the core, where scripting over D-Bus builds the same objects.
+using quillory::jsonText;
+using quillory::previewJson;
 
 void printRenameReport(std::ostream& out, const RenameReport& report);
 

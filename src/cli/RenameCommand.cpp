@@ -46,8 +46,8 @@ int RenameCommand::run(const Options& options, std::stop_token stopToken) {
             err_ << "Nothing renamed: a rename action failed while computing the new names (see the errors "
                     "above).\n";
         else
-            err_ << "Nothing renamed: " << result.errorCount
-                 << " files have errors (use --force to rename the others).\n";
+            err_ << "Nothing renamed: " << result.errorCount << (result.errorCount == 1 ? " file has" : " files have")
+                 << " errors (use --force to rename the others).\n";
         return exitFilesWithErrors;
     }
     if (options.json) {

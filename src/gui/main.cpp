@@ -1,17 +1,70 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Application.h"
+#include "dbus/DBusServices.h"
+#include "dbus/SingleInstance.h"
 #include "main/MainWindow.h"
 
 #include <QApplication>
+
+#include <memory>
+
+#ifdef QUILLORY_UPDATE_CHECK
+#include "app/Preferences.h"
+#include "automation/AppServices.h"
+#include "update/UpdateCheck.h"
+#endif
+
+namespace {
+
+// The launcher's token lets the window take the focus (Wayland and X11 read it when the window is
+// activated).
+void bringToFront(QWidget& window, const QString& activationToken) {
+    if (!activationToken.isEmpty()) {
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+        qputenv("DESKTOP_STARTUP_ID", activationToken.toUtf8());
+    }
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillory"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quillory"));
     QApplication::setOrganizationName(QStringLiteral("Quillory"));
-    QApplication::setDesktopFileName(QStringLiteral("quillory"));
+    QApplication::setDesktopFileName(QStringLiteral("com.halvane.Quillory"));
+
+    // One Quillory per session: a second launch hands its files to the running one and ends.
+    using quillory::dbus::SingleInstance;
+    if (SingleInstance::tryHandOver(QApplication::arguments()) == SingleInstance::Outcome::handedOver)
+        return 0;
+
     quillory::gui::Application application({});
-    application.window().show();
+    auto& window = application.window();
+    // Scripting over the window's session, and files handed over open like a drop. Declared after the
+    // application so that it goes first: its queue may still be using the session.
+    std::unique_ptr<quillory::dbus::DBusServices> bus(
+        quillory::dbus::registerDBusServices(&application.session(), nullptr));
+    if (bus) {
+        QObject::connect(bus.get(), &quillory::dbus::DBusServices::activateRequested, &window,
+                         [&window](const QString& token) { bringToFront(window, token); });
+        QObject::connect(bus.get(), &quillory::dbus::DBusServices::openRequested, &window,
+                         [&window](const QStringList& paths, const QString& token) {
+                             bringToFront(window, token);
+                             window.openPaths(paths);
+                         });
+        // Another launch may have claimed the name meanwhile.
+        if (!SingleInstance::claim() &&
+            SingleInstance::tryHandOver(QApplication::arguments()) == SingleInstance::Outcome::handedOver)
+            return 0;
+    }
+    window.show();
+#ifdef QUILLORY_UPDATE_CHECK
+    quillory::update::startUpdateCheck(window, application.services().preferences());
+#endif
     application.processArguments(QApplication::arguments());
     return QApplication::exec();
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CliRunner.h"
 
+#include <thread>
+
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -15,7 +17,9 @@
 
 namespace quillory::test {
 
-CliRunner::CliRunner() : home_(temp_.path() / "home") {
+CliRunner::CliRunner() : CliRunner(std::filesystem::temp_directory_path()) {}
+
+CliRunner::CliRunner(const std::filesystem::path& parent) : temp_(parent), home_(temp_.path() / "home") {
     std::filesystem::create_directories(home_);
     std::filesystem::create_directories(temp_.path() / "config");
     std::filesystem::create_directories(temp_.path() / "state");
@@ -65,6 +69,17 @@ struct PseudoTerminal {
 } // namespace
 
 CliOutput CliRunner::run(const std::vector<std::string>& arguments, const Terminal& terminal) const {
+    std::vector<std::string> argv = {QUILLORY_CLI_BINARY};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return spawn(std::move(argv), terminal, "/usr/bin:/bin");
+}
+
+CliOutput CliRunner::runShell(const std::string& commandLine) const {
+    const auto binaryFolder = std::filesystem::path(QUILLORY_CLI_BINARY).parent_path().string();
+    return spawn({"/bin/sh", "-c", commandLine}, Terminal{}, binaryFolder + ":/usr/bin:/bin");
+}
+
+CliOutput CliRunner::spawn(std::vector<std::string> argv, const Terminal& terminal, const std::string& path) const {
     const auto outPath = temp_.path() / "stdout";
     const auto errPath = temp_.path() / "stderr";
 
@@ -74,16 +89,13 @@ CliOutput CliRunner::run(const std::vector<std::string>& arguments, const Termin
         "XDG_STATE_HOME=" + stateDir().string(),
         "TZ=UTC",
         "LANG=C.UTF-8",
-        "PATH=/usr/bin:/bin",
+        "PATH=" + path,
     };
     if (terminal.noColor)
         environment.push_back("NO_COLOR=1");
     std::optional<PseudoTerminal> pty;
     if (terminal.output || terminal.inputAndErrors)
         pty.emplace();
-    std::vector<std::string> argv = {QUILLORY_CLI_BINARY};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-
     auto pointers = [](std::vector<std::string>& strings) {
         std::vector<char*> result;
         for (auto& s : strings)
@@ -111,7 +123,7 @@ CliOutput CliRunner::run(const std::vector<std::string>& arguments, const Termin
     const int spawned = posix_spawn(&pid, argvPointers[0], &actions, nullptr, argvPointers.data(), envPointers.data());
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0)
-        throw std::runtime_error(std::string("cannot start ") + QUILLORY_CLI_BINARY);
+        throw std::runtime_error("cannot start " + argv[0]);
 
     CliOutput output;
     int status = 0;
@@ -130,6 +142,17 @@ CliOutput CliRunner::run(const std::vector<std::string>& arguments, const Termin
             }
         }
         pty->drain(output.terminal, 0);
+    } else if (terminal.killWhen) {
+        while (waitpid(pid, &status, WNOHANG) == 0) {
+            if (terminal.killWhen()) {
+                std::this_thread::sleep_for(terminal.killDelay);
+                ::kill(pid, SIGKILL);
+                while (waitpid(pid, &status, 0) < 0) {
+                }
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
     } else {
         while (waitpid(pid, &status, 0) < 0) {
         }

@@ -5,7 +5,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,8 @@ struct CliOutput {
 class CliRunner {
 public:
     CliRunner();
+    // With the temporary folder inside the given one (for example /dev/shm, for many files).
+    explicit CliRunner(const std::filesystem::path& parent);
 
     const std::filesystem::path& home() const { return home_; }
     std::filesystem::path stateDir() const { return temp_.path() / "state"; }
@@ -42,10 +46,18 @@ public:
         bool inputAndErrors = false; // standard input and standard error
         std::string terminalInput;
         bool noColor = true;
+        // Without a terminal: the tool is killed with SIGKILL this long after killWhen first holds.
+        std::function<bool()> killWhen;
+        std::chrono::microseconds killDelay{0};
     };
     CliOutput run(const std::vector<std::string>& arguments, const Terminal& terminal) const;
 
+    // A command line run by /bin/sh in the home folder, with quillory-cli on the PATH.
+    CliOutput runShell(const std::string& commandLine) const;
+
 private:
+    CliOutput spawn(std::vector<std::string> argv, const Terminal& terminal, const std::string& path) const;
+
     TempDir temp_;
     std::filesystem::path home_;
 };

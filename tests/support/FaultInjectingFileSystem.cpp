@@ -54,6 +54,10 @@ FileSystem::Outcome FaultInjectingFileSystem::removeFile(const std::string& path
     return inner_.removeFile(path);
 }
 
+std::optional<ItemIdentity> FaultInjectingFileSystem::identify(const std::string& path) {
+    return inner_.identify(path);
+}
+
 bool FaultInjectingFileSystem::exists(const std::string& path) { return inner_.exists(path); }
 
 FileSystem::Outcome FaultInjectingFileSystem::directoryEntries(const std::string& path, std::size_t limit,

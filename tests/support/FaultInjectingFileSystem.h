@@ -30,6 +30,7 @@ public:
     Outcome removeFile(const std::string& path) override;
     bool exists(const std::string& path) override;
     Outcome directoryEntries(const std::string& path, std::size_t limit, std::vector<std::string>& names) override;
+    std::optional<ItemIdentity> identify(const std::string& path) override;
 
 private:
     Outcome fault(Operation operation, const std::string& path) const;

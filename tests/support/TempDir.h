@@ -10,6 +10,8 @@ namespace quillory::test {
 class TempDir {
 public:
     TempDir();
+    // Inside the given folder (for example /dev/shm, where many small files cost little).
+    explicit TempDir(const std::filesystem::path& parent);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;

@@ -23,6 +23,7 @@
 #include "rename/FileValidator.h"
 #include "rename/FileValidatorWorker.h"
 #include "rename/PosixFileSystem.h"
+#include "rename/RunJournal.h"
 #include "engine/FileAttributesWorker.h"
 #include "model/TokenDetailsList.h"
 #include "tokens/AttributeSourcesOf.h"
@@ -44,6 +45,7 @@ AppServices::AppServices(Options options) : userInteraction_(options.userInterac
     transformers_ = std::make_unique<Transformers>(notifications_.get(), undoManager_.get());
     fileSystem_ = std::make_unique<PosixFileSystem>();
     validator_ = std::make_unique<FileValidator>(fileDataSource_.get(), preferences_.get(), notifications_.get());
+    validator_->setFileSystem(fileSystem_.get());
     validatorWorker_ = std::make_unique<FileValidatorWorker>(*validator_, notifications_.get());
     engine_ = std::make_unique<TransformerEngine>(*fileDataSource_, *transformers_, *preferences_, notifications_.get(),
                                                   userInteraction_);
@@ -56,8 +58,10 @@ AppServices::AppServices(Options options) : userInteraction_(options.userInterac
     });
     fileDataSource_->setValidationCanceller([this] { validatorWorker_->cancel(); });
 
+    if (!options.journalFolder.empty())
+        journal_ = std::make_unique<RunJournal>(options.journalFolder, *fileSystem_);
     FileRenamer::Services renameServices{*fileDataSource_, *fileSystem_, preferences_.get(), userInteraction_,
-                                         notifications_.get()};
+                                         notifications_.get(), journal_.get()};
     renamer_ = std::make_unique<FileRenamer>(
         renameServices, [this](std::stop_token stop) { return engine_->transformAllFiles(stop).ok(); });
     engine_->setRenameRunner([this](std::stop_token stop) { renamer_->rename(true, stop); });

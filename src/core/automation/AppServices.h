@@ -18,6 +18,7 @@ class FileAttributesWorker;
 class FileDataSource;
 class FileRenamer;
 class FileSystem;
+class RunJournal;
 class FileValidator;
 class FileValidatorWorker;
 class GPSAddressResolver;
@@ -49,6 +50,8 @@ public:
         // Observe the notifications that drive the engine (preview while editing). The CLI runs the
         // passes itself and leaves this off.
         bool observeNotifications = false;
+        // Where rename runs keep their journals (for undo and recovery); empty: runs are not recorded.
+        std::string journalFolder;
     };
 
     explicit AppServices(Options options);
@@ -66,6 +69,8 @@ public:
     FileValidator& validator() { return *validator_; }
     FileValidatorWorker& validatorWorker() { return *validatorWorker_; }
     FileRenamer& renamer() { return *renamer_; }
+    // Null when runs are not recorded.
+    RunJournal* journal() { return journal_.get(); }
     FileSystem& fileSystem() { return *fileSystem_; }
     OpenFolderEventHandler& openFolderHandler() { return *openFolderHandler_; }
     FileAttributesWorker& attributesWorker() { return *attributesWorker_; }
@@ -108,6 +113,7 @@ private:
     std::unique_ptr<FileValidator> validator_;
     std::unique_ptr<FileValidatorWorker> validatorWorker_;
     std::unique_ptr<TransformerEngine> engine_;
+    std::unique_ptr<RunJournal> journal_;
     std::unique_ptr<FileRenamer> renamer_;
     std::unique_ptr<OpenFolderEventHandler> openFolderHandler_;
     std::shared_ptr<GPSCache> gpsCache_;

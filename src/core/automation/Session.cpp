@@ -10,8 +10,10 @@
 #include "engine/TransformerEngine.h"
 #include "model/Transformers.h"
 #include "rename/FileRenamer.h"
+#include "rename/MovePlan.h"
 #include "rename/FileValidator.h"
 #include "rename/FileValidatorWorker.h"
+#include "rename/JournalStore.h"
 #include "tokens/AttributeSourcesOf.h"
 #include "engine/FileAttributesWorker.h"
 
@@ -73,7 +75,8 @@ SessionRow SessionRow::from(const File& file) {
     row.newPath = file.transformed.transformedPath;
     row.newName = file.transformed.transformedName;
     row.newExt = file.transformed.transformedExt;
-    row.newFullPath = file.transformed.fullPath();
+    // With its unique suffix: exactly where the run will put it.
+    row.newFullPath = file.validation.uniqueSuffix.empty() ? file.transformed.fullPath() : MovePlan::targetOf(file);
     row.uniqueSuffix = file.validation.uniqueSuffix;
     row.errors.assign(file.validation.errors.begin(), file.validation.errors.end());
     row.warnings.assign(file.validation.warnings.begin(), file.validation.warnings.end());
@@ -90,8 +93,10 @@ SessionRow SessionRow::from(const File& file) {
 Session::Session(Options options)
     : ownsMainQueue_(!options.observeNotifications),
       services_(AppServices::Options{std::move(options.preferencesFile), options.userInteraction,
-                                     options.registerShared, options.observeNotifications}),
+                                     options.registerShared, options.observeNotifications,
+                                     options.journalFolder}),
       list_(&services_.fileDataSource()), transformers_(&services_.transformers()) {
+    journalFolder_ = options.journalFolder;
     // The full pass validates on its own thread; this is the same validation, telling its progress.
     services_.engine().setValidation([this](std::vector<File> files) {
         const std::size_t count = files.size();
@@ -280,6 +285,40 @@ void Session::recomputeQuick(std::stop_token stopToken, const ProgressCallback& 
     }
     report(progress, SessionStage::computing, count, count);
     report(progress, SessionStage::validating, count, count);
+}
+
+std::vector<JournalRecord> Session::history() const {
+    std::vector<JournalRecord> runs;
+    if (journalFolder_.empty())
+        return runs;
+    const JournalStore store(journalFolder_);
+    for (const auto& id : store.ids())
+        if (auto summary = store.summary(id))
+            runs.push_back(std::move(*summary));
+    return runs;
+}
+
+Result<RunRestorer::Outcome> Session::undo(const std::string& runId) {
+    if (journalFolder_.empty())
+        return Error{"This session records no rename runs"};
+    JournalStore store(journalFolder_);
+    RunRestorer restorer(services_.fileSystem(), store);
+    std::string id = runId;
+    if (id.empty()) {
+        const auto last = restorer.lastUndoableRun();
+        if (!last)
+            return Error{"There is no rename run to undo"};
+        id = *last;
+    }
+    return restorer.undo(id);
+}
+
+Result<RunRestorer::Outcome> Session::recover(const std::string& runId, bool finish) {
+    if (journalFolder_.empty())
+        return Error{"This session records no rename runs"};
+    JournalStore store(journalFolder_);
+    RunRestorer restorer(services_.fileSystem(), store);
+    return restorer.recover(runId, finish);
 }
 
 } // namespace quillory

@@ -9,7 +9,9 @@
 #include "model/RenamePlanTableItem.h"
 #include "model/Transformer.h"
 #include "rename/FileValidationResult.h"
+#include "rename/JournalRecord.h"
 #include "rename/RenameReport.h"
+#include "rename/RunRestorer.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -63,7 +65,7 @@ struct SessionRow {
     std::string newPath;
     std::string newName;
     std::string newExt;
-    std::string newFullPath;  // as computed, before any unique suffix
+    std::string newFullPath;  // where the run puts it, unique suffix included
     std::string uniqueSuffix; // added to the new name to keep targets apart (" 2")
     std::vector<std::string> errors;
     std::vector<std::string> warnings;
@@ -99,6 +101,8 @@ public:
         bool observeNotifications = false;
         // Register the shared objects in the process-wide registry (the desktop app does).
         bool registerShared = false;
+        // Where rename runs keep their journals (for undo and recovery); empty: runs are not recorded.
+        std::string journalFolder;
     };
 
     explicit Session(Options options);
@@ -147,7 +151,16 @@ public:
     RenameReport rename(const RenameOptions& options = {}, std::stop_token stopToken = {},
                         const ProgressCallback& progress = {});
 
+    // Recorded runs (empty when this session records none): their summaries, newest last.
+    std::vector<JournalRecord> history() const;
+    // Puts back what a closed run moved; the newest run not undone yet when `runId` is empty. The list is
+    // left as it is: the caller opens the folders again to see the files at their old places.
+    Result<RunRestorer::Outcome> undo(const std::string& runId = {});
+    // Settles an interrupted run: rolled back, or finished as planned.
+    Result<RunRestorer::Outcome> recover(const std::string& runId, bool finish);
+
 private:
+    std::string journalFolder_;
     // The full pass with validation; false when it failed or was stopped.
     bool computeAll(std::stop_token stopToken, const ProgressCallback& progress);
     // The quick pass over every file, then validation, both finished on return.

@@ -10,76 +10,76 @@ namespace quillory {
 
 // Every field once: its group (the type id that owns it), its name (= JSON key) and how it is coded.
 #define QUILLORY_TRANSFORMER_PROPERTIES(X)                                                                            \
-    X("simple", simpleFindText, String)                                                                            \
-    X("simple", simpleReplaceText, TokensOrPlain)                                                                  \
-    X("simple", simpleCaseInsensitive, Bool)                                                                       \
-    X("simple", simpleWildcards, Bool)                                                                             \
-    X("simple", simpleFindFirst, Bool)                                                                             \
-    X("insert", insertFindText, String)                                                                            \
-    X("insert", insertFindWildcards, Bool)                                                                         \
-    X("insert", insertFindRegex, Bool)                                                                             \
-    X("insert", insertFindCaseInsensitive, Bool)                                                                   \
-    X("insert", insertFindFirst, Bool)                                                                             \
-    X("insert", insertText, Tokens)                                                                                \
-    X("insert", insertPosition, String)                                                                            \
-    X("insert", insertOffset, Int)                                                                                 \
-    X("regularexpression", regexFindText, TokensOrPlain)                                                           \
-    X("regularexpression", regexReplaceText, TokensOrPlain)                                                        \
-    X("regularexpression", regexCaseInsensitive, Bool)                                                             \
-    X("regularexpression", regexFindFirst, Bool)                                                                   \
-    X("numbering", numberFindText, String)                                                                         \
-    X("numbering", numberFindWildcards, Bool)                                                                      \
-    X("numbering", numberFindRegex, Bool)                                                                          \
-    X("numbering", numberFindCaseInsensitive, Bool)                                                                \
-    X("numbering", numberFindFirst, Bool)                                                                          \
-    X("numbering", numberPosition, String)                                                                         \
-    X("numbering", numberPositionOffset, Int)                                                                      \
-    X("numbering", numberSeparatorText, String)                                                                    \
-    X("numbering", numberFormat, String)                                                                           \
-    X("numbering", numberDigitText, String)                                                                        \
-    X("numbering", numberStartText, String)                                                                        \
-    X("numbering", numberSkipText, String)                                                                         \
-    X("numbering", numberRepeatCount, Int)                                                                         \
-    X("numbering", numberResetEvery, Bool)                                                                         \
-    X("numbering", numberResetEveryText, String)                                                                   \
-    X("numbering", numberResetEveryDirectoryChange, Bool)                                                          \
-    X("numbering", numberRandom, Bool)                                                                             \
-    X("conversion", conversionFindText, String)                                                                    \
-    X("conversion", conversionFindWildcards, Bool)                                                                 \
-    X("conversion", conversionFindRegex, Bool)                                                                     \
-    X("conversion", conversionFindCaseInsensitive, Bool)                                                           \
-    X("conversion", conversionFindFirst, Bool)                                                                     \
-    X("conversion", conversionType, String)                                                                        \
-    X("conversion", conversionLookup, Lookup)                                                                      \
-    X("trim", trimFindText, String)                                                                                \
-    X("trim", trimFindWildcards, Bool)                                                                             \
-    X("trim", trimFindRegex, Bool)                                                                                 \
-    X("trim", trimFindCaseInsensitive, Bool)                                                                       \
-    X("trim", trimFindFirst, Bool)                                                                                 \
-    X("trim", trimPosition, String)                                                                                \
-    X("trim", trimOffset, Int)                                                                                     \
-    X("trim", trimCount, String)                                                                                   \
-    X("trim", trimMatch, String)                                                                                   \
-    X("trim", trimCharacters, String)                                                                              \
-    X("trim", trimLeadingTrailingSpaces, Bool)                                                                     \
-    X("select", selectType, String)                                                                                \
-    X("select", selectMatch, String)                                                                               \
-    X("prefix", prefixFindText, String)                                                                            \
-    X("prefix", prefixFindWildcards, Bool)                                                                         \
-    X("prefix", prefixFindRegex, Bool)                                                                             \
-    X("prefix", prefixFindCaseInsensitive, Bool)                                                                   \
-    X("prefix", prefixFindFirst, Bool)                                                                             \
-    X("prefix", prefixText, Tokens)                                                                                \
-    X("suffix", suffixFindText, String)                                                                            \
-    X("suffix", suffixFindWildcards, Bool)                                                                         \
-    X("suffix", suffixFindRegex, Bool)                                                                             \
-    X("suffix", suffixFindCaseInsensitive, Bool)                                                                   \
-    X("suffix", suffixFindFirst, Bool)                                                                             \
-    X("suffix", suffixText, Tokens)                                                                                \
-    X("set", setFindText, String)                                                                                  \
-    X("set", setFindWildcards, Bool)                                                                               \
-    X("set", setFindRegex, Bool)                                                                                   \
-    X("set", setFindCaseInsensitive, Bool)                                                                         \
+    X("simple", simpleFindText, String)                                                                               \
+    X("simple", simpleReplaceText, TokensOrPlain)                                                                     \
+    X("simple", simpleCaseInsensitive, Bool)                                                                          \
+    X("simple", simpleWildcards, Bool)                                                                                \
+    X("simple", simpleFindFirst, Bool)                                                                                \
+    X("insert", insertFindText, String)                                                                               \
+    X("insert", insertFindWildcards, Bool)                                                                            \
+    X("insert", insertFindRegex, Bool)                                                                                \
+    X("insert", insertFindCaseInsensitive, Bool)                                                                      \
+    X("insert", insertFindFirst, Bool)                                                                                \
+    X("insert", insertText, Tokens)                                                                                   \
+    X("insert", insertPosition, String)                                                                               \
+    X("insert", insertOffset, Int)                                                                                    \
+    X("regularexpression", regexFindText, TokensOrPlain)                                                              \
+    X("regularexpression", regexReplaceText, TokensOrPlain)                                                           \
+    X("regularexpression", regexCaseInsensitive, Bool)                                                                \
+    X("regularexpression", regexFindFirst, Bool)                                                                      \
+    X("numbering", numberFindText, String)                                                                            \
+    X("numbering", numberFindWildcards, Bool)                                                                         \
+    X("numbering", numberFindRegex, Bool)                                                                             \
+    X("numbering", numberFindCaseInsensitive, Bool)                                                                   \
+    X("numbering", numberFindFirst, Bool)                                                                             \
+    X("numbering", numberPosition, String)                                                                            \
+    X("numbering", numberPositionOffset, Int)                                                                         \
+    X("numbering", numberSeparatorText, String)                                                                       \
+    X("numbering", numberFormat, String)                                                                              \
+    X("numbering", numberDigitText, NumberText)                                                                       \
+    X("numbering", numberStartText, NumberText)                                                                       \
+    X("numbering", numberSkipText, NumberText)                                                                        \
+    X("numbering", numberRepeatCount, Int)                                                                            \
+    X("numbering", numberResetEvery, Bool)                                                                            \
+    X("numbering", numberResetEveryText, NumberText)                                                                  \
+    X("numbering", numberResetEveryDirectoryChange, Bool)                                                             \
+    X("numbering", numberRandom, Bool)                                                                                \
+    X("conversion", conversionFindText, String)                                                                       \
+    X("conversion", conversionFindWildcards, Bool)                                                                    \
+    X("conversion", conversionFindRegex, Bool)                                                                        \
+    X("conversion", conversionFindCaseInsensitive, Bool)                                                              \
+    X("conversion", conversionFindFirst, Bool)                                                                        \
+    X("conversion", conversionType, String)                                                                           \
+    X("conversion", conversionLookup, Lookup)                                                                         \
+    X("trim", trimFindText, String)                                                                                   \
+    X("trim", trimFindWildcards, Bool)                                                                                \
+    X("trim", trimFindRegex, Bool)                                                                                    \
+    X("trim", trimFindCaseInsensitive, Bool)                                                                          \
+    X("trim", trimFindFirst, Bool)                                                                                    \
+    X("trim", trimPosition, String)                                                                                   \
+    X("trim", trimOffset, Int)                                                                                        \
+    X("trim", trimCount, NumberText)                                                                                  \
+    X("trim", trimMatch, String)                                                                                      \
+    X("trim", trimCharacters, String)                                                                                 \
+    X("trim", trimLeadingTrailingSpaces, Bool)                                                                        \
+    X("select", selectType, String)                                                                                   \
+    X("select", selectMatch, String)                                                                                  \
+    X("prefix", prefixFindText, String)                                                                               \
+    X("prefix", prefixFindWildcards, Bool)                                                                            \
+    X("prefix", prefixFindRegex, Bool)                                                                                \
+    X("prefix", prefixFindCaseInsensitive, Bool)                                                                      \
+    X("prefix", prefixFindFirst, Bool)                                                                                \
+    X("prefix", prefixText, Tokens)                                                                                   \
+    X("suffix", suffixFindText, String)                                                                               \
+    X("suffix", suffixFindWildcards, Bool)                                                                            \
+    X("suffix", suffixFindRegex, Bool)                                                                                \
+    X("suffix", suffixFindCaseInsensitive, Bool)                                                                      \
+    X("suffix", suffixFindFirst, Bool)                                                                                \
+    X("suffix", suffixText, Tokens)                                                                                   \
+    X("set", setFindText, String)                                                                                     \
+    X("set", setFindWildcards, Bool)                                                                                  \
+    X("set", setFindRegex, Bool)                                                                                      \
+    X("set", setFindCaseInsensitive, Bool)                                                                            \
     X("set", setText, Tokens)
 
 namespace {
@@ -122,6 +122,7 @@ void writeLookup(Json& out, std::string_view key, const std::optional<Transforme
         out[std::string(key)] = *value;
 }
 #define writeTokensOrPlain writeTokens
+#define writeNumberText writeString
 
 // Reading.
 Status readString(const Json& json, std::string_view key, std::optional<std::string>& field) {
@@ -131,6 +132,19 @@ Status readString(const Json& json, std::string_view key, std::optional<std::str
     if (!value->is_string())
         return wrongType(key, "a string");
     field = value->get<std::string>();
+    return {};
+}
+// Numbers kept as text also read from a JSON integer, which is what people write by hand.
+Status readNumberText(const Json& json, std::string_view key, std::optional<std::string>& field) {
+    auto value = present(json, key);
+    if (!value)
+        return {};
+    if (value->is_number_integer())
+        field = value->dump();
+    else if (value->is_string())
+        field = value->get<std::string>();
+    else
+        return wrongType(key, "a string or an integer");
     return {};
 }
 Status readTokens(const Json& json, std::string_view key, std::optional<TokenString>& field) {
@@ -249,6 +263,7 @@ void hashLookup(ChangeHasher& hasher, const std::optional<TransformerProperties:
     }
 }
 #define hashTokensOrPlain hashTokens
+#define hashNumberText hashString
 
 // Older keys fill what the current keys left absent.
 Status readOlderKeys(const Json& json, TransformerProperties& p) {
@@ -303,6 +318,16 @@ const std::vector<std::string_view>& TransformerProperties::keys() {
     static const std::vector<std::string_view> names = {QUILLORY_TRANSFORMER_PROPERTIES(QUILLORY_KEY)};
 #undef QUILLORY_KEY
     return names;
+}
+
+const std::vector<TransformerProperties::Field>& TransformerProperties::fields() {
+    using enum ValueKind;
+    constexpr ValueKind String = text, Tokens = tokenText, TokensOrPlain = tokenText, Bool = boolean, Int = integer,
+                        NumberText = numberText, Lookup = table;
+#define QUILLORY_FIELD(group, name, kind) Field{group, #name, kind},
+    static const std::vector<Field> all = {QUILLORY_TRANSFORMER_PROPERTIES(QUILLORY_FIELD)};
+#undef QUILLORY_FIELD
+    return all;
 }
 
 TransformerProperties TransformerProperties::copy(std::string_view type) const {

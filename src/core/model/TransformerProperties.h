@@ -124,6 +124,15 @@ struct TransformerProperties {
 
     // Every token-string field that is present, in declaration order.
     std::vector<const TokenString*> tokenStrings() const;
+
+    // Every field with the action kind that owns it and how its value is written in JSON.
+    enum class ValueKind { text, tokenText, boolean, integer, numberText, table };
+    struct Field {
+        std::string_view group;
+        std::string_view key;
+        ValueKind kind;
+    };
+    static const std::vector<Field>& fields();
 };
 
 } // namespace quillory

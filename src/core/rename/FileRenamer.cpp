@@ -10,19 +10,16 @@
 #include "app/UserInteraction.h"
 #include "filelist/FileDataSource.h"
 #include "rename/FileSystem.h"
+#include "rename/MovePlan.h"
+#include "rename/RunRecorder.h"
 
 #include <any>
 #include <cstdlib>
 #include <map>
+#include <random>
 
 namespace quillory {
 namespace {
-
-std::string extensionPart(const std::string& ext) {
-    if (ext.empty())
-        return {};
-    return ext.front() == '.' ? ext : "." + ext;
-}
 
 bool changed(const File& file) {
     const FileTransform& t = file.transformed;
@@ -48,8 +45,6 @@ bool isInside(const std::string& path, const std::string& folder) {
            (path[folder.size()] == '/' || folder == "/");
 }
 
-// A folder entry of the list (empty name) stands for the folder at its path.
-bool isFolderEntry(const File& file) { return file.source.name.empty() && file.source.ext.empty(); }
 
 // The source of an item at its new place, split as a file URL would be; it keeps its identity.
 FileSource sourceAt(const std::string& location, bool isFolder, const FileSource& previous) {
@@ -67,6 +62,16 @@ FileSource sourceAt(const std::string& location, bool isFolder, const FileSource
     source.name = deletingPathExtension(last);
     source.ext = pathExtension(last);
     return source;
+}
+
+// Makes this run's temporary names its own.
+std::string randomTag() {
+    static const char digits[] = "0123456789abcdef";
+    std::random_device device;
+    std::string tag(8, '0');
+    for (char& c : tag)
+        c = digits[device() % 16];
+    return tag;
 }
 
 } // namespace
@@ -114,6 +119,17 @@ RenameReport FileRenamer::rename(bool force, std::stop_token stopToken) {
     return report;
 }
 
+// What one run carries along while it executes its plan.
+struct FileRenamer::Execution {
+    const std::vector<File>& files;
+    const MovePlan& plan;
+    RenameReport& report;
+    bool autoIgnorePermissions = false;
+    std::set<int> ignoredCodes;
+    enum class State : char { untried, parked, done, failed };
+    std::vector<State> states;
+};
+
 RenameReport FileRenamer::applyTransformationsAndRename(bool force, std::stop_token stopToken) {
     RenameReport report;
     if (fullPass_ && !fullPass_(stopToken)) {
@@ -145,44 +161,28 @@ RenameReport FileRenamer::renameComputed(std::vector<File> files, bool force, st
     report.started = true;
 
     const bool renameEmptyFolders = preference(PreferenceKey::renameEmptyFolders, true);
-    const bool autoIgnorePermissions = preference(PreferenceKey::autoIgnoreFilePermissionErrors, false);
-    std::set<int> ignoredCodes;
     knownDirectories_.clear();
     lastProgress_ = {};
-
-    for (const File& file : files) {
-        postProgress(report.successCount, report.renameCount, false);
-        const bool eligible = file.validation.errors.empty() && changed(file) &&
-                              (!file.source.name.empty() || renameEmptyFolders);
-        if (eligible) {
-            Move move = renameFile(file);
-            if (!move.error) {
-                // Only the source is written: no need to copy the rest of the file.
-                File updated;
-                updated.index = file.index;
-                updated.source = std::move(move.newSource);
-                services_.fileDataSource.updateSource(updated);
-                ++report.successCount;
-            } else {
-                const int code = move.error->code;
-                report.failures.push_back({move.source, move.target, *move.error});
-                const bool permission = code == FileError::noPermission || code == FileError::readOnlyVolume;
-                if ((permission && autoIgnorePermissions) || ignoredCodes.count(code)) {
-                    Logger::error("Ignored (", code, ") ", move.error->description);
-                } else {
-                    const Answer answer = askAbortOrContinue(move.source, move.target, *move.error);
-                    if (answer.doNotAskAgain)
-                        ignoredCodes.insert(code);
-                    report.aborted = report.aborted || answer.abort;
-                }
-            }
-        }
-        if (report.aborted || stopToken.stop_requested()) {
-            report.aborted = true;
-            Logger::log("Aborted by user request");
-            break;
-        }
+    temporaryTag_ = randomTag();
+    const MovePlan plan = MovePlan::build(files, renameEmptyFolders, temporaryTag_);
+    if (services_.recorder && !plan.moves.empty()) {
+        report.journalError = services_.recorder->begin(plan);
+        if (report.journalError.empty())
+            report.journalId = services_.recorder->runId();
+        else
+            Logger::error("The run is not recorded: ", report.journalError);
     }
+
+    Execution execution{files, plan, report, false, {}, {}};
+    execution.autoIgnorePermissions = preference(PreferenceKey::autoIgnoreFilePermissionErrors, false);
+    execution.states.assign(plan.moves.size(), Execution::State::untried);
+    executePlan(execution, stopToken);
+    for (const auto state : execution.states)
+        if (state == Execution::State::untried)
+            ++report.notTriedCount;
+    if (services_.recorder && !report.journalId.empty())
+        services_.recorder->finish(report);
+
     postProgress(report.successCount, report.renameCount, true);
     post(AppNotification::hideProgressView);
 
@@ -198,45 +198,140 @@ RenameReport FileRenamer::renameComputed(std::vector<File> files, bool force, st
     return report;
 }
 
+void FileRenamer::executePlan(Execution& execution, std::stop_token stopToken) {
+    const MovePlan& plan = execution.plan;
+    RenameReport& report = execution.report;
+    RunRecorder* recorder = report.journalId.empty() ? nullptr : services_.recorder;
+    using State = Execution::State;
+
+    const auto succeed = [&](std::size_t m) {
+        const MovePlan::Move& move = plan.moves[m];
+        const File& file = execution.files[move.item];
+        execution.states[m] = State::done;
+        // Only the source is written: no need to copy the rest of the file.
+        File updated;
+        updated.index = file.index;
+        updated.source = sourceAt(move.target, move.isFolder, file.source);
+        services_.fileDataSource.updateSource(updated);
+        ++report.successCount;
+        report.renamed.push_back({move.source, move.target});
+        if (move.isFolder)
+            knownDirectories_.insert(move.target);
+        // The file has moved: whatever happens to the folders it left, it counts as renamed.
+        const std::string sourceFolder = parentOf(move.source);
+        if (move.source != move.target && !isInside(move.target, sourceFolder))
+            removeEmptiedFolders(sourceFolder);
+    };
+    const auto fail = [&](std::size_t m, const FileError& error) {
+        const MovePlan::Move& move = plan.moves[m];
+        execution.states[m] = State::failed;
+        report.failures.push_back({move.source, move.target, error});
+        const int code = error.code;
+        const bool permission = code == FileError::noPermission || code == FileError::readOnlyVolume;
+        if ((permission && execution.autoIgnorePermissions) || execution.ignoredCodes.count(code)) {
+            Logger::error("Ignored (", code, ") ", error.description);
+            return;
+        }
+        const Answer answer = askAbortOrContinue(move.source, move.target, error);
+        if (answer.doNotAskAgain)
+            execution.ignoredCodes.insert(code);
+        report.aborted = report.aborted || answer.abort;
+    };
+
+    // A name that is already the target needs no move.
+    for (std::size_t m = 0; m < plan.moves.size(); ++m)
+        if (plan.moves[m].source == plan.moves[m].target)
+            succeed(m);
+
+    std::size_t group = static_cast<std::size_t>(-1);
+    for (std::size_t i = 0; i < plan.steps.size(); ++i) {
+        const MovePlan::Step& step = plan.steps[i];
+        // A cycle is never left half done: its parked item would stay under its temporary name.
+        if (step.group != group) {
+            if (report.aborted || stopToken.stop_requested()) {
+                report.aborted = true;
+                Logger::log("Aborted by user request");
+                break;
+            }
+            group = step.group;
+        }
+        postProgress(report.successCount, report.renameCount, false);
+        if (execution.states[step.move] == State::failed)
+            continue; // its parking failed: it is still at its source
+        auto error = performStep(step.from, step.to, step.kind != MovePlan::StepKind::toTemporary);
+        if (!error) {
+            if (recorder)
+                recorder->stepDone(i);
+            if (step.kind == MovePlan::StepKind::toTemporary)
+                execution.states[step.move] = State::parked;
+            else
+                succeed(step.move);
+            continue;
+        }
+        if (recorder)
+            recorder->stepFailed(i, *error);
+        if (step.kind == MovePlan::StepKind::fromTemporary) {
+            // Back to its own name if that is still free; if not, the list follows it to the parked name.
+            const MovePlan::Move& move = plan.moves[step.move];
+            if (services_.fileSystem.moveItem(step.from, move.source)) {
+                File updated;
+                updated.index = execution.files[move.item].index;
+                updated.source = sourceAt(step.from, move.isFolder, execution.files[move.item].source);
+                services_.fileDataSource.updateSource(updated);
+                error->description += " (left as \"" + step.from + "\")";
+            }
+        }
+        fail(step.move, *error);
+    }
+}
+
 std::optional<FileError> FileRenamer::ensureDirectory(const std::string& path) {
     if (path.empty() || knownDirectories_.count(path))
         return std::nullopt;
-    if (!services_.fileSystem.exists(path))
+    if (!services_.fileSystem.exists(path)) {
+        // The folders made here are part of the run: undo removes them again when they are empty.
+        std::vector<std::string> missing{path};
+        for (std::string up = parentOf(path); !up.empty() && up != "/" && !services_.fileSystem.exists(up);
+             up = parentOf(up))
+            missing.push_back(up);
         if (auto error = services_.fileSystem.createDirectories(path))
             return error;
+        if (services_.recorder)
+            for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder)
+                services_.recorder->folderCreated(*folder);
+    }
     knownDirectories_.insert(path);
     return std::nullopt;
 }
 
-std::optional<FileError> FileRenamer::moveResolvingCollision(const std::string& source, const std::string& target,
-                                                             std::string& movedTo) {
-    auto error = services_.fileSystem.moveItem(source, target);
-    if (!error) {
-        movedTo = target;
-        return std::nullopt;
-    }
-    if (error->code != FileError::fileExists || !preference(PreferenceKey::autoResolveDuplicates, true))
+std::optional<FileError> FileRenamer::performStep(const std::string& from, const std::string& to, bool mayDetour) {
+    const std::string parent = parentOf(to);
+    if (auto error = ensureDirectory(parent))
         return error;
-    const std::string folder = parentOf(target);
-    const std::string last = lastPathComponent(target);
-    const std::string base = deletingPathExtension(last);
-    const std::string ext = pathExtension(last);
-    for (int n = 2; n <= 999; ++n) {
-        std::string candidate = (folder == "/" ? "" : folder) + "/" + base + " " + std::to_string(n);
-        if (!ext.empty())
-            candidate += "." + ext;
-        if (services_.fileSystem.exists(candidate))
-            continue;
-        auto retry = services_.fileSystem.moveItem(source, candidate);
-        if (!retry) {
-            movedTo = candidate;
-            return std::nullopt;
-        }
-        // Someone took the name between the test and the move: look further.
-        if (retry->code != FileError::fileExists)
-            return retry;
+    auto error = services_.fileSystem.moveItem(from, to);
+    if (error && error->code == FileError::noSuchFile) {
+        // A folder this run had seen may have been removed since: check again once.
+        knownDirectories_.erase(parent);
+        if (!ensureDirectory(parent))
+            error = services_.fileSystem.moveItem(from, to);
     }
-    return error;
+    if (!error || error->code != FileError::fileExists || !mayDetour)
+        return error;
+    // On a volume that ignores letter case the target may be the item itself under another spelling:
+    // that rename goes through a temporary name.
+    const auto there = services_.fileSystem.identify(to);
+    const auto here = services_.fileSystem.identify(from);
+    if (!there || !here || !there->sameItem(*here))
+        return error;
+    const std::string temporary = MovePlan::temporaryName(from, temporaryTag_.empty() ? "x" : temporaryTag_,
+                                                          1000000000 + detours_++);
+    if (auto parked = services_.fileSystem.moveItem(from, temporary))
+        return parked;
+    if (auto placed = services_.fileSystem.moveItem(temporary, to)) {
+        services_.fileSystem.moveItem(temporary, from);
+        return placed;
+    }
+    return std::nullopt;
 }
 
 void FileRenamer::removeEmptiedFolders(std::string folder) {
@@ -259,51 +354,30 @@ void FileRenamer::removeEmptiedFolders(std::string folder) {
             Logger::error("Could not remove emptied folder: ", error->description);
             return;
         }
+        if (services_.recorder)
+            services_.recorder->folderRemoved(folder);
         knownDirectories_.erase(folder);
         folder = parentOf(folder);
     }
 }
 
 FileRenamer::Move FileRenamer::renameFile(const File& file) {
-    const FileTransform& t = file.transformed;
-    const bool folderEntry = isFolderEntry(file);
+    const bool folderEntry = MovePlan::isFolderEntry(file);
     Move move;
-    move.source = folderEntry ? withoutTrailingSlash(file.source.path) : file.source.fullPath();
-    // A folder entry's target is its new path; its parent is the folder above.
-    move.target = folderEntry ? withoutTrailingSlash(t.transformedPath)
-                              : t.transformedPath + "/" + t.transformedName + extensionPart(t.transformedExt);
-    if (move.target.empty())
-        move.target = "/";
-
-    // Name "a.b" without extension and name "a" with extension "b" are the same file: nothing to move,
-    // and a move onto itself would count as a collision and wander off to "a 2.b".
-    if (move.target == move.source) {
-        move.movedTo = move.target;
-        move.newSource = sourceAt(move.movedTo, folderEntry, file.source);
-        return move;
+    move.source = MovePlan::sourceOf(file);
+    move.target = MovePlan::targetOf(file);
+    if (move.target != move.source) {
+        if (auto error = performStep(move.source, move.target, true)) {
+            move.error = error;
+            return move;
+        }
     }
-    if (auto error = ensureDirectory(parentOf(move.target))) {
-        move.error = error;
-        return move;
-    }
-    auto error = moveResolvingCollision(move.source, move.target, move.movedTo);
-    if (error && error->code == FileError::noSuchFile) {
-        // A folder this run had seen may have been removed since: check again once.
-        knownDirectories_.erase(parentOf(move.target));
-        if (!ensureDirectory(parentOf(move.target)))
-            error = moveResolvingCollision(move.source, move.target, move.movedTo);
-    }
-    if (error) {
-        move.error = error;
-        return move;
-    }
+    move.movedTo = move.target;
+    move.newSource = sourceAt(move.movedTo, folderEntry, file.source);
     if (folderEntry)
         knownDirectories_.insert(move.movedTo);
-    move.newSource = sourceAt(move.movedTo, folderEntry, file.source);
-
-    // The file has moved: whatever happens to the folders it left, it counts as renamed.
     const std::string sourceFolder = parentOf(move.source);
-    if (!isInside(move.movedTo, sourceFolder))
+    if (move.source != move.target && !isInside(move.movedTo, sourceFolder))
         removeEmptiedFolders(sourceFolder);
     return move;
 }

@@ -18,14 +18,17 @@ namespace quillory {
 class FileDataSource;
 class FileSystem;
 class NotificationCenter;
+class MovePlan;
 class PreferenceKey;
 class Preferences;
+class RunRecorder;
 class UserInteraction;
 
-// Carries the computed names out on disk: runs the full pass once more, then moves every changed file
-// without errors to its new place, one by one in display order, creating missing folders and removing
-// folders it emptied. Nothing is ever overwritten. Each moved file's new location goes back into the
-// list at once, so the list always tells where every file is, even after a failure or an abort.
+// Carries the computed names out on disk: runs the full pass once more (which validates, choosing every
+// target against the list and the disk), builds the move plan from it and executes exactly that plan,
+// creating missing folders and removing folders it emptied. Nothing is ever overwritten. Each moved
+// file's new location goes back into the list at once, so the list always tells where every file is,
+// even after a failure or an abort.
 class FileRenamer {
 public:
     // Runs the engine's full pass (which validates again) over the list. True when it completed
@@ -38,6 +41,7 @@ public:
         Preferences* preferences = nullptr;         // null: the default settings
         UserInteraction* userInteraction = nullptr; // null: every question is answered "Continue"
         NotificationCenter* notifications = nullptr;
+        RunRecorder* recorder = nullptr;            // null: the run is not recorded
     };
 
     struct Answer {
@@ -65,7 +69,7 @@ public:
     using Progress = std::function<void(int done, int total)>;
     RenameReport renameComputed(std::vector<File> files, bool force, std::stop_token stopToken = {},
                                 Progress progress = {});
-    // Moves one file to its computed place.
+    // Moves one file to its computed place (its unique suffix included), on its own.
     Move renameFile(const File& file);
     Answer askAbortOrContinue(const std::string& sourcePath, const std::string& targetPath, const FileError& error);
 
@@ -75,11 +79,13 @@ public:
     void setProgressInterval(std::chrono::milliseconds interval) { progressInterval_ = interval; }
 
 private:
+    struct Execution;
+
     bool preference(const PreferenceKey& key, bool fallback) const;
     std::optional<FileError> ensureDirectory(const std::string& path);
-    std::optional<FileError> moveResolvingCollision(const std::string& source, const std::string& target,
-                                                    std::string& movedTo);
+    std::optional<FileError> performStep(const std::string& from, const std::string& to, bool mayDetour);
     void removeEmptiedFolders(std::string folder);
+    void executePlan(Execution& execution, std::stop_token stopToken);
     void postProgress(int done, int total, bool force);
     void post(std::string_view name);
 
@@ -90,6 +96,8 @@ private:
     std::chrono::milliseconds progressInterval_{100};
     std::chrono::steady_clock::time_point lastProgress_{};
     Progress progress_;
+    std::string temporaryTag_;
+    std::size_t detours_ = 0;
 };
 
 } // namespace quillory

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "rename/FileError.h"
+#include "rename/ItemIdentity.h"
 
 #include <optional>
 #include <string>
@@ -30,6 +31,8 @@ public:
     virtual bool exists(const std::string& path) = 0;
     // Up to `limit` entry names of a folder ("." and ".." left out), in no particular order.
     virtual Outcome directoryEntries(const std::string& path, std::size_t limit, std::vector<std::string>& names) = 0;
+    // Device, inode, size and time of the item itself (links not followed); nothing when it is not there.
+    virtual std::optional<ItemIdentity> identify(const std::string& path) = 0;
 };
 
 } // namespace quillory

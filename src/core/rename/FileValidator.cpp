@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rename/FileValidator.h"
 
+#include "rename/MovePlan.h"
+#include "rename/PosixFileSystem.h"
+
 #include "app/AppNotification.h"
 #include "app/Logger.h"
 #include "app/NotificationCenter.h"
@@ -31,6 +34,7 @@ const char* const kInvalidCharacters = "Filename contains invalid characters";
 const char* const kFolderNameTooManyBytes = "Folder names cannot exceed 255 bytes each";
 const char* const kTraversal = "Path cannot contain \".\" or \"..\" components";
 const char* const kValidationFailed = "Validation Failed";
+const char* const kFolderIntoItself = "A folder cannot be moved into itself";
 
 // "^\s*$" with anchors at line breaks, compiled once per thread (chunks run in parallel).
 const Result<text::Regex>& blankLinePattern() {
@@ -169,54 +173,157 @@ void validateOneFile(File& file, const DirectoryValidator& directoryValidator, P
         errors.insert(kFilenameTooManyBytes);
     if (hasInvalidCharacters(transform))
         errors.insert(kInvalidCharacters);
+    if (MovePlan::isFolderEntry(file)) {
+        const std::string source = MovePlan::sourceOf(file);
+        const std::string target = MovePlan::targetOf(file, {});
+        if (target.size() > source.size() && target.compare(0, source.size(), source) == 0 &&
+            (target[source.size()] == '/' || source == "/"))
+            errors.insert(kFolderIntoItself);
+    }
 
     addPathErrors(file, directoryValidator, cache, errors);
 }
 } // namespace
 
 bool FileValidator::applyUniqueness(std::vector<File>& files, bool autoResolve, std::stop_token stopToken) {
-    std::unordered_set<std::string> targets;
-    targets.reserve(files.size() * 2);
-    for (const File& file : files)
-        if (!file.validation.errors.empty() || !changed(file))
-            targets.insert(file.source.fullPath());
+    UniquenessOptions options;
+    options.autoResolve = autoResolve;
+    return applyUniqueness(files, options, stopToken);
+}
 
-    // Where the suffix search of each duplicated target goes on: every lower number was taken when it
-    // was tried, and the set only grows, so the search never has to start again from 2.
-    std::unordered_map<std::string, int> nextSuffix;
-    for (File& file : files) {
-        if (!file.validation.errors.empty() || !changed(file))
-            continue;
-        if (stopToken.stop_requested())
-            return false;
-        const FileTransform& t = file.transformed;
-        const std::string ext = extensionPart(t.transformedExt);
-        std::string target = t.transformedPath + "/" + t.transformedName + ext;
-        if (targets.insert(target).second)
-            continue;
-        if (!autoResolve) {
-            file.validation.warnings.insert("Filename is not unique.");
-            continue;
+namespace {
+
+// One pass of the uniqueness rules; decides without touching the files, so that a pass that finds
+// new errors can be run again with those files staying where they are.
+struct UniquenessDecision {
+    std::string suffix;
+    std::string warning;
+    std::string error;
+};
+
+class UniquenessPass {
+public:
+    UniquenessPass(const std::vector<File>& files, const FileValidator::UniquenessOptions& options)
+        : files_(files), options_(options) {
+        occupied_.reserve(files.size() * 2);
+        leaving_.reserve(files.size() * 2);
+        for (const File& file : files) {
+            if (MovePlan::willMove(file, options.renameEmptyFolders))
+                leaving_.insert(MovePlan::sourceOf(file));
+            else
+                occupied_.insert(MovePlan::sourceOf(file));
         }
-        int& suffix = nextSuffix.try_emplace(target, 2).first->second;
-        bool resolved = false;
-        for (; suffix <= 99999; ++suffix) {
+    }
+
+    // False when cancelled.
+    bool run(std::vector<UniquenessDecision>& decisions, std::stop_token stopToken) {
+        decisions.assign(files_.size(), {});
+        for (std::size_t i = 0; i < files_.size(); ++i) {
+            const File& file = files_[i];
+            if (!MovePlan::willMove(file, options_.renameEmptyFolders))
+                continue;
             if (stopToken.stop_requested())
-                break;
-            const std::string number = std::to_string(suffix);
-            if (targets.insert(t.transformedPath + "/" + t.transformedName + " " + number + ext).second) {
-                file.validation.uniqueSuffix = " " + number;
-                file.validation.warnings.insert("Filename is not unique. A numeric suffix '" + number +
-                                                "' has been added.");
-                resolved = true;
-                ++suffix;
+                return false;
+            std::string target = MovePlan::targetOf(file, {});
+            const std::string source = MovePlan::sourceOf(file);
+            const bool onDisk = options_.probed ? (*options_.probed)[i] != 0 : probe(target);
+            if (isFree(target, onDisk, &source)) {
+                occupied_.insert(std::move(target));
+                continue;
+            }
+            UniquenessDecision& decision = decisions[i];
+            if (!options_.autoResolve) {
+                decision.error = kNotUnique;
+                continue;
+            }
+            // Every lower number was taken when it was tried, and taken names stay taken, so the search
+            // for the same target goes on where it stopped.
+            long& number = nextSuffix_.try_emplace(target, 2).first->second;
+            for (;; ++number) {
+                if (stopToken.stop_requested())
+                    return false;
+                const std::string suffix = " " + std::to_string(number);
+                std::string candidate = MovePlan::targetOf(file, suffix);
+                if (!isFree(candidate, probe(candidate), nullptr))
+                    continue;
+                occupied_.insert(std::move(candidate));
+                decision.suffix = suffix;
+                decision.warning = "Filename is not unique. A numeric suffix '" + std::to_string(number) +
+                                   "' has been added.";
+                ++number;
                 break;
             }
+            if (lastComponentBytes(file, decision.suffix) > kMaximumComponentBytes)
+                decision.error = kFilenameTooManyBytes;
         }
-        if (!resolved)
-            file.validation.warnings.insert("Filename is not unique.");
+        return true;
     }
-    return !stopToken.stop_requested();
+
+private:
+    static constexpr const char* kNotUnique = "Filename is not unique.";
+
+    static std::size_t lastComponentBytes(const File& file, const std::string& suffix) {
+        if (MovePlan::isFolderEntry(file))
+            return lastPathComponent(file.transformed.transformedPath).size() + suffix.size();
+        return file.transformed.transformedName.size() + suffix.size() + file.transformed.dottedExtension().size();
+    }
+
+    bool probe(const std::string& path) const { return options_.disk && options_.disk->exists(path); }
+
+    // A target is free unless the list claims it, or something on disk holds it that is not a listed
+    // item moving away. An item on disk that is the file itself under another spelling (a volume that
+    // ignores letter case) leaves it free too.
+    bool isFree(const std::string& target, bool onDisk, const std::string* source) const {
+        if (occupied_.count(target))
+            return false;
+        if (!onDisk || leaving_.count(target))
+            return true;
+        if (!source || !options_.disk)
+            return false;
+        const auto there = options_.disk->identify(target);
+        const auto here = options_.disk->identify(*source);
+        return there && here && there->sameItem(*here);
+    }
+
+    const std::vector<File>& files_;
+    const FileValidator::UniquenessOptions& options_;
+    std::unordered_set<std::string> occupied_;
+    std::unordered_set<std::string> leaving_;
+    std::unordered_map<std::string, long> nextSuffix_;
+};
+
+} // namespace
+
+bool FileValidator::applyUniqueness(std::vector<File>& files, const UniquenessOptions& options,
+                                    std::stop_token stopToken, std::vector<char>* touched) {
+    std::vector<UniquenessDecision> decisions;
+    for (;;) {
+        UniquenessPass pass(files, options);
+        if (!pass.run(decisions, stopToken))
+            return false;
+        // A file that cannot take its target stays where it is, which may take a name another file
+        // was given: decide again with it in place.
+        bool newErrors = false;
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            if (decisions[i].error.empty())
+                continue;
+            files[i].validation.errors.insert(decisions[i].error);
+            if (touched)
+                (*touched)[i] = 1;
+            newErrors = true;
+        }
+        if (!newErrors)
+            break;
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (decisions[i].warning.empty())
+            continue;
+        files[i].validation.uniqueSuffix = decisions[i].suffix;
+        files[i].validation.warnings.insert(decisions[i].warning);
+        if (touched)
+            (*touched)[i] = 1;
+    }
+    return true;
 }
 
 FileValidationResult FileValidator::result(const std::vector<File>& files, bool isPending) {
@@ -247,7 +354,16 @@ void FileValidator::postText(std::string_view name, std::string text) {
         notifications_->post(name, std::move(text));
 }
 
-bool FileValidator::validateChunks(std::stop_token stopToken) {
+FileSystem& FileValidator::fileSystem() {
+    if (fileSystem_)
+        return *fileSystem_;
+    if (!ownFileSystem_)
+        ownFileSystem_ = std::make_unique<PosixFileSystem>();
+    return *ownFileSystem_;
+}
+
+bool FileValidator::validateChunks(bool renameEmptyFolders, std::stop_token stopToken) {
+    FileSystem& disk = fileSystem();
     const std::size_t workerCount =
         std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), fileChunks_.size());
     std::atomic<std::size_t> next{0};
@@ -256,10 +372,15 @@ bool FileValidator::validateChunks(std::stop_token stopToken) {
         for (std::size_t i; (i = next.fetch_add(1)) < fileChunks_.size();) {
             FileChunk& chunk = fileChunks_[i];
             Logger::log("Validation chunk ", chunk.index, " starting");
+            std::size_t position = static_cast<std::size_t>(chunk.index) * FileChunk::maximumSize;
             for (File& file : chunk.files) {
                 if (stopToken.stop_requested())
                     return;
                 validateOneFile(file, *directoryValidator_, &cache);
+                // One look at the disk per moving file, here where the chunks run in parallel.
+                if (MovePlan::willMove(file, renameEmptyFolders))
+                    probed_[position] = disk.exists(MovePlan::targetOf(file, {})) ? 1 : 0;
+                ++position;
             }
             if (_fileDataSource)
                 _fileDataSource->updateFiles(chunk.files, stopToken, {FileComponentMutation::validation});
@@ -296,8 +417,11 @@ std::optional<FileValidationResult> FileValidator::validateFiles(std::vector<Fil
         post(FileValidationResult{true, 0, 0, 0});
 
         chunkIndex_ = 0;
+        const bool renameEmptyFolders =
+            preferences_ ? preferences_->boolValue(PreferenceKey::renameEmptyFolders) : true;
+        probed_.assign(files.size(), 0);
         fileChunks_ = FileChunk::cut(std::move(files));
-        if (!validateChunks(stopToken))
+        if (!validateChunks(renameEmptyFolders, stopToken))
             return aborted();
 
         std::vector<File> collected;
@@ -311,15 +435,20 @@ std::optional<FileValidationResult> FileValidator::validateFiles(std::vector<Fil
         fileChunks_.clear();
         post(result(collected, true));
 
-        const bool autoResolve = preferences_ ? preferences_->boolValue(PreferenceKey::autoResolveDuplicates) : true;
-        if (!applyUniqueness(collected, autoResolve, stopToken))
+        UniquenessOptions options;
+        options.autoResolve = preferences_ ? preferences_->boolValue(PreferenceKey::autoResolveDuplicates) : true;
+        options.renameEmptyFolders = renameEmptyFolders;
+        options.disk = &fileSystem();
+        options.probed = &probed_;
+        std::vector<char> touched(collected.size(), 0);
+        if (!applyUniqueness(collected, options, stopToken, &touched))
             return aborted();
         if (_fileDataSource) {
-            // The chunks wrote every validation already; only the uniqueness warnings are new.
+            // The chunks wrote every validation already; only what the uniqueness pass added is new.
             std::vector<File> warned;
-            for (const File& file : collected)
-                if (!file.validation.warnings.empty())
-                    warned.push_back(file);
+            for (std::size_t i = 0; i < collected.size(); ++i)
+                if (touched[i])
+                    warned.push_back(collected[i]);
             if (!warned.empty())
                 _fileDataSource->updateFiles(warned, stopToken, {FileComponentMutation::validation});
         }

@@ -17,6 +17,7 @@ namespace quillory {
 
 class DirectoryValidator;
 class FileDataSource;
+class FileSystem;
 class NotificationCenter;
 class Preferences;
 
@@ -41,18 +42,32 @@ public:
 
     // The per-file rules: adds the messages of the file's new name and path to its validation.
     static void validateFile(File& file, const DirectoryValidator& directoryValidator);
-    // Gives duplicates of the same target a numeric suffix (when autoResolve) or a warning. False when
-    // cancelled before the end.
+    struct UniquenessOptions {
+        bool autoResolve = true;
+        bool renameEmptyFolders = true;
+        FileSystem* disk = nullptr;              // null: what is on disk is not considered
+        const std::vector<char>* probed = nullptr; // per file: whether its target without suffix is on disk
+    };
+    // Gives each moving file a target that nothing holds when its turn comes: not another listed target,
+    // not an item that stays (listed or only on disk); a listed item moving away frees its name. A
+    // taken target gets the first free numeric suffix (autoResolve) or the error "Filename is not
+    // unique.". Files touched are marked in `touched` (sized like files). False when cancelled.
+    static bool applyUniqueness(std::vector<File>& files, const UniquenessOptions& options,
+                                std::stop_token stopToken = {}, std::vector<char>* touched = nullptr);
+    // The list alone, nothing on disk.
     static bool applyUniqueness(std::vector<File>& files, bool autoResolve, std::stop_token stopToken = {});
     // Totals of validated files.
     static FileValidationResult result(const std::vector<File>& files, bool isPending);
 
     DirectoryValidator& directoryValidator() { return *directoryValidator_; }
+    // Where targets are looked up; the real file system unless set.
+    void setFileSystem(FileSystem* fileSystem) { fileSystem_ = fileSystem; }
 
 private:
     void post(const FileValidationResult& result);
     void postText(std::string_view name, std::string text = {});
-    bool validateChunks(std::stop_token stopToken);
+    bool validateChunks(bool renameEmptyFolders, std::stop_token stopToken);
+    FileSystem& fileSystem();
 
     FileDataSource* _fileDataSource;
     Preferences* preferences_;
@@ -63,6 +78,9 @@ private:
     std::vector<File> validatedFiles_;
     int chunkIndex_ = 0;
     std::vector<FileChunk> fileChunks_;
+    std::vector<char> probed_;
+    FileSystem* fileSystem_ = nullptr;
+    std::unique_ptr<FileSystem> ownFileSystem_;
     mutable std::mutex resultsMutex_;
 };
 

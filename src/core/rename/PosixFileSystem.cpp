@@ -339,9 +339,15 @@ FileSystem::Outcome PosixFileSystem::copyAndRemove(const std::string& source, co
         return error;
     }
     syncDirectory(parentOf(target));
-    // The copy is complete and in place: only now does the source go.
-    if (!removeTree(source))
-        Logger::error("Moved \"", source, "\" to \"", target, "\" but could not remove all of the source");
+    // The copy is complete and in place: only now does the source go. When it cannot, both stay (the
+    // copy may be the only whole one left of a folder), and the move is a failure.
+    if (!removeTree(source)) {
+        const int removeErrno = errno;
+        Logger::error("Copied \"", source, "\" to \"", target, "\" but could not remove the original");
+        FileError error = FileError::fromErrno(removeErrno, "Remove", source);
+        error.description = "copied, but the original could not be removed (" + error.description + ")";
+        return error;
+    }
     return {};
 }
 
@@ -377,6 +383,16 @@ FileSystem::Outcome PosixFileSystem::removeFile(const std::string& path) {
     if (::unlink(path.c_str()) != 0)
         return failure("Remove", path);
     return {};
+}
+
+std::optional<ItemIdentity> PosixFileSystem::identify(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return ItemIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+                        static_cast<std::int64_t>(info.st_size),
+                        static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+                        S_ISDIR(info.st_mode)};
 }
 
 bool PosixFileSystem::exists(const std::string& path) {

@@ -18,6 +18,7 @@ public:
     Outcome removeFile(const std::string& path) override;
     bool exists(const std::string& path) override;
     Outcome directoryEntries(const std::string& path, std::size_t limit, std::vector<std::string>& names) override;
+    std::optional<ItemIdentity> identify(const std::string& path) override;
 
     // The copy-then-remove move used across file systems; public so that it can be exercised on one.
     Outcome copyAndRemove(const std::string& source, const std::string& target);

@@ -15,13 +15,23 @@ struct RenameReport {
         std::string target;
         FileError error;
     };
+    struct Renamed {
+        std::string from;
+        std::string to;
+    };
 
     bool started = false;  // false when the full pass failed or files had errors without force
     bool aborted = false;  // cancelled, or "Abort" chosen in the dialog
     int errorCount = 0;    // files with validation errors (never renamed, not failures)
     int renameCount = 0;   // files without errors whose name, path or extension changes
     int successCount = 0;  // files moved
+    int notTriedCount = 0; // files left alone because the run stopped first
     std::vector<Failure> failures;
+    std::vector<Renamed> renamed; // in the order they were moved
+    std::string journalId;        // the run's record, for undo; empty when none was kept
+    std::string journalError;     // why no record could be kept
+
+    int triedCount() const { return successCount + static_cast<int>(failures.size()); }
 };
 
 } // namespace quillory

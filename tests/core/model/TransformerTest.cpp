@@ -211,6 +211,24 @@ TEST(TransformerJsonTest, BooleansAcceptTheStringOne) {
     EXPECT_FALSE(record->properties.numberRandom);
 }
 
+TEST(TransformerJsonTest, NumbersKeptAsTextAlsoReadFromIntegers) {
+    auto record = read(R"({"type":"numbering","properties":{"numberDigitText":3,"numberStartText":-5,
+        "numberSkipText":"2","numberResetEveryText":10,"trimCount":5}})");
+    ASSERT_TRUE(record.ok()) << record.error().message;
+    EXPECT_EQ(record->properties.numberDigitText, "3");
+    EXPECT_EQ(record->properties.numberStartText, "-5");
+    EXPECT_EQ(record->properties.numberSkipText, "2");
+    EXPECT_EQ(record->properties.numberResetEveryText, "10");
+    EXPECT_EQ(record->properties.trimCount, "5");
+    // Written back as text, as every recipe stores them.
+    EXPECT_EQ(record->toJson()["properties"]["trimCount"], "5");
+
+    for (const char* bad : {R"({"type":"trim","properties":{"trimCount":2.5}})",
+                            R"({"type":"trim","properties":{"trimCount":true}})",
+                            R"({"type":"numbering","properties":{"numberDigitText":[3]}})"})
+        EXPECT_FALSE(read(bad).ok()) << bad;
+}
+
 TEST(TransformerJsonTest, PlainStringsOnlyForTheThreeOlderTokenFields) {
     auto record = read(R"js({"type":"simple","properties":{"simpleReplaceText":"abc","regexFindText":"(\\d+)",
         "regexReplaceText":null}})js");

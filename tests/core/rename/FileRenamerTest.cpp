@@ -77,16 +77,54 @@ protected:
     FileRenamer renamer_;
 };
 
-TEST_F(FileRenamerTest, SwapWithAutoResolveLosesNothing) {
-    list({{"a.txt", "b.txt"}, {"b.txt", "a.txt"}});
-    const RenameReport report = renamer_.applyTransformationsAndRename(true);
-    EXPECT_EQ(report.successCount, 2);
-    EXPECT_EQ(readFile(at("b 2.txt")), "a.txt");
-    EXPECT_EQ(readFile(at("a.txt")), "b.txt");
-    EXPECT_FALSE(fs::exists(at("b.txt")));
-    EXPECT_EQ(listedPaths(), (std::vector<std::string>{at("b 2.txt"), at("a.txt")}));
+TEST_F(FileRenamerTest, SwapAndRotationEndExactlyAsPlanned) {
+    for (const bool autoResolve : {true, false}) {
+        prefs_.set(PreferenceKey::autoResolveDuplicates, autoResolve);
+        list({{"a.txt", "b.txt"}, {"b.txt", "a.txt"}, {"x", "y"}, {"y", "z"}, {"z", "x"}});
+        const RenameReport report = renamer_.applyTransformationsAndRename(true);
+        EXPECT_EQ(report.successCount, 5);
+        // Each file holds the content of the file that was renamed to its name: a.txt was b.txt.
+        EXPECT_EQ(readFile(at("a.txt")), autoResolve ? "b.txt" : "a.txt");
+        EXPECT_EQ(readFile(at("b.txt")), autoResolve ? "a.txt" : "b.txt");
+        EXPECT_EQ(readFile(at("y")), autoResolve ? "x" : "z");
+        for (const auto& entry : fs::directory_iterator(temp_.path()))
+            EXPECT_NE(entry.path().filename().string().rfind(".quillory", 0), 0u) << "temporary name left behind";
+        EXPECT_EQ(listedPaths(), (std::vector<std::string>{at("b.txt"), at("a.txt"), at("y"), at("z"), at("x")}));
+        EXPECT_TRUE(ui_.questions().empty());
+        ASSERT_EQ(report.renamed.size(), 5u);
+    }
     EXPECT_TRUE(ui_.alerts().empty());
-    EXPECT_EQ(fullPasses_, 1);
+}
+
+TEST_F(FileRenamerTest, TargetsHeldOnDiskAreResolvedInValidationNotAtRunTime) {
+    temp_.write("b.txt", "not listed");
+    list({{"a.txt", "b.txt"}});
+    RenameReport report = renamer_.applyTransformationsAndRename(true);
+    EXPECT_EQ(report.successCount, 1);
+    EXPECT_EQ(readFile(at("b 2.txt")), "a.txt");
+    EXPECT_EQ(list_.files()[0].source.fullPath(), at("b 2.txt"));
+
+    // Without automatic resolution the collision is a validation error: the file is skipped, not failed.
+    prefs_.set(PreferenceKey::autoResolveDuplicates, false);
+    list({{"c.txt", "b.txt"}});
+    report = renamer_.applyTransformationsAndRename(false);
+    EXPECT_FALSE(report.started);
+    EXPECT_EQ(report.errorCount, 1);
+    EXPECT_EQ(list_.files()[0].validation.errors, std::set<std::string>{"Filename is not unique."});
+    EXPECT_TRUE(ui_.questions().empty());
+}
+
+TEST_F(FileRenamerTest, AbortedRunCountsTriedFailedAndNotTried) {
+    list({{"a.txt", "b.txt"}, {"c.txt", "d.txt"}, {"e.txt", "f.txt"}});
+    faults_.failOn(FaultInjectingFileSystem::Operation::move, at("c.txt"), EIO);
+    ui_.setAnswers({"Abort"});
+    const RenameReport report = renamer_.applyTransformationsAndRename(true);
+    EXPECT_TRUE(report.aborted);
+    EXPECT_EQ(report.successCount, 1);
+    EXPECT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.triedCount(), 2);
+    EXPECT_EQ(report.notTriedCount, 1);
+    EXPECT_TRUE(fs::exists(at("e.txt")));
 }
 
 TEST_F(FileRenamerTest, ListRecordsTheNewLocationAsAFreshFileWouldWithTheSameIdentity) {
@@ -109,23 +147,6 @@ TEST_F(FileRenamerTest, ANewSplitOfTheSameNameIsNotACollision) {
     EXPECT_EQ(readFile(at("photo.jpg")), "p");
     EXPECT_FALSE(fs::exists(at("photo.jpg 2")));
     EXPECT_EQ(list_.files()[0].source.fullPath(), at("photo.jpg"));
-}
-
-TEST_F(FileRenamerTest, SwapWithoutAutoResolveOverwritesNothingAndReports) {
-    prefs_.set(PreferenceKey::autoResolveDuplicates, false);
-    list({{"a.txt", "b.txt"}, {"b.txt", "a.txt"}});
-    const RenameReport report = renamer_.applyTransformationsAndRename(true);
-    // Each file meets the other, which is still in place: both are refused, neither is replaced.
-    EXPECT_EQ(report.successCount, 0);
-    EXPECT_EQ(readFile(at("a.txt")), "a.txt");
-    EXPECT_EQ(readFile(at("b.txt")), "b.txt");
-    ASSERT_EQ(ui_.questions().size(), 2u);
-    EXPECT_EQ(ui_.questions()[0].message, "Unable to rename\n\n\"a.txt\"\n\nto\n\n\"b.txt\"\n");
-    EXPECT_NE(ui_.questions()[0].informativeText.find("\nError Code: 516\n"), std::string::npos);
-    ASSERT_EQ(ui_.alerts().size(), 1u);
-    EXPECT_EQ(ui_.alerts()[0], (std::pair<std::string, std::string>{
-                                   "Rename Partially Completed",
-                                   "Successfully renamed 0 files.\n2 files could not be renamed."}));
 }
 
 TEST_F(FileRenamerTest, CreatesMissingFoldersAndRemovesEmptiedOnesUpTheChain) {
@@ -217,16 +238,15 @@ TEST_F(FileRenamerTest, PermissionErrorsAskOrAreIgnored) {
 }
 
 TEST_F(FileRenamerTest, DoNotAskAgainLastsForOneRun) {
-    prefs_.set(PreferenceKey::autoResolveDuplicates, false);
-    temp_.write("taken1.txt", "t1");
-    temp_.write("taken2.txt", "t2");
     list({{"a.txt", "taken1.txt"}, {"b.txt", "taken2.txt"}});
+    faults_.failOn(FaultInjectingFileSystem::Operation::move, at("a.txt"), EIO);
+    faults_.failOn(FaultInjectingFileSystem::Operation::move, at("b.txt"), EIO);
     ui_.setSuppression(true);
     renamer_.applyTransformationsAndRename(true);
     EXPECT_EQ(ui_.questions().size(), 1u);
     renamer_.applyTransformationsAndRename(true);
     EXPECT_EQ(ui_.questions().size(), 2u);
-    EXPECT_EQ(readFile(at("taken1.txt")), "t1");
+    EXPECT_EQ(readFile(at("a.txt")), "a.txt");
 }
 
 TEST_F(FileRenamerTest, FailureInTheMiddleOfAThousandFilesLosesNothing) {

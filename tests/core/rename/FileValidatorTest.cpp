@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rename/FileValidator.h"
+#include "rename/PosixFileSystem.h"
 
 #include "app/MainQueue.h"
 #include "app/NotificationCenter.h"
@@ -142,7 +143,7 @@ TEST_F(FileValidatorTest, DuplicatesGetSuffixesInListOrder) {
 
     std::vector<File> off{renamed("x.txt", "a"), renamed("y.txt", "a")};
     ASSERT_TRUE(FileValidator::applyUniqueness(off, false));
-    EXPECT_EQ(off[1].validation.warnings, Errors{"Filename is not unique."});
+    EXPECT_EQ(off[1].validation.errors, Errors{"Filename is not unique."});
     EXPECT_EQ(off[1].validation.uniqueSuffix, "");
 }
 
@@ -156,6 +157,53 @@ TEST_F(FileValidatorTest, DuplicatesAgainstUnchangedAndMovingAwayFiles) {
     std::vector<File> taken{renamed("p.txt", "a 2"), renamed("q.txt", "a"), renamed("r.txt", "a")};
     ASSERT_TRUE(FileValidator::applyUniqueness(taken, true));
     EXPECT_EQ(taken[2].validation.uniqueSuffix, " 3");
+}
+
+TEST_F(FileValidatorTest, TargetsHeldOnDiskCountUnlessTheirItemMovesAway) {
+    temp_.write("a.txt", "listed");
+    temp_.write("b.txt", "not listed");
+    temp_.write("x 2.jpg", "not listed");
+    temp_.write("y.jpg", "listed, moving away");
+    PosixFileSystem disk;
+    FileValidator::UniquenessOptions options;
+    options.disk = &disk;
+    std::vector<File> files{renamed("a.txt", "b"),          renamed("p.jpg", "x", "jpg"), renamed("q.jpg", "x", "jpg"),
+                            renamed("r.jpg", "x", "jpg"),   renamed("y.jpg", "z", "jpg"), renamed("s.jpg", "y", "jpg")};
+    ASSERT_TRUE(FileValidator::applyUniqueness(files, options));
+    EXPECT_EQ(files[0].validation.uniqueSuffix, " 2") << "b.txt is on disk and stays";
+    EXPECT_EQ(files[1].validation.uniqueSuffix, "") << "x.jpg is free";
+    EXPECT_EQ(files[2].validation.uniqueSuffix, " 3") << "\"x 2.jpg\" is on disk";
+    EXPECT_EQ(files[3].validation.uniqueSuffix, " 4");
+    EXPECT_EQ(files[5].validation.uniqueSuffix, "") << "y.jpg moves away first";
+
+    options.autoResolve = false;
+    std::vector<File> off{renamed("a.txt", "b")};
+    ASSERT_TRUE(FileValidator::applyUniqueness(off, options));
+    EXPECT_EQ(off[0].validation.errors, Errors{"Filename is not unique."});
+}
+
+TEST_F(FileValidatorTest, SuffixSearchHasNoLimitAndRespectsTheByteLimit) {
+    std::vector<File> many;
+    for (int i = 0; i < 1005; ++i)
+        many.push_back(renamed("f" + std::to_string(i) + ".txt", "same"));
+    ASSERT_TRUE(FileValidator::applyUniqueness(many, true));
+    EXPECT_EQ(many.back().validation.uniqueSuffix, " 1005");
+
+    // 251 bytes fit; with " 2" and ".txt" the second name would not.
+    std::vector<File> longNames{renamed("a.txt", std::string(251, 'n')), renamed("b.txt", std::string(251, 'n')),
+                                renamed("c.txt", "c")};
+    ASSERT_TRUE(FileValidator::applyUniqueness(longNames, true));
+    EXPECT_TRUE(longNames[0].validation.errors.empty());
+    EXPECT_EQ(longNames[1].validation.errors, Errors{"Filename is longer than 255 bytes"});
+    EXPECT_EQ(longNames[1].validation.uniqueSuffix, "");
+}
+
+TEST_F(FileValidatorTest, FolderCannotMoveIntoItself) {
+    File folder = File::fromUrl(fileUrlFromPath(home() + "/album", true));
+    folder.transformed.transformedPath = home() + "/album/inside";
+    EXPECT_EQ(errorsOf(folder), Errors{"A folder cannot be moved into itself"});
+    folder.transformed.transformedPath = home() + "/album 2";
+    EXPECT_EQ(errorsOf(folder), Errors{});
 }
 
 TEST_F(FileValidatorTest, ChunksOfAThousandInListOrder) {

@@ -6,6 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -132,6 +136,40 @@ TEST_P(PosixFileSystemTest, FoldersListingAndRemoval) {
     EXPECT_FALSE(posix_.exists(at("a/b/c")));
     ::symlink("nowhere", at("dangling").c_str());
     EXPECT_TRUE(posix_.exists(at("dangling")));
+}
+
+TEST_P(PosixFileSystemTest, CopyWhoseOriginalCannotBeRemovedIsAFailureThatKeepsBoth) {
+    temp_.write("locked.txt", "locked");
+    const int fd = ::open(at("locked.txt").c_str(), O_RDONLY);
+    int flags = 0;
+    const bool immutable = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                           (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+    if (fd >= 0)
+        ::close(fd);
+    if (!immutable)
+        GTEST_SKIP() << "cannot make a file immutable here";
+    auto error = posix_.copyAndRemove(at("locked.txt"), at("copy.txt"));
+    const int unlock = ::open(at("locked.txt").c_str(), O_RDONLY);
+    flags &= ~FS_IMMUTABLE_FL;
+    ::ioctl(unlock, FS_IOC_SETFLAGS, &flags);
+    ::close(unlock);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->description.rfind("copied, but the original could not be removed", 0), 0u) << error->description;
+    EXPECT_EQ(readFile(at("locked.txt")), "locked");
+    EXPECT_EQ(readFile(at("copy.txt")), "locked");
+}
+
+TEST_P(PosixFileSystemTest, IdentityFollowsTheItemNotTheName) {
+    temp_.write("a.txt", "12345");
+    const auto before = posix_.identify(at("a.txt"));
+    ASSERT_TRUE(before);
+    EXPECT_EQ(before->size, 5);
+    EXPECT_FALSE(before->isFolder);
+    ASSERT_FALSE(posix_.moveItem(at("a.txt"), at("b.txt")));
+    EXPECT_FALSE(posix_.identify(at("a.txt")));
+    EXPECT_TRUE(posix_.identify(at("b.txt"))->sameItem(*before));
+    temp_.write("a.txt", "12345");
+    EXPECT_FALSE(posix_.identify(at("a.txt"))->sameOrCopiedItem(*before)) << "same device, another inode";
 }
 
 INSTANTIATE_TEST_SUITE_P(WithAndWithoutNoReplace, PosixFileSystemTest, ::testing::Bool());

@@ -1,0 +1,90 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Where `cmake --install` puts Quillory, and the .deb that CPack builds from the same rules.
+# Included at the end of the top-level CMakeLists, once every target exists.
+include(GNUInstallDirs)
+# `install` and `package` take what is built; scripts/package.sh builds what they need first.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
+set(QUILLORY_APP_ID com.halvane.Quillory)
+set(QUILLORY_HOMEPAGE_URL "https://quillory.halvane.com" CACHE STRING "Home page named in the metainfo and the package")
+
+install(TARGETS quillory-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# Man pages and shell completions, whichever exist.
+# Man pages go in compressed, as man and the Debian policy expect.
+file(GLOB QUILLORY_MAN_PAGES ${PROJECT_SOURCE_DIR}/docs/*.1)
+foreach(page IN LISTS QUILLORY_MAN_PAGES)
+    get_filename_component(name ${page} NAME)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${page})
+    file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/man)
+    file(COPY_FILE ${page} ${PROJECT_BINARY_DIR}/man/${name} ONLY_IF_DIFFERENT)
+    file(ARCHIVE_CREATE OUTPUT ${PROJECT_BINARY_DIR}/man/${name}.gz PATHS ${PROJECT_BINARY_DIR}/man/${name}
+         FORMAT raw COMPRESSION GZip)
+    install(FILES ${PROJECT_BINARY_DIR}/man/${name}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+file(GLOB QUILLORY_BASH_COMPLETIONS ${PROJECT_SOURCE_DIR}/completions/*.bash)
+foreach(file IN LISTS QUILLORY_BASH_COMPLETIONS)
+    get_filename_component(command ${file} NAME_WE)
+    install(FILES ${file} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME ${command})
+endforeach()
+file(GLOB QUILLORY_ZSH_COMPLETIONS ${PROJECT_SOURCE_DIR}/completions/_*)
+install(FILES ${QUILLORY_ZSH_COMPLETIONS} DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
+file(GLOB QUILLORY_FISH_COMPLETIONS ${PROJECT_SOURCE_DIR}/completions/*.fish)
+install(FILES ${QUILLORY_FISH_COMPLETIONS} DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
+
+# The recipe type and the metainfo describe the program whether or not the desktop app is built.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/${QUILLORY_APP_ID}.mime.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME ${QUILLORY_APP_ID}.xml)
+set(QUILLORY_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/quillory)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/NOTICE ${PROJECT_SOURCE_DIR}/docs/dbus.md
+              ${PROJECT_SOURCE_DIR}/docs/file-managers.md ${PROJECT_SOURCE_DIR}/packaging/copyright
+        DESTINATION ${QUILLORY_DOC_DIR})
+
+# The desktop app and everything that starts it: desktop entry, icon, metainfo, D-Bus activation and
+# the file managers' "Rename with Quillory".
+if(TARGET quillory)
+    install(TARGETS quillory RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(FILES ${PROJECT_SOURCE_DIR}/resources/${QUILLORY_APP_ID}.desktop
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/${QUILLORY_APP_ID}.svg
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+    configure_file(${PROJECT_SOURCE_DIR}/resources/${QUILLORY_APP_ID}.metainfo.xml.in
+                   ${PROJECT_BINARY_DIR}/resources/${QUILLORY_APP_ID}.metainfo.xml @ONLY)
+    install(FILES ${PROJECT_BINARY_DIR}/resources/${QUILLORY_APP_ID}.metainfo.xml
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+    # The bus starts the binary by its full path, known only at install time (--prefix, CPack).
+    install(CODE "
+        set(QUILLORY_INSTALLED_BINARY \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/quillory\")
+        set(service \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/dbus-1/services/${QUILLORY_APP_ID}.service\")
+        message(STATUS \"Installing: \${service}\")
+        configure_file(\"${PROJECT_SOURCE_DIR}/resources/${QUILLORY_APP_ID}.service.in\" \"\${service}\" @ONLY)")
+    install(FILES ${PROJECT_SOURCE_DIR}/resources/filemanager/quillory-rename.dolphin.desktop
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/kio/servicemenus RENAME quillory-rename.desktop)
+    install(FILES ${PROJECT_SOURCE_DIR}/resources/filemanager/quillory-rename.nemo_action
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/nemo/actions)
+    install(FILES ${PROJECT_SOURCE_DIR}/resources/filemanager/quillory-rename.py
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/nautilus-python/extensions)
+endif()
+
+# .deb: dependencies come from dpkg-shlibdeps; the desktop, icon and MIME caches are refreshed by the
+# triggers of desktop-file-utils, hicolor-icon-theme and shared-mime-info.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME quillory)
+set(CPACK_PACKAGE_VENDOR Halvane)
+set(CPACK_PACKAGE_CONTACT "Quillory maintainers <quillory@halvane.com>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "batch file renamer with a live preview")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Quillory renames many files and folders at once: a chain of rename actions computes every new name, every name is checked before anything happens, and nothing is ever overwritten. Includes the desktop app and quillory-cli.")
+set(CPACK_PACKAGE_HOMEPAGE_URL ${QUILLORY_HOMEPAGE_URL})
+set(CPACK_STRIP_FILES ON)
+# Install with DESTDIR so that the prefix seen at install time is the package's own.
+set(CPACK_SET_DESTDIR ON)
+set(CPACK_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
+set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+set(CPACK_PACKAGE_CHECKSUM SHA256)
+include(CPack)

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "automation/Session.h"
+#include "rename/FileValidationResult.h"
+#include "rename/RenameReport.h"
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillory {
+
+// One listed file as scripts read it: "identifier", "displayName", "path", "name", "ext", the
+// "transformed…" fields, "warnings", "errors" and "uniqueSuffix".
+nlohmann::ordered_json sessionRowJson(const SessionRow& row);
+
+// {"isPending", "errorCount", "totalCount", "renameCount"}
+nlohmann::ordered_json validationResultJson(const FileValidationResult& result);
+
+// The scripting document: {"files": [...], "validationResult": {...}} plus "renameReport" after a run.
+nlohmann::ordered_json previewJson(const std::vector<SessionRow>& rows, const FileValidationResult& result,
+                                   const std::optional<RenameReport>& report, bool changedOnly);
+
+// File names need not be UTF-8; such bytes become U+FFFD rather than failing the whole document. An
+// indent below 0 writes one line.
+std::string jsonText(const nlohmann::ordered_json& document, int indent = 2);
+
+} // namespace quillory

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "rename/JournalText.h"
+
+#include <algorithm>
+
+namespace quillory::journaltext {
+
+void appendEscaped(std::string& out, std::string_view text) {
+    static const char digits[] = "0123456789ABCDEF";
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c <= 0x20 || c == 0x7f || c == '%') {
+            out += '%';
+            out += digits[c >> 4];
+            out += digits[c & 15];
+        } else {
+            out += ch;
+        }
+    }
+}
+
+std::optional<std::string> unescape(std::string_view field) {
+    const auto hex = [](char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    };
+    std::string out;
+    out.reserve(field.size());
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] != '%') {
+            out += field[i];
+            continue;
+        }
+        if (i + 2 >= field.size())
+            return std::nullopt;
+        const int high = hex(field[i + 1]);
+        const int low = hex(field[i + 2]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        out += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return out;
+}
+
+std::vector<std::string_view> fields(std::string_view line) {
+    std::vector<std::string_view> out;
+    std::size_t start = 0;
+    while (start <= line.size()) {
+        const std::size_t blank = std::min(line.find(' ', start), line.size());
+        if (blank > start)
+            out.push_back(line.substr(start, blank - start));
+        start = blank + 1;
+    }
+    return out;
+}
+
+} // namespace quillory::journaltext

@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "rename/MovePlan.h"
+
+#include <unordered_map>
+
+namespace quillory {
+namespace {
+
+std::string withoutTrailingSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path.empty() ? std::string("/") : path;
+}
+
+std::string parentOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+} // namespace
+
+bool MovePlan::isFolderEntry(const File& file) { return file.source.name.empty() && file.source.ext.empty(); }
+
+bool MovePlan::changes(const File& file) {
+    const FileTransform& t = file.transformed;
+    return t.transformedName != file.source.name || t.transformedPath != file.source.path ||
+           t.transformedExt != file.source.ext;
+}
+
+bool MovePlan::willMove(const File& file, bool renameEmptyFolders) {
+    return file.validation.errors.empty() && changes(file) && (!file.source.name.empty() || renameEmptyFolders);
+}
+
+std::string MovePlan::sourceOf(const File& file) {
+    return isFolderEntry(file) ? withoutTrailingSlash(file.source.path) : file.source.fullPath();
+}
+
+std::string MovePlan::targetOf(const File& file, std::string_view suffix) {
+    const FileTransform& t = file.transformed;
+    // A folder entry stands for its folder: its new path is where the folder goes.
+    if (isFolderEntry(file))
+        return withoutTrailingSlash(t.transformedPath) + std::string(suffix);
+    std::string target = t.transformedPath + "/" + t.transformedName;
+    target += suffix;
+    target += t.dottedExtension();
+    return target;
+}
+
+std::string MovePlan::temporaryName(const std::string& path, std::string_view tag, std::size_t number) {
+    const std::string folder = parentOf(path);
+    return (folder == "/" ? std::string() : folder) + "/" + std::string(temporaryPrefix) + std::string(tag) + "-" +
+           std::to_string(number);
+}
+
+MovePlan MovePlan::build(const std::vector<File>& files, bool renameEmptyFolders, std::string_view temporaryTag) {
+    std::vector<Move> moves;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const File& file = files[i];
+        if (!MovePlan::willMove(file, renameEmptyFolders))
+            continue;
+        moves.push_back({i, sourceOf(file), targetOf(file), isFolderEntry(file)});
+    }
+    return order(std::move(moves), temporaryTag);
+}
+
+MovePlan MovePlan::order(std::vector<Move> moves, std::string_view temporaryTag) {
+    MovePlan plan;
+    plan.moves = std::move(moves);
+    const std::size_t count = plan.moves.size();
+    std::unordered_map<std::string_view, std::size_t> bySource;
+    bySource.reserve(count * 2);
+    for (std::size_t i = 0; i < count; ++i)
+        bySource.emplace(plan.moves[i].source, i);
+
+    // Each target is held by at most one moving source and each source is wanted by at most one move,
+    // so the moves form simple chains and cycles.
+    std::vector<std::size_t> blocker(count, kNone);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (plan.moves[i].target == plan.moves[i].source)
+            continue;
+        const auto found = bySource.find(plan.moves[i].target);
+        if (found != bySource.end() && found->second != i)
+            blocker[i] = found->second;
+    }
+
+    enum : char { unvisited, onPath, emitted };
+    std::vector<char> state(count, unvisited);
+    std::vector<std::size_t> path;
+    std::size_t group = 0;
+    std::size_t temporaries = 0;
+    const auto direct = [&](std::size_t m, std::size_t g) {
+        plan.steps.push_back({m, StepKind::direct, plan.moves[m].source, plan.moves[m].target, g});
+        state[m] = emitted;
+    };
+    plan.steps.reserve(count);
+    for (std::size_t start = 0; start < count; ++start) {
+        if (state[start] != unvisited)
+            continue;
+        if (plan.moves[start].target == plan.moves[start].source) {
+            state[start] = emitted;
+            continue;
+        }
+        path.clear();
+        std::size_t at = start;
+        while (at != kNone && state[at] == unvisited) {
+            state[at] = onPath;
+            path.push_back(at);
+            at = blocker[at];
+        }
+        std::size_t tailEnd = path.size(); // moves path[0..tailEnd) wait for the ones after them
+        if (at != kNone && state[at] == onPath) {
+            // A cycle from `at` to the end of the path: park `at` under a temporary name, move the
+            // others back to front, then bring `at` to its target.
+            std::size_t cycleStart = 0;
+            while (path[cycleStart] != at)
+                ++cycleStart;
+            const std::size_t g = ++group;
+            const Move& parked = plan.moves[at];
+            const std::string temporary = temporaryName(parked.source, temporaryTag, temporaries++);
+            plan.steps.push_back({at, StepKind::toTemporary, parked.source, temporary, g});
+            for (std::size_t k = path.size(); k-- > cycleStart + 1;)
+                direct(path[k], g);
+            plan.steps.push_back({at, StepKind::fromTemporary, temporary, parked.target, g});
+            state[at] = emitted;
+            tailEnd = cycleStart;
+        }
+        for (std::size_t k = tailEnd; k-- > 0;)
+            direct(path[k], ++group);
+    }
+    return plan;
+}
+
+} // namespace quillory

@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "model/File.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillory {
+
+// What a rename run will do on disk, worked out before the first move: every file's source and final
+// target (its unique suffix included), and the order of the moves. A target still held by another
+// moving item is vacated before it is taken; cycles (swaps, rotations) go through a temporary name in
+// the source's folder. The preview, the journal and the run all read the same plan.
+class MovePlan {
+public:
+    struct Move {
+        std::size_t item = 0; // position in the list the plan was built from
+        std::string source;
+        std::string target;
+        bool isFolder = false;
+    };
+
+    enum class StepKind { direct, toTemporary, fromTemporary };
+
+    struct Step {
+        std::size_t move = 0; // index into moves
+        StepKind kind = StepKind::direct;
+        std::string from;
+        std::string to;
+        std::size_t group = 0; // steps of one cycle share a group; a run stops only between groups
+    };
+
+    std::vector<Move> moves; // list order
+    std::vector<Step> steps; // execution order; a move whose target is its source has none
+
+    // The plan for the files that move: no errors, something changed, and (for folder entries) the
+    // preference allows it. `temporaryTag` makes the temporary names of this run its own.
+    static MovePlan build(const std::vector<File>& files, bool renameEmptyFolders, std::string_view temporaryTag);
+    // Orders given moves (sources unique, targets unique).
+    static MovePlan order(std::vector<Move> moves, std::string_view temporaryTag);
+
+    static bool isFolderEntry(const File& file);
+    static bool changes(const File& file);
+    static bool willMove(const File& file, bool renameEmptyFolders);
+    // Where the item is now, without a trailing "/".
+    static std::string sourceOf(const File& file);
+    // Where it goes: the computed location with the given suffix before the extension (folders: at the end).
+    static std::string targetOf(const File& file, std::string_view suffix);
+    static std::string targetOf(const File& file) { return targetOf(file, file.validation.uniqueSuffix); }
+
+    // A name in the folder of `path` for a cycle's temporary step.
+    static std::string temporaryName(const std::string& path, std::string_view tag, std::size_t number);
+    static constexpr std::string_view temporaryPrefix = ".quillory-cycle-";
+};
+
+} // namespace quillory

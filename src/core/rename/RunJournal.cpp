@@ -1,0 +1,281 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "rename/RunJournal.h"
+
+#include "app/Logger.h"
+#include "rename/FileSystem.h"
+#include "rename/JournalStore.h"
+#include "rename/JournalText.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+namespace quillory {
+namespace {
+
+constexpr std::size_t kWriteBatch = 1 << 16;
+constexpr auto kWriteInterval = std::chrono::milliseconds(100);
+constexpr auto kSyncInterval = std::chrono::seconds(1);
+
+std::string parentOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// The folder every source lies in, shown in the history.
+std::string commonFolder(const MovePlan& plan) {
+    if (plan.moves.empty())
+        return {};
+    std::string common = parentOf(plan.moves.front().source);
+    for (const auto& move : plan.moves) {
+        while (!common.empty() && common != "/" &&
+               !(move.source.size() > common.size() && move.source.compare(0, common.size(), common) == 0 &&
+                 move.source[common.size()] == '/'))
+            common = parentOf(common);
+    }
+    return common;
+}
+
+void appendNumber(std::string& out, long long value) {
+    out += ' ';
+    out += std::to_string(value);
+}
+
+void syncFolder(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// A new journal file named after the time and the process; a second run in the same second gets a number.
+int createJournal(const std::string& folder, std::string& id) {
+    char stamp[32];
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    const std::string base = std::string(stamp) + "-" + std::to_string(::getpid());
+    // Past the highest number this second already used, so that names keep sorting by age even after
+    // older ones were pruned.
+    int first = 1;
+    for (const auto& existing : JournalStore(folder).ids())
+        if (existing.rfind(base, 0) == 0)
+            first = std::max(first, existing.size() > base.size() ? std::atoi(existing.c_str() + base.size() + 1) + 1 : 2);
+    for (int n = first; n < 100000; ++n) {
+        char number[8];
+        std::snprintf(number, sizeof number, "-%03d", n);
+        id = n == 1 ? base : base + number; // sorts after the first, in order
+        const int fd = ::open((folder + "/" + id + ".journal").c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+int createFolders(const std::string& path) {
+    if (path.empty() || path == "/")
+        return 0;
+    if (::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST)
+        return 0;
+    if (errno != ENOENT || createFolders(parentOf(path)) != 0)
+        return -1;
+    return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST ? 0 : -1;
+}
+
+} // namespace
+
+RunJournal::RunJournal(std::string folder, FileSystem& fileSystem)
+    : folder_(std::move(folder)), fileSystem_(fileSystem) {}
+
+RunJournal::~RunJournal() {
+    if (fd_ >= 0) {
+        writeOut();
+        ::close(fd_);
+    }
+}
+
+std::string RunJournal::begin(const MovePlan& plan) {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    id_.clear();
+    buffer_.clear();
+    broken_ = false;
+    if (createFolders(folder_) != 0)
+        return "cannot create the journal folder " + folder_ + ": " + std::strerror(errno);
+    JournalStore(folder_).prune();
+    std::string id;
+    fd_ = createJournal(folder_, id);
+    if (fd_ < 0)
+        return "cannot create a journal in " + folder_ + ": " + std::strerror(errno);
+
+    buffer_.reserve(kWriteBatch * 2);
+    buffer_ += "quillory-journal 1\nrun";
+    appendNumber(buffer_, ::getpid());
+    appendNumber(buffer_, static_cast<long long>(std::time(nullptr)));
+    buffer_ += undoOf_.empty() ? " rename -" : " undo ";
+    journaltext::appendEscaped(buffer_, undoOf_);
+    appendNumber(buffer_, static_cast<long long>(plan.moves.size()));
+    buffer_ += ' ';
+    journaltext::appendEscaped(buffer_, commonFolder(plan));
+    buffer_ += '\n';
+    undoOf_.clear();
+    for (std::size_t m = 0; m < plan.moves.size(); ++m) {
+        const auto& move = plan.moves[m];
+        buffer_ += "move";
+        appendNumber(buffer_, static_cast<long long>(m));
+        buffer_ += move.isFolder ? " d " : " f ";
+        journaltext::appendEscaped(buffer_, move.source);
+        buffer_ += ' ';
+        journaltext::appendEscaped(buffer_, move.target);
+        if (const auto identity = fileSystem_.identify(move.source)) {
+            appendNumber(buffer_, static_cast<long long>(identity->device));
+            appendNumber(buffer_, static_cast<long long>(identity->inode));
+            appendNumber(buffer_, identity->size);
+            appendNumber(buffer_, identity->modified);
+        } else {
+            buffer_ += " - - - -";
+        }
+        buffer_ += '\n';
+        if (buffer_.size() >= kWriteBatch && !writeOut())
+            break;
+    }
+    for (std::size_t i = 0; i < plan.steps.size(); ++i) {
+        const auto& step = plan.steps[i];
+        buffer_ += "step";
+        appendNumber(buffer_, static_cast<long long>(i));
+        appendNumber(buffer_, static_cast<long long>(step.move));
+        if (step.kind == MovePlan::StepKind::direct) {
+            buffer_ += " d\n";
+        } else {
+            buffer_ += step.kind == MovePlan::StepKind::toTemporary ? " p " : " r ";
+            journaltext::appendEscaped(buffer_, step.kind == MovePlan::StepKind::toTemporary ? step.to : step.from);
+            buffer_ += '\n';
+        }
+        if (buffer_.size() >= kWriteBatch && !writeOut())
+            break;
+    }
+    buffer_ += "planned\n";
+    if (!writeOut() || ::fsync(fd_) != 0) {
+        const std::string error = "cannot write the journal " + id + ": " + std::strerror(errno);
+        ::close(fd_);
+        fd_ = -1;
+        ::unlink((folder_ + "/" + id + ".journal").c_str());
+        return error;
+    }
+    syncFolder(folder_);
+    id_ = id;
+    lastWrite_ = lastSync_ = std::chrono::steady_clock::now();
+    return {};
+}
+
+bool RunJournal::writeOut() {
+    if (fd_ < 0 || broken_) {
+        buffer_.clear();
+        return false;
+    }
+    std::size_t written = 0;
+    while (written < buffer_.size()) {
+        const ssize_t n = ::write(fd_, buffer_.data() + written, buffer_.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            // Later records are lost, not the run: recovery looks at the disk, not only at the journal.
+            Logger::error("Could not write the journal: ", std::strerror(errno));
+            broken_ = true;
+            buffer_.clear();
+            return false;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    buffer_.clear();
+    return true;
+}
+
+void RunJournal::sync() {
+    if (fd_ >= 0 && !broken_)
+        ::fsync(fd_);
+    lastSync_ = std::chrono::steady_clock::now();
+}
+
+void RunJournal::record() {
+    if (fd_ < 0)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (buffer_.size() >= kWriteBatch || now - lastWrite_ >= kWriteInterval) {
+        writeOut();
+        lastWrite_ = now;
+    }
+    if (now - lastSync_ >= kSyncInterval)
+        sync();
+}
+
+void RunJournal::stepDone(std::size_t step) {
+    if (fd_ < 0)
+        return;
+    buffer_ += "done";
+    appendNumber(buffer_, static_cast<long long>(step));
+    buffer_ += '\n';
+    record();
+}
+
+void RunJournal::stepFailed(std::size_t step, const FileError& error) {
+    if (fd_ < 0)
+        return;
+    buffer_ += "failed";
+    appendNumber(buffer_, static_cast<long long>(step));
+    appendNumber(buffer_, error.code);
+    buffer_ += '\n';
+    record();
+}
+
+void RunJournal::folderCreated(const std::string& path) {
+    if (fd_ < 0)
+        return;
+    buffer_ += "mkdir ";
+    journaltext::appendEscaped(buffer_, path);
+    buffer_ += '\n';
+    // Written at once: undo must know every folder it may remove.
+    writeOut();
+}
+
+void RunJournal::folderRemoved(const std::string& path) {
+    if (fd_ < 0)
+        return;
+    buffer_ += "rmdir ";
+    journaltext::appendEscaped(buffer_, path);
+    buffer_ += '\n';
+    record();
+}
+
+void RunJournal::finish(const RenameReport& report) {
+    const char* state = report.aborted ? "aborted" : report.failures.empty() ? "done" : "failed";
+    close(state, report.successCount, static_cast<int>(report.failures.size()), report.notTriedCount);
+}
+
+void RunJournal::close(const std::string& state, int renamed, int failed, int notTried) {
+    if (fd_ < 0)
+        return;
+    buffer_ += "end " + state;
+    appendNumber(buffer_, renamed);
+    appendNumber(buffer_, failed);
+    appendNumber(buffer_, notTried);
+    buffer_ += '\n';
+    writeOut();
+    sync();
+    ::close(fd_);
+    fd_ = -1;
+}
+
+} // namespace quillory

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "rename/RunRecorder.h"
+
+#include <chrono>
+#include <string>
+
+namespace quillory {
+
+class FileSystem;
+
+// Writes one journal per run into the journal folder: the plan with the identity of every source,
+// flushed to stable storage before the first move; then each finished step, written out in batches
+// and flushed to stable storage at least once a second; and the run's end, which closes it.
+class RunJournal : public RunRecorder {
+public:
+    RunJournal(std::string folder, FileSystem& fileSystem);
+    ~RunJournal() override;
+
+    // The next run undoes another one (its journal says so).
+    void setUndoOf(std::string runId) { undoOf_ = std::move(runId); }
+
+    std::string begin(const MovePlan& plan) override;
+    std::string runId() const override { return id_; }
+    void stepDone(std::size_t step) override;
+    void stepFailed(std::size_t step, const FileError& error) override;
+    void folderCreated(const std::string& path) override;
+    void folderRemoved(const std::string& path) override;
+    void finish(const RenameReport& report) override;
+    // Closes the journal with the given state and counts.
+    void close(const std::string& state, int renamed, int failed, int notTried);
+
+private:
+    void record();
+    bool writeOut();
+    void sync();
+
+    std::string folder_;
+    FileSystem& fileSystem_;
+    std::string undoOf_;
+    std::string id_;
+    int fd_ = -1;
+    std::string buffer_;
+    bool broken_ = false;
+    std::chrono::steady_clock::time_point lastWrite_{};
+    std::chrono::steady_clock::time_point lastSync_{};
+};
+
+} // namespace quillory

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "rename/FileError.h"
+#include "rename/MovePlan.h"
+#include "rename/RenameReport.h"
+
+#include <cstddef>
+#include <string>
+
+namespace quillory {
+
+// Keeps a record of a rename run as it happens, so that an interrupted run can be finished or rolled
+// back and a finished one undone. The renamer calls it; the journal implements it.
+class RunRecorder {
+public:
+    virtual ~RunRecorder() = default;
+
+    // Before the first move: the whole plan, on stable storage. An error text when it could not be kept.
+    virtual std::string begin(const MovePlan& plan) = 0;
+    // The record's name, once begun.
+    virtual std::string runId() const = 0;
+    virtual void stepDone(std::size_t step) = 0;
+    virtual void stepFailed(std::size_t step, const FileError& error) = 0;
+    virtual void folderCreated(const std::string& path) = 0;
+    virtual void folderRemoved(const std::string& path) = 0;
+    // The run's end, which closes the record.
+    virtual void finish(const RenameReport& report) = 0;
+};
+
+} // namespace quillory

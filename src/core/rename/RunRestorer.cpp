@@ -1,0 +1,306 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "rename/RunRestorer.h"
+
+#include "rename/FileSystem.h"
+#include "rename/JournalStore.h"
+#include "rename/JournalText.h"
+#include "rename/MovePlan.h"
+#include "rename/RunJournal.h"
+
+#include <unistd.h>
+
+#include <limits>
+#include <random>
+#include <set>
+
+namespace quillory {
+namespace {
+
+std::string parentOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string randomTag() {
+    static const char digits[] = "0123456789abcdef";
+    std::random_device device;
+    std::string tag(8, '0');
+    for (char& c : tag)
+        c = digits[device() % 16];
+    return tag;
+}
+
+// Removes an item and, for a folder, everything in it, without following links.
+bool removeTree(FileSystem& fileSystem, const std::string& path) {
+    const auto identity = fileSystem.identify(path);
+    if (!identity)
+        return true;
+    if (!identity->isFolder)
+        return !fileSystem.removeFile(path);
+    std::vector<std::string> names;
+    if (fileSystem.directoryEntries(path, std::numeric_limits<std::size_t>::max(), names))
+        return false;
+    bool ok = true;
+    for (const auto& name : names)
+        ok = removeTree(fileSystem, path + "/" + name) && ok;
+    return !fileSystem.removeDirectory(path) && ok;
+}
+
+bool isEmptyFolder(FileSystem& fileSystem, const std::string& path) {
+    std::vector<std::string> names;
+    return !fileSystem.directoryEntries(path, 1, names) && names.empty();
+}
+
+} // namespace
+
+RunRestorer::RunRestorer(FileSystem& fileSystem, JournalStore& store) : fileSystem_(fileSystem), store_(store) {}
+
+std::optional<std::string> RunRestorer::lastUndoableRun() const {
+    const auto ids = store_.ids();
+    for (auto id = ids.rbegin(); id != ids.rend(); ++id) {
+        const auto record = store_.summary(*id);
+        if (record.ok() && record->closed && record->kind == "rename" && record->undoneBy.empty() &&
+            record->endState != "rolled-back")
+            return *id;
+    }
+    return std::nullopt;
+}
+
+RunRestorer::Where RunRestorer::locate(const JournalRecord& record, std::size_t m) const {
+    const auto& move = record.moves[m];
+    if (!move.identity)
+        return Where::unknown;
+    if (const auto there = fileSystem_.identify(move.target); there && there->sameOrCopiedItem(*move.identity))
+        return Where::target;
+    for (const auto& step : record.steps)
+        if (step.move == m && step.kind == MovePlan::StepKind::toTemporary)
+            if (const auto parked = fileSystem_.identify(step.to); parked && parked->sameItem(*move.identity))
+                return Where::temporary;
+    if (const auto here = fileSystem_.identify(move.source); here && here->sameItem(*move.identity))
+        return Where::source;
+    return Where::unknown;
+}
+
+std::optional<FileError> RunRestorer::ensureFolder(const std::string& path, std::vector<std::string>& created) {
+    if (path.empty() || fileSystem_.exists(path))
+        return std::nullopt;
+    std::vector<std::string> missing{path};
+    for (std::string up = parentOf(path); !up.empty() && up != "/" && !fileSystem_.exists(up); up = parentOf(up))
+        missing.push_back(up);
+    if (auto error = fileSystem_.createDirectories(path))
+        return error;
+    created.insert(created.end(), missing.rbegin(), missing.rend());
+    return std::nullopt;
+}
+
+Result<RunRestorer::Outcome> RunRestorer::undo(const std::string& runId) {
+    auto record = store_.read(runId);
+    if (!record.ok())
+        return record.error();
+    if (!record->closed)
+        return Error{"the run " + runId + " was interrupted: recover it first"};
+    if (!record->undoneBy.empty())
+        return Error{"the run " + runId + " was undone already (by " + record->undoneBy + ")"};
+    if (record->endState == "rolled-back")
+        return Error{"the run " + runId + " was rolled back already"};
+    Outcome outcome;
+    putBack(*record, outcome);
+    if (!outcome.runId.empty() || outcome.failures.empty())
+        store_.append(runId, "undone " + (outcome.runId.empty() ? std::string("-") : outcome.runId) + "\n");
+    return outcome;
+}
+
+Result<RunRestorer::Outcome> RunRestorer::recover(const std::string& runId, bool finish) {
+    auto record = store_.read(runId);
+    if (!record.ok())
+        return record.error();
+    if (record->closed)
+        return Error{"the run " + runId + " was not interrupted"};
+    Outcome outcome;
+    // Without the whole plan on disk nothing was moved yet.
+    if (record->planned) {
+        removeStrayCopies(*record, outcome);
+        if (finish)
+            finishRun(*record, outcome);
+        else
+            putBack(*record, outcome);
+    }
+    const std::string state = finish ? "finished" : "rolled-back";
+    const std::string counts = " " + std::to_string(outcome.moved) + " " + std::to_string(outcome.failures.size()) +
+                               " " + std::to_string(outcome.leftAlone.size());
+    if (auto status = store_.append(runId, "end " + state + counts + "\n"); !status.ok())
+        return status.error();
+    return outcome;
+}
+
+void RunRestorer::removeStrayCopies(const JournalRecord& record, Outcome& outcome) {
+    // A move to another file system builds its copy under a hidden name beside the target and removes
+    // the original only once the copy is in place: a copy left behind is garbage when the original is
+    // whole, and the only copy otherwise.
+    const std::string prefix = ".quillory-move-" + std::to_string(record.pid) + "-";
+    std::set<std::string> examined;
+    for (std::size_t m = 0; m < record.moves.size(); ++m) {
+        const auto& move = record.moves[m];
+        const std::string folder = parentOf(move.target);
+        if (!move.identity || examined.count(folder))
+            continue;
+        const auto folderIdentity = fileSystem_.identify(folder);
+        if (!folderIdentity || folderIdentity->device == move.identity->device)
+            continue;
+        examined.insert(folder);
+        std::vector<std::string> names;
+        if (fileSystem_.directoryEntries(folder, std::numeric_limits<std::size_t>::max(), names))
+            continue;
+        for (const auto& name : names) {
+            if (name.rfind(prefix, 0) != 0)
+                continue;
+            const std::string stray = folder + "/" + name;
+            // Every unfinished move into this folder must find its original whole.
+            bool intact = true;
+            for (std::size_t k = 0; k < record.moves.size() && intact; ++k) {
+                const auto& other = record.moves[k];
+                if (parentOf(other.target) != folder || !other.identity || locate(record, k) == Where::target)
+                    continue;
+                const auto here = fileSystem_.identify(other.source);
+                intact = here && here->sameItem(*other.identity) && here->size == other.identity->size &&
+                         here->modified == other.identity->modified;
+            }
+            if (!intact) {
+                outcome.leftAlone.push_back("\"" + stray + "\" was kept: its original is not intact");
+                continue;
+            }
+            if (removeTree(fileSystem_, stray))
+                ++outcome.straysRemoved;
+        }
+    }
+}
+
+void RunRestorer::putBack(const JournalRecord& record, Outcome& outcome) {
+    std::vector<MovePlan::Move> back;
+    for (std::size_t m = 0; m < record.moves.size(); ++m) {
+        const auto& move = record.moves[m];
+        if (move.source == move.target)
+            continue;
+        switch (locate(record, m)) {
+        case Where::source:
+            ++outcome.alreadyInPlace;
+            break;
+        case Where::target:
+            back.push_back({m, move.target, move.source, move.isFolder});
+            break;
+        case Where::temporary:
+            for (const auto& step : record.steps)
+                if (step.move == m && step.kind == MovePlan::StepKind::toTemporary)
+                    back.push_back({m, step.to, move.source, move.isFolder});
+            break;
+        case Where::unknown:
+            outcome.leftAlone.push_back("\"" + move.target + "\" is no longer where the run put it: left alone");
+            break;
+        }
+    }
+
+    const MovePlan plan = MovePlan::order(std::move(back), randomTag());
+    RunJournal journal(store_.folder(), fileSystem_);
+    journal.setUndoOf(record.id);
+    const bool journaled = !plan.moves.empty() && journal.begin(plan).empty();
+    if (journaled)
+        outcome.runId = journal.runId();
+
+    std::vector<char> failed(plan.moves.size(), 0);
+    for (std::size_t i = 0; i < plan.steps.size(); ++i) {
+        const auto& step = plan.steps[i];
+        if (failed[step.move])
+            continue;
+        std::vector<std::string> created;
+        auto error = ensureFolder(parentOf(step.to), created);
+        for (const auto& folder : created)
+            if (journaled)
+                journal.folderCreated(folder);
+        if (!error)
+            error = fileSystem_.moveItem(step.from, step.to);
+        if (error) {
+            failed[step.move] = 1;
+            if (journaled)
+                journal.stepFailed(i, *error);
+            outcome.failures.push_back({step.from, plan.moves[step.move].target, *error});
+            continue;
+        }
+        if (journaled)
+            journal.stepDone(i);
+        if (step.kind != MovePlan::StepKind::toTemporary)
+            ++outcome.moved;
+    }
+
+    // Folders the run made go again once nothing is left in them.
+    for (auto folder = record.createdFolders.rbegin(); folder != record.createdFolders.rend(); ++folder) {
+        if (!isEmptyFolder(fileSystem_, *folder) || fileSystem_.removeDirectory(*folder))
+            continue;
+        if (journaled)
+            journal.folderRemoved(*folder);
+    }
+    if (journaled)
+        journal.close(outcome.failures.empty() ? "done" : "failed", outcome.moved,
+                      static_cast<int>(outcome.failures.size()), 0);
+}
+
+void RunRestorer::finishRun(const JournalRecord& record, Outcome& outcome) {
+    std::string lines;
+    std::vector<char> failed(record.moves.size(), 0);
+    for (std::size_t i = 0; i < record.steps.size(); ++i) {
+        const auto& step = record.steps[i];
+        const auto& move = record.moves[step.move];
+        if (failed[step.move] || move.source == move.target)
+            continue;
+        const Where where = locate(record, step.move);
+        const Where expected = step.kind == MovePlan::StepKind::fromTemporary ? Where::temporary : Where::source;
+        if (where == Where::target || (step.kind == MovePlan::StepKind::toTemporary && where == Where::temporary)) {
+            if (step.kind != MovePlan::StepKind::toTemporary)
+                ++outcome.alreadyInPlace;
+            continue;
+        }
+        if (where != expected) {
+            failed[step.move] = 1;
+            outcome.leftAlone.push_back("\"" + move.source + "\" is no longer where the run left it: left alone");
+            continue;
+        }
+        std::vector<std::string> created;
+        auto error = ensureFolder(parentOf(step.to), created);
+        for (const auto& folder : created) {
+            lines += "mkdir ";
+            journaltext::appendEscaped(lines, folder);
+            lines += '\n';
+        }
+        if (!error)
+            error = fileSystem_.moveItem(step.from, step.to);
+        if (error) {
+            failed[step.move] = 1;
+            outcome.failures.push_back({step.from, step.to, *error});
+            continue;
+        }
+        lines += "done " + std::to_string(i) + "\n";
+        if (step.kind == MovePlan::StepKind::toTemporary)
+            continue;
+        ++outcome.moved;
+    }
+    // As the run would have: folders the moves emptied go (including ones whose last item left
+    // before the interruption), up to the folder all sources share.
+    std::set<std::string> left;
+    for (const auto& move : record.moves)
+        left.insert(parentOf(move.source));
+    for (auto start = left.rbegin(); start != left.rend(); ++start) {
+        for (std::string folder = *start;
+             folder.size() > record.folder.size() && folder.rfind(record.folder + "/", 0) == 0 &&
+             isEmptyFolder(fileSystem_, folder) && !fileSystem_.removeDirectory(folder);
+             folder = parentOf(folder)) {
+            lines += "rmdir ";
+            journaltext::appendEscaped(lines, folder);
+            lines += '\n';
+        }
+    }
+    if (!lines.empty())
+        store_.append(record.id, lines);
+}
+
+} // namespace quillory

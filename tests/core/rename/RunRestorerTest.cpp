@@ -1,0 +1,222 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "rename/RunRestorer.h"
+
+#include "app/Logger.h"
+#include "app/Preferences.h"
+#include "filelist/DirectoryValidator.h"
+#include "filelist/FileDataSource.h"
+#include "rename/FileRenamer.h"
+#include "rename/FileValidator.h"
+#include "rename/JournalStore.h"
+#include "rename/PosixFileSystem.h"
+#include "rename/RunJournal.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <stdexcept>
+
+namespace quillory {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The real file system, until a chosen move: there the process "dies" (an exception nobody in the run
+// catches, so the journal is never closed) or the move fails.
+class CrashingFileSystem : public PosixFileSystem {
+public:
+    enum class Mode { none, crash, fail };
+    void arm(Mode mode, int atMove) {
+        mode_ = mode;
+        at_ = atMove;
+        moves_ = 0;
+    }
+    int moves() const { return moves_; }
+    Outcome moveItem(const std::string& source, const std::string& target) override {
+        if (moves_++ == at_ && mode_ == Mode::crash)
+            throw std::runtime_error("killed");
+        if (moves_ - 1 == at_ && mode_ == Mode::fail)
+            return FileError::fromErrno(EIO, "Injected failure on", source);
+        return PosixFileSystem::moveItem(source, target);
+    }
+
+private:
+    Mode mode_ = Mode::none;
+    int at_ = -1;
+    int moves_ = 0;
+};
+
+class RunRestorerTest : public ::testing::Test {
+protected:
+    RunRestorerTest()
+        : prefs_(settings_.path() / "settings.json"),
+          directories_(std::make_shared<DirectoryValidator>(DirectoryEnvironment{temp_.str(), "me", ""}, &prefs_)),
+          validator_(&list_, &prefs_, nullptr, directories_), store_(temp_.str() + "/journal"),
+          journal_(store_.folder(), disk_),
+          renamer_({list_, disk_, &prefs_, nullptr, nullptr, &journal_},
+                   [this](std::stop_token stop) { return validator_.validateFiles(list_.files(), false, stop).has_value(); }),
+          restorer_(disk_, store_) {
+        prefs_.registerDefaults();
+        Logger::setSink(LogSink::off);
+        validator_.setFileSystem(&disk_);
+        renamer_.setProtectedDirectories({root()});
+    }
+
+    std::string root() const { return temp_.str() + "/tree"; }
+    std::string at(const std::string& relative) const { return root() + "/" + relative; }
+
+    // Every file and folder below the tree, files with their content.
+    std::map<std::string, std::string> snapshot() const {
+        std::map<std::string, std::string> out;
+        if (!fs::exists(root()))
+            return out;
+        for (const auto& entry : fs::recursive_directory_iterator(root()))
+            out[entry.path().string()] = entry.is_directory() ? "<folder>" : test::readFile(entry.path());
+        return out;
+    }
+
+    // A swap, a rotation, a shift, moves into new folders and out of one that empties, a folder that
+    // moves whole, and a name that is not UTF-8.
+    void makeTreeAndList() {
+        fs::remove_all(root());
+        const std::vector<std::pair<std::string, std::string>> renames = {
+            {"s/a", "s/b"},         {"s/b", "s/a"},         {"r/x", "r/y"},       {"r/y", "r/z"},
+            {"r/z", "r/x"},         {"n/1", "n/2"},         {"n/2", "n/3"},       {"n/3", "n/4"},
+            {"old/only", "new/deep/only"}, {"old/other", "new/other"}, {"caf\xE9", "new/caf\xE9 2"},
+            {"keep", "keep"}};
+        std::vector<File> files;
+        for (const auto& [from, to] : renames) {
+            temp_.write("tree/" + from, "content of " + from);
+            File file = File::fromPath(at(from));
+            file.transformed.setFullPath(at(to));
+            files.push_back(file);
+        }
+        temp_.write("tree/album/song", "music");
+        File folder = File::fromUrl(fileUrlFromPath(at("album"), true));
+        folder.transformed.transformedPath = at("records/album");
+        files.push_back(folder);
+        list_.doReplaceAllFiles(files, FileAction::replace, false);
+    }
+
+    test::TempDir temp_{fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path()};
+    test::TempDir settings_;
+    Preferences prefs_;
+    std::shared_ptr<DirectoryValidator> directories_;
+    FileDataSource list_;
+    FileValidator validator_;
+    CrashingFileSystem disk_;
+    JournalStore store_;
+    RunJournal journal_;
+    FileRenamer renamer_;
+    RunRestorer restorer_;
+};
+
+TEST_F(RunRestorerTest, UndoPutsBackEveryFileAndFolderByteExact) {
+    makeTreeAndList();
+    const auto original = snapshot();
+    const RenameReport report = renamer_.applyTransformationsAndRename(true);
+    ASSERT_TRUE(report.failures.empty());
+    ASSERT_FALSE(report.journalId.empty()) << report.journalError;
+    EXPECT_EQ(test::readFile(at("new/caf\xE9 2")), "content of caf\xE9");
+    EXPECT_FALSE(fs::exists(at("old")));
+
+    ASSERT_EQ(restorer_.lastUndoableRun(), report.journalId);
+    const auto outcome = restorer_.undo(report.journalId);
+    ASSERT_TRUE(outcome.ok()) << outcome.error().message;
+    EXPECT_TRUE(outcome->leftAlone.empty());
+    EXPECT_TRUE(outcome->failures.empty());
+    EXPECT_EQ(snapshot(), original) << "files back, created folders gone, removed folders back";
+    EXPECT_FALSE(restorer_.lastUndoableRun());
+    EXPECT_FALSE(restorer_.undo(report.journalId).ok()) << "a run is undone once";
+
+    // The undo was a run of its own: undoing it does the rename again.
+    const auto redo = restorer_.undo(outcome->runId);
+    ASSERT_TRUE(redo.ok());
+    EXPECT_EQ(test::readFile(at("s/a")), "content of s/b");
+}
+
+TEST_F(RunRestorerTest, UndoLeavesAloneWhatChangedSince) {
+    makeTreeAndList();
+    const RenameReport report = renamer_.applyTransformationsAndRename(true);
+    // Replaced by another file under the same name, and moved away.
+    fs::remove(at("s/b"));
+    temp_.write("tree/s/b", "a newer file");
+    fs::rename(at("r/y"), at("elsewhere"));
+    const auto outcome = restorer_.undo(report.journalId);
+    ASSERT_TRUE(outcome.ok());
+    EXPECT_EQ(outcome->leftAlone.size(), 2u);
+    EXPECT_EQ(test::readFile(at("s/b")), "a newer file");
+    EXPECT_EQ(test::readFile(at("elsewhere")), "content of r/x");
+    EXPECT_EQ(test::readFile(at("n/1")), "content of n/1");
+    EXPECT_FALSE(fs::exists(at("new/deep")));
+}
+
+// A run stopped at every one of its moves, by a crash or by a failure, is settled from its journal:
+// rolling back restores the tree, finishing reaches the planned tree, and undo restores it from there.
+TEST_F(RunRestorerTest, EveryInterruptionPointIsRecoverable) {
+    makeTreeAndList();
+    const auto original = snapshot();
+    ASSERT_TRUE(renamer_.applyTransformationsAndRename(true).failures.empty());
+    const auto planned = snapshot();
+    const int moves = disk_.moves();
+    ASSERT_GE(moves, 14) << "12 items, two of them parked once";
+
+    for (int k = 0; k < moves; ++k) {
+        for (const auto mode : {CrashingFileSystem::Mode::crash, CrashingFileSystem::Mode::fail}) {
+            for (const bool finish : {false, true}) {
+                makeTreeAndList();
+                disk_.arm(mode, k);
+                RenameReport report;
+                try {
+                    report = renamer_.applyTransformationsAndRename(true);
+                } catch (const std::runtime_error&) {
+                }
+                disk_.arm(CrashingFileSystem::Mode::none, -1);
+                const auto ids = store_.ids();
+                ASSERT_FALSE(ids.empty());
+                const std::string id = ids.back();
+                if (mode == CrashingFileSystem::Mode::crash) {
+                    const auto outcome = restorer_.recover(id, finish);
+                    ASSERT_TRUE(outcome.ok()) << outcome.error().message << " at move " << k << " finish " << finish;
+                    ASSERT_TRUE(outcome->leftAlone.empty()) << "move " << k << ": " << outcome->leftAlone.front();
+                    ASSERT_EQ(snapshot(), finish ? planned : original) << "move " << k << (finish ? " finished" : "");
+                    if (!finish)
+                        continue;
+                } else if (!finish) {
+                    continue; // a failed run is closed: there is nothing to recover, only to undo
+                }
+                ASSERT_TRUE(restorer_.undo(id).ok());
+                ASSERT_EQ(snapshot(), original) << "undo after interruption at move " << k;
+            }
+        }
+    }
+}
+
+TEST_F(RunRestorerTest, InterruptedRunsAreFoundAndOldRunsPruned) {
+    fs::create_directories(store_.folder());
+    const auto write = [&](const std::string& id, const std::string& text) {
+        std::ofstream(store_.pathOf(id)) << text;
+    };
+    // A process id nobody has: the run that wrote it is gone.
+    write("20200101-000000-1", "quillory-journal 1\nrun 2147483646 1577836800 rename - 1 /home/me\nplanned\n");
+    for (int i = 0; i < 55; ++i) {
+        char id[32];
+        std::snprintf(id, sizeof id, "20300101-0000%02d-2", i);
+        write(id, "quillory-journal 1\nrun 2 " + std::to_string(std::time(nullptr)) +
+                      " rename - 1 /home/me\nplanned\nend done 1 0 0\n");
+    }
+    const auto interrupted = store_.interruptedRuns();
+    ASSERT_EQ(interrupted.size(), 1u);
+    EXPECT_EQ(interrupted[0].folder, "/home/me");
+    store_.prune();
+    const auto ids = store_.ids();
+    EXPECT_EQ(ids.size(), 51u) << "the last 50 closed runs and the interrupted one";
+    EXPECT_EQ(ids.front(), "20200101-000000-1");
+    EXPECT_EQ(ids[1], "20300101-000005-2");
+}
+
+} // namespace
+} // namespace quillory

@@ -1,0 +1,156 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "DBusFixture.h"
+
+#include "dbus/DBusNames.h"
+#include "dbus/ScriptingAdaptor.h"
+
+#include <future>
+
+namespace quillory::test {
+namespace {
+
+using ScriptingAdaptorTest = DBusFixture;
+
+const char* underscoresToSpaces = R"({"type":"simple","transformScope":"filename",
+    "properties":{"simpleFindText":"_","simpleReplaceText":" "}})";
+
+std::vector<std::string> column(const nlohmann::ordered_json& files, const char* key) {
+    std::vector<std::string> values;
+    for (const auto& file : files)
+        values.push_back(file.at(key).get<std::string>());
+    return values;
+}
+
+bool isError(const QDBusMessage& answer, const char* name) {
+    return answer.type() == QDBusMessage::ErrorMessage && answer.errorName() == QString::fromLatin1(name);
+}
+
+TEST_F(ScriptingAdaptorTest, OpenDirectoryThenFilesListsTheFilesWithTheCliFields) {
+    const auto opened = call("OpenDirectory", {QString::fromStdString(folder_.string())});
+    ASSERT_EQ(opened.type(), QDBusMessage::ReplyMessage) << text(opened);
+
+    const auto list = files();
+    ASSERT_TRUE(list.is_array());
+    EXPECT_EQ(column(list, "name"), (std::vector<std::string>{"a_1", "b_2", "c_3"}));
+    EXPECT_EQ(column(list, "path"), std::vector<std::string>(3, folder_.string()));
+    std::vector<std::string> keys;
+    for (const auto& item : list.front().items())
+        keys.push_back(item.key());
+    EXPECT_EQ(keys, (std::vector<std::string>{"identifier", "displayName", "path", "name", "ext", "transformedPath",
+                                              "transformedName", "transformedExt", "transformedFullPath", "warnings",
+                                              "errors", "uniqueSuffix"}));
+    EXPECT_EQ(list.front().at("displayName"), (folder_ / "a_1.txt").string());
+
+    const auto missing = call("OpenDirectory", {QString::fromStdString((temp_.path() / "gone").string())});
+    EXPECT_TRUE(isError(missing, dbus::errorFailed)) << text(missing);
+}
+
+TEST_F(ScriptingAdaptorTest, TransformIsAnsweredAtOnceAndValidationResultWaitsForItsOutcome) {
+    call("OpenDirectory", {QString::fromStdString(folder_.string())});
+    const auto added = call("AddTransformer", {QString::fromLatin1(underscoresToSpaces)});
+    ASSERT_EQ(added.type(), QDBusMessage::ReplyMessage) << text(added);
+    EXPECT_FALSE(text(added).empty());
+
+    // Hold the queue so that the pass cannot have run when Transform is answered.
+    std::promise<void> release;
+    auto held = release.get_future().share();
+    services_->scripting()->queue().enqueue([held](std::stop_token) { held.wait(); });
+    const auto transform = call("Transform");
+    EXPECT_EQ(transform.type(), QDBusMessage::ReplyMessage);
+    release.set_value();
+
+    const auto result = validationResult();
+    EXPECT_EQ(result.at("isPending"), false);
+    EXPECT_EQ(result.at("totalCount"), 3);
+    EXPECT_EQ(result.at("renameCount"), 3);
+    EXPECT_EQ(result.at("errorCount"), 0);
+    EXPECT_EQ(column(files(), "transformedName"), (std::vector<std::string>{"a 1", "b 2", "c 3"}));
+}
+
+TEST_F(ScriptingAdaptorTest, ValidationResultAnswersWithATimeoutWhenNothingSettlesInTime) {
+    services_->scripting()->setValidationLimit(std::chrono::milliseconds(100));
+    std::promise<void> release;
+    auto held = release.get_future().share();
+    services_->scripting()->queue().enqueue([held](std::stop_token) { held.wait(); });
+    const auto answer = call("ValidationResult");
+    release.set_value();
+    EXPECT_TRUE(isError(answer, dbus::errorTimeout)) << text(answer);
+    // The queue goes on: the next read is answered.
+    services_->scripting()->setValidationLimit(std::chrono::seconds(30));
+    EXPECT_EQ(validationResult().at("totalCount"), 0);
+}
+
+TEST_F(ScriptingAdaptorTest, BadJsonIsAnErrorWithTheMessageAndLeavesTheChainAsItWas) {
+    call("OpenDirectory", {QString::fromStdString(folder_.string())});
+    const auto malformed = call("AddTransformer", {QStringLiteral("{\"type\": ")});
+    EXPECT_TRUE(isError(malformed, dbus::errorInvalidJson)) << text(malformed);
+    EXPECT_NE(text(malformed).find("parse error"), std::string::npos) << text(malformed);
+
+    const auto unknown = call("AddTransformer", {QStringLiteral(R"({"type":"teleport","transformScope":"filename","properties":{}})")});
+    EXPECT_TRUE(isError(unknown, dbus::errorInvalidJson)) << text(unknown);
+    EXPECT_NE(text(unknown).find("teleport"), std::string::npos) << text(unknown);
+
+    const auto recipe = call("OpenRecipe", {QStringLiteral("{\"transformers\": [")});
+    EXPECT_TRUE(isError(recipe, dbus::errorInvalidJson)) << text(recipe);
+
+    EXPECT_TRUE(session_->chain().empty());
+    call("Transform");
+    EXPECT_EQ(validationResult().at("renameCount"), 0);
+}
+
+TEST_F(ScriptingAdaptorTest, AddTransformerAppendsAndGivesATakenIdANewOne) {
+    const QString json = QStringLiteral(R"({"id":"transformer_X","type":"simple","transformScope":"filename",
+        "properties":{"simpleFindText":"a","simpleReplaceText":"b"}})");
+    EXPECT_EQ(text(call("AddTransformer", {json})), "transformer_X");
+    const auto second = text(call("AddTransformer", {json}));
+    EXPECT_NE(second, "transformer_X");
+    ASSERT_EQ(session_->chain().size(), 2u);
+    EXPECT_EQ(session_->chain()[1].id, second);
+
+    EXPECT_EQ(call("ClearTransformers").type(), QDBusMessage::ReplyMessage);
+    EXPECT_TRUE(session_->chain().empty());
+}
+
+TEST_F(ScriptingAdaptorTest, OpenRecipeTakesJsonTextOrAPathUnderHome) {
+    const std::string recipe = R"({"recipe_format_version":"8.0","sortOrder":"none","transformers":[)" +
+                               std::string(underscoresToSpaces) + "]}";
+    EXPECT_EQ(text(call("OpenRecipe", {QString::fromStdString(recipe)})), recipe);
+    EXPECT_EQ(session_->chain().size(), 1u);
+
+    temp_.write("home/Recipes/a.recipe", recipe);
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", (temp_.path() / "home").c_str());
+    call("ClearTransformers");
+    const auto answer = call("OpenRecipe", {QStringLiteral("~/Recipes/a.recipe")});
+    qputenv("HOME", oldHome);
+    EXPECT_EQ(text(answer), (temp_.path() / "home/Recipes/a.recipe").string());
+    EXPECT_EQ(session_->chain().size(), 1u);
+
+    const auto missing = call("OpenRecipe", {QString::fromStdString((temp_.path() / "none.recipe").string())});
+    EXPECT_TRUE(isError(missing, dbus::errorFailed)) << text(missing);
+}
+
+TEST_F(ScriptingAdaptorTest, RenameGoesAheadOnlyWithForceWhenSomeFilesHaveErrors) {
+    call("OpenDirectory", {QString::fromStdString(folder_.string())});
+    // b_2 loses its whole name: an error; the other two only change.
+    call("AddTransformer", {QStringLiteral(R"({"type":"simple","transformScope":"filename",
+        "properties":{"simpleFindText":"b_2","simpleReplaceText":""}})")});
+    call("AddTransformer", {QString::fromLatin1(underscoresToSpaces)});
+    call("Transform");
+    EXPECT_EQ(validationResult().at("errorCount"), 1);
+
+    const auto refused = call("Rename", {false});
+    ASSERT_EQ(refused.type(), QDBusMessage::ReplyMessage) << text(refused);
+    EXPECT_FALSE(refused.arguments().front().toBool());
+    EXPECT_TRUE(std::filesystem::exists(folder_ / "a_1.txt"));
+
+    const auto forced = call("Rename", {true});
+    ASSERT_EQ(forced.type(), QDBusMessage::ReplyMessage) << text(forced);
+    EXPECT_TRUE(forced.arguments().front().toBool());
+    EXPECT_TRUE(std::filesystem::exists(folder_ / "a 1.txt"));
+    EXPECT_TRUE(std::filesystem::exists(folder_ / "c 3.txt"));
+    EXPECT_TRUE(std::filesystem::exists(folder_ / "b_2.txt"));
+}
+
+} // namespace
+} // namespace quillory::test
