@@ -29,7 +29,8 @@ int RenameCommand::run(const Options& options, std::stop_token stopToken) {
         err_ << "\rRenaming " << step.done << "/" << step.total << std::flush;
         progressShown = true;
     };
-    const RenameReport report = session_.rename({options.force}, stopToken, progress);
+    // The table after a run shows only the report: the rows need no second look then.
+    const RenameReport report = session_.rename({options.force, options.json}, stopToken, progress);
     if (progressShown)
         err_ << "\r\033[K" << std::flush; // clear the progress line
 

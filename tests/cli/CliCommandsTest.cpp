@@ -86,7 +86,8 @@ TEST_F(CliCommandsTest, PreviewPrintsTheTableOrTheDocumentAndFailsOnErrors) {
 TEST_F(CliCommandsTest, PlanPrintsEachStepOrRefusesAFileNotListed) {
     EXPECT_EQ(PlanCommand(session, out, err).run(trip("a_b.txt")), 0);
     EXPECT_EQ(out.str(), "Original Filename: " + trip() + "/a_b.txt\n" + "Replace filename: " + trip() +
-                             "/a b.txt\n" + "Replace filename: " + trip() + "/a b.txt\n");
+                             "/a b.txt\n" + "Replace filename: " + trip() + "/a b.txt\n" + "Target: " + trip() +
+                             "/a b.txt\n");
     EXPECT_EQ(PlanCommand(session, out, err).run(trip("other.txt")), 2);
     EXPECT_THAT(err.str(), HasSubstr("--plan: '" + trip("other.txt") + "' is not in the list of files"));
 }

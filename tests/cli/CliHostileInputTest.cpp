@@ -60,7 +60,9 @@ TEST_F(CliHostileInputTest, ARecipeWithProblemsLoadsWithOneWarningEach) {
                                    "\"lowercas\" (did you mean \"lowercase\"?)"));
     EXPECT_THAT(run.err, HasSubstr("warning: recipe action 3 (insert): \"insertText\": unknown attribute "
                                    "\"id3-artst\" (did you mean \"id3-artist\"?)"));
-    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
+    // One warning line each, and nothing else but the preview's hint.
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 3) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("Nothing was renamed; add --rename to do it\n"));
     // The sound action still ran.
     EXPECT_THAT(run.out, HasSubstr("a b.txt"));
 

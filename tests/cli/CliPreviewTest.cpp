@@ -128,6 +128,26 @@ TEST_F(CliPreviewTest, JsonStaysValidForNamesThatAreNotUtf8) {
     for (const auto& file : document.at("files"))
         names.push_back(file.at("transformedName"));
     EXPECT_THAT(names, ::testing::Contains("caf\uFFFD x"));
+    // The exact bytes go along in base64 for such a file only, so a script can still find it.
+    auto decoded = [](const std::string& text) {
+        const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+        std::string bytes;
+        unsigned value = 0;
+        int bits = 0;
+        for (const char c : text) {
+            if (c == '=')
+                break;
+            value = (value << 6) | static_cast<unsigned>(alphabet.find(c));
+            if ((bits += 6) >= 8)
+                bytes += static_cast<char>((value >> (bits -= 8)) & 0xFF);
+        }
+        return bytes;
+    };
+    std::vector<std::string> exact;
+    for (const auto& file : document.at("files"))
+        if (file.contains("pathBytes"))
+            exact.push_back(decoded(file.at("pathBytes")) + " -> " + decoded(file.at("transformedFullPathBytes")));
+    EXPECT_THAT(exact, ElementsAre(trip() + "/caf\xe9_x.txt -> " + trip() + "/caf\xe9 x.txt"));
     // The table shows the byte that is not UTF-8 as an escape, never as a broken character.
     EXPECT_THAT(cli.run({"-a", underscoreToBlank, trip()}).out, HasSubstr("->  caf\\xe9 x.txt"));
 }

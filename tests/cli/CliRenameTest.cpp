@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace quillory::test {
 namespace {
 
@@ -57,6 +59,20 @@ TEST_F(CliRenameTest, FolderChangesCreateTheNewFoldersAndRemoveTheEmptiedOnes) {
     EXPECT_THAT(treeListing(trip()), ElementsAre("keep/z.txt", "new/deep/inner/x.txt", "new/deep/y.txt"));
     EXPECT_FALSE(std::filesystem::exists(cli.home() / "trip/old"));
     EXPECT_EQ(readFile(cli.home() / "trip/new/deep/inner/x.txt"), "X");
+}
+
+TEST_F(CliRenameTest, EmptiedFolderCleanupNeverLeavesTheAllowedArea) {
+    // A folder allowed for this run, outside the home folder, whose only file moves home: the allowed
+    // folder stays, and so does everything above it.
+    const auto outside = cli.home().parent_path() / "w/a/b/c";
+    std::filesystem::create_directories(outside);
+    std::ofstream(outside / "only.txt") << "O";
+    const std::string toHome = action(
+        "simple", {{"simpleFindText", outside.string()}, {"simpleReplaceText", cli.home().string()}}, "path");
+    const auto result = cli.run({"--rename", "--allow", outside.string(), "-a", toHome, outside.string()});
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    EXPECT_EQ(readFile(cli.home() / "only.txt"), "O");
+    EXPECT_TRUE(std::filesystem::is_directory(outside));
 }
 
 TEST_F(CliRenameTest, EmptyFoldersAreListedByTheirNameAndRenamed) {

@@ -3,6 +3,7 @@
 
 #include "app/Registry.h"
 #include "model/TransformerTypes.h"
+#include "text/NearestNames.h"
 #include "text/Regex.h"
 #include "tokens/RegExpResolver.h"
 #include "model/TokenDetailsList.h"
@@ -112,24 +113,6 @@ const std::vector<std::string>& recordKeys() {
 
 bool contains(const std::vector<std::string>& list, const std::string& name) {
     return std::find(list.begin(), list.end(), name) != list.end();
-}
-
-std::size_t editDistance(const std::string& a, const std::string& b) {
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j)
-        row[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t above = row[j];
-            const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
-                              std::tolower(static_cast<unsigned char>(b[j - 1]));
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
 }
 
 // The group numbers a replacement template refers to, read as the template expansion reads them.
@@ -330,16 +313,8 @@ std::vector<ChainProblem> ChainCheck::checkRecipe(const nlohmann::ordered_json& 
 }
 
 std::string ChainCheck::closest(const std::string& name, const std::vector<std::string>& known) {
-    std::string best;
-    std::size_t bestDistance = std::max<std::size_t>(2, name.size() / 3) + 1;
-    for (const std::string& candidate : known) {
-        const std::size_t distance = editDistance(name, candidate);
-        if (distance < bestDistance) {
-            bestDistance = distance;
-            best = candidate;
-        }
-    }
-    return best;
+    const auto nearest = text::nearestNames(name, known, 1);
+    return nearest.empty() ? std::string() : nearest.front();
 }
 
 } // namespace quillory

@@ -64,6 +64,11 @@ AppServices::AppServices(Options options) : userInteraction_(options.userInterac
                                          notifications_.get(), journal_.get()};
     renamer_ = std::make_unique<FileRenamer>(
         renameServices, [this](std::stop_token stop) { return engine_->transformAllFiles(stop).ok(); });
+    renamer_->setRemovableFolder([this](const std::string& folder) {
+        const DirectoryValidator& rules = validator_->directoryValidator();
+        const std::string parent = std::filesystem::path(folder).parent_path().string();
+        return rules.isAllowed(folder) && folder != parent && rules.isAllowed(parent);
+    });
     engine_->setRenameRunner([this](std::stop_token stop) { renamer_->rename(true, stop); });
 
     openFolderHandler_ = std::make_unique<OpenFolderEventHandler>(fileDataSource_, *userInteraction_,

@@ -258,7 +258,7 @@ RenameReport Session::rename(const RenameOptions& options, std::stop_token stopT
         services_.fileDataSource().files(), options.force, stopToken, [&](int done, int total) {
             report(progress, SessionStage::renaming, static_cast<std::size_t>(done), static_cast<std::size_t>(total));
         });
-    if (result.started)
+    if (result.started && options.refreshRows)
         // Whatever stopped the run, the rows must show the files where they are now.
         recomputeQuick({}, progress);
     drainMainQueue();

@@ -84,6 +84,9 @@ struct SessionRow {
 
 struct RenameOptions {
     bool force = false; // rename the files without errors although others have some
+    // Compute the rows again over the new names after the run; a caller that shows only the report
+    // saves a pass over the whole list.
+    bool refreshRows = true;
 };
 
 // The one way into the core for the command line tool, the desktop app and scripting: open files,
@@ -102,7 +105,7 @@ public:
         // Register the shared objects in the process-wide registry (the desktop app does).
         bool registerShared = false;
         // Where rename runs keep their journals (for undo and recovery); empty: runs are not recorded.
-        std::string journalFolder;
+        std::string journalFolder{};
     };
 
     explicit Session(Options options);

@@ -1,7 +1,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "automation/SessionJson.h"
 
+#include "text/Utf.h"
+
 namespace quillory {
+namespace {
+
+std::string base64(std::string_view bytes) {
+    static constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        const std::size_t left = bytes.size() - i;
+        unsigned value = static_cast<unsigned char>(bytes[i]) << 16;
+        if (left > 1)
+            value |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        if (left > 2)
+            value |= static_cast<unsigned char>(bytes[i + 2]);
+        out += alphabet[(value >> 18) & 63];
+        out += alphabet[(value >> 12) & 63];
+        out += left > 1 ? alphabet[(value >> 6) & 63] : '=';
+        out += left > 2 ? alphabet[value & 63] : '=';
+    }
+    return out;
+}
+
+} // namespace
 
 nlohmann::ordered_json sessionRowJson(const SessionRow& row) {
     nlohmann::ordered_json item;
@@ -17,6 +41,12 @@ nlohmann::ordered_json sessionRowJson(const SessionRow& row) {
     item["warnings"] = row.warnings;
     item["errors"] = row.errors;
     item["uniqueSuffix"] = row.uniqueSuffix;
+    // JSON text cannot carry bytes that are not UTF-8 (they print as U+FFFD): the exact paths go along
+    // in base64 so that a script can still find the file.
+    if (const std::string path = row.fullPath(); !text::isValidUtf8(path))
+        item["pathBytes"] = base64(path);
+    if (!text::isValidUtf8(row.newFullPath))
+        item["transformedFullPathBytes"] = base64(row.newFullPath);
     return item;
 }
 

@@ -83,6 +83,10 @@ FileRenamer::FileRenamer(Services services, FullPass fullPass)
         protectedDirectories_.insert(withoutTrailingSlash(home));
 }
 
+void FileRenamer::setRemovableFolder(std::function<bool(const std::string& folder)> mayRemove) {
+    mayRemoveFolder_ = std::move(mayRemove);
+}
+
 void FileRenamer::setProtectedDirectories(std::set<std::string> directories) {
     protectedDirectories_ = std::move(directories);
     protectedDirectories_.insert("/");
@@ -337,6 +341,9 @@ std::optional<FileError> FileRenamer::performStep(const std::string& from, const
 void FileRenamer::removeEmptiedFolders(std::string folder) {
     std::vector<std::string> entries;
     while (!folder.empty() && !protectedDirectories_.count(folder)) {
+        // Never out of the area the user may rename in, nor the allowed folder itself.
+        if (mayRemoveFolder_ && !mayRemoveFolder_(folder))
+            return;
         if (auto error = services_.fileSystem.directoryEntries(folder, 2, entries)) {
             Logger::error("Could not examine emptied folder: ", error->description);
             return;

@@ -75,6 +75,9 @@ public:
 
     // Folders that are never removed even when emptied (the home folder and "/" by default).
     void setProtectedDirectories(std::set<std::string> directories);
+    // Emptied folders are removed only while this says yes; the walk up stops at the first no. The
+    // application allows only folders strictly inside an allowed directory.
+    void setRemovableFolder(std::function<bool(const std::string& folder)> mayRemove);
     // Least time between two progress updates; every file by default would flood the main thread.
     void setProgressInterval(std::chrono::milliseconds interval) { progressInterval_ = interval; }
 
@@ -92,6 +95,7 @@ private:
     Services services_;
     FullPass fullPass_;
     std::set<std::string> protectedDirectories_;
+    std::function<bool(const std::string&)> mayRemoveFolder_;
     std::unordered_set<std::string> knownDirectories_;
     std::chrono::milliseconds progressInterval_{100};
     std::chrono::steady_clock::time_point lastProgress_{};

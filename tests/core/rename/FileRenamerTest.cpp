@@ -161,6 +161,15 @@ TEST_F(FileRenamerTest, CreatesMissingFoldersAndRemovesEmptiedOnesUpTheChain) {
     EXPECT_TRUE(fs::exists(root())) << "protected folders stay";
 }
 
+TEST_F(FileRenamerTest, EmptiedFolderCleanupStopsAtTheEdgeOfTheRemovableArea) {
+    const std::string allowed = at("w/a/b/c");
+    renamer_.setRemovableFolder([&](const std::string& folder) { return folder.rfind(allowed + "/", 0) == 0; });
+    list({{"w/a/b/c/d/only.txt", "elsewhere/only.txt"}});
+    EXPECT_EQ(renamer_.applyTransformationsAndRename(true).successCount, 1);
+    EXPECT_FALSE(fs::exists(at("w/a/b/c/d"))) << "inside the area: emptied, removed";
+    EXPECT_TRUE(fs::exists(at("w/a/b/c"))) << "the edge itself and everything above it stay";
+}
+
 TEST_F(FileRenamerTest, FailedFolderRemovalStillRecordsTheNewLocation) {
     list({{"old/a.txt", "new/a.txt"}});
     faults_.failOn(FaultInjectingFileSystem::Operation::removeDirectory, at("old"), EBUSY);
