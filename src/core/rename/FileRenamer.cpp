@@ -16,7 +16,6 @@
 #include <any>
 #include <cstdlib>
 #include <map>
-#include <random>
 
 namespace quillory {
 namespace {
@@ -62,16 +61,6 @@ FileSource sourceAt(const std::string& location, bool isFolder, const FileSource
     source.name = deletingPathExtension(last);
     source.ext = pathExtension(last);
     return source;
-}
-
-// Makes this run's temporary names its own.
-std::string randomTag() {
-    static const char digits[] = "0123456789abcdef";
-    std::random_device device;
-    std::string tag(8, '0');
-    for (char& c : tag)
-        c = digits[device() % 16];
-    return tag;
 }
 
 } // namespace
@@ -167,7 +156,7 @@ RenameReport FileRenamer::renameComputed(std::vector<File> files, bool force, st
     const bool renameEmptyFolders = preference(PreferenceKey::renameEmptyFolders, true);
     knownDirectories_.clear();
     lastProgress_ = {};
-    temporaryTag_ = randomTag();
+    temporaryTag_ = MovePlan::randomTag();
     const MovePlan plan = MovePlan::build(files, renameEmptyFolders, temporaryTag_);
     if (services_.recorder && !plan.moves.empty()) {
         report.journalError = services_.recorder->begin(plan);

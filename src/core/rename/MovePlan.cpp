@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rename/MovePlan.h"
 
+#include <random>
 #include <unordered_map>
 
 namespace quillory {
@@ -132,6 +133,15 @@ MovePlan MovePlan::order(std::vector<Move> moves, std::string_view temporaryTag)
             direct(path[k], ++group);
     }
     return plan;
+}
+
+std::string MovePlan::randomTag() {
+    static const char digits[] = "0123456789abcdef";
+    std::random_device device;
+    std::string tag(8, '0');
+    for (char& c : tag)
+        c = digits[device() % 16];
+    return tag;
 }
 
 } // namespace quillory

@@ -48,6 +48,8 @@ public:
     // Where the item is now, without a trailing "/".
     static std::string sourceOf(const File& file);
     // Where it goes: the computed location with the given suffix before the extension (folders: at the end).
+    // Eight random hex digits that make one run's temporary names its own.
+    static std::string randomTag();
     static std::string targetOf(const File& file, std::string_view suffix);
     static std::string targetOf(const File& file) { return targetOf(file, file.validation.uniqueSuffix); }
 

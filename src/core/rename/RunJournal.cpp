@@ -73,7 +73,7 @@ int createJournal(const std::string& folder, std::string& id) {
         if (existing.rfind(base, 0) == 0)
             first = std::max(first, existing.size() > base.size() ? std::atoi(existing.c_str() + base.size() + 1) + 1 : 2);
     for (int n = first; n < 100000; ++n) {
-        char number[8];
+        char number[16];
         std::snprintf(number, sizeof number, "-%03d", n);
         id = n == 1 ? base : base + number; // sorts after the first, in order
         const int fd = ::open((folder + "/" + id + ".journal").c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);

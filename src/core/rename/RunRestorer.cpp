@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rename/RunRestorer.h"
 
+#include "app/Logger.h"
+
 #include "rename/FileSystem.h"
 #include "rename/JournalStore.h"
 #include "rename/JournalText.h"
@@ -10,7 +12,6 @@
 #include <unistd.h>
 
 #include <limits>
-#include <random>
 #include <set>
 
 namespace quillory {
@@ -21,15 +22,6 @@ std::string parentOf(const std::string& path) {
     if (slash == std::string::npos)
         return {};
     return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-std::string randomTag() {
-    static const char digits[] = "0123456789abcdef";
-    std::random_device device;
-    std::string tag(8, '0');
-    for (char& c : tag)
-        c = digits[device() % 16];
-    return tag;
 }
 
 // Removes an item and, for a folder, everything in it, without following links.
@@ -108,7 +100,10 @@ Result<RunRestorer::Outcome> RunRestorer::undo(const std::string& runId) {
     Outcome outcome;
     putBack(*record, outcome);
     if (!outcome.runId.empty() || outcome.failures.empty())
-        store_.append(runId, "undone " + (outcome.runId.empty() ? std::string("-") : outcome.runId) + "\n");
+        if (const Status recorded =
+                store_.append(runId, "undone " + (outcome.runId.empty() ? std::string("-") : outcome.runId) + "\n");
+            !recorded.ok())
+            Logger::error("The journal of run ", runId, " does not say it was undone: ", recorded.error().message);
     return outcome;
 }
 
@@ -201,7 +196,7 @@ void RunRestorer::putBack(const JournalRecord& record, Outcome& outcome) {
         }
     }
 
-    const MovePlan plan = MovePlan::order(std::move(back), randomTag());
+    const MovePlan plan = MovePlan::order(std::move(back), MovePlan::randomTag());
     RunJournal journal(store_.folder(), fileSystem_);
     journal.setUndoOf(record.id);
     const bool journaled = !plan.moves.empty() && journal.begin(plan).empty();
@@ -299,8 +294,10 @@ void RunRestorer::finishRun(const JournalRecord& record, Outcome& outcome) {
             lines += '\n';
         }
     }
-    if (!lines.empty())
-        store_.append(record.id, lines);
+    if (lines.empty())
+        return;
+    if (const Status recorded = store_.append(record.id, lines); !recorded.ok())
+        Logger::error("The journal of run ", record.id, " could not be updated: ", recorded.error().message);
 }
 
 } // namespace quillory
