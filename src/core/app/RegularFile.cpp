@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/RegularFile.h"
 
+#include "app/FileDescriptor.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -16,27 +18,12 @@ std::string sizeText(std::size_t bytes) {
     return std::to_string(bytes) + " bytes";
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 } // namespace
 
 Result<std::string> RegularFile::read(const std::filesystem::path &path, std::size_t limit) {
     const std::string name = "'" + path.string() + "'";
     // O_NONBLOCK: opening a FIFO that has no writer must not wait for one.
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0)
         return Error{name + " cannot be read: " + std::strerror(errno)};
     struct stat info {};

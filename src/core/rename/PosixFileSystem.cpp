@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rename/PosixFileSystem.h"
 
+#include "app/FileDescriptor.h"
 #include "app/Logger.h"
 
 #include <dirent.h>
@@ -31,23 +32,6 @@ std::string parentOf(const std::string& path) {
         return ".";
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
-
-// Closes a descriptor on every path out of a function.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-
-private:
-    int fd_;
-};
 
 // A name beside the target that nothing else uses; the copy is built there and then put in place.
 std::string temporarySibling(const std::string& target) {
@@ -131,10 +115,10 @@ Outcome copyContents(int from, int to, const std::string& source, const std::str
 }
 
 Outcome copyFile(const std::string& source, const std::string& target, const struct stat& info) {
-    Descriptor from(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    FileDescriptor from(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     if (from.get() < 0)
         return failure("Open", source);
-    Descriptor to(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    FileDescriptor to(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (to.get() < 0)
         return failure("Create", target);
     if (auto error = copyContents(from.get(), to.get(), source, target))
@@ -243,7 +227,7 @@ bool removeTree(const std::string& path) {
 }
 
 void syncDirectory(const std::string& path) {
-    Descriptor dir(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor dir(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0)
         ::fsync(dir.get());
 }

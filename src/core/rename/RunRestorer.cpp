@@ -2,7 +2,6 @@
 #include "rename/RunRestorer.h"
 
 #include "app/Logger.h"
-
 #include "rename/FileSystem.h"
 #include "rename/JournalStore.h"
 #include "rename/JournalText.h"
