@@ -67,16 +67,22 @@ std::string SessionRow::newFileName() const {
 }
 
 SessionRow SessionRow::from(const File& file) {
+    return from(FileDataSource::FileRef{file.source, file.transformed, file.validation});
+}
+
+SessionRow SessionRow::from(const FileDataSource::FileRef& file) {
     SessionRow row;
-    row.identifier = file.id();
+    row.identifier = file.source.id;
     row.path = file.source.path;
     row.name = file.source.name;
     row.ext = file.source.ext;
     row.newPath = file.transformed.transformedPath;
     row.newName = file.transformed.transformedName;
     row.newExt = file.transformed.transformedExt;
-    // With its unique suffix: exactly where the run will put it.
-    row.newFullPath = file.validation.uniqueSuffix.empty() ? file.transformed.fullPath() : MovePlan::targetOf(file);
+    // With its unique suffix: exactly where the run will put it. Suffixes are rare; only then a File is built.
+    row.newFullPath = file.validation.uniqueSuffix.empty()
+                          ? file.transformed.fullPath()
+                          : MovePlan::targetOf(File{std::nullopt, file.source, file.transformed, file.validation, {}});
     row.uniqueSuffix = file.validation.uniqueSuffix;
     row.errors.assign(file.validation.errors.begin(), file.validation.errors.end());
     row.warnings.assign(file.validation.warnings.begin(), file.validation.warnings.end());
@@ -216,11 +222,9 @@ std::vector<SessionRow> Session::preview(std::stop_token stopToken, const Progre
 }
 
 std::vector<SessionRow> Session::rows() const {
-    const auto files = list_->files();
     std::vector<SessionRow> out;
-    out.reserve(files.size());
-    for (const auto& file : files)
-        out.push_back(SessionRow::from(file));
+    out.reserve(list_->count());
+    list_->forEachFile([&](const FileDataSource::FileRef& file) { out.push_back(SessionRow::from(file)); });
     return out;
 }
 
@@ -232,7 +236,17 @@ std::optional<SessionRow> Session::row(std::size_t position) const {
 }
 
 FileValidationResult Session::validationResult() const {
-    return FileValidator::result(list_->files(), false);
+    FileValidationResult result;
+    list_->forEachFile([&](const FileDataSource::FileRef& file) {
+        ++result.totalCount;
+        if (!file.validation.errors.empty())
+            ++result.errorCount;
+        else if (file.transformed.transformedName != file.source.name ||
+                 file.transformed.transformedPath != file.source.path ||
+                 file.transformed.transformedExt != file.source.ext)
+            ++result.renameCount;
+    });
+    return result;
 }
 
 Result<std::vector<RenamePlanTableItem>> Session::plan(const std::string& pathOrId) {

@@ -3,6 +3,7 @@
 
 #include "base/Result.h"
 #include "automation/AppServices.h"
+#include "filelist/FileDataSource.h"
 #include "filelist/FileSortOrder.h"
 #include "filelist/RejectedDirectory.h"
 #include "model/File.h"
@@ -80,6 +81,7 @@ struct SessionRow {
     bool changes() const { return newName != name || newPath != path || newExt != ext; }
 
     static SessionRow from(const File& file);
+    static SessionRow from(const FileDataSource::FileRef& file);
 };
 
 struct RenameOptions {

@@ -129,6 +129,35 @@ std::vector<File> FileDataSource::files() const {
     });
 }
 
+void FileDataSource::forEachFile(const std::function<void(const FileRef&)>& visit) const {
+    auto& actor = *fileDataSourceActor_;
+    actor.run([&] {
+        for (int storageIndex : actor.orderedIndex) {
+            const auto i = static_cast<std::size_t>(storageIndex);
+            visit(FileRef{actor.fileSources[i], actor.fileTransforms[i], actor.fileValidations[i]});
+        }
+    });
+}
+
+void FileDataSource::markAllForTransform() {
+    auto& actor = *fileDataSourceActor_;
+    std::vector<int> rows;
+    auto handler = actor.run([&] {
+        rows.reserve(actor.fileTransforms.size());
+        for (std::size_t i = 0; i < actor.fileTransforms.size(); ++i) {
+            actor.fileTransforms[i].isDirty = true;
+            auto& validation = actor.fileValidations[i];
+            validation.errors.clear();
+            validation.warnings.clear();
+            validation.uniqueSuffix.clear();
+            rows.push_back(static_cast<int>(i));
+        }
+        return actor.rowsUpdated;
+    });
+    if (handler && !rows.empty())
+        handler(rows);
+}
+
 std::vector<int> FileDataSource::orderedIndex() const {
     return fileDataSourceActor_->run([&] { return fileDataSourceActor_->orderedIndex; });
 }
