@@ -12,12 +12,14 @@
 #include "model/Transformers.h"
 #include "tokens/TokenEditor.h"
 #include "tokens/TokenField.h"
+#include "tokens/TokenMime.h"
 #include "tokens/TokenPalette.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QTableView>
 #include <QSignalSpy>
 #include <QTest>
@@ -29,6 +31,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 namespace quillory::test {
 namespace {
@@ -90,6 +93,14 @@ TEST(InspectorTest, PaletteShowsTheSelectedFilesValuesAndFilters) {
     ASSERT_EQ(found.size(), 1);
     EXPECT_EQ(found.front()->text(gui::FileInspector::valueColumn), QString::fromUtf8("Sigur Rós"));
     EXPECT_TRUE(attributes.findItems(QStringLiteral("{{Exif}.DateTimeOriginal}"), Qt::MatchExactly, 2).isEmpty());
+
+    // A token dragged from the palette carries its id, formats at their defaults.
+    QTreeWidget& tree = palette.tree();
+    tree.setCurrentItem(palette.itemFor(QStringLiteral("id3-artist")));
+    std::unique_ptr<QMimeData> dragged(tree.model()->mimeData({tree.currentIndex()}));
+    ASSERT_NE(dragged, nullptr);
+    EXPECT_EQ(gui::readTokens(dragged.get()), TokenString({TokenItem::attribute("id3-artist")}));
+    EXPECT_EQ(dragged->text(), "{id3-artist}");
 
     palette.searchField().setText(QStringLiteral("artist"));
     EXPECT_FALSE(palette.itemFor(QStringLiteral("id3-artist"))->isHidden());

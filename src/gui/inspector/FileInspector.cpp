@@ -58,8 +58,10 @@ FileInspector::FileInspector(AttributeSamples& samples, QWidget* parent) : QWidg
     planLayout->addWidget(new QLabel(tr("Renaming Plan"), planBox));
     plan_ = configured(new QTreeWidget(planBox), QStringLiteral("renamingPlan"), {tr("Action"), tr("Before"), tr("After")});
     plan_->setAccessibleName(tr("Renaming plan"));
-    plan_->header()->setSectionResizeMode(beforeColumn, QHeaderView::Interactive);
-    plan_->header()->resizeSection(beforeColumn, 160);
+    // Before and after share the room, so that both names stay in view.
+    plan_->header()->setStretchLastSection(false);
+    plan_->header()->setSectionResizeMode(beforeColumn, QHeaderView::Stretch);
+    plan_->header()->setSectionResizeMode(afterColumn, QHeaderView::Stretch);
     planLayout->addWidget(plan_);
 
     auto* attributeBox = new QWidget(splitter);
@@ -69,8 +71,10 @@ FileInspector::FileInspector(AttributeSamples& samples, QWidget* parent) : QWidg
     attributes_ = new TokenTree(attributeBox);
     configured(attributes_, QStringLiteral("attributes"), {tr("Attribute"), tr("Value"), tr("Token")});
     attributes_->setAccessibleName(tr("Attributes of the selected file"));
-    attributes_->header()->setSectionResizeMode(valueColumn, QHeaderView::Interactive);
-    attributes_->header()->resizeSection(valueColumn, 170);
+    attributes_->header()->setStretchLastSection(false);
+    attributes_->header()->setSectionResizeMode(valueColumn, QHeaderView::Stretch);
+    attributes_->header()->setSectionResizeMode(tokenColumn, QHeaderView::Interactive);
+    attributes_->header()->resizeSection(tokenColumn, 110);
     attributes_->setDragEnabled(true);
     attributes_->setDragDropMode(QAbstractItemView::DragOnly);
     attributes_->setToolTip(tr("Drag a token into a text field of a rename action"));

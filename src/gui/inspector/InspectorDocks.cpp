@@ -44,6 +44,7 @@ InspectorDocks::InspectorDocks(QMainWindow& window, Session& session, QTableView
     window.addDockWidget(Qt::RightDockWidgetArea, inspectorDock_);
     window.addDockWidget(Qt::RightDockWidgetArea, paletteDock_);
     window.splitDockWidget(inspectorDock_, paletteDock_, Qt::Vertical);
+    window.resizeDocks({inspectorDock_}, {400}, Qt::Horizontal);
 
     editor.setTokenFieldSetup([this, catalogue = attributes.catalogue](TokenField& field) {
         field.setCatalogue(catalogue.get());
