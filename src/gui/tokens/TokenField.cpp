@@ -135,7 +135,13 @@ TokenField::TokenField(QWidget* parent) : QTextEdit(parent) {
     document()->setDocumentMargin(2);
     document()->documentLayout()->registerHandler(tokenObjectType, new PillRenderer(this));
     setFixedHeight(sizeHint().height());
-    connect(this, &QTextEdit::textChanged, this, &TokenField::tokenStringChanged);
+    connect(this, &QTextEdit::textChanged, this, [this] {
+        if (QAccessible::isActive()) {
+            QAccessibleValueChangeEvent spoken(this, labelledText());
+            QAccessible::updateAccessibility(&spoken);
+        }
+        emit tokenStringChanged();
+    });
     // Typing right after a token would otherwise take over the token's format. With a selection the
     // format would be applied to the selected tokens instead, turning them into bare characters.
     connect(this, &QTextEdit::currentCharFormatChanged, this, [this](const QTextCharFormat& format) {
