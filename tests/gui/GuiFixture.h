@@ -4,6 +4,7 @@
 #include "TempDir.h"
 #include "app/Application.h"
 #include "app/UserInteraction.h"
+#include "model/TokenString.h"
 
 #include <QStringList>
 
@@ -17,6 +18,11 @@
 
 // Readable QString values in failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
+namespace quillory {
+// Readable token strings in failure messages.
+inline void PrintTo(const TokenString& tokens, std::ostream* out) { *out << tokens.description(); }
+}
 
 namespace quillory::test {
 

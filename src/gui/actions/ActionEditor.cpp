@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "actions/ActionEditor.h"
 
-#include "actions/TokenTextCodec.h"
 #include "model/TransformerTypes.h"
+#include "tokens/TokenField.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -92,6 +92,13 @@ ActionEditor::ActionEditor(QWidget* parent) : QWidget(parent) {
 
 void ActionEditor::setDebounceInterval(int milliseconds) { debounce_->setInterval(milliseconds); }
 
+void ActionEditor::setTokenFieldSetup(std::function<void(TokenField&)> setup) {
+    tokenFieldSetup_ = std::move(setup);
+    if (tokenFieldSetup_)
+        for (auto* field : form_->findChildren<TokenField*>())
+            tokenFieldSetup_(*field);
+}
+
 bool ActionEditor::hasPendingEdit() const { return debounce_->isActive(); }
 
 void ActionEditor::flush() {
@@ -147,14 +154,22 @@ void ActionEditor::buildForm(const std::string& type) {
         QWidget* widget = nullptr;
         const QString label = tr(field.label.data());
         switch (field.kind) {
-        case Kind::text:
-        case Kind::tokens: {
+        case Kind::text: {
             auto* edit = new QLineEdit(form_);
             if (!field.placeholder.empty())
                 edit->setPlaceholderText(qs(field.placeholder));
-            if (field.kind == Kind::tokens)
-                edit->setToolTip(tr("Tokens are written as {name}; the ones already in the text keep their settings."));
             connect(edit, &QLineEdit::textEdited, this, &ActionEditor::changed);
+            widget = edit;
+            break;
+        }
+        case Kind::tokens: {
+            auto* edit = new TokenField(form_);
+            if (!field.placeholder.empty())
+                edit->setPlaceholderText(qs(field.placeholder));
+            edit->setToolTip(tr("Insert tokens from the token list; click a token to change its format."));
+            connect(edit, &TokenField::tokenStringChanged, this, &ActionEditor::changed);
+            if (tokenFieldSetup_)
+                tokenFieldSetup_(*edit);
             widget = edit;
             break;
         }
@@ -233,8 +248,8 @@ void ActionEditor::showValue(Bound& bound, const Json& stored) {
         static_cast<QLineEdit*>(bound.widget)->setText(stored.is_string() ? qs(stored.get<std::string>()) : QString());
         break;
     case Kind::tokens:
-        static_cast<QLineEdit*>(bound.widget)
-            ->setText(TokenTextCodec::toText(stored.is_null() ? TokenString() : TokenString::fromJsonOrPlainString(stored)));
+        static_cast<TokenField*>(bound.widget)
+            ->setTokenString(stored.is_null() ? TokenString() : TokenString::fromJsonOrPlainString(stored));
         break;
     case Kind::flag:
         static_cast<QCheckBox*>(bound.widget)->setChecked(stored.is_boolean() && stored.get<bool>());
@@ -282,15 +297,8 @@ Json ActionEditor::widgetValue(const Bound& bound) const {
     switch (bound.field.kind) {
     case Kind::text:
         return static_cast<QLineEdit*>(bound.widget)->text().toStdString();
-    case Kind::tokens: {
-        TokenString original;
-        if (original_) {
-            const auto stored = original_->properties.toJson();
-            if (const auto found = stored.find(bound.field.key); found != stored.end())
-                original = TokenString::fromJsonOrPlainString(*found);
-        }
-        return TokenTextCodec::fromText(static_cast<QLineEdit*>(bound.widget)->text(), original).toJson();
-    }
+    case Kind::tokens:
+        return static_cast<TokenField*>(bound.widget)->tokenString().toJson();
     case Kind::flag:
         return static_cast<QCheckBox*>(bound.widget)->isChecked();
     case Kind::choice:

@@ -14,6 +14,7 @@
 #include "filelist/FileDataSource.h"
 #include "filelist/OpenFolderEventHandler.h"
 #include "filelist/SortMenuItem.h"
+#include "inspector/InspectorDocks.h"
 #include "main/FileTableModel.h"
 #include "model/RecentRecipeList.h"
 #include "engine/RecipeStore.h"
@@ -168,12 +169,17 @@ MainWindow::MainWindow(Session& session, NotificationBridge& bridge, QWidget* pa
         QMetaObject::invokeMethod(this, &MainWindow::rebuildRecentMenu, Qt::QueuedConnection);
     });
 
+    addInspectorDocks();
     fileModel_->refresh();
     actionModel_->refresh();
     chainChanged();
     updateStatus();
     rebuildRecentMenu();
     restoreLayout();
+}
+
+void MainWindow::addInspectorDocks() {
+    docks_ = new InspectorDocks(*this, session_, *table_, *fileModel_, bridge_, *editor_);
 }
 
 MainWindow::~MainWindow() {

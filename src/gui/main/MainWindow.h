@@ -35,6 +35,7 @@ namespace quillory::gui {
 class ActionEditor;
 class ActionListModel;
 class FileTableModel;
+class InspectorDocks;
 class NotificationBridge;
 
 // The main window: the rename-action bar, the editor of the selected action, the file table, the
@@ -64,6 +65,7 @@ public:
     QPushButton& renameButton() { return *renameButton_; }
     QAction& undoAction() { return *undo_; }
     QAction& redoAction() { return *redo_; }
+    InspectorDocks& inspectorDocks() { return *docks_; }
 
     void addAction(const std::string& type);
     void selectAction(int row);
@@ -85,6 +87,8 @@ protected:
 private:
     void buildMenus();
     QWidget* buildActionBar();
+    // The token palette and the file inspector, docked at the side.
+    void addInspectorDocks();
     void chainChanged();
     void actionSelectionChanged();
     void updateUndoActions();
@@ -133,6 +137,7 @@ private:
     std::jthread openThread_;
     // A modal progress dialog runs events inside setValue(); the run may end (and the dialog go) there.
     QPointer<QProgressDialog> progress_;
+    InspectorDocks* docks_ = nullptr;
 };
 
 } // namespace quillory::gui
