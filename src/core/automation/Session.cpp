@@ -15,6 +15,7 @@
 #include "rename/FileValidatorWorker.h"
 #include "rename/JournalStore.h"
 #include "tokens/AttributeSourcesOf.h"
+#include "tokens/gps/GPSAddressResolver.h"
 #include "engine/FileAttributesWorker.h"
 
 #include <algorithm>
@@ -127,7 +128,7 @@ void Session::drainMainQueue() {
 // --- the list -----------------------------------------------------------------------------------
 
 OpenReport Session::open(const std::vector<std::string>& paths, OpenMode mode, std::stop_token stopToken,
-                         const ProgressCallback& progress) {
+                         const ProgressCallback& progress, const FolderReading& reading) {
     OpenReport result;
     auto& handler = services_.openFolderHandler();
     FileAction action = mode == OpenMode::append ? FileAction::append : FileAction::replace;
@@ -141,6 +142,9 @@ OpenReport Session::open(const std::vector<std::string>& paths, OpenMode mode, s
     }
     report(progress, SessionStage::opening, 0, 0);
     auto request = FilesAndDirectories::fromPaths(paths, services_.makeDirectoryValidator());
+    request.reading = reading;
+    if (progress)
+        request.filesFound = [&progress](std::size_t count) { report(progress, SessionStage::opening, count, 0); };
     const auto opened = handler.openAllFilesAndDirectories(std::move(request), action, stopToken);
     result.fileCount = opened.fileCount;
     result.refused.assign(opened.rejected.begin(), opened.rejected.end());
@@ -202,6 +206,13 @@ Status Session::saveRecipe(const std::string& path) {
 
 bool Session::computeAll(std::stop_token stopToken, const ProgressCallback& progress) {
     ProgressScope scope(progress);
+    // A stop must also end a place-name lookup that is waiting for its service.
+    auto& places = services_.gpsResolver();
+    places.setStopToken(stopToken);
+    struct ForgetStop {
+        GPSAddressResolver& places;
+        ~ForgetStop() { places.setStopToken({}); }
+    } forgetStop{places};
     const auto status = services_.engine().transformAllFiles(
         stopToken, [&](std::size_t index, std::size_t count, const std::string&) {
             report(progress, SessionStage::computing, index, count);

@@ -254,6 +254,38 @@ TEST_F(SessionTest, OpenReplacesAppendsOrAsksAndReportsRefusedFolders) {
     EXPECT_EQ(refused.refused.front().path, outside + "/");
 }
 
+TEST_F(SessionTest, OpenReadsFoldersToTheGivenDepthAndListsHiddenEntriesOnRequest) {
+    for (const char* file : {"work/t/a.txt", "work/t/.h.txt", "work/t/s/b.txt", "work/t/s/d/c.txt", "work/t/.x/e.txt"})
+        temp.write(file);
+    temp.write("work/t/s/empty/.keep");
+    auto session = makeSession();
+    auto listed = [&](const FolderReading& reading) {
+        std::vector<std::string> names;
+        std::vector<std::size_t> found;
+        const auto opened = session->open({work("t")}, OpenMode::replace, {},
+                                          [&](const SessionProgress& step) {
+                                              if (step.stage == SessionStage::opening)
+                                                  found.push_back(step.done);
+                                          },
+                                          reading);
+        EXPECT_EQ(opened.fileCount, session->fileCount());
+        // Told after every folder read, not only at the start and the end.
+        EXPECT_GE(found.size(), 3u);
+        EXPECT_TRUE(std::is_sorted(found.begin(), found.end()));
+        EXPECT_EQ(found.back(), opened.fileCount);
+        for (const auto& row : session->rows())
+            names.push_back(row.fullPath().substr(work("t").size() + 1));
+        return names;
+    };
+    EXPECT_THAT(listed({}), ElementsAre("a.txt", "s/b.txt", "s/d/c.txt"));
+    EXPECT_THAT(listed({0, false}), ElementsAre("a.txt"));
+    EXPECT_THAT(listed({1, false}), ElementsAre("a.txt", "s/b.txt"));
+    // A folder's own files come before its subfolders'.
+    EXPECT_THAT(listed({1, true}), ElementsAre(".h.txt", "a.txt", ".x/e.txt", "s/b.txt"));
+    EXPECT_THAT(listed({std::nullopt, true}),
+                ElementsAre(".h.txt", "a.txt", ".x/e.txt", "s/b.txt", "s/d/c.txt", "s/empty/.keep"));
+}
+
 TEST_F(SessionTest, PlanFindsAFileByPathOrIdentifierAndRecipesRoundTrip) {
     temp.write("work/a_b_c.txt");
     auto session = makeSession();
