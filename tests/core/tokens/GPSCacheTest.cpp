@@ -113,20 +113,21 @@ TEST_F(GPSCachePersistenceTest, AnswersOfEachServiceAreKeptApartAndOldCachesRead
     Preferences preferences(file);
     GPSCache cache;
     cache.load(preferences);
-    EXPECT_EQ(cache.lookup(kAmsterdam, GPSPrecision::full), sampleAddress("Amsterdam"));
-    EXPECT_FALSE(cache.lookup(kAmsterdam, GPSPrecision::full, online).has_value());
+    EXPECT_EQ(cache.lookup(kAmsterdam, GPSPrecision::city), sampleAddress("Amsterdam"));
+    EXPECT_FALSE(cache.lookup(kAmsterdam, GPSPrecision::city, online).has_value());
 
     GPSAddress withStreet = sampleAddress("Amsterdam");
     withStreet.addressStreet = "Dam 1";
     cache.store(kAmsterdam, withStreet, online);
     EXPECT_EQ(cache.lookup(kAmsterdam, GPSPrecision::street, online), withStreet);
-    EXPECT_EQ(cache.lookup(kAmsterdam, GPSPrecision::street)->addressStreet, sampleAddress("Amsterdam").addressStreet);
+    EXPECT_EQ(cache.lookup(kAmsterdam, GPSPrecision::city), sampleAddress("Amsterdam"));
+    EXPECT_FALSE(cache.lookup(kAmsterdam, GPSPrecision::street).has_value());
     ASSERT_TRUE(cache.save(preferences).ok());
 
     GPSCache reloaded;
     reloaded.load(Preferences(file));
     EXPECT_EQ(reloaded.lookup(kAmsterdam, GPSPrecision::city, online), withStreet);
-    EXPECT_EQ(reloaded.lookup(kAmsterdam, GPSPrecision::full), sampleAddress("Amsterdam"));
+    EXPECT_EQ(reloaded.lookup(kAmsterdam, GPSPrecision::city), sampleAddress("Amsterdam"));
 }
 
 TEST_F(GPSCachePersistenceTest, MissingOrMalformedStoredCacheStartsEmpty) {
