@@ -19,6 +19,7 @@
 #include "engine/FileAttributesWorker.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace quillory {
 namespace {
@@ -208,14 +209,28 @@ bool Session::computeAll(std::stop_token stopToken, const ProgressCallback& prog
     ProgressScope scope(progress);
     // A stop must also end a place-name lookup that is waiting for its service.
     auto& places = services_.gpsResolver();
+    std::size_t index = 0;
+    std::size_t count = 0;
     places.setStopToken(stopToken);
+    if (progress)
+        // The pass waits for the service now: the progress tells so, at the file it is on.
+        places.setLookupListener([&, thread = std::this_thread::get_id()] {
+            // Lookups of other threads (a live preview's) are not this operation's.
+            if (std::this_thread::get_id() == thread)
+                report(progress, SessionStage::lookingUpPlaces, index + 1, count);
+        });
     struct ForgetStop {
         GPSAddressResolver& places;
-        ~ForgetStop() { places.setStopToken({}); }
+        ~ForgetStop() {
+            places.setStopToken({});
+            places.setLookupListener({});
+        }
     } forgetStop{places};
     const auto status = services_.engine().transformAllFiles(
-        stopToken, [&](std::size_t index, std::size_t count, const std::string&) {
-            report(progress, SessionStage::computing, index, count);
+        stopToken, [&](std::size_t at, std::size_t of, const std::string&) {
+            index = at;
+            count = of;
+            report(progress, SessionStage::computing, at, of);
         });
     return status.ok();
 }

@@ -2,6 +2,7 @@
 #include "automation/Session.h"
 
 #include "TempDir.h"
+#include "TestPaths.h"
 #include "app/Logger.h"
 #include "app/Preferences.h"
 #include "PresetUserInteraction.h"
@@ -284,6 +285,28 @@ TEST_F(SessionTest, OpenReadsFoldersToTheGivenDepthAndListsHiddenEntriesOnReques
     EXPECT_THAT(listed({1, true}), ElementsAre(".h.txt", "a.txt", ".x/e.txt", "s/b.txt"));
     EXPECT_THAT(listed({std::nullopt, true}),
                 ElementsAre(".h.txt", "a.txt", ".x/e.txt", "s/b.txt", "s/d/c.txt", "s/empty/.keep"));
+}
+
+TEST_F(SessionTest, APreviewTellsWhenItLooksUpPlaces) {
+    std::filesystem::create_directories(work("photos"));
+    for (const char* name : {"img_gps_amsterdam.jpg", "img_gps_sydney.jpg"})
+        std::filesystem::copy_file(std::filesystem::path(test::kCorpusDir) / name, work("photos/") + name);
+    auto session = makeSession();
+    ASSERT_TRUE(session->open({work("photos")}).ok());
+    session->setChain({action({{"type", "set"},
+                               {"transformScope", "filename"},
+                               {"properties",
+                                {{"setText", {{"items", {{{"type", "attribute"}, {"value", "GPS-AddressCity"}}}}}}}}})});
+    std::vector<SessionProgress> lookups;
+    const auto rows = session->preview({}, [&](const SessionProgress& step) {
+        if (step.stage == SessionStage::lookingUpPlaces)
+            lookups.push_back(step);
+    });
+    EXPECT_THAT(newNames(rows), ElementsAre("Amsterdam.jpg", "Sydney.jpg"));
+    ASSERT_EQ(lookups.size(), 2u);
+    EXPECT_EQ(lookups[0].done, 1u);
+    EXPECT_EQ(lookups[1].done, 2u);
+    EXPECT_EQ(lookups[1].total, 2u);
 }
 
 TEST_F(SessionTest, PlanFindsAFileByPathOrIdentifierAndRecipesRoundTrip) {

@@ -89,10 +89,12 @@ GPSAddressResolver::Retrieval GPSAddressResolver::retrieve(const GPSCoordinates&
     processAborted_->store(false);
     std::stop_token stopToken;
     bool failFast = false;
+    std::function<void()> listener;
     {
         std::lock_guard lock(geocoderMutex_);
         stopToken = stopToken_;
         failFast = failFast_;
+        listener = lookupListener_;
         if (failFast_ && unreachable_)
             return *unreachable_;
     }
@@ -104,6 +106,8 @@ GPSAddressResolver::Retrieval GPSAddressResolver::retrieve(const GPSCoordinates&
     while (true) {
         if (processAborted_->load())
             return Aborted{};
+        if (listener)
+            listener();
         Retrieval outcome = requestOnce(coordinates, timing_.second * (pause + timing_.waitMargin));
         if (auto* address = std::get_if<GPSAddress>(&outcome)) {
             cache_->store(coordinates, *address, source);
@@ -144,6 +148,11 @@ void GPSAddressResolver::setGeocoder(std::shared_ptr<Geocoder> geocoder) {
 void GPSAddressResolver::setStopToken(std::stop_token stopToken) {
     std::lock_guard lock(geocoderMutex_);
     stopToken_ = std::move(stopToken);
+}
+
+void GPSAddressResolver::setLookupListener(std::function<void()> listener) {
+    std::lock_guard lock(geocoderMutex_);
+    lookupListener_ = std::move(listener);
 }
 
 void GPSAddressResolver::setFailFast(bool failFast) {

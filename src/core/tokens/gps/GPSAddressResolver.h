@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -72,6 +73,9 @@ public:
     // out or could not be reached, every later lookup fails at once with that error (until the geocoder
     // is replaced).
     void setFailFast(bool failFast);
+    // Called on the looking-up thread before each request to the geocoder (a progress line can then tell
+    // that the run waits for place names); empty: nothing is called.
+    void setLookupListener(std::function<void()> listener);
     bool lookupEnabled() const;
 
     GPSCache& cache() { return *cache_; }
@@ -91,6 +95,7 @@ private:
     std::stop_token stopToken_;          // guarded by geocoderMutex_
     bool failFast_ = false;              // guarded by geocoderMutex_
     std::optional<GPSError> unreachable_; // guarded by geocoderMutex_: why the service is given up
+    std::function<void()> lookupListener_; // guarded by geocoderMutex_
     const Preferences* preferences_;
     NotificationCenter* notifications_;
     Timing timing_;
