@@ -15,9 +15,11 @@
 #include "rename/FileValidatorWorker.h"
 #include "rename/JournalStore.h"
 #include "tokens/AttributeSourcesOf.h"
+#include "tokens/gps/GPSAddressResolver.h"
 #include "engine/FileAttributesWorker.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace quillory {
 namespace {
@@ -133,7 +135,7 @@ void Session::drainMainQueue() {
 // --- the list -----------------------------------------------------------------------------------
 
 OpenReport Session::open(const std::vector<std::string>& paths, OpenMode mode, std::stop_token stopToken,
-                         const ProgressCallback& progress) {
+                         const ProgressCallback& progress, const FolderReading& reading) {
     OpenReport result;
     auto& handler = services_.openFolderHandler();
     FileAction action = mode == OpenMode::append ? FileAction::append : FileAction::replace;
@@ -147,6 +149,9 @@ OpenReport Session::open(const std::vector<std::string>& paths, OpenMode mode, s
     }
     report(progress, SessionStage::opening, 0, 0);
     auto request = FilesAndDirectories::fromPaths(paths, services_.makeDirectoryValidator());
+    request.reading = reading;
+    if (progress)
+        request.filesFound = [&progress](std::size_t count) { report(progress, SessionStage::opening, count, 0); };
     const auto opened = handler.openAllFilesAndDirectories(std::move(request), action, stopToken);
     result.fileCount = opened.fileCount;
     result.refused.assign(opened.rejected.begin(), opened.rejected.end());
@@ -208,9 +213,30 @@ Status Session::saveRecipe(const std::string& path) {
 
 bool Session::computeAll(std::stop_token stopToken, const ProgressCallback& progress) {
     ProgressScope scope(progress);
+    // A stop must also end a place-name lookup that is waiting for its service.
+    auto& places = services_.gpsResolver();
+    std::size_t index = 0;
+    std::size_t count = 0;
+    places.setStopToken(stopToken);
+    if (progress)
+        // The pass waits for the service now: the progress tells so, at the file it is on.
+        places.setLookupListener([&, thread = std::this_thread::get_id()] {
+            // Lookups of other threads (a live preview's) are not this operation's.
+            if (std::this_thread::get_id() == thread)
+                report(progress, SessionStage::lookingUpPlaces, index + 1, count);
+        });
+    struct ForgetStop {
+        GPSAddressResolver& places;
+        ~ForgetStop() {
+            places.setStopToken({});
+            places.setLookupListener({});
+        }
+    } forgetStop{places};
     const auto status = services_.engine().transformAllFiles(
-        stopToken, [&](std::size_t index, std::size_t count, const std::string&) {
-            report(progress, SessionStage::computing, index, count);
+        stopToken, [&](std::size_t at, std::size_t of, const std::string&) {
+            index = at;
+            count = of;
+            report(progress, SessionStage::computing, at, of);
         });
     return status.ok();
 }

@@ -3,6 +3,7 @@
 
 #include "base/Result.h"
 #include "automation/AppServices.h"
+#include "filelist/Directory.h"
 #include "filelist/FileDataSource.h"
 #include "filelist/FileSortOrder.h"
 #include "filelist/RejectedDirectory.h"
@@ -121,8 +122,10 @@ public:
     void reloadSettings();
 
     // --- the list ---------------------------------------------------------------------------------
+    // `reading` limits how deep the given folders are read and whether hidden names are listed.
     OpenReport open(const std::vector<std::string>& paths, OpenMode mode = OpenMode::replace,
-                    std::stop_token stopToken = {}, const ProgressCallback& progress = {});
+                    std::stop_token stopToken = {}, const ProgressCallback& progress = {},
+                    const FolderReading& reading = {});
     std::size_t fileCount() const;
     void setSortOrder(FileSortOrder order);
     FileSortOrder sortOrder() const;

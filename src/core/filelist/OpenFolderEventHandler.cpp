@@ -155,6 +155,7 @@ std::size_t OpenFolderEventHandler::loadRequest(FilesAndDirectories& request, st
     auto validator = request.directoryValidator;
     Directory::LoadContext context;
     context.stopToken = stopToken;
+    context.reading = request.reading;
     context.renameEmptyFolders = preferences_ ? preferences_->boolValue(PreferenceKey::renameEmptyFolders) : true;
     bool columnsShown = false;
     context.emptyFolderListed = [&] {
@@ -164,6 +165,8 @@ std::size_t OpenFolderEventHandler::loadRequest(FilesAndDirectories& request, st
     };
     std::int64_t lastProgress = 0;
     context.progress = [&](std::size_t count) {
+        if (request.filesFound)
+            request.filesFound(count);
         const std::int64_t now = FilesAndDirectories::now();
         if (now - request.startTime <= progressDelayMs || now - lastProgress < progressIntervalMs)
             return;

@@ -2,6 +2,7 @@
 #include "automation/Session.h"
 
 #include "TempDir.h"
+#include "TestPaths.h"
 #include "app/Logger.h"
 #include "app/Preferences.h"
 #include "PresetUserInteraction.h"
@@ -252,6 +253,60 @@ TEST_F(SessionTest, OpenReplacesAppendsOrAsksAndReportsRefusedFolders) {
     EXPECT_FALSE(refused.ok());
     ASSERT_EQ(refused.refused.size(), 1u);
     EXPECT_EQ(refused.refused.front().path, outside + "/");
+}
+
+TEST_F(SessionTest, OpenReadsFoldersToTheGivenDepthAndListsHiddenEntriesOnRequest) {
+    for (const char* file : {"work/t/a.txt", "work/t/.h.txt", "work/t/s/b.txt", "work/t/s/d/c.txt", "work/t/.x/e.txt"})
+        temp.write(file);
+    temp.write("work/t/s/empty/.keep");
+    auto session = makeSession();
+    auto listed = [&](const FolderReading& reading) {
+        std::vector<std::string> names;
+        std::vector<std::size_t> found;
+        const auto opened = session->open({work("t")}, OpenMode::replace, {},
+                                          [&](const SessionProgress& step) {
+                                              if (step.stage == SessionStage::opening)
+                                                  found.push_back(step.done);
+                                          },
+                                          reading);
+        EXPECT_EQ(opened.fileCount, session->fileCount());
+        // Told after every folder read, not only at the start and the end.
+        EXPECT_GE(found.size(), 3u);
+        EXPECT_TRUE(std::is_sorted(found.begin(), found.end()));
+        EXPECT_EQ(found.back(), opened.fileCount);
+        for (const auto& row : session->rows())
+            names.push_back(row.fullPath().substr(work("t").size() + 1));
+        return names;
+    };
+    EXPECT_THAT(listed({}), ElementsAre("a.txt", "s/b.txt", "s/d/c.txt"));
+    EXPECT_THAT(listed({0, false}), ElementsAre("a.txt"));
+    EXPECT_THAT(listed({1, false}), ElementsAre("a.txt", "s/b.txt"));
+    // A folder's own files come before its subfolders'.
+    EXPECT_THAT(listed({1, true}), ElementsAre(".h.txt", "a.txt", ".x/e.txt", "s/b.txt"));
+    EXPECT_THAT(listed({std::nullopt, true}),
+                ElementsAre(".h.txt", "a.txt", ".x/e.txt", "s/b.txt", "s/d/c.txt", "s/empty/.keep"));
+}
+
+TEST_F(SessionTest, APreviewTellsWhenItLooksUpPlaces) {
+    std::filesystem::create_directories(work("photos"));
+    for (const char* name : {"img_gps_amsterdam.jpg", "img_gps_sydney.jpg"})
+        std::filesystem::copy_file(std::filesystem::path(test::kCorpusDir) / name, work("photos/") + name);
+    auto session = makeSession();
+    ASSERT_TRUE(session->open({work("photos")}).ok());
+    session->setChain({action({{"type", "set"},
+                               {"transformScope", "filename"},
+                               {"properties",
+                                {{"setText", {{"items", {{{"type", "attribute"}, {"value", "GPS-AddressCity"}}}}}}}}})});
+    std::vector<SessionProgress> lookups;
+    const auto rows = session->preview({}, [&](const SessionProgress& step) {
+        if (step.stage == SessionStage::lookingUpPlaces)
+            lookups.push_back(step);
+    });
+    EXPECT_THAT(newNames(rows), ElementsAre("Amsterdam.jpg", "Sydney.jpg"));
+    ASSERT_EQ(lookups.size(), 2u);
+    EXPECT_EQ(lookups[0].done, 1u);
+    EXPECT_EQ(lookups[1].done, 2u);
+    EXPECT_EQ(lookups[1].total, 2u);
 }
 
 TEST_F(SessionTest, PlanFindsAFileByPathOrIdentifierAndRecipesRoundTrip) {
