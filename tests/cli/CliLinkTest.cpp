@@ -46,9 +46,9 @@ TEST(CliLinkTest, CleanupKeepsTheOpenedFolderInsideAnAllowedOne) {
     const fs::path allowed = cli.temp().path() / "w";
     fs::create_directories(allowed / "a/b/c");
     std::ofstream(allowed / "a/b/c/only.txt") << "O";
-    const std::string toHome = action(
-        "simple", {{"simpleFindText", (allowed / "a/b/c").string()}, {"simpleReplaceText", cli.home().string()}},
-        "path");
+    const std::string toHome =
+        action("simple", {{"simpleFindText", (allowed / "a/b/c").string()}, {"simpleReplaceText", cli.home().string()}},
+               "path");
     const auto result = cli.run({"--rename", "--allow", allowed.string(), "-a", toHome, (allowed / "a/b/c").string()});
     ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
     EXPECT_EQ(readFile(cli.home() / "only.txt"), "O");

@@ -20,9 +20,9 @@ namespace quillory {
 namespace {
 
 namespace fs = std::filesystem;
+using test::readFile;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-using test::readFile;
 
 const char* const kOutsideMessage = "Path should start with one of the following prefixes: ";
 
