@@ -31,6 +31,7 @@ public:
     bool exists(const std::string& path) override;
     Outcome directoryEntries(const std::string& path, std::size_t limit, std::vector<std::string>& names) override;
     std::optional<ItemIdentity> identify(const std::string& path) override;
+    void releaseFolders() override { inner_.releaseFolders(); }
 
 private:
     Outcome fault(Operation operation, const std::string& path) const;

@@ -10,6 +10,7 @@
 #include "engine/TransformerEngine.h"
 #include "model/Transformers.h"
 #include "rename/FileRenamer.h"
+#include "rename/FileSystem.h"
 #include "rename/MovePlan.h"
 #include "rename/FileValidator.h"
 #include "rename/FileValidatorWorker.h"
@@ -338,11 +339,21 @@ std::vector<JournalRecord> Session::history() const {
     return runs;
 }
 
+namespace {
+// The folders the file system keeps open belong to one run of moves; a restore is one too.
+struct HeldFoldersScope {
+    explicit HeldFoldersScope(FileSystem& fileSystem) : fileSystem(fileSystem) { fileSystem.releaseFolders(); }
+    ~HeldFoldersScope() { fileSystem.releaseFolders(); }
+    FileSystem& fileSystem;
+};
+} // namespace
+
 Result<RunRestorer::Outcome> Session::undo(const std::string& runId) {
     if (journalFolder_.empty())
         return Error{"This session records no rename runs"};
     JournalStore store(journalFolder_);
     RunRestorer restorer(services_.fileSystem(), store);
+    const HeldFoldersScope heldFolders(services_.fileSystem());
     std::string id = runId;
     if (id.empty()) {
         const auto last = restorer.lastUndoableRun();
@@ -358,6 +369,7 @@ Result<RunRestorer::Outcome> Session::recover(const std::string& runId, bool fin
         return Error{"This session records no rename runs"};
     JournalStore store(journalFolder_);
     RunRestorer restorer(services_.fileSystem(), store);
+    const HeldFoldersScope heldFolders(services_.fileSystem());
     return restorer.recover(runId, finish);
 }
 

@@ -612,4 +612,21 @@ void FileDataSource::observeNotifications() {
                    [this](const Notification& notification) { removeFilesEvent(notification); });
 }
 
+void FileDataSource::setOpenedFolders(std::vector<std::string> folders, bool appending) {
+    for (auto& folder : folders)
+        while (folder.size() > 1 && folder.back() == '/')
+            folder.pop_back();
+    std::lock_guard lock(openedFoldersMutex_);
+    if (!appending)
+        openedFolders_.clear();
+    for (auto& folder : folders)
+        if (std::find(openedFolders_.begin(), openedFolders_.end(), folder) == openedFolders_.end())
+            openedFolders_.push_back(std::move(folder));
+}
+
+std::vector<std::string> FileDataSource::openedFolders() const {
+    std::lock_guard lock(openedFoldersMutex_);
+    return openedFolders_;
+}
+
 } // namespace quillory

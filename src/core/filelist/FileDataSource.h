@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <stop_token>
@@ -120,6 +121,11 @@ public:
     void setSortOrder(FileSortOrder order);
     void waitForSort();
 
+    // --- the folders the user opened: the roots of the list, above which nothing is ever removed
+    // A replacing open sets them, an appending one adds to them. Plain paths without a trailing "/".
+    void setOpenedFolders(std::vector<std::string> folders, bool appending);
+    std::vector<std::string> openedFolders() const;
+
     // --- hooks
     // Called first by every rebuild of the list: cancels the validation in progress.
     void setValidationCanceller(std::function<void()> cancel);
@@ -143,6 +149,8 @@ private:
     std::unique_ptr<Actor> fileDataSourceActor_;
     BackgroundJob currentSortTask_;
     NotificationObservers observers_;
+    mutable std::mutex openedFoldersMutex_;
+    std::vector<std::string> openedFolders_;
 };
 
 } // namespace quillory

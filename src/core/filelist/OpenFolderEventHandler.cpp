@@ -250,9 +250,14 @@ OpenFolderEventHandler::OpenResult OpenFolderEventHandler::openAllFilesAndDirect
     } else {
         result.fileCount = count;
         const bool appending = action == FileAction::append;
+        // Only the given folders count as opened: files given on their own open no folder.
+        std::vector<std::string> openedFolders;
+        for (const auto& directory : request.directories)
+            openedFolders.push_back(directory->path);
         _dataSource->applyFileAction(
             _dataSource->files(), [&request](const auto& sink) { produceFiles(request, sink); }, count,
             appending ? FileAction::append : FileAction::replace, false);
+        _dataSource->setOpenedFolders(std::move(openedFolders), appending);
     }
 
     if (request.directoryValidator)

@@ -33,6 +33,9 @@ public:
     virtual Outcome directoryEntries(const std::string& path, std::size_t limit, std::vector<std::string>& names) = 0;
     // Device, inode, size and time of the item itself (links not followed); nothing when it is not there.
     virtual std::optional<ItemIdentity> identify(const std::string& path) = 0;
+    // Lets go of whatever was kept open to speed up a run of operations in the same folders; the next
+    // operation looks at the disk afresh. The renamer calls it when a run starts and when it ends.
+    virtual void releaseFolders() {}
 };
 
 } // namespace quillory

@@ -337,5 +337,41 @@ TEST_F(SessionTest, PlanFindsAFileByPathOrIdentifierAndRecipesRoundTrip) {
     EXPECT_FALSE(other->loadRecipe((temp.path() / "missing.recipe").string()).ok());
 }
 
+TEST_F(SessionTest, EmptiedFoldersAreRemovedOnlyInsideTheOpenedFoldersAndNeverAnAllowedOne) {
+    // Each file moves from deep below work/w to work/elsewhere; what is removed depends on what was
+    // opened and on which folders are allowed.
+    const auto moveOut = [&](const std::string& opened, const std::vector<std::string>& allowed) {
+        std::filesystem::remove_all(work("w"));
+        std::filesystem::remove_all(work("elsewhere"));
+        temp.write("work/w/a/b/c/only.txt", "O");
+        auto session = makeSession();
+        auto directories = allowed;
+        directories.push_back(work());
+        session->services().preferences().setTransient(PreferenceKey::customDirectories, directories);
+        session->reloadSettings();
+        EXPECT_TRUE(session->open({opened}).ok());
+        session->setChain({action({{"type", "simple"},
+                                   {"transformScope", "path"},
+                                   {"properties", {{"simpleFindText", "/w/a/b/c"}, {"simpleReplaceText", "/elsewhere"}}}})});
+        EXPECT_EQ(session->rename().successCount, 1);
+        EXPECT_EQ(test::readFile(work("elsewhere/only.txt")), "O");
+    };
+    namespace fs = std::filesystem;
+
+    moveOut(work("w/a/b/c"), {});
+    EXPECT_TRUE(fs::is_directory(work("w/a/b/c"))) << "the opened folder itself stays, and all above it";
+
+    moveOut(work("w/a"), {});
+    EXPECT_FALSE(fs::exists(work("w/a/b"))) << "emptied inside the opened folder: removed";
+    EXPECT_TRUE(fs::is_directory(work("w/a")));
+
+    moveOut(work("w"), {work("w/a/b")});
+    EXPECT_FALSE(fs::exists(work("w/a/b/c")));
+    EXPECT_TRUE(fs::is_directory(work("w/a/b"))) << "an allowed folder is never removed";
+
+    moveOut(work("w/a/b/c/only.txt"), {});
+    EXPECT_TRUE(fs::is_directory(work("w/a/b/c"))) << "a file given on its own opens no folder";
+}
+
 } // namespace
 } // namespace quillory
