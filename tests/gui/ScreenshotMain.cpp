@@ -6,6 +6,12 @@
 #include "app/Logger.h"
 #include "main/FileTableModel.h"
 #include "main/MainWindow.h"
+#include "preferences/PreferencesWindow.h"
+#include "quicklook/QuickLookWindow.h"
+#include "app/Preferences.h"
+#include "automation/AppServices.h"
+#include "model/Transformers.h"
+#include "tokens/gps/GPSCache.h"
 
 #include <QApplication>
 #include <QDir>
@@ -95,5 +101,34 @@ int main(int argc, char** argv) {
     window.addAction("numbering");
     gui.settle();
     ok = shoot(window, output + "/numbering-editor-light.png") && ok;
+
+    // A Convert action with a lookup table in its editor.
+    quillory::Transformer convert("conversion");
+    convert.properties.conversionType = "lookup";
+    convert.properties.conversionLookup = quillory::TransformerProperties::LookupTable{{" ", "_"}, {"_+", "_"}, {"ä", "ae"}};
+    gui.app().services().transformers().addTransformer(convert);
+    gui.settle();
+    window.selectAction(static_cast<int>(gui.app().services().transformers().size()) - 1);
+    ok = shoot(window, output + "/lookup-table-light.png") && ok;
+
+    // The preferences with a custom directory, one of them discouraged, and some cached places.
+    gui.app().services().preferences().set(quillory::PreferenceKey::customDirectories,
+                                           std::vector<std::string>{"/srv/photos", "/"});
+    gui.app().services().gpsCache().store({52.370216, 4.895168}, {});
+    auto& preferences = window.showPreferences();
+    preferences.resize(620, 720);
+    ok = shoot(preferences, output + "/preferences-light.png") && ok;
+    QApplication::setPalette(darkPalette());
+    ok = shoot(preferences, output + "/preferences-dark.png") && ok;
+    preferences.close();
+    QApplication::setPalette(light);
+
+    window.fileTable().selectRow(0);
+    const QString photo = QString::fromStdString(files + "/Photos/Amsterdam/IMG_0010.JPG");
+    quillory::gui::QuickLookWindow look;
+    look.resize(520, 420);
+    look.showFile(photo);
+    look.show();
+    ok = shoot(look, output + "/quick-look-light.png") && ok;
     return ok ? 0 : 1;
 }
