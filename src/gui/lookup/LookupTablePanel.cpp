@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -25,7 +26,17 @@ QString qs(const std::string& text) { return QString::fromUtf8(text.data(), stat
 QPushButton* button(const QString& text, const QString& accessibleName, QWidget* parent) {
     auto* result = new QPushButton(text, parent);
     result->setAccessibleName(accessibleName);
+    result->setToolTip(accessibleName);
     result->setAutoDefault(false);
+    return result;
+}
+
+// The row buttons sit in the narrow editor column: symbols, with their names in the tool tips.
+QToolButton* rowButton(const QString& symbol, const QString& accessibleName, QWidget* parent) {
+    auto* result = new QToolButton(parent);
+    result->setText(symbol);
+    result->setAccessibleName(accessibleName);
+    result->setToolTip(accessibleName);
     return result;
 }
 
@@ -45,10 +56,10 @@ LookupTablePanel::LookupTablePanel(QWidget* parent) : QWidget(parent) {
     layout->addWidget(table_);
 
     auto* rowButtons = new QHBoxLayout;
-    auto* add = button(tr("Add"), tr("Add lookup row"), this);
-    remove_ = button(tr("Remove"), tr("Remove lookup row"), this);
-    up_ = button(tr("Up"), tr("Move lookup row up"), this);
-    down_ = button(tr("Down"), tr("Move lookup row down"), this);
+    auto* add = rowButton(QStringLiteral("+"), tr("Add lookup row"), this);
+    remove_ = rowButton(QStringLiteral("−"), tr("Remove lookup row"), this);
+    up_ = rowButton(QStringLiteral("↑"), tr("Move lookup row up"), this);
+    down_ = rowButton(QStringLiteral("↓"), tr("Move lookup row down"), this);
     for (auto* b : {add, remove_, up_, down_})
         rowButtons->addWidget(b);
     rowButtons->addStretch(1);
@@ -80,10 +91,10 @@ LookupTablePanel::LookupTablePanel(QWidget* parent) : QWidget(parent) {
 
     connect(moveUp, &QAction::triggered, this, [this] { moveSelectedRows(-1); });
     connect(moveDown, &QAction::triggered, this, [this] { moveSelectedRows(1); });
-    connect(add, &QPushButton::clicked, this, &LookupTablePanel::addRow);
-    connect(remove_, &QPushButton::clicked, this, &LookupTablePanel::removeSelectedRows);
-    connect(up_, &QPushButton::clicked, this, [this] { moveSelectedRows(-1); });
-    connect(down_, &QPushButton::clicked, this, [this] { moveSelectedRows(1); });
+    connect(add, &QToolButton::clicked, this, &LookupTablePanel::addRow);
+    connect(remove_, &QToolButton::clicked, this, &LookupTablePanel::removeSelectedRows);
+    connect(up_, &QToolButton::clicked, this, [this] { moveSelectedRows(-1); });
+    connect(down_, &QToolButton::clicked, this, [this] { moveSelectedRows(1); });
     connect(import, &QPushButton::clicked, this, &LookupTablePanel::chooseImportFile);
     connect(exportButton, &QPushButton::clicked, this, &LookupTablePanel::chooseExportFile);
     connect(table_, &QTableWidget::itemChanged, this, [this] {

@@ -11,6 +11,7 @@
 class QLabel;
 class QPushButton;
 class QTableWidget;
+class QToolButton;
 
 namespace quillory::gui {
 
@@ -52,9 +53,9 @@ private:
     void selectRows(const std::vector<int>& rows);
 
     QTableWidget* table_;
-    QPushButton* remove_;
-    QPushButton* up_;
-    QPushButton* down_;
+    QToolButton* remove_;
+    QToolButton* up_;
+    QToolButton* down_;
     QLabel* report_;
     std::vector<LookupImport::SkippedLine> skipped_;
     bool loading_ = false;

@@ -144,7 +144,8 @@ QString QuickLookWindow::text() const { return kind_ == Kind::text ? textView_->
 void QuickLookWindow::updatePixmap() {
     if (image_.isNull())
         return;
-    const QSize room = picture_->size().boundedTo(image_.size());
+    // Large pictures shrink to fit; small ones grow, but not so far that they turn to mush.
+    const QSize room = picture_->size().boundedTo(image_.size() * 4);
     picture_->setPixmap(QPixmap::fromImage(image_.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
 
