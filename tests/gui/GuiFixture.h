@@ -8,6 +8,8 @@
 
 #include <QStringList>
 
+class QAbstractItemView;
+
 #include <ostream>
 
 #include <functional>
@@ -70,5 +72,9 @@ private:
 
 // Runs the event loop until the predicate holds, at most `milliseconds`.
 bool waitUntil(const std::function<bool()>& done, int milliseconds = 10000);
+
+// Selects one row as a click would, whatever modifier keys an earlier key click left pressed
+// (QTableView::selectRow obeys them).
+void selectOnly(QAbstractItemView& view, int row);
 
 } // namespace quillory::test

@@ -11,6 +11,12 @@
 #include "main/MainWindow.h"
 #include "tokens/TokenEditor.h"
 #include "tokens/TokenField.h"
+#include "preferences/PreferencesWindow.h"
+#include "quicklook/QuickLookWindow.h"
+#include "app/Preferences.h"
+#include "automation/AppServices.h"
+#include "model/Transformers.h"
+#include "tokens/gps/GPSCache.h"
 
 #include <QApplication>
 #include <QDir>
@@ -106,6 +112,36 @@ int main(int argc, char** argv) {
     gui.settle();
     ok = shoot(window, output + "/numbering-editor-light.png") && ok;
 
+    // A Convert action with a lookup table in its editor.
+    quillory::Transformer convert("conversion");
+    convert.properties.conversionType = "lookup";
+    convert.properties.conversionLookup = quillory::TransformerProperties::LookupTable{{" ", "_"}, {"_+", "_"}, {"ä", "ae"}};
+    gui.app().services().transformers().addTransformer(convert);
+    gui.settle();
+    window.selectAction(static_cast<int>(gui.app().services().transformers().size()) - 1);
+    ok = shoot(window, output + "/lookup-table-light.png") && ok;
+
+    // The preferences with a custom directory, one of them discouraged, and some cached places.
+    gui.app().services().preferences().set(quillory::PreferenceKey::customDirectories,
+                                           std::vector<std::string>{"/srv/photos", "/"});
+    gui.app().services().gpsCache().store({52.370216, 4.895168}, {});
+    auto& preferences = window.showPreferences();
+    preferences.resize(620, 720);
+    ok = shoot(preferences, output + "/preferences-light.png") && ok;
+    QApplication::setPalette(darkPalette());
+    ok = shoot(preferences, output + "/preferences-dark.png") && ok;
+    preferences.close();
+    QApplication::setPalette(light);
+
+    window.fileTable().selectRow(0);
+    const QString photo = QString::fromStdString(files + "/Photos/Amsterdam/IMG_0010.JPG");
+    quillory::gui::QuickLookWindow look;
+    look.resize(520, 420);
+    look.showFile(photo);
+    look.show();
+    ok = shoot(look, output + "/quick-look-light.png") && ok;
+
+    QApplication::setPalette(light);
     // A Set action naming photos by date and city: tokens as cells, the inspector on the photo.
     window.addAction("set");
     auto* field = window.actionEditor().findChild<quillory::gui::TokenField*>(QStringLiteral("setText"));

@@ -13,6 +13,7 @@
 #include "rename/FileSystem.h"
 #include "rename/MovePlan.h"
 #include "rename/FileValidator.h"
+#include "rename/FileSystem.h"
 #include "rename/FileValidatorWorker.h"
 #include "rename/JournalStore.h"
 #include "tokens/AttributeSourcesOf.h"
@@ -20,6 +21,7 @@
 #include "engine/FileAttributesWorker.h"
 
 #include <algorithm>
+#include <map>
 #include <thread>
 
 namespace quillory {
@@ -362,6 +364,59 @@ Result<RunRestorer::Outcome> Session::undo(const std::string& runId) {
         id = *last;
     }
     return restorer.undo(id);
+}
+
+std::optional<JournalRecord> Session::undoableRun() {
+    if (journalFolder_.empty())
+        return std::nullopt;
+    JournalStore store(journalFolder_);
+    const auto id = RunRestorer(services_.fileSystem(), store).lastUndoableRun();
+    if (!id)
+        return std::nullopt;
+    auto summary = store.summary(*id);
+    if (!summary.ok())
+        return std::nullopt;
+    return std::move(summary).value();
+}
+
+std::size_t Session::relistUndoneRun(const std::string& runId) {
+    if (journalFolder_.empty())
+        return 0;
+    const auto record = JournalStore(journalFolder_).read(runId);
+    if (!record.ok())
+        return 0;
+    auto& fileSystem = services_.fileSystem();
+    // Only what is really back: the old place taken again and the new one empty.
+    std::map<std::string, const JournalRecord::Move*> restored;
+    for (const auto& move : record->moves)
+        if (move.source != move.target && fileSystem.exists(move.source) && !fileSystem.exists(move.target))
+            restored.emplace(move.target, &move);
+    std::size_t changed = 0;
+    for (const File& file : list_->files()) {
+        const bool isFolder = file.source.name.empty() && file.source.ext.empty();
+        const auto found = restored.find(isFolder ? file.source.path : file.source.fullPath());
+        if (found == restored.end())
+            continue;
+        const std::string& location = found->second->source;
+        File updated;
+        updated.index = file.index;
+        updated.source = file.source;
+        updated.source.sourceUrl = fileUrlFromPath(location, isFolder);
+        if (isFolder) {
+            updated.source.path = location;
+        } else {
+            const auto slash = location.rfind('/');
+            updated.source.path = location.substr(0, slash);
+            const std::string_view last = std::string_view(location).substr(slash + 1);
+            updated.source.name = deletingPathExtension(last);
+            updated.source.ext = pathExtension(last);
+        }
+        changed += list_->updateSource(updated) ? 1 : 0;
+    }
+    if (changed > 0)
+        recomputeQuick({}, {});
+    drainMainQueue();
+    return changed;
 }
 
 Result<RunRestorer::Outcome> Session::recover(const std::string& runId, bool finish) {

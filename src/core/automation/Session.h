@@ -164,6 +164,12 @@ public:
     // Puts back what a closed run moved; the newest run not undone yet when `runId` is empty. The list is
     // left as it is: the caller opens the folders again to see the files at their old places.
     Result<RunRestorer::Outcome> undo(const std::string& runId = {});
+    // The run that undo() without an id reverses, as its journal summary; none when there is nothing
+    // to undo.
+    std::optional<JournalRecord> undoableRun();
+    // After an undo: listed files that the run had moved and that are back at their old places are
+    // listed there again, and the chain runs over them. Returns how many files it changed.
+    std::size_t relistUndoneRun(const std::string& runId);
     // Settles an interrupted run: rolled back, or finished as planned.
     Result<RunRestorer::Outcome> recover(const std::string& runId, bool finish);
 

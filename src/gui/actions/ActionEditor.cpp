@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "actions/ActionEditor.h"
 
+#include "lookup/LookupTablePanel.h"
 #include "model/TransformerTypes.h"
 #include "tokens/TokenField.h"
 
@@ -8,12 +9,10 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -32,13 +31,11 @@ const std::pair<TransformScope, const char*> scopes[] = {
     {TransformScope::fullPath, "Full Path"},
 };
 
-Json lookupValue(const QTableWidget* table) {
-    Json rows = Json::array();
-    for (int r = 0; r < table->rowCount(); ++r) {
-        const auto cell = [&](int c) { return table->item(r, c) ? table->item(r, c)->text().toStdString() : std::string(); };
-        rows.push_back(Json::array({cell(0), cell(1)}));
-    }
-    return rows;
+Json lookupValue(const std::vector<LookupTableRow>& rows) {
+    Json value = Json::array();
+    for (const auto& row : rows)
+        value.push_back(Json::array({row.find, row.replace}));
+    return value;
 }
 
 } // namespace
@@ -195,39 +192,9 @@ void ActionEditor::buildForm(const std::string& type) {
             break;
         }
         case Kind::lookup: {
-            auto* box = new QWidget(form_);
-            auto* boxLayout = new QVBoxLayout(box);
-            boxLayout->setContentsMargins(0, 0, 0, 0);
-            auto* table = new QTableWidget(0, 2, box);
-            table->setObjectName(QStringLiteral("lookupTable"));
-            table->setHorizontalHeaderLabels({tr("Find"), tr("Replace")});
-            table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-            table->verticalHeader()->hide();
-            table->setMinimumHeight(110);
-            table->setAccessibleName(label);
-            auto* buttons = new QHBoxLayout;
-            auto* add = new QPushButton(tr("Add Row"), box);
-            auto* remove = new QPushButton(tr("Remove Row"), box);
-            add->setAccessibleName(tr("Add lookup row"));
-            remove->setAccessibleName(tr("Remove lookup row"));
-            buttons->addWidget(add);
-            buttons->addWidget(remove);
-            buttons->addStretch(1);
-            boxLayout->addWidget(table);
-            boxLayout->addLayout(buttons);
-            connect(table, &QTableWidget::itemChanged, this, &ActionEditor::changed);
-            connect(add, &QPushButton::clicked, this, [this, table] {
-                table->insertRow(table->rowCount());
-                changed();
-            });
-            connect(remove, &QPushButton::clicked, this, [this, table] {
-                const int row = table->currentRow() >= 0 ? table->currentRow() : table->rowCount() - 1;
-                if (row >= 0) {
-                    table->removeRow(row);
-                    changed();
-                }
-            });
-            widget = box;
+            auto* panel = new LookupTablePanel(form_);
+            connect(panel, &LookupTablePanel::edited, this, &ActionEditor::changed);
+            widget = panel;
             break;
         }
         }
@@ -276,17 +243,16 @@ void ActionEditor::showValue(Bound& bound, const Json& stored) {
             ->setValue(stored.is_number_integer() ? stored.get<int>() : std::max(0, field.minimum));
         break;
     case Kind::lookup: {
-        auto* table = bound.widget->findChild<QTableWidget*>();
-        table->setRowCount(0);
+        std::vector<LookupTableRow> rows;
         if (stored.is_array())
             for (const auto& row : stored) {
-                const int r = table->rowCount();
-                table->insertRow(r);
-                for (int c = 0; c < 2; ++c) {
-                    const bool has = row.is_array() && row.size() > static_cast<std::size_t>(c) && row[c].is_string();
-                    table->setItem(r, c, new QTableWidgetItem(has ? qs(row[c].get<std::string>()) : QString()));
-                }
+                const auto cell = [&](std::size_t c) {
+                    return row.is_array() && row.size() > c && row[c].is_string() ? row[c].get<std::string>()
+                                                                                   : std::string();
+                };
+                rows.push_back({cell(0), cell(1)});
             }
+        static_cast<LookupTablePanel*>(bound.widget)->setRows(rows);
         break;
     }
     }
@@ -306,7 +272,7 @@ Json ActionEditor::widgetValue(const Bound& bound) const {
     case Kind::integer:
         return static_cast<QSpinBox*>(bound.widget)->value();
     case Kind::lookup:
-        return lookupValue(bound.widget->findChild<QTableWidget*>());
+        return lookupValue(static_cast<const LookupTablePanel*>(bound.widget)->rows());
     }
     return {};
 }
