@@ -20,25 +20,42 @@ foreach(page IN LISTS QUILLORY_MAN_PAGES)
     endif()
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${page})
     file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/man)
-    file(COPY_FILE ${page} ${PROJECT_BINARY_DIR}/man/${name} ONLY_IF_DIFFERENT)
-    file(ARCHIVE_CREATE OUTPUT ${PROJECT_BINARY_DIR}/man/${name}.gz PATHS ${PROJECT_BINARY_DIR}/man/${name}
-         FORMAT raw COMPRESSION GZip)
+    # Best compression and no time stamp, as Debian wants them.
+    execute_process(COMMAND gzip -9nc ${page} OUTPUT_FILE ${PROJECT_BINARY_DIR}/man/${name}.gz
+                    COMMAND_ERROR_IS_FATAL ANY)
     install(FILES ${PROJECT_BINARY_DIR}/man/${name}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
-# Shell completions for quillory-cli, when the source tree has them (checked when installing, so that
-# they go in whether they came before or after this build was configured).
+# Shell completions for quillory-cli, those the source tree has. Adding them changes the folder, which
+# configures the build again.
 set(QUILLORY_COMPLETIONS ${PROJECT_SOURCE_DIR}/packaging/completions)
-install(FILES ${QUILLORY_COMPLETIONS}/quillory-cli OPTIONAL
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
-install(FILES ${QUILLORY_COMPLETIONS}/_quillory-cli OPTIONAL
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
-install(FILES ${QUILLORY_COMPLETIONS}/quillory-cli.fish OPTIONAL
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/packaging)
+if(EXISTS ${QUILLORY_COMPLETIONS})
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${QUILLORY_COMPLETIONS})
+endif()
+if(EXISTS ${QUILLORY_COMPLETIONS}/quillory-cli)
+    install(FILES ${QUILLORY_COMPLETIONS}/quillory-cli DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+endif()
+if(EXISTS ${QUILLORY_COMPLETIONS}/_quillory-cli)
+    install(FILES ${QUILLORY_COMPLETIONS}/_quillory-cli DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
+endif()
+if(EXISTS ${QUILLORY_COMPLETIONS}/quillory-cli.fish)
+    install(FILES ${QUILLORY_COMPLETIONS}/quillory-cli.fish
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
+endif()
 
 # The recipe type and the metainfo describe the program whether or not the desktop app is built.
 install(FILES ${PROJECT_SOURCE_DIR}/resources/${QUILLORY_APP_ID}.mime.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME ${QUILLORY_APP_ID}.xml)
 set(QUILLORY_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/quillory)
+# The changelog a native Debian package carries: this version, by whoever built it.
+string(TIMESTAMP QUILLORY_BUILD_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+file(WRITE ${PROJECT_BINARY_DIR}/changelog
+     "quillory (${PROJECT_VERSION}) unstable; urgency=medium\n\n"
+     "  * Quillory ${PROJECT_VERSION}.\n\n"
+     " -- ${QUILLORY_CONTACT}  ${QUILLORY_BUILD_DATE}\n")
+execute_process(COMMAND gzip -9nc ${PROJECT_BINARY_DIR}/changelog OUTPUT_FILE ${PROJECT_BINARY_DIR}/changelog.gz
+                COMMAND_ERROR_IS_FATAL ANY)
+install(FILES ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${QUILLORY_DOC_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/NOTICE ${PROJECT_SOURCE_DIR}/docs/dbus.md
               ${PROJECT_SOURCE_DIR}/docs/file-managers.md ${PROJECT_SOURCE_DIR}/packaging/copyright
         DESTINATION ${QUILLORY_DOC_DIR})

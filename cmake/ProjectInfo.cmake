@@ -13,20 +13,25 @@ if(QUILLORY_HOMEPAGE_URL AND NOT QUILLORY_HOMEPAGE_URL MATCHES "^https?://[^/ ]+
     message(FATAL_ERROR "QUILLORY_HOMEPAGE_URL must be an http(s) address: '${QUILLORY_HOMEPAGE_URL}'")
 endif()
 
-# The Maintainer of the .deb: by default whoever builds it, as the Debian tools take it from DEBFULLNAME
-# and DEBEMAIL.
-if(DEFINED ENV{DEBEMAIL} AND NOT "$ENV{DEBEMAIL}" STREQUAL "")
-    if(DEFINED ENV{DEBFULLNAME} AND NOT "$ENV{DEBFULLNAME}" STREQUAL "")
-        set(QUILLORY_DEFAULT_CONTACT "$ENV{DEBFULLNAME} <$ENV{DEBEMAIL}>")
-    else()
-        set(QUILLORY_DEFAULT_CONTACT "$ENV{DEBEMAIL}")
-    endif()
-else()
-    set(QUILLORY_DEFAULT_CONTACT "Quillory maintainers")
+# The Maintainer of the .deb: by default whoever builds it, found as the Debian tools find them:
+# DEBFULLNAME and DEBEMAIL (or EMAIL), else the user at this host.
+set(QUILLORY_DEFAULT_CONTACT_NAME "$ENV{DEBFULLNAME}")
+set(QUILLORY_DEFAULT_CONTACT_ADDRESS "$ENV{DEBEMAIL}")
+if(QUILLORY_DEFAULT_CONTACT_ADDRESS STREQUAL "")
+    set(QUILLORY_DEFAULT_CONTACT_ADDRESS "$ENV{EMAIL}")
 endif()
-set(QUILLORY_CONTACT "${QUILLORY_DEFAULT_CONTACT}" CACHE STRING "Maintainer named in the .deb (\"Name <address>\"); default: DEBFULLNAME <DEBEMAIL>")
-if(QUILLORY_CONTACT STREQUAL "Quillory maintainers <quillory@halvane.com>")
-    set(QUILLORY_CONTACT "${QUILLORY_DEFAULT_CONTACT}" CACHE STRING "" FORCE)
+if(QUILLORY_DEFAULT_CONTACT_ADDRESS STREQUAL "")
+    execute_process(COMMAND id -un OUTPUT_VARIABLE user OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+    cmake_host_system_information(RESULT host QUERY FQDN)
+    set(QUILLORY_DEFAULT_CONTACT_ADDRESS "${user}@${host}")
+endif()
+if(QUILLORY_DEFAULT_CONTACT_NAME STREQUAL "")
+    set(QUILLORY_DEFAULT_CONTACT_NAME "Quillory package builder")
+endif()
+set(QUILLORY_CONTACT "${QUILLORY_DEFAULT_CONTACT_NAME} <${QUILLORY_DEFAULT_CONTACT_ADDRESS}>" CACHE STRING
+    "Maintainer named in the .deb (\"Name <address>\"); default: DEBFULLNAME <DEBEMAIL>, else the user at this host")
+if(QUILLORY_CONTACT STREQUAL "Quillory maintainers <quillory@halvane.com>" OR NOT QUILLORY_CONTACT MATCHES "<.+@.+>")
+    set(QUILLORY_CONTACT "${QUILLORY_DEFAULT_CONTACT_NAME} <${QUILLORY_DEFAULT_CONTACT_ADDRESS}>" CACHE STRING "" FORCE)
 endif()
 
 # quillory_metainfo(OUTPUT HOMEPAGE SCREENSHOTS): the metainfo with the home page and the screenshots
