@@ -15,3 +15,7 @@ cmake --build "$build" -j "$(nproc)"
 deb="$(ls -t "$build"/quillory_*.deb | head -n 1)"
 tests/packaging/check-deb.sh "$deb"
 echo "Package: $deb"
+if [ -z "${DEBEMAIL:-}${EMAIL:-}" ]; then
+    echo "note: Maintainer is '$(dpkg-deb -f "$deb" Maintainer)'; to publish, set DEBEMAIL and DEBFULLNAME" \
+        "or -DQUILLORY_CONTACT=\"Name <address>\""
+fi

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Application.h"
+#include "dbus/DBusNames.h"
 #include "dbus/DBusServices.h"
 #include "dbus/SingleInstance.h"
 #include "main/MainWindow.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <memory>
 
@@ -56,6 +58,18 @@ int main(int argc, char** argv) {
                              bringToFront(window, token);
                              window.openPaths(paths);
                          });
+        QObject::connect(bus.get(), &quillory::dbus::DBusServices::actionRequested, &window,
+                         [&window](const QString& name, const QVariantList&, const QString& token) {
+                             bringToFront(window, token);
+                             if (name == QLatin1String(quillory::dbus::actionOpenFolder))
+                                 window.openFilesDialog(true);
+                         });
+        // The window's open and rename threads use the session; scripting waits for them.
+        auto& queue = bus->queue();
+        QObject::connect(&window, &quillory::gui::MainWindow::sessionWorkStarted, &queue,
+                         [&queue] { queue.hold(); });
+        QObject::connect(&window, &quillory::gui::MainWindow::sessionWorkFinished, &queue,
+                         [&queue] { queue.release(); });
         // Another launch may have claimed the name meanwhile.
         if (!SingleInstance::claim() &&
             SingleInstance::tryHandOver(QApplication::arguments()) == SingleInstance::Outcome::handedOver)
@@ -66,5 +80,8 @@ int main(int argc, char** argv) {
     quillory::update::startUpdateCheck(window, application.services().preferences());
 #endif
     application.processArguments(QApplication::arguments());
+    // The desktop entry's "Open Folder…" on the first launch.
+    if (QApplication::arguments().contains(QLatin1String("--") + QLatin1String(quillory::dbus::actionOpenFolder)))
+        QTimer::singleShot(0, &window, [&window] { window.openFilesDialog(true); });
     return QApplication::exec();
 }

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "TempDir.h"
-#include "PresetUserInteraction.h"
+#include "app/UserInteraction.h"
 #include "automation/Session.h"
 #include "dbus/DBusServices.h"
 
@@ -13,9 +13,18 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <functional>
 #include <memory>
 
 namespace quillory::test {
+
+// The user, played by a test: questions go to `onAsk` when set, else get the default button.
+class ScriptedUser : public UserInteraction {
+public:
+    std::function<Answer(const Question&)> onAsk;
+    Answer ask(const Question& question) override { return onAsk ? onAsk(question) : Answer{}; }
+    void showAlert(const std::string&, const std::string&) override {}
+};
 
 // The app's D-Bus object over a Session on a temporary folder, exported on the test bus under the app's
 // name, and a second connection that calls it the way a script in another process would.
@@ -34,7 +43,7 @@ protected:
 
     TempDir temp_;
     std::filesystem::path folder_;
-    PresetUserInteraction interaction_;
+    ScriptedUser interaction_;
     std::unique_ptr<Session> session_;
     std::unique_ptr<dbus::DBusServices> services_;
     QDBusConnection client_{QString()};

@@ -3,8 +3,16 @@
 
 #include "dbus/DBusNames.h"
 #include "dbus/ScriptingAdaptor.h"
+#include "model/Transformer.h"
 
-#include <future>
+#include <QCoreApplication>
+#include <QDBusPendingCallWatcher>
+#include <QDeadlineTimer>
+#include <QSignalSpy>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace quillory::test {
 namespace {
@@ -51,13 +59,13 @@ TEST_F(ScriptingAdaptorTest, TransformIsAnsweredAtOnceAndValidationResultWaitsFo
     ASSERT_EQ(added.type(), QDBusMessage::ReplyMessage) << text(added);
     EXPECT_FALSE(text(added).empty());
 
-    // Hold the queue so that the pass cannot have run when Transform is answered.
-    std::promise<void> release;
-    auto held = release.get_future().share();
-    services_->scripting()->queue().enqueue([held](std::stop_token) { held.wait(); });
+    // Hold the queue (as the window does while it renames) so that the pass cannot have run when
+    // Transform is answered.
+    services_->queue().hold();
     const auto transform = call("Transform");
     EXPECT_EQ(transform.type(), QDBusMessage::ReplyMessage);
-    release.set_value();
+    EXPECT_EQ(services_->queue().pendingCount(), 1u);
+    services_->queue().release();
 
     const auto result = validationResult();
     EXPECT_EQ(result.at("isPending"), false);
@@ -69,11 +77,9 @@ TEST_F(ScriptingAdaptorTest, TransformIsAnsweredAtOnceAndValidationResultWaitsFo
 
 TEST_F(ScriptingAdaptorTest, ValidationResultAnswersWithATimeoutWhenNothingSettlesInTime) {
     services_->scripting()->setValidationLimit(std::chrono::milliseconds(100));
-    std::promise<void> release;
-    auto held = release.get_future().share();
-    services_->scripting()->queue().enqueue([held](std::stop_token) { held.wait(); });
+    services_->queue().hold();
     const auto answer = call("ValidationResult");
-    release.set_value();
+    services_->queue().release();
     EXPECT_TRUE(isError(answer, dbus::errorTimeout)) << text(answer);
     // The queue goes on: the next read is answered.
     services_->scripting()->setValidationLimit(std::chrono::seconds(30));
@@ -150,6 +156,108 @@ TEST_F(ScriptingAdaptorTest, RenameGoesAheadOnlyWithForceWhenSomeFilesHaveErrors
     EXPECT_TRUE(std::filesystem::exists(folder_ / "a 1.txt"));
     EXPECT_TRUE(std::filesystem::exists(folder_ / "c 3.txt"));
     EXPECT_TRUE(std::filesystem::exists(folder_ / "b_2.txt"));
+}
+
+TEST_F(ScriptingAdaptorTest, ScriptingCallsInterleaveWithTheWindowsOwnChainEditsWithoutLosingAny) {
+    call("OpenDirectory", {QString::fromStdString(folder_.string())});
+    // The window edits the chain on its thread whenever the event loop turns, which it does while the
+    // script waits for its answers.
+    int windowEdits = 0;
+    QTimer window;
+    QObject::connect(&window, &QTimer::timeout, [&] {
+        if (windowEdits == 40)
+            return window.stop();
+        Transformer edit = Transformer::fromJson(nlohmann::ordered_json::parse(underscoresToSpaces)).value();
+        edit.id = "window_" + std::to_string(windowEdits++);
+        session_->addAction(std::move(edit));
+    });
+    window.start(0);
+    std::vector<std::string> scripted;
+    for (int i = 0; i < 15; ++i) {
+        const auto added = call("AddTransformer", {QString::fromLatin1(underscoresToSpaces)});
+        ASSERT_EQ(added.type(), QDBusMessage::ReplyMessage) << text(added);
+        scripted.push_back(text(added));
+        call("Transform");
+        EXPECT_EQ(files().size(), 3u);
+    }
+    while (window.isActive())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+
+    const auto chain = session_->chain();
+    EXPECT_EQ(chain.size(), scripted.size() + 40u);
+    for (const auto& id : scripted)
+        EXPECT_TRUE(std::any_of(chain.begin(), chain.end(), [&](const Transformer& t) { return t.id == id; })) << id;
+    EXPECT_EQ(validationResult().at("totalCount"), 3);
+}
+
+// A rename that fails on one file asks whether to go on. The question is asked on the Session's thread,
+// in a nested event loop as a dialog runs it; a call that arrives meanwhile waits for the rename.
+TEST_F(ScriptingAdaptorTest, ARenameAsksItsQuestionOnTheSessionsThreadAndLaterCallsWaitForIt) {
+    temp_.write("folder/x", "X"); // a file where the first move wants a folder
+    call("OpenDirectory", {QString::fromStdString(folder_.string())});
+    call("AddTransformer", {QStringLiteral(R"({"type":"regularexpression","transformScope":"fullpath",
+        "properties":{"regexFindText":"/(a_1)\\.txt$","regexReplaceText":"/x/$1.txt"}})")});
+    call("AddTransformer", {QString::fromLatin1(underscoresToSpaces)});
+
+    std::vector<std::string> questions;
+    bool askedOnSessionThread = false;
+    bool filesWaited = false;
+    std::unique_ptr<QDBusPendingCallWatcher> filesCall;
+    interaction_.onAsk = [&](const UserInteraction::Question& question) {
+        questions.push_back(question.message);
+        askedOnSessionThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+        auto message = QDBusMessage::createMethodCall(QString::fromLatin1(dbus::serviceName),
+                                                      QString::fromLatin1(dbus::objectPath),
+                                                      QString::fromLatin1(dbus::scriptingInterface),
+                                                      QStringLiteral("Files"));
+        filesCall = std::make_unique<QDBusPendingCallWatcher>(client_.asyncCall(message));
+        // The dialog's loop: serve events until the call has arrived (bounded, should it never come).
+        const QDeadlineTimer safety(20000);
+        while (services_->queue().pendingCount() == 0 && !safety.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        filesWaited = services_->queue().pendingCount() == 1 && !filesCall->isFinished();
+        return UserInteraction::Answer{0, false}; // "Continue"
+    };
+
+    const auto renamed = call("Rename", {true});
+    ASSERT_EQ(renamed.type(), QDBusMessage::ReplyMessage) << text(renamed);
+    EXPECT_TRUE(renamed.arguments().front().toBool());
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_NE(questions[0].find("Unable to rename"), std::string::npos) << questions[0];
+    EXPECT_TRUE(askedOnSessionThread);
+    EXPECT_TRUE(filesWaited);
+    EXPECT_TRUE(std::filesystem::exists(folder_ / "a_1.txt"));
+    EXPECT_TRUE(std::filesystem::exists(folder_ / "b 2.txt"));
+    EXPECT_TRUE(std::filesystem::exists(folder_ / "c 3.txt"));
+
+    // The waiting call ran after the rename: it lists the new names.
+    ASSERT_TRUE(filesCall);
+    filesCall->waitForFinished();
+    const QDBusMessage listed = filesCall->reply();
+    ASSERT_EQ(listed.type(), QDBusMessage::ReplyMessage) << text(listed);
+    const auto names = column(nlohmann::ordered_json::parse(text(listed)), "name");
+    EXPECT_NE(std::find(names.begin(), names.end(), "b 2"), names.end()) << text(listed);
+}
+
+TEST_F(ScriptingAdaptorTest, ActivateActionRunsTheDesktopEntrysActionsAndRefusesOthers) {
+    QSignalSpy actions(services_.get(), &dbus::DBusServices::actionRequested);
+    const QVariantMap platform{{QStringLiteral("activation-token"), QStringLiteral("t-1")}};
+    const auto known = call("ActivateAction",
+                            {QStringLiteral("open-folder"), QVariant::fromValue(QVariantList{}), platform},
+                            dbus::applicationInterface);
+    EXPECT_EQ(known.type(), QDBusMessage::ReplyMessage) << text(known);
+    services_->queue().waitForIdle();
+    ASSERT_EQ(actions.size(), 1);
+    EXPECT_EQ(actions[0][0].toString(), QStringLiteral("open-folder"));
+    EXPECT_EQ(actions[0][2].toString(), QStringLiteral("t-1"));
+
+    const auto unknown = call("ActivateAction",
+                              {QStringLiteral("new-window"), QVariant::fromValue(QVariantList{}), QVariantMap{}},
+                              dbus::applicationInterface);
+    EXPECT_TRUE(isError(unknown, dbus::errorUnknownAction)) << text(unknown);
+    EXPECT_NE(text(unknown).find("new-window"), std::string::npos) << text(unknown);
+    services_->queue().waitForIdle();
+    EXPECT_EQ(actions.size(), 1);
 }
 
 } // namespace

@@ -56,7 +56,7 @@ TEST_F(SingleInstanceTest, ASecondLaunchHandsItsFilesAndRecipeToTheRunningOneAnd
     EXPECT_EQ(opened[0][0].toStringList(), (QStringList{QString::fromStdString((folder_ / "a_1.txt").string()),
                                                         QString::fromStdString(recipeFile.string())}));
     EXPECT_EQ(opened[0][1].toString(), QStringLiteral("token-42"));
-    services_->scripting()->queue().waitForIdle();
+    services_->queue().waitForIdle();
     ASSERT_EQ(session_->chain().size(), 1u);
     EXPECT_EQ(session_->chain()[0].type, "simple");
 }
@@ -68,6 +68,17 @@ TEST_F(SingleInstanceTest, ALaunchWithNothingToOpenActivatesTheRunningOne) {
     if (activated.isEmpty())
         activated.wait(5000);
     EXPECT_EQ(activated.size(), 1);
+}
+
+TEST_F(SingleInstanceTest, ALaunchFromTheDesktopEntrysActionActivatesItInTheRunningOne) {
+    QSignalSpy actions(services_.get(), &dbus::DBusServices::actionRequested);
+    QProcess second;
+    EXPECT_EQ(runServing(second, QStringLiteral(QUILLORY_DBUS_HOST), {QStringLiteral("--open-folder")}), 0)
+        << second.readAllStandardError().toStdString();
+    if (actions.isEmpty())
+        actions.wait(5000);
+    ASSERT_EQ(actions.size(), 1);
+    EXPECT_EQ(actions[0][0].toString(), QStringLiteral("open-folder"));
 }
 
 TEST_F(SingleInstanceTest, OnlyOneProcessOwnsTheName) {
@@ -91,6 +102,11 @@ TEST(SingleInstanceRequestTest, PathsAndRecipeFilesBecomeAbsoluteFileUrisAndReci
     EXPECT_EQ(request.uris, (QStringList{QUrl::fromLocalFile(cwd + QStringLiteral("/a b.txt")).toString(),
                                          QStringLiteral("file:///srv/x"), QStringLiteral("file:///srv/y")}));
     EXPECT_EQ(request.recipe, QStringLiteral("{\"transformers\":[]}"));
+
+    const auto action = dbus::SingleInstance::requestFrom(
+        {QStringLiteral("quillory"), QStringLiteral("--open-folder"), QStringLiteral("a.txt")});
+    EXPECT_EQ(action.action, QStringLiteral("open-folder"));
+    EXPECT_EQ(action.uris, QStringList{QUrl::fromLocalFile(cwd + QStringLiteral("/a.txt")).toString()});
 
     const auto file = dbus::SingleInstance::requestFrom(
         {QStringLiteral("quillory"), QStringLiteral("-r"), QStringLiteral("names.recipe")});

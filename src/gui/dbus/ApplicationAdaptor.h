@@ -11,8 +11,9 @@ namespace quillory::dbus {
 class DBusServices;
 
 // org.freedesktop.Application: how desktops, file managers and a second launch reach the running app.
-// Every call is answered at once; the request reaches the app as a queued signal of DBusServices, so a
-// question the app asks while opening never holds up the caller.
+// Every call is answered at once; the request reaches the app as a signal of DBusServices, emitted from
+// the serial queue in turn with the scripting calls, so a question the app asks while opening never
+// holds up the caller.
 class ApplicationAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")
@@ -25,6 +26,9 @@ public:
     static QString activationToken(const QVariantMap& platformData);
     // Local paths of the given URIs; plain absolute paths are taken as they are, other schemes dropped.
     static QStringList localPaths(const QStringList& uris);
+    // The actions ActivateAction knows: those the desktop entry declares. Others are answered with
+    // com.halvane.Quillory.Error.UnknownAction.
+    static QStringList actions();
 
 public Q_SLOTS:
     void Activate(const QVariantMap& platform_data);

@@ -13,5 +13,10 @@ inline constexpr const char* applicationInterface = "org.freedesktop.Application
 inline constexpr const char* errorInvalidJson = "com.halvane.Quillory.Error.InvalidJson";
 inline constexpr const char* errorFailed = "com.halvane.Quillory.Error.Failed";
 inline constexpr const char* errorTimeout = "com.halvane.Quillory.Error.Timeout";
+inline constexpr const char* errorUnknownAction = "com.halvane.Quillory.Error.UnknownAction";
+
+// The desktop entry's actions (its [Desktop Action ...] groups), activated over org.freedesktop.Application
+// or by the option of the same name on a launch: "Open Folder…".
+inline constexpr const char* actionOpenFolder = "open-folder";
 
 } // namespace quillory::dbus

@@ -18,11 +18,9 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <atomic>
 #include <exception>
 #include <memory>
 #include <set>
-#include <thread>
 
 namespace quillory::dbus {
 namespace {
@@ -68,36 +66,63 @@ bool isSettled(AppServices& services) {
 
 } // namespace
 
+// One delayed call: answered once, by its work, its time limit or the queue going away. Touched on the
+// queue's thread only.
+struct ScriptingAdaptor::PendingCall {
+    QDBusMessage call;
+    QDBusConnection bus;
+    bool answered = false;
+
+    void answer(const QDBusMessage& message) {
+        if (answered)
+            return;
+        answered = true;
+        if (call.isReplyRequired())
+            bus.send(message);
+    }
+};
+
 ScriptingAdaptor::ScriptingAdaptor(Session& session, DBusServices* parent)
     : QDBusAbstractAdaptor(parent), host_(parent), session_(session) {}
 
 ScriptingAdaptor::~ScriptingAdaptor() = default;
 
-void ScriptingAdaptor::answerLater(Work work, std::chrono::milliseconds limit) {
+ScriptingQueue& ScriptingAdaptor::queue() { return host_->queue(); }
+
+std::shared_ptr<ScriptingAdaptor::PendingCall> ScriptingAdaptor::delayReply(std::chrono::milliseconds limit) {
     if (!host_->calledFromDBus())
-        return;
+        return nullptr;
     host_->setDelayedReply(true);
-    const QDBusMessage call = host_->message();
-    QDBusConnection bus = host_->connection();
-    // Whoever comes first answers: the work, or the time limit.
-    auto answered = std::make_shared<std::atomic<bool>>(false);
+    auto pending = std::make_shared<PendingCall>(PendingCall{host_->message(), host_->connection()});
     if (limit > std::chrono::milliseconds::zero()) {
-        QTimer::singleShot(limit, this, [call, bus, answered, limit]() mutable {
-            if (!answered->exchange(true))
-                bus.send(call.createErrorReply(QString::fromLatin1(errorTimeout),
-                                               QStringLiteral("no answer within %1 s").arg(limit.count() / 1000.0)));
+        QTimer::singleShot(limit, this, [pending, limit] {
+            pending->answer(pending->call.createErrorReply(
+                QString::fromLatin1(errorTimeout), QStringLiteral("no answer within %1 s").arg(limit.count() / 1000.0)));
         });
     }
-    queue_.enqueue([call, bus, answered, work = std::move(work)](std::stop_token stopToken) mutable {
-        QDBusMessage answer;
-        try {
-            answer = work(call, stopToken);
-        } catch (const std::exception& error) {
-            answer = failure(call, errorFailed, error.what());
-        }
-        if (!answered->exchange(true) && call.isReplyRequired())
-            bus.send(answer);
-    });
+    return pending;
+}
+
+std::function<void()> ScriptingAdaptor::abandonment(std::shared_ptr<PendingCall> pending) {
+    return [pending] { pending->answer(failure(pending->call, errorFailed, "Quillory is closing")); };
+}
+
+void ScriptingAdaptor::answerLater(Work work) {
+    auto pending = delayReply(std::chrono::milliseconds::zero());
+    if (!pending)
+        return;
+    queue().enqueue(ScriptingQueue::Job{
+        [pending, work = std::move(work)](std::stop_token stopToken, const ScriptingQueue::Done& done) {
+            QDBusMessage answer;
+            try {
+                answer = work(pending->call, stopToken);
+            } catch (const std::exception& error) {
+                answer = failure(pending->call, errorFailed, error.what());
+            }
+            pending->answer(answer);
+            done();
+        },
+        abandonment(pending)});
 }
 
 QString ScriptingAdaptor::OpenRecipe(const QString& recipe) {
@@ -136,7 +161,7 @@ void ScriptingAdaptor::ClearTransformers() {
 
 void ScriptingAdaptor::Transform() {
     // The pass is queued and the call answered at once; reads queued later see its outcome.
-    queue_.enqueue([this](std::stop_token stopToken) { session_.preview(stopToken); });
+    queue().enqueue([this](std::stop_token stopToken) { session_.preview(stopToken); });
 }
 
 bool ScriptingAdaptor::Rename(bool force) {
@@ -174,20 +199,33 @@ QString ScriptingAdaptor::Files() {
 }
 
 QString ScriptingAdaptor::ValidationResult() {
-    const auto limit = validationLimit_;
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    answerLater(
-        [this, deadline](const QDBusMessage& call, std::stop_token stopToken) {
-            // A pass or validation may still run in the background (the window's live preview).
-            auto& services = session_.services();
-            while (!isSettled(services) && std::chrono::steady_clock::now() < deadline && !stopToken.stop_requested())
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            if (!isSettled(services))
-                return failure(call, errorTimeout, "validation did not settle in time");
-            const FileValidationResult result = session_.validationResult();
-            return reply(call, text(jsonText(validationResultJson(result), -1)));
+    // The time limit runs from the call: time spent behind other calls counts.
+    auto pending = delayReply(validationLimit_);
+    if (!pending)
+        return {};
+    queue().enqueue(ScriptingQueue::Job{
+        [this, pending](std::stop_token stopToken, const ScriptingQueue::Done& done) {
+            // A pass or validation may still run in the background (the window's live preview). Its
+            // outcome reaches the session through this thread's event loop, so the answer waits on a
+            // timer rather than blocking here; the queue stays held, keeping later calls in order.
+            auto* poll = new QTimer(this);
+            poll->setInterval(10);
+            const auto check = [this, pending, done, poll, stopToken] {
+                if (!pending->answered && !stopToken.stop_requested() && !isSettled(session_.services()))
+                    return;
+                if (!pending->answered && !stopToken.stop_requested()) {
+                    const FileValidationResult result = session_.validationResult();
+                    pending->answer(reply(pending->call, text(jsonText(validationResultJson(result), -1))));
+                }
+                poll->stop();
+                poll->deleteLater();
+                done();
+            };
+            connect(poll, &QTimer::timeout, this, check);
+            poll->start();
+            check();
         },
-        limit);
+        abandonment(pending)});
     return {};
 }
 

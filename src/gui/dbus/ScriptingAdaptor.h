@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <stop_token>
 
 namespace quillory {
@@ -20,9 +21,10 @@ namespace quillory::dbus {
 class DBusServices;
 
 // com.halvane.Quillory.Scripting: what a script can do with the running app, through its Session.
-// Every call but Transform is answered when its work is done (a delayed reply), so the bus and the
-// window stay responsive; the work runs in call order on a queue of its own. Failures come back as
-// D-Bus errors carrying the message.
+// Every call but Transform is answered when its work is done (a delayed reply): the work runs in call
+// order on the app's serial queue, on the thread that owns the Session, so the script and the window
+// never use the Session at the same time and that thread never waits for the bus. Failures come back
+// as D-Bus errors carrying the message.
 class ScriptingAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "com.halvane.Quillory.Scripting")
@@ -36,8 +38,8 @@ public:
 
     // How long ValidationResult waits for validation to settle before it answers with a timeout error.
     void setValidationLimit(std::chrono::milliseconds limit) { validationLimit_ = limit; }
-    // For callers in the same process (and tests): runs `job` after the calls queued so far.
-    ScriptingQueue& queue() { return queue_; }
+    // The app's serial queue (its host's): jobs queued there run after the calls queued so far.
+    ScriptingQueue& queue();
 
 public Q_SLOTS:
     // A recipe file ("~" is the home folder) or the JSON text of a whole recipe; returns the text used.
@@ -58,15 +60,18 @@ public Q_SLOTS:
     QString ValidationResult();
 
 private:
+    struct PendingCall;
     using Work = std::function<QDBusMessage(const QDBusMessage& call, std::stop_token)>;
-    // Answers the current call later with what `work` returns; after `limit` (when positive) with a
-    // timeout error instead.
-    void answerLater(Work work, std::chrono::milliseconds limit = std::chrono::milliseconds::zero());
+    // Takes over the answer to the current call (null when not called over D-Bus); after `limit`, when
+    // positive, the caller hears a timeout error unless answered before.
+    std::shared_ptr<PendingCall> delayReply(std::chrono::milliseconds limit);
+    static std::function<void()> abandonment(std::shared_ptr<PendingCall> pending);
+    // Answers the current call with what `work` returns once the queue gets to it.
+    void answerLater(Work work);
 
     DBusServices* host_; // Qt hands the call's context to the exported object, not to its adaptors
     Session& session_;
     std::chrono::milliseconds validationLimit_ = defaultValidationLimit;
-    ScriptingQueue queue_;
 };
 
 } // namespace quillory::dbus

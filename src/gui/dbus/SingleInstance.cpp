@@ -35,6 +35,10 @@ SingleInstance::Request SingleInstance::requestFrom(const QStringList& arguments
     QString option;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
+        if (argument == QLatin1String("--") + QLatin1String(actionOpenFolder)) {
+            request.action = QString::fromLatin1(actionOpenFolder);
+            continue;
+        }
         if (argument.startsWith(QLatin1Char('-'))) {
             option = argument;
             continue;
@@ -76,14 +80,22 @@ SingleInstance::Outcome SingleInstance::tryHandOver(const QStringList& arguments
         platformData.insert(QStringLiteral("activation-token"), token);
         platformData.insert(QStringLiteral("desktop-startup-id"), token);
     }
-    const bool delivered = request.uris.isEmpty()
-                               ? send(bus, applicationInterface, "Activate", {platformData})
-                               : send(bus, applicationInterface, "Open", {request.uris, platformData});
+    bool delivered = false;
+    if (!request.uris.isEmpty())
+        delivered = send(bus, applicationInterface, "Open", {request.uris, platformData});
+    else if (!request.action.isEmpty())
+        delivered = send(bus, applicationInterface, "ActivateAction",
+                         {request.action, QVariant::fromValue(QVariantList{}), platformData});
+    else
+        delivered = send(bus, applicationInterface, "Activate", {platformData});
     // The other instance went away meanwhile: this one takes over.
     if (!delivered)
         return Outcome::primary;
     if (!request.recipe.isEmpty())
         send(bus, scriptingInterface, "OpenRecipe", {request.recipe});
+    if (!request.uris.isEmpty() && !request.action.isEmpty())
+        send(bus, applicationInterface, "ActivateAction",
+             {request.action, QVariant::fromValue(QVariantList{}), platformData});
     Logger::log("Quillory is running already; handed over to it");
     return Outcome::handedOver;
 }

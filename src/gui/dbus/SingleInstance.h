@@ -18,10 +18,12 @@ public:
 
     // What a second launch hands over, read from the app's arguments (the program path first): paths
     // before the first option and after "-d" become file URIs, and so does a "*.recipe" given with
-    // "-r"; any other value of "-r" (the JSON of a recipe) is opened through scripting.
+    // "-r"; any other value of "-r" (the JSON of a recipe) is opened through scripting. An action of the
+    // desktop entry ("--open-folder") is activated.
     struct Request {
         QStringList uris;
         QString recipe;
+        QString action;
     };
     static Request requestFrom(const QStringList& arguments);
 

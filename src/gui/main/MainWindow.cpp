@@ -339,9 +339,17 @@ void MainWindow::openPaths(const QStringList& paths, std::function<void()> done)
     if (openThread_.joinable())
         openThread_.join();
     // The replace-or-append question comes from the worker and waits for the answer on this thread.
+    emit sessionWorkStarted();
     openThread_ = std::jthread([this, files = std::move(files), done = std::move(done)](std::stop_token stop) mutable {
         session_.open(files, OpenMode::ask, stop);
-        QMetaObject::invokeMethod(this, [done = std::move(done)] { if (done) done(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this, done = std::move(done)] {
+                emit sessionWorkFinished();
+                if (done)
+                    done();
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -602,6 +610,7 @@ void MainWindow::startRename() {
     progress_->setAutoReset(false);
     progress_->setAccessibleName(tr("Rename progress"));
     progress_->setAttribute(Qt::WA_DeleteOnClose, false);
+    emit sessionWorkStarted();
     renameThread_ = std::jthread([this](std::stop_token stop) {
         const auto progress = [this](const SessionProgress& progress) {
             QMetaObject::invokeMethod(this, [this, progress] { showRenameProgress(progress); }, Qt::QueuedConnection);
@@ -642,6 +651,7 @@ void MainWindow::renameDone(const RenameReport& report) {
     if (renameThread_.joinable())
         renameThread_.join();
     renaming_ = false;
+    emit sessionWorkFinished();
     updateRenameButton();
 
     statusActivity_->setText(report.started ? tr("Renamed %1.").arg(counted(report.successCount, tr("file"), tr("files")))
@@ -683,10 +693,14 @@ void MainWindow::showShortcuts() {
 }
 
 void MainWindow::showAbout() {
-    QMessageBox::about(this, tr("About Quillory"),
-                       tr("<h3>Quillory %1</h3><p>Renames many files at once with a chain of rename actions.</p>"
-                          "<p>Licensed under the GNU General Public License, version 3 or later.</p><p>%2</p>")
-                           .arg(QString::fromLatin1(kVersion), qs(OfflineGeocoder::creditLine()).toHtmlEscaped()));
+    QString text = tr("<h3>Quillory %1</h3><p>Renames many files at once with a chain of rename actions.</p>"
+                      "<p>Licensed under the GNU General Public License, version 3 or later.</p><p>%2</p>")
+                       .arg(QString::fromLatin1(kVersion), qs(OfflineGeocoder::creditLine()).toHtmlEscaped());
+    // Set by the build (QUILLORY_HOMEPAGE_URL); empty while the project has no public page.
+    const QString homepage = QStringLiteral(QUILLORY_HOMEPAGE_URL);
+    if (!homepage.isEmpty())
+        text += QStringLiteral("<p><a href=\"%1\">%1</a></p>").arg(homepage.toHtmlEscaped());
+    QMessageBox::about(this, tr("About Quillory"), text);
 }
 
 // --- window state

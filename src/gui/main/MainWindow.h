@@ -55,6 +55,8 @@ public:
     // The same, returning when it is done (start-up); the window keeps painting meanwhile.
     void openPathsAndWait(const QStringList& paths);
     bool loadRecipe(const QString& path);
+    // "Open Files…" and "Open Folder…": the file dialog, then openPaths.
+    void openFilesDialog(bool folders);
 
     // The rename run; `renameFinished` tells when it has ended.
     void startRename();
@@ -90,6 +92,10 @@ public:
 
 signals:
     void renameFinished(const quillory::RenameReport& report);
+    // A thread of the window's own uses the session (opening, renaming) from the first signal until the
+    // second; other users of the session (scripting) wait meanwhile.
+    void sessionWorkStarted();
+    void sessionWorkFinished();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -113,7 +119,6 @@ private:
     void renameDone(const RenameReport& report);
     void duplicateAction();
     void deleteAction();
-    void openFilesDialog(bool folders);
     void openRecipeDialog();
     void saveRecipe(bool choosePath);
     void showShortcuts();

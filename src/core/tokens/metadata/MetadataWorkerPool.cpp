@@ -21,6 +21,10 @@
 
 extern char** environ;
 
+#ifndef QUILLORY_WORKER_FROM_BINDIR
+#define QUILLORY_WORKER_FROM_BINDIR "../libexec/quillory"
+#endif
+
 namespace quillory {
 
 namespace {
@@ -127,7 +131,8 @@ std::filesystem::path MetadataWorkerPool::defaultWorkerPath() {
     const std::filesystem::path beside = self.parent_path() / workerName;
     if (std::filesystem::exists(beside, error))
         return beside;
-    const std::filesystem::path libexec = self.parent_path().parent_path() / "libexec" / "quillory" / workerName;
+    // Installed: bin/../libexec/quillory/ (the build says where, relative to the programs' folder).
+    const std::filesystem::path libexec = (self.parent_path() / QUILLORY_WORKER_FROM_BINDIR / workerName).lexically_normal();
     if (std::filesystem::exists(libexec, error))
         return libexec;
     return beside;

@@ -49,8 +49,8 @@ public:
     // Processes started so far, replacements included.
     std::size_t startedCount() const;
 
-    // $QUILLORY_METADATA_WORKER when set; else the worker beside the running program, or in
-    // ../libexec/quillory/ from it.
+    // $QUILLORY_METADATA_WORKER when set; else the worker beside the running program, or where the
+    // installation puts it: ../libexec/quillory/ from the program's folder by default.
     static std::filesystem::path defaultWorkerPath();
 
 private:
