@@ -206,6 +206,7 @@ void ActionEditor::buildForm(const std::string& type) {
             formLayout_->addRow(label + QLatin1Char(':'), widget);
         bound_.push_back({field, widget, {}});
     }
+    emit actionTypeChanged(qs(formType_));
 }
 
 void ActionEditor::showValue(Bound& bound, const Json& stored) {

@@ -41,9 +41,13 @@ public:
     void setDebounceInterval(int milliseconds);
     // Runs on every token field the form makes (now and later): catalogue, sample values.
     void setTokenFieldSetup(std::function<void(TokenField&)> setup);
+    // The type id of the action the form is for; empty when none is shown.
+    const std::string& actionType() const { return formType_; }
 
 signals:
     void edited(const quillory::Transformer& action);
+    // The form now edits another kind of action (the palette offers tokens by kind).
+    void actionTypeChanged(const QString& typeId);
 
 private:
     struct Bound {

@@ -51,6 +51,11 @@ InspectorDocks::InspectorDocks(QMainWindow& window, Session& session, QTableView
         field.setSampleRenderer([this](const TokenItem& item) { return samples_->render(item); });
     });
 
+    // Expression tokens only mean something in the regular-expression action.
+    palette_->setActionType(editor.actionType());
+    connect(&editor, &ActionEditor::actionTypeChanged, palette_,
+            [this](const QString& typeId) { palette_->setActionType(typeId.toStdString()); });
+
     refreshTimer_ = new QTimer(this);
     refreshTimer_->setSingleShot(true);
     refreshTimer_->setInterval(120);

@@ -3,8 +3,10 @@
 
 #include "model/TokenDetailsList.h"
 #include "text/DateFormat.h"
+#include "tokens/RegExpResolver.h"
 #include "tokens/TokenLabels.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QKeyEvent>
@@ -13,6 +15,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <chrono>
 
 namespace quillory::gui {
@@ -43,14 +46,22 @@ TokenEditor::TokenEditor(TokenItem item, const TokenDetailsList* catalogue, Samp
     setAttribute(Qt::WA_DeleteOnClose);
     setAccessibleName(tr("Token settings"));
     auto* layout = new QVBoxLayout(this);
-    auto* title = new QLabel(tokenLabel(item_), this);
-    QFont bold = title->font();
+    title_ = new QLabel(tokenLabel(item_), this);
+    title_->setObjectName(QStringLiteral("tokenTitle"));
+    QFont bold = title_->font();
     bold.setBold(true);
-    title->setFont(bold);
-    layout->addWidget(title);
+    title_->setFont(bold);
+    layout->addWidget(title_);
     auto* form = new QFormLayout;
     layout->addLayout(form);
+    if (item_.isRegex())
+        buildExpressionRows(form);
+    else
+        buildAttributeRows(form, catalogue);
+    refresh(false);
+}
 
+void TokenEditor::buildAttributeRows(QFormLayout* form, const TokenDetailsList* catalogue) {
     const bool isAttribute = item_.isAttribute();
     if (isAttribute && item_.isDateToken(catalogue)) {
         dateFormat_ = new QComboBox(this);
@@ -117,16 +128,94 @@ TokenEditor::TokenEditor(TokenItem item, const TokenDetailsList* catalogue, Samp
     sampleValue_->setObjectName(QStringLiteral("sampleValue"));
     sampleValue_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     form->addRow(tr("Selected file:"), sampleValue_);
-    refresh(false);
+}
+
+void TokenEditor::buildExpressionRows(QFormLayout* form) {
+    // The pattern is built from these settings alone; text before and after has no part in it.
+    RegExpToken& token = item_.regexp;
+    auto* matching = new QComboBox(this);
+    matching->setObjectName(QStringLiteral("regexContaining"));
+    matching->addItem(tr("These characters"), true);
+    matching->addItem(tr("Any character except these"), false);
+    matching->setCurrentIndex(token.containing ? 0 : 1);
+    matching->setAccessibleName(tr("Characters to match"));
+    form->addRow(tr("Match:"), matching);
+    connect(matching, &QComboBox::currentIndexChanged, this, [this, matching](int index) {
+        item_.regexp.containing = matching->itemData(index).toBool();
+        refresh(true);
+    });
+
+    const auto kind = [&](const char* name, const QString& text, bool RegExpToken::*flag) {
+        auto* box = new QCheckBox(text, this);
+        box->setObjectName(QLatin1String(name));
+        box->setChecked(token.*flag);
+        form->addRow(QString(), box);
+        connect(box, &QCheckBox::toggled, this, [this, flag](bool on) {
+            item_.regexp.*flag = on;
+            refresh(true);
+        });
+    };
+    kind("regexAlphabetic", tr("Letters"), &RegExpToken::alphabetic);
+    kind("regexNumeric", tr("Numbers"), &RegExpToken::numeric);
+    kind("regexPunctuation", tr("Punctuation and symbols"), &RegExpToken::punctuation);
+    kind("regexWhitespace", tr("Whitespace"), &RegExpToken::whitespace);
+
+    auto* custom = lineEdit(qs(token.custom), QStringLiteral("regexCustom"), this);
+    custom->setAccessibleName(tr("Other characters"));
+    custom->setToolTip(tr("Further characters, each taken as it is"));
+    form->addRow(tr("Other characters:"), custom);
+    connect(custom, &QLineEdit::textEdited, this, [this](const QString& text) {
+        item_.regexp.custom = text.toStdString();
+        refresh(true);
+    });
+
+    auto* count = new QSpinBox(this);
+    count->setObjectName(QStringLiteral("regexCount"));
+    count->setRange(0, 999);
+    count->setSpecialValueText(tr("One or more"));
+    count->setValue(std::max(0, token.count));
+    count->setAccessibleName(tr("Number of characters"));
+    form->addRow(tr("Length:"), count);
+    connect(count, &QSpinBox::valueChanged, this, [this](int value) {
+        item_.regexp.count = value;
+        refresh(true);
+    });
+
+    auto* anchor = new QComboBox(this);
+    anchor->setObjectName(QStringLiteral("regexAnchor"));
+    anchor->addItem(tr("Anywhere"), QString::fromLatin1(rawValue(RegExpAnchor::none).data()));
+    anchor->addItem(tr("At the start"), QString::fromLatin1(rawValue(RegExpAnchor::start).data()));
+    anchor->addItem(tr("At the end"), QString::fromLatin1(rawValue(RegExpAnchor::end).data()));
+    anchor->addItem(tr("The whole text"), QString::fromLatin1(rawValue(RegExpAnchor::startEnd).data()));
+    anchor->setCurrentIndex(std::max(0, anchor->findData(QString::fromLatin1(rawValue(token.anchor).data()))));
+    anchor->setAccessibleName(tr("Where the match sits"));
+    form->addRow(tr("Position:"), anchor);
+    connect(anchor, &QComboBox::currentIndexChanged, this, [this, anchor](int index) {
+        item_.regexp.anchor =
+            regExpAnchorFromRaw(anchor->itemData(index).toString().toStdString()).value_or(RegExpAnchor::none);
+        refresh(true);
+    });
+
+    pattern_ = new QLabel(this);
+    pattern_->setObjectName(QStringLiteral("regexPattern"));
+    pattern_->setTextFormat(Qt::PlainText);
+    pattern_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    pattern_->setForegroundRole(QPalette::PlaceholderText);
+    form->addRow(tr("Expression:"), pattern_);
 }
 
 void TokenEditor::refresh(bool edited) {
+    title_->setText(tokenLabel(item_).trimmed());
+    if (pattern_)
+        pattern_->setText(qs(RegExpResolver::resolve(item_.regexp).pattern));
     if (dateExample_) {
         const auto now = std::chrono::time_point_cast<std::chrono::milliseconds>(std::chrono::system_clock::now());
         dateExample_->setText(tr("Now: %1").arg(qs(text::formatDate(now, item_.dateFormat))));
     }
-    const QString sample = sample_ ? sample_(item_) : QString();
-    sampleValue_->setText(sample.isEmpty() ? tr("(no value)") : QLatin1Char('"') + sample + QLatin1Char('"'));
+    if (sampleValue_) {
+        const QString sample = sample_ ? sample_(item_) : QString();
+        sampleValue_->setText(sample.isEmpty() ? tr("(no value)") : QLatin1Char('"') + sample + QLatin1Char('"'));
+    }
     if (edited)
         emit itemEdited(item_);
 }

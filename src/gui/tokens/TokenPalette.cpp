@@ -2,6 +2,9 @@
 #include "tokens/TokenPalette.h"
 
 #include "model/TokenDetailsList.h"
+#include "model/TokenTemplate.h"
+#include "model/TransformerTypes.h"
+#include "tokens/RegExpResolver.h"
 #include "tokens/AttributeSamples.h"
 #include "tokens/TokenField.h"
 #include "tokens/TokenLabels.h"
@@ -28,11 +31,9 @@ void TokenTree::keyPressEvent(QKeyEvent* event) {
 
 QMimeData* TokenTree::mimeData(const QList<QTreeWidgetItem*>& items) const {
     TokenString tokens;
-    for (const auto* row : items) {
-        const QString id = row->data(0, TokenPalette::tokenIdRole).toString();
-        if (!id.isEmpty())
-            tokens.items.push_back(attributeItem(id.toStdString()));
-    }
+    for (const auto* row : items)
+        if (auto item = TokenPalette::rowToken(row))
+            tokens.items.push_back(std::move(*item));
     return tokens.items.empty() ? nullptr : tokenMimeData(tokens);
 }
 
@@ -64,12 +65,38 @@ TokenPalette::TokenPalette(AttributeSamples& samples, QWidget* parent) : QWidget
     layout->addWidget(tree_, 1);
     layout->addWidget(hint);
 
-    for (const auto& group : tokenGroups(samples_.catalogue())) {
-        auto* parentRow = new QTreeWidgetItem(tree_, {group.title});
+    const auto groupRow = [this](const QString& title) {
+        auto* parentRow = new QTreeWidgetItem(tree_, {title});
         parentRow->setFlags(Qt::ItemIsEnabled);
         QFont bold = parentRow->font(0);
         bold.setBold(true);
         parentRow->setFont(0, bold);
+        return parentRow;
+    };
+    // First, so that it is in view when it appears.
+    const auto& catalogue = samples_.catalogue();
+    if (!catalogue.regexTokenDetails.empty()) {
+        expressionGroup_ = groupRow(tr("Expression"));
+        for (const auto& details : catalogue.regexTokenDetails) {
+            // The catalogue's kinds of characters become the token the way text templates read them.
+            const auto parsed = TokenTemplate::parse("{" + details.tokenId + "}", catalogue);
+            if (!parsed.ok() || parsed.value().items.size() != 1 || !parsed.value().items[0].isRegex())
+                continue;
+            const TokenItem& item = parsed.value().items[0];
+            const QString description = QString::fromStdString(details.description).trimmed();
+            auto* row = new QTreeWidgetItem(expressionGroup_,
+                                            {description.isEmpty() ? tokenLabel(item).trimmed() : description});
+            const QString id = QString::fromStdString(details.tokenId);
+            row->setData(0, tokenIdRole, id);
+            row->setData(0, expressionItemRole, QString::fromStdString(item.toJson().dump()));
+            const QString pattern = QString::fromStdString(RegExpResolver::resolve(item.regexp).pattern);
+            row->setToolTip(0, tr("Matches %1\n{%2}").arg(pattern, id));
+            row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled);
+        }
+        expressionGroup_->setHidden(true);
+    }
+    for (const auto& group : tokenGroups(catalogue)) {
+        auto* parentRow = groupRow(group.title);
         for (const auto* details : group.tokens) {
             auto* row = new QTreeWidgetItem(parentRow, {attributeLabel(details->tokenId)});
             const QString id = QString::fromStdString(details->tokenId);
@@ -94,10 +121,38 @@ QTreeWidgetItem* TokenPalette::itemFor(const QString& tokenId) const {
     return nullptr;
 }
 
+std::optional<TokenItem> TokenPalette::rowToken(const QTreeWidgetItem* row) {
+    if (!row)
+        return std::nullopt;
+    const QString expression = row->data(0, expressionItemRole).toString();
+    if (!expression.isEmpty()) {
+        const auto json = nlohmann::ordered_json::parse(expression.toStdString(), nullptr, false);
+        if (json.is_discarded())
+            return std::nullopt;
+        auto item = TokenItem::fromJson(json);
+        if (!item.ok())
+            return std::nullopt;
+        return std::move(item).value();
+    }
+    const QString id = row->data(0, tokenIdRole).toString();
+    if (id.isEmpty())
+        return std::nullopt;
+    return attributeItem(id.toStdString());
+}
+
+void TokenPalette::setActionType(std::string_view typeId) {
+    const bool shown = typeId == TransformerType::regularExpression;
+    if (shown == expressionsShown_)
+        return;
+    expressionsShown_ = shown;
+    setFilter(search_->text());
+}
+
 void TokenPalette::refreshSamples() {
     for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
         const QString id = (*it)->data(0, tokenIdRole).toString();
-        if (id.isEmpty())
+        // Expression tokens stand for a pattern, not for a value of the file.
+        if (id.isEmpty() || !(*it)->data(0, expressionItemRole).toString().isEmpty())
             continue;
         const QString value = samples_.value(id.toStdString());
         (*it)->setText(1, value);
@@ -119,15 +174,15 @@ void TokenPalette::setFilter(const QString& text) {
             row->setHidden(!match);
             shown += match ? 1 : 0;
         }
-        group->setHidden(shown == 0);
+        group->setHidden(shown == 0 || (group == expressionGroup_ && !expressionsShown_));
     }
 }
 
 void TokenPalette::choose(QTreeWidgetItem* row) {
-    const QString id = row ? row->data(0, tokenIdRole).toString() : QString();
-    if (id.isEmpty())
+    const auto token = rowToken(row);
+    if (!token)
         return;
-    const TokenItem item = attributeItem(id.toStdString());
+    const TokenItem& item = *token;
     if (TokenField* field = TokenField::lastFocused(); field && field->isVisible() && field->isEnabled()) {
         field->insertToken(item);
         field->setFocus(Qt::OtherFocusReason);

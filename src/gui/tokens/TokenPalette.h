@@ -6,6 +6,9 @@
 #include <QTreeWidget>
 #include <QWidget>
 
+#include <optional>
+#include <string_view>
+
 class QLineEdit;
 
 namespace quillory::gui {
@@ -29,11 +32,17 @@ protected:
 
 // The attribute catalogue as a searchable tree in groups, each token with its value for the selected
 // file. Double-clicking a token (or Return on it) inserts it into the token field that had the focus
-// last; tokens can also be dragged into any token field.
+// last; tokens can also be dragged into any token field. The expression tokens of the catalogue have
+// their own group, listed only while the regular-expression action is being edited.
 class TokenPalette : public QWidget {
     Q_OBJECT
 public:
     static constexpr int tokenIdRole = Qt::UserRole + 1;
+    // The whole item of an expression row, as its JSON text.
+    static constexpr int expressionItemRole = Qt::UserRole + 2;
+
+    // The token a row inserts; nothing for a group row.
+    static std::optional<TokenItem> rowToken(const QTreeWidgetItem* row);
 
     explicit TokenPalette(AttributeSamples& samples, QWidget* parent = nullptr);
 
@@ -41,6 +50,10 @@ public:
     void refreshSamples();
     // Shows only tokens whose label, id or description contain the text.
     void setFilter(const QString& text);
+    // Lists the expression tokens (for the action whose type id is given) or hides them.
+    void setActionType(std::string_view typeId);
+    bool expressionTokensShown() const { return expressionsShown_; }
+    QTreeWidgetItem* expressionGroup() const { return expressionGroup_; }
 
     QTreeWidget& tree() { return *tree_; }
     QLineEdit& searchField() { return *search_; }
@@ -57,6 +70,8 @@ private:
     AttributeSamples& samples_;
     QLineEdit* search_;
     TokenTree* tree_;
+    QTreeWidgetItem* expressionGroup_ = nullptr;
+    bool expressionsShown_ = false;
 };
 
 } // namespace quillory::gui
