@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the run journal costs: renaming 100,000 files on tmpfs (/dev/shm) with and without a journal.
+// What the run journal costs: renaming 50,000 files on tmpfs (/dev/shm) with and without a journal.
 // The target is a journal that adds at most 10% to the rename phase. Prints the ratio at the end.
 #include "app/Logger.h"
 #include "filelist/FileDataSource.h"
@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -23,7 +24,7 @@ namespace {
 using namespace quillory;
 namespace fs = std::filesystem;
 
-constexpr int kFileCount = 100000;
+constexpr int kFileCount = 50000;
 const std::string kFolder = "/dev/shm/quillory-journal-bench";
 
 std::string name(char prefix, int i) {
@@ -32,6 +33,7 @@ std::string name(char prefix, int i) {
     return text;
 }
 
+// The fastest run of each kind: the machine is shared, and noise only ever adds time.
 std::map<std::string, double>& seconds() {
     static std::map<std::string, double> table;
     return table;
@@ -66,14 +68,15 @@ void RenameOnTmpfs(benchmark::State& state) {
         const RenameReport report = renamer.applyTransformationsAndRename(true);
         const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         state.SetIterationTime(elapsed);
-        seconds()[journaled ? "journal" : "plain"] = elapsed;
+        auto& best = seconds()[journaled ? "journal" : "plain"];
+        best = best == 0 ? elapsed : std::min(best, elapsed);
         if (report.successCount != kFileCount || (journaled && report.journalId.empty()))
             state.SkipWithError("the run did not rename every file with its journal");
     }
     fs::remove_all(kFolder);
 }
 
-BENCHMARK(RenameOnTmpfs)->Arg(0)->Arg(1)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(RenameOnTmpfs)->Arg(0)->Arg(1)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
 
@@ -83,7 +86,8 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     auto& t = seconds();
     if (t.count("plain") && t.count("journal"))
-        std::printf("rename phase %.3f s, with journal %.3f s: the journal adds %.1f%%\n", t["plain"], t["journal"],
+        std::printf("fastest of 5: rename phase %.3f s, with journal %.3f s: the journal adds %.1f%%\n", t["plain"],
+                    t["journal"],
                     100.0 * (t["journal"] - t["plain"]) / t["plain"]);
     return 0;
 }

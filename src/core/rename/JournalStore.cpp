@@ -88,9 +88,14 @@ void parseLine(std::string_view line, JournalRecord& record, bool withPlan) {
         move.target = text(f[4]);
         ItemIdentity identity;
         identity.isFolder = move.isFolder;
-        if (number(f[5], identity.device) && number(f[6], identity.inode) && number(f[7], identity.size) &&
-            number(f[8], identity.modified))
-            move.identity = identity;
+        if (number(f[5], identity.device) && number(f[6], identity.inode)) {
+            if (number(f[7], identity.size) && number(f[8], identity.modified))
+                move.identity = identity;
+            else if (f[7] == "-" && f[8] == "-") {
+                identity.sizeAndTimeKnown = false;
+                move.identity = identity;
+            }
+        }
         record.moves.push_back(std::move(move));
     } else if (tag == "step" && f.size() >= 4 && withPlan) {
         JournalRecord::Step step;
@@ -114,6 +119,10 @@ void parseLine(std::string_view line, JournalRecord& record, bool withPlan) {
         std::size_t step = 0;
         if (number(f[1], step) && step < record.stepDone.size())
             record.stepDone[step] = 1;
+    } else if (tag == "detour" && f.size() >= 3 && withPlan) {
+        std::size_t step = 0;
+        if (number(f[1], step) && step < record.steps.size())
+            record.steps[step].detour = text(f[2]);
     } else if (tag == "mkdir" && f.size() >= 2) {
         record.createdFolders.push_back(text(f[1]));
     } else if (tag == "rmdir" && f.size() >= 2) {

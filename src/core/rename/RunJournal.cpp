@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cstdlib>
 #include <cstdio>
@@ -46,8 +47,10 @@ std::string commonFolder(const MovePlan& plan) {
 }
 
 void appendNumber(std::string& out, long long value) {
-    out += ' ';
-    out += std::to_string(value);
+    char text[24];
+    text[0] = ' ';
+    const auto end = std::to_chars(text + 1, text + sizeof text, value).ptr;
+    out.append(text, static_cast<std::size_t>(end - text));
 }
 
 void syncFolder(const std::string& path) {
@@ -131,6 +134,11 @@ std::string RunJournal::begin(const MovePlan& plan) {
     journaltext::appendEscaped(buffer_, commonFolder(plan));
     buffer_ += '\n';
     undoOf_.clear();
+    std::vector<std::pair<std::string_view, std::string_view>> sources;
+    sources.reserve(plan.moves.size());
+    for (const auto& move : plan.moves)
+        sources.emplace_back(move.source, move.target);
+    const auto identities = fileSystem_.identifyMoveSources(sources);
     for (std::size_t m = 0; m < plan.moves.size(); ++m) {
         const auto& move = plan.moves[m];
         buffer_ += "move";
@@ -139,11 +147,15 @@ std::string RunJournal::begin(const MovePlan& plan) {
         journaltext::appendEscaped(buffer_, move.source);
         buffer_ += ' ';
         journaltext::appendEscaped(buffer_, move.target);
-        if (const auto identity = fileSystem_.identify(move.source)) {
+        if (const auto& identity = identities[m]) {
             appendNumber(buffer_, static_cast<long long>(identity->device));
             appendNumber(buffer_, static_cast<long long>(identity->inode));
-            appendNumber(buffer_, identity->size);
-            appendNumber(buffer_, identity->modified);
+            if (identity->sizeAndTimeKnown) {
+                appendNumber(buffer_, identity->size);
+                appendNumber(buffer_, identity->modified);
+            } else {
+                buffer_ += " - -";
+            }
         } else {
             buffer_ += " - - - -";
         }
@@ -238,6 +250,21 @@ void RunJournal::stepFailed(std::size_t step, const FileError& error) {
     appendNumber(buffer_, error.code);
     buffer_ += '\n';
     record();
+}
+
+bool RunJournal::detour(std::size_t step, const std::string& temporary) {
+    if (fd_ < 0)
+        return false;
+    buffer_ += "detour";
+    appendNumber(buffer_, static_cast<long long>(step));
+    buffer_ += ' ';
+    journaltext::appendEscaped(buffer_, temporary);
+    buffer_ += '\n';
+    // Written ahead of the move: recovery must know every name an item may be found under.
+    if (!writeOut() || ::fsync(fd_) != 0)
+        return false;
+    lastWrite_ = lastSync_ = std::chrono::steady_clock::now();
+    return true;
 }
 
 void RunJournal::folderCreated(const std::string& path) {

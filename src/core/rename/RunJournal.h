@@ -25,6 +25,7 @@ public:
     std::string runId() const override { return id_; }
     void stepDone(std::size_t step) override;
     void stepFailed(std::size_t step, const FileError& error) override;
+    bool detour(std::size_t step, const std::string& temporary) override;
     void folderCreated(const std::string& path) override;
     void folderRemoved(const std::string& path) override;
     void finish(const RenameReport& report) override;
