@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <sys/vfs.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 
@@ -58,6 +60,48 @@ std::optional<std::uint64_t> deviceOf(std::string_view folder) {
     return std::nullopt;
 }
 
+// The sources of one folder by name, in one flat table: a folder of many thousand entries is matched
+// against it entry by entry, and a table of nodes would cost more than the listing.
+class NameTable {
+public:
+    explicit NameTable(std::size_t count) {
+        std::size_t size = 16;
+        while (size < count * 2)
+            size *= 2;
+        slots_.assign(size, Slot{});
+        mask_ = size - 1;
+    }
+    void add(std::string_view name, std::size_t index) {
+        const std::size_t hash = std::hash<std::string_view>{}(name);
+        for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
+            if (slots_[at].index == kEmpty) {
+                slots_[at] = Slot{static_cast<std::uint32_t>(hash), static_cast<std::uint32_t>(names_.size())};
+                names_.emplace_back(name, index);
+                return;
+            }
+        }
+    }
+    // The index given with the name, or nothing.
+    std::optional<std::size_t> find(std::string_view name) const {
+        const std::size_t hash = std::hash<std::string_view>{}(name);
+        for (std::size_t at = hash & mask_; slots_[at].index != kEmpty; at = (at + 1) & mask_)
+            if (slots_[at].hash == static_cast<std::uint32_t>(hash) && names_[slots_[at].index].first == name)
+                return names_[slots_[at].index].second;
+        return std::nullopt;
+    }
+    std::size_t size() const { return names_.size(); }
+
+private:
+    static constexpr std::uint32_t kEmpty = 0xffffffffU;
+    struct Slot {
+        std::uint32_t hash = 0;
+        std::uint32_t index = kEmpty;
+    };
+    std::vector<Slot> slots_;
+    std::vector<std::pair<std::string_view, std::size_t>> names_;
+    std::size_t mask_ = 0;
+};
+
 } // namespace
 
 std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::vector<Move>& moves) {
@@ -76,8 +120,7 @@ std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::ve
         if (::stat(folder.c_str(), &info) != 0 || !listingsGiveInodes(folder))
             continue;
         const auto device = static_cast<std::uint64_t>(info.st_dev);
-        std::unordered_map<std::string_view, std::size_t> byName;
-        byName.reserve(members.size() * 2);
+        NameTable byName(members.size());
         for (const std::size_t i : members) {
             const std::string_view targetFolder = parentOf(moves[i].second);
             if (targetFolder != folderView) {
@@ -87,7 +130,7 @@ std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::ve
                 if (found->second != device)
                     continue; // leaves the file system, or cannot tell: looked at in full
             }
-            byName.emplace(moves[i].first.substr(moves[i].first.rfind('/') + 1), i);
+            byName.add(moves[i].first.substr(moves[i].first.rfind('/') + 1), i);
         }
         DIR* dir = ::opendir(folder.c_str());
         if (!dir)
@@ -103,14 +146,14 @@ std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::ve
             if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_DIR)
                 continue;
             const auto found = byName.find(std::string_view(entry->d_name));
-            if (found == byName.end())
+            if (!found || known[*found])
                 continue;
             ItemIdentity identity;
             identity.device = device;
             identity.inode = static_cast<std::uint64_t>(entry->d_ino);
             identity.sizeAndTimeKnown = false;
-            out[found->second] = identity;
-            known[found->second] = 1;
+            out[*found] = identity;
+            known[*found] = 1;
             --left;
         }
         ::closedir(dir);

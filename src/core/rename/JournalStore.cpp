@@ -112,12 +112,25 @@ void parseLine(std::string_view line, JournalRecord& record, bool withPlan) {
             step.from = text(f[4]);
         }
         record.steps.push_back(std::move(step));
+    } else if (tag == "steps" && f.size() >= 4 && withPlan) {
+        std::size_t first = 0, move = 0, count = 0;
+        if (!number(f[1], first) || !number(f[2], move) || !number(f[3], count) || first != record.steps.size() ||
+            move > record.moves.size() || count > record.moves.size() - move)
+            return;
+        for (std::size_t k = 0; k < count; ++k) {
+            const auto& planned = record.moves[move + k];
+            record.steps.push_back({move + k, MovePlan::StepKind::direct, planned.source, planned.target, {}});
+        }
     } else if (tag == "planned") {
         record.planned = true;
         record.stepDone.assign(record.steps.size(), 0);
     } else if (tag == "done" && f.size() >= 2 && withPlan) {
-        std::size_t step = 0;
-        if (number(f[1], step) && step < record.stepDone.size())
+        std::size_t first = 0, last = 0;
+        if (!number(f[1], first) || (f.size() >= 3 && !number(f[2], last)))
+            return;
+        if (f.size() < 3)
+            last = first;
+        for (std::size_t step = first; step <= last && step < record.stepDone.size(); ++step)
             record.stepDone[step] = 1;
     } else if (tag == "detour" && f.size() >= 3 && withPlan) {
         std::size_t step = 0;

@@ -114,6 +114,7 @@ std::string RunJournal::begin(const MovePlan& plan) {
     fd_ = -1;
     id_.clear();
     buffer_.clear();
+    doneOpen_ = false;
     broken_ = false;
     if (createFolders(folder_) != 0)
         return "cannot create the journal folder " + folder_ + ": " + std::strerror(errno);
@@ -165,6 +166,22 @@ std::string RunJournal::begin(const MovePlan& plan) {
     }
     for (std::size_t i = 0; i < plan.steps.size(); ++i) {
         const auto& step = plan.steps[i];
+        // Runs of plain steps that take the moves in order, the common case, are one line.
+        std::size_t run = 0;
+        while (i + run < plan.steps.size() && plan.steps[i + run].kind == MovePlan::StepKind::direct &&
+               plan.steps[i + run].move == step.move + run)
+            ++run;
+        if (run >= 2) {
+            buffer_ += "steps";
+            appendNumber(buffer_, static_cast<long long>(i));
+            appendNumber(buffer_, static_cast<long long>(step.move));
+            appendNumber(buffer_, static_cast<long long>(run));
+            buffer_ += '\n';
+            i += run - 1;
+            if (buffer_.size() >= kWriteBatch && !writeOut())
+                break;
+            continue;
+        }
         buffer_ += "step";
         appendNumber(buffer_, static_cast<long long>(i));
         appendNumber(buffer_, static_cast<long long>(step.move));
@@ -192,7 +209,19 @@ std::string RunJournal::begin(const MovePlan& plan) {
     return {};
 }
 
+void RunJournal::flushDone() {
+    if (!doneOpen_)
+        return;
+    buffer_ += "done";
+    appendNumber(buffer_, static_cast<long long>(doneFirst_));
+    if (doneLast_ != doneFirst_)
+        appendNumber(buffer_, static_cast<long long>(doneLast_));
+    buffer_ += '\n';
+    doneOpen_ = false;
+}
+
 bool RunJournal::writeOut() {
+    flushDone();
     if (fd_ < 0 || broken_) {
         buffer_.clear();
         return false;
@@ -236,9 +265,14 @@ void RunJournal::record() {
 void RunJournal::stepDone(std::size_t step) {
     if (fd_ < 0)
         return;
-    buffer_ += "done";
-    appendNumber(buffer_, static_cast<long long>(step));
-    buffer_ += '\n';
+    // Steps mostly finish one after the other: a run of them is one record.
+    if (doneOpen_ && step == doneLast_ + 1) {
+        doneLast_ = step;
+    } else {
+        flushDone();
+        doneOpen_ = true;
+        doneFirst_ = doneLast_ = step;
+    }
     record();
 }
 

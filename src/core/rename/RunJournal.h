@@ -34,6 +34,7 @@ public:
 
 private:
     void record();
+    void flushDone();
     bool writeOut();
     void sync();
 
@@ -44,6 +45,9 @@ private:
     int fd_ = -1;
     std::string buffer_;
     bool broken_ = false;
+    bool doneOpen_ = false; // a run of finished steps not yet in the buffer
+    std::size_t doneFirst_ = 0;
+    std::size_t doneLast_ = 0;
     std::chrono::steady_clock::time_point lastWrite_{};
     std::chrono::steady_clock::time_point lastSync_{};
 };
