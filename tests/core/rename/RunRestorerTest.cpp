@@ -217,6 +217,13 @@ TEST_F(RunRestorerTest, JournalTakesIdentitiesFromFolderListings) {
     const auto record = store_.read(report.journalId);
     ASSERT_TRUE(record.ok());
     ASSERT_EQ(record->moves.size(), 41u);
+    // The steps come back one by one, each done, however compactly they were written.
+    ASSERT_EQ(record->steps.size(), 41u);
+    for (std::size_t i = 0; i < record->steps.size(); ++i) {
+        EXPECT_EQ(record->steps[i].from, record->moves[record->steps[i].move].source);
+        EXPECT_EQ(record->steps[i].to, record->moves[record->steps[i].move].target);
+        EXPECT_TRUE(record->stepDone[i]) << "step " << i;
+    }
     for (const auto& move : record->moves) {
         ASSERT_TRUE(move.identity) << move.source;
         const auto now = disk_.identify(move.target);
