@@ -14,6 +14,7 @@ void BackgroundJob::start(Work work) {
     thread_ = std::jthread([work = std::move(work), running](std::stop_token stop) {
         work(stop);
         running->store(false);
+        running->notify_all();
     });
 }
 
@@ -32,9 +33,15 @@ void BackgroundJob::cancelAndWait() {
 }
 
 void BackgroundJob::wait() {
-    std::lock_guard lock(mutex_);
-    if (thread_.joinable())
-        thread_.join();
+    // Waits on the run's flag without holding the lock, so that cancel() from another thread can
+    // still reach the run while someone waits for it.
+    std::shared_ptr<std::atomic<bool>> running;
+    {
+        std::lock_guard lock(mutex_);
+        running = running_;
+    }
+    if (running)
+        running->wait(true);
 }
 
 bool BackgroundJob::isRunning() const {

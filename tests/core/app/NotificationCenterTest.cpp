@@ -132,6 +132,24 @@ TEST(BackgroundJobTest, StartingAgainCancelsTheRunningWork) {
     EXPECT_FALSE(job.isRunning());
 }
 
+TEST(BackgroundJobTest, CancelReachesARunThatSomeoneIsWaitingFor) {
+    BackgroundJob job;
+    std::atomic<bool> started{false};
+    job.start([&](std::stop_token stop) {
+        started = true;
+        while (!stop.stop_requested())
+            std::this_thread::sleep_for(1ms);
+    });
+    while (!started)
+        std::this_thread::sleep_for(1ms);
+    // Only the cancel below ends the run; a wait() that held the job's lock would keep it out for ever.
+    std::thread waiter([&] { job.wait(); });
+    std::this_thread::sleep_for(20ms);
+    job.cancel();
+    waiter.join();
+    EXPECT_FALSE(job.isRunning());
+}
+
 TEST(SerialExecutorTest, OperationsRunOneAtATimeAndMayNest) {
     SerialExecutor executor;
     long counter = 0; // deliberately not atomic: only the executor keeps it consistent
