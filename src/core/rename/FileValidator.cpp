@@ -57,9 +57,10 @@ const std::string& blockingItem(FileSystem& disk, const std::string& folder, Fol
         return cache.blocker;
     cache.folder = folder;
     cache.blocker.clear();
-    // Up to the first folder that is there; "x/" is there only when x is a folder or leads to one.
+    // Up to the first folder that is there; "x/" is a folder only when x is one or leads to one (a link
+    // that leads nowhere, or to itself, is no folder).
     for (std::string at = folder; !at.empty() && at != "/"; at = parentOf(at)) {
-        if (disk.exists(at + "/"))
+        if (const auto item = disk.identify(at + "/"); item && item->isFolder)
             break;
         if (disk.exists(at)) {
             cache.blocker = at;
@@ -273,9 +274,15 @@ public:
             // Every lower number was taken when it was tried, and taken names stay taken, so the search
             // for the same target goes on where it stopped.
             long& number = nextSuffix_.try_emplace(target, 2).first->second;
+            // A folder that cannot be examined answers "taken" for every name: the search ends somewhere.
+            const long last = number + static_cast<long>(files_.size()) + 10000;
             for (;; ++number) {
                 if (stopToken.stop_requested())
                     return false;
+                if (number > last) {
+                    decision.error = kNotUnique;
+                    break;
+                }
                 const std::string suffix = " " + std::to_string(number);
                 std::string candidate = MovePlan::targetOf(file, suffix);
                 if (!isFree(candidate, probe(candidate), nullptr))
@@ -424,8 +431,8 @@ bool FileValidator::validateChunks(bool renameEmptyFolders, std::stop_token stop
                 if (MovePlan::willMove(file, renameEmptyFolders)) {
                     const std::string target = MovePlan::targetOf(file, {});
                     if (const std::string& blocker = blockingItem(disk, parentOf(target), way); !blocker.empty())
-                        file.validation.errors.insert("\"" + blocker + "\" is a file, not a folder: nothing can be "
-                                                      "moved into it");
+                        file.validation.errors.insert("\"" + blocker + "\" is not a folder: nothing can be moved "
+                                                      "into it");
                     else
                         probed_[position] = disk.exists(target) ? 1 : 0;
                 }

@@ -213,20 +213,24 @@ TEST_F(FileValidatorTest, TargetFolderThatIsAFileIsAnError) {
     temp_.write("notes.txt", "a file");
     temp_.mkdir("photos");
     fs::create_directory_symlink(home() + "/photos", home() + "/linked");
+    fs::create_symlink("loop", home() + "/loop"); // leads to itself: no folder, and no name in it can be examined
     std::vector<File> files{file("a.jpg", home() + "/notes.txt", "a", "jpg"),
                             file("b.jpg", home() + "/notes.txt/deeper/still", "b", "jpg"),
                             file("c.jpg", home() + "/photos/new", "c", "jpg"),
-                            file("d.jpg", home() + "/linked", "d", "jpg"), file("e.jpg", home() + "/photos", "e", "jpg")};
+                            file("d.jpg", home() + "/linked", "d", "jpg"), file("e.jpg", home() + "/photos", "e", "jpg"),
+                            file("f.jpg", home() + "/loop", "f", "jpg")};
     const auto result = validator_.validateFiles(files, false);
     ASSERT_TRUE(result);
     const auto validated = validator_.validatedFiles();
-    const Errors blocked{"\"" + home() + "/notes.txt\" is a file, not a folder: nothing can be moved into it"};
+    const Errors blocked{"\"" + home() + "/notes.txt\" is not a folder: nothing can be moved into it"};
     EXPECT_EQ(validated[0].validation.errors, blocked);
     EXPECT_EQ(validated[1].validation.errors, blocked);
     EXPECT_EQ(validated[2].validation.errors, Errors{}) << "a folder still to be made";
     EXPECT_EQ(validated[3].validation.errors, Errors{}) << "a link to a folder";
     EXPECT_EQ(validated[4].validation.errors, Errors{});
-    EXPECT_EQ(result->errorCount, 2);
+    EXPECT_EQ(validated[5].validation.errors,
+              Errors{"\"" + home() + "/loop\" is not a folder: nothing can be moved into it"});
+    EXPECT_EQ(result->errorCount, 3);
 }
 
 TEST_F(FileValidatorTest, ChunksOfAThousandInListOrder) {
