@@ -13,6 +13,7 @@ packages=(
     qt6-base-dev libqt6svg6 xvfb xauth dbus-daemon fonts-dejavu-core
     libglib2.0-bin desktop-file-utils appstream shared-mime-info dpkg-dev file
     mmv rename
+    zsh fish
 )
 
 missing=()

@@ -3,10 +3,13 @@
 
 #include "ChainProblemText.h"
 #include "CliUserInteraction.h"
+#include "ExitStatus.h"
 #include "HistoryCommands.h"
 #include "PathInput.h"
 #include "PlanCommand.h"
 #include "PreviewCommand.h"
+#include "ProgressLine.h"
+#include "RecipeLibrary.h"
 #include "RenameCommand.h"
 #include "ShortActions.h"
 #include "Vocabulary.h"
@@ -25,6 +28,8 @@
 #include "model/TransformerTypes.h"
 #include "rename/JournalStore.h"
 #include "model/TokenDetailsList.h"
+#include "model/TokenTemplate.h"
+#include "tokens/gps/GPSAddressResolver.h"
 #include "tokens/gps/OfflineGeocoder.h"
 
 #include <CLI/CLI.hpp>
@@ -45,7 +50,7 @@ Examples:
   quillory-cli --json -d ~/Music -r '{"recipe_format_version":"8.0","transformers":[]}'
 
 Exit status: 0 done (or a preview without errors), 1 files with errors (preview, or a rename refused
-without --force), 2 bad usage or input, 3 some files could not be renamed.
+without --force), 2 bad usage or input, 3 some files could not be renamed, 130 stopped by Ctrl-C.
 )";
 
 struct Options {
@@ -74,12 +79,64 @@ struct Options {
     bool manSections = false;
     bool fromStdin = false;
     bool nulSeparated = false;
+    bool noRecursive = false;
+    int depth = -1; // -1: every level
+    bool includeHidden = false;
+    bool listRecipes = false;
+    std::string complete; // the hidden --complete WHAT of the shell completions
 };
 
 // Failures that end the run with exit status 2 and a message on standard error.
 struct UsageError {
     std::string message;
 };
+
+// Ctrl-C while the files were opened.
+struct Interrupted {};
+
+// A path as it is typed in a shell: quoted when it holds anything the shell would read.
+std::string shellWord(const std::string& text) {
+    const bool plain = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || std::string_view("/._-+:@%,=").find(c) != std::string_view::npos;
+    });
+    if (plain)
+        return text;
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// Folders outside the allowed ones are told once, with the options that would allow them; a file given
+// on its own is refused through its folder, so a thousand files of one folder make one line.
+void reportRefused(const std::vector<RejectedDirectory>& refused, std::ostream& err) {
+    std::vector<std::string> restricted;
+    for (const auto& folder : refused) {
+        if (folder.reason != RejectionReason::restrictedPath)
+            continue;
+        std::string path = folder.path;
+        while (path.size() > 1 && path.back() == '/')
+            path.pop_back();
+        restricted.push_back(path);
+    }
+    std::sort(restricted.begin(), restricted.end());
+    // A folder below another refused one is allowed along with it.
+    std::vector<std::string> tops;
+    for (const auto& path : restricted)
+        if (tops.empty() || !(path == tops.back() || path.starts_with(tops.back() == "/" ? "/" : tops.back() + "/")))
+            tops.push_back(path);
+    for (const auto& folder : refused)
+        if (folder.reason != RejectionReason::restrictedPath)
+            err << "quillory-cli: cannot open " << folder.path << ": " << rawValue(folder.reason) << "\n";
+    if (tops.empty())
+        return;
+    std::string options;
+    for (const auto& path : tops)
+        options += " --allow " + shellWord(path);
+    err << "quillory-cli: renaming is not allowed in " << (tops.size() == 1 ? tops.front() : std::to_string(tops.size()) + " folders")
+        << " (only in the home folder, mounted volumes and the allowed folders); to rename there, add" << options
+        << "\n";
+}
 
 std::filesystem::path logFilePath() {
     if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state == '/')
@@ -182,7 +239,8 @@ void checkRecipeTarget(const std::string& path, bool force, bool interactive, st
 
 // Everything the modes share: this run's settings, the list, the chain, the order and the saved recipe.
 // Returns whether some given paths could not be opened.
-bool prepare(Session& session, const Options& options, std::istream& in, std::ostream& err) {
+bool prepare(Session& session, const Options& options, std::istream& in, std::ostream& err, std::stop_token stop,
+             bool showProgress) {
     auto& preferences = session.services().preferences();
     for (const auto& setting : options.settings)
         applySetting(preferences, setting);
@@ -204,15 +262,32 @@ bool prepare(Session& session, const Options& options, std::istream& in, std::os
     if (!paths.empty()) {
         for (const auto& path : paths)
             Logger::log("CommandLine Opening Directory: ", path);
-        // Refused folders are also shown by the opener through the user interaction (standard error).
-        openRefused = !session.open(paths, OpenMode::replace).refused.empty();
+        FolderReading reading;
+        reading.includeHidden = options.includeHidden;
+        if (options.noRecursive)
+            reading.depth = 0;
+        else if (options.depth >= 0)
+            reading.depth = static_cast<std::size_t>(options.depth);
+        OpenReport opened;
+        {
+            ProgressLine line(err, showProgress);
+            opened = session.open(paths, OpenMode::replace, stop, line.callback(), reading);
+        }
+        if (opened.cancelled && stop.stop_requested())
+            throw Interrupted{};
+        reportRefused(opened.refused, err);
+        openRefused = !opened.refused.empty();
     }
 
     if (!options.recipe.empty()) {
         Logger::log("CommandLine Opening Recipe: ", options.recipe);
-        if (!session.loadRecipe(options.recipe).ok())
+        const auto recipe = recipeLibrary::resolve(options.recipe);
+        if (!recipe)
+            throw UsageError{"-r: there is no recipe '" + options.recipe + "' here nor in " +
+                             recipeLibrary::folder().string() + " (see --list-recipes)"};
+        if (!session.loadRecipe(*recipe).ok())
             throw UsageError{""}; // the store has reported it as "Unable to load Recipe"
-        warnAboutRecipe(options.recipe, err);
+        warnAboutRecipe(*recipe, err);
     }
     for (const auto& action : options.actions)
         session.addAction(decodeAction(action));
@@ -228,12 +303,84 @@ bool prepare(Session& session, const Options& options, std::istream& in, std::os
         session.setSortOrder(*order);
     }
     if (!options.saveRecipe.empty()) {
-        const std::string path = RecipeStore::pathFromUrl(expandTilde(options.saveRecipe));
+        std::string path;
+        if (const auto named = recipeLibrary::pathOf(options.saveRecipe)) {
+            std::error_code ec;
+            std::filesystem::create_directories(named->parent_path(), ec);
+            if (ec)
+                throw UsageError{"--save-recipe: cannot make the folder " + named->parent_path().string() + ": " +
+                                 ec.message()};
+            path = named->string();
+        } else if (recipeLibrary::isName(options.saveRecipe)) {
+            throw UsageError{"--save-recipe: '" + options.saveRecipe + "' cannot name a recipe"};
+        } else {
+            path = RecipeStore::pathFromUrl(expandTilde(options.saveRecipe));
+        }
         checkRecipeTarget(path, options.force, isatty(STDIN_FILENO) && isatty(STDERR_FILENO), in, err);
         if (const Status status = session.saveRecipe(path); !status.ok())
             throw UsageError{"cannot save the recipe: " + status.error().message};
+        if (recipeLibrary::isName(options.saveRecipe))
+            err << "Saved the recipe as " << path << "\n";
     }
     return openRefused;
+}
+
+// The words the shell completions offer, one a line, taken from the same tables as the help.
+int printCompletions(std::ostream& out, std::ostream& err, const CLI::App& app, const std::string& what) {
+    if (what == "options") {
+        for (const auto* option : app.get_options([](const CLI::Option* o) { return !o->get_group().empty(); })) {
+            for (const auto& name : option->get_lnames())
+                out << "--" << name << "\n";
+            for (const auto& name : option->get_snames())
+                out << "-" << name << "\n";
+        }
+        out << "--help\n--version\n";
+    } else if (what == "kinds") {
+        for (const auto& type : transformerTypes())
+            out << type.typeId << "\n";
+    } else if (what == "scopes") {
+        for (const auto& scope : scopeNames())
+            out << scope.name << "\n";
+    } else if (what == "tokens") {
+        for (const auto& name : TokenTemplate::names(TokenDetailsList::loadEmbedded()))
+            out << "{" << name.alias << "}\n";
+    } else if (what == "recipes") {
+        for (const auto& name : recipeLibrary::names())
+            out << name << "\n";
+    } else if (what == "sorts") {
+        for (std::size_t i = 0; i < fileSortOrderCount; ++i)
+            out << rawValue(static_cast<FileSortOrder>(i)) << "\n";
+    } else if (what == "settings") {
+        for (const char* key : {"gpsAddressLookup", "gpsGeocoder", "renameAliases", "autoResolveDuplicates",
+                                "renameEmptyFolders", "autoIgnoreFilePermissionErrors"})
+            out << key << "=\n";
+    } else {
+        // The values of the options that take one word of a fixed set, from their own usage text.
+        const std::string option = "--" + what;
+        for (const auto& shortOption : shortOptions()) {
+            if (shortOption.name != option || shortOption.arguments.find('|') == std::string_view::npos)
+                continue;
+            std::string_view values = shortOption.arguments;
+            for (std::size_t bar; (bar = values.find('|')) != std::string_view::npos; values.remove_prefix(bar + 1))
+                if (values.substr(0, bar) != "N")
+                    out << values.substr(0, bar) << "\n";
+            if (values != "N")
+                out << values << "\n";
+            return 0;
+        }
+        if (what == "on-error") {
+            out << "continue\nabort\n";
+            return 0;
+        }
+        if (what == "recover") {
+            out << "rollback\nfinish\n";
+            return 0;
+        }
+        err << "quillory-cli: --complete takes options, kinds, scopes, tokens, recipes, sorts, settings or an "
+               "option name\n";
+        return 2;
+    }
+    return 0;
 }
 
 bool colorOutput(const std::ostream& out) {
@@ -241,21 +388,32 @@ bool colorOutput(const std::ostream& out) {
     return isatty(STDOUT_FILENO) && !(noColor && *noColor) && &out == &std::cout;
 }
 
-int execute(const Options& options, std::istream& in, std::ostream& out, std::ostream& err) {
+int execute(const Options& options, std::istream& in, std::ostream& out, std::ostream& err, std::stop_token stop) {
     CliUserInteraction interaction(in, err, isatty(STDIN_FILENO) && isatty(STDERR_FILENO),
                                    options.onError == "continue" ? CliUserInteraction::OnError::continueRenaming
                                                                  : CliUserInteraction::OnError::abort);
     Session::Options sessionOptions{{}, &interaction, false, false};
     sessionOptions.journalFolder = JournalStore::defaultFolder();
     Session session(std::move(sessionOptions));
-    const bool openRefused = prepare(session, options, in, err);
+    // A run from the command line cannot wait minutes for a place-name service that does not answer.
+    session.services().gpsResolver().setFailFast(true);
+    const bool showProgress = isatty(STDERR_FILENO) && !options.json;
+    bool openRefused = false;
+    try {
+        openRefused = prepare(session, options, in, err, stop, showProgress);
+    } catch (const Interrupted&) {
+        err << "Interrupted: nothing was renamed.\n";
+        return exitInterrupted;
+    }
     if (!options.plan.empty())
         return PlanCommand(session, out, err).run(options.plan);
-    if (!options.rename)
-        return PreviewCommand(session, out, err).run({options.json, options.changed, colorOutput(out), openRefused});
+    if (!options.rename) {
+        PreviewCommand::Options preview{options.json, options.changed, colorOutput(out), openRefused};
+        preview.showProgress = showProgress;
+        return PreviewCommand(session, out, err).run(preview, stop);
+    }
     return RenameCommand(session, out, err)
-        .run({options.json, options.changed, colorOutput(out), options.force, isatty(STDERR_FILENO) && !options.json,
-              openRefused});
+        .run({options.json, options.changed, colorOutput(out), options.force, showProgress, openRefused}, stop);
 }
 
 } // namespace
@@ -265,6 +423,11 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
 }
 
 int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out, std::ostream& err) {
+    return runCli(arguments, in, out, err, {});
+}
+
+int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out, std::ostream& err,
+           std::stop_token stop) {
     Options options;
     CLI::App app{"Rename many files at once with a chain of rename actions.\n"
                  "Shows the new names first; renames only with --rename, and never overwrites a file.",
@@ -272,15 +435,25 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
     app.footer(examples);
     app.set_version_flag("--version", std::string("quillory-cli ") + kVersion + "\n" + OfflineGeocoder::creditLine());
     app.add_option("paths", options.paths, "Files and folders to rename (folders are read recursively)");
+    app.add_flag("--no-recursive", options.noRecursive, "Read only the given folders' own files, not their subfolders");
+    app.add_option("--depth", options.depth, "Read at most N levels of subfolders below each given folder")
+        ->type_name("N")
+        ->check(CLI::NonNegativeNumber);
+    app.add_flag("--include-hidden", options.includeHidden, "Also list hidden files and folders (names starting with .)");
     app.add_option("-d,--directory", options.directories, "Folders to open (one or more)")->expected(1, -1);
-    app.add_option("-r,--recipe", options.recipe, "A recipe file, or the JSON text of a recipe");
+    app.add_option("-r,--recipe", options.recipe,
+                   "A recipe file, a recipe saved by name (see --list-recipes), or the JSON text of a recipe");
     app.add_option("-a,--action", options.actions, "Append a rename action given as JSON (repeatable)")->allow_extra_args(false);
     app.add_option("--sort", options.sort, "Sort the list (for example byNameAscending)");
     app.add_option("--allow", options.allow, "Also allow renaming inside this folder for this run (repeatable)")
         ->allow_extra_args(false);
     app.add_option("--setting", options.settings, "Override a setting for this run: KEY=VALUE (repeatable)")
         ->allow_extra_args(false);
-    app.add_option("--save-recipe", options.saveRecipe, "Save the chain of rename actions as a recipe file");
+    app.add_option("--save-recipe", options.saveRecipe,
+                   "Save the chain of rename actions as a recipe file; a NAME without a slash is kept with the "
+                   "saved recipes")
+        ->type_name("FILE|NAME");
+    app.add_flag("--list-recipes", options.listRecipes, "List the recipes saved by name");
     app.add_flag("--changed", options.changed, "Show only the files whose names change");
     app.add_option("--plan", options.plan, "Print the renaming plan of one listed file");
     app.add_flag("--json", options.json, "Print one JSON document instead of the table");
@@ -311,6 +484,7 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
         ->expected(0, 1)
         ->group("Vocabulary");
     app.add_flag("--man-sections", options.manSections)->group(""); // for scripts/update-man-page.sh
+    app.add_option("--complete", options.complete)->group(""); // for the shell completions
 
     // Short action options: documented here, taken out of the arguments before parsing so that their
     // order among themselves and with -a is kept.
@@ -362,6 +536,17 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
         return runHistoryCommand(request, out, err);
     }
     options.actions = std::move(extracted->actions);
+    if (!options.complete.empty())
+        return printCompletions(out, err, app, options.complete);
+    if (options.listRecipes) {
+        for (const auto& name : recipeLibrary::names())
+            out << name << "\n";
+        return 0;
+    }
+    if (options.noRecursive && options.depth > 0) {
+        err << "quillory-cli: --no-recursive and --depth " << options.depth << " contradict each other; give one\n";
+        return 2;
+    }
     if (options.manSections) {
         out << manPageSections(catalogue);
         return 0;
@@ -403,7 +588,7 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
         Logger::setSink(LogSink::file, logFilePath());
     warnAboutInterruptedRuns(err);
     try {
-        return execute(options, in, out, err);
+        return execute(options, in, out, err, stop);
     } catch (const UsageError& e) {
         if (!e.message.empty())
             err << "quillory-cli: " << e.message << "\n";

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -11,5 +12,8 @@ namespace quillory::cli {
 // in so tests can run it in-process.
 int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out, std::ostream& err);
+// `stop` is what Ctrl-C requests: the run ends between two files with nothing half-done.
+int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out, std::ostream& err,
+           std::stop_token stop);
 
 } // namespace quillory::cli

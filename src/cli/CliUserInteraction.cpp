@@ -48,7 +48,13 @@ UserInteraction::Answer CliUserInteraction::ask(const Question& question) {
 }
 
 void CliUserInteraction::showAlert(const std::string& title, const std::string& text) {
+    // The tool tells refused folders itself, with the options that would allow them.
+    if (title == "Unable to open all files")
+        return;
     std::lock_guard lock(mutex_);
+    // The same failure for every file of a run (an unreachable service) is said once.
+    if (!shown_.insert(title + "\n" + text).second)
+        return;
     err_ << title << ": " << text << "\n";
 }
 

@@ -5,6 +5,8 @@
 
 #include <iosfwd>
 #include <mutex>
+#include <set>
+#include <string>
 
 namespace quillory::cli {
 
@@ -24,6 +26,7 @@ private:
     bool interactive_;
     OnError onError_;
     std::mutex mutex_;
+    std::set<std::string> shown_; // alerts already written
 };
 
 } // namespace quillory::cli

@@ -3,6 +3,7 @@
 
 #include "ExitStatus.h"
 #include "PreviewPrinter.h"
+#include "ProgressLine.h"
 
 #include "automation/Session.h"
 
@@ -14,7 +15,15 @@ PreviewCommand::PreviewCommand(Session& session, std::ostream& out, std::ostream
     : session_(session), out_(out), err_(err) {}
 
 int PreviewCommand::run(const Options& options, std::stop_token stopToken) {
-    const auto rows = session_.preview(stopToken);
+    std::vector<SessionRow> rows;
+    {
+        ProgressLine line(err_, options.showProgress, options.progressDelay);
+        rows = session_.preview(stopToken, line.callback());
+    }
+    if (stopToken.stop_requested()) {
+        err_ << "Interrupted: nothing was renamed.\n";
+        return exitInterrupted;
+    }
     const auto result = session_.validationResult();
     if (options.json)
         out_ << jsonText(previewJson(rows, result, std::nullopt, options.changedOnly)) << "\n";

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <chrono>
 #include <iosfwd>
 #include <stop_token>
 
@@ -18,6 +19,8 @@ public:
         bool changedOnly = false;    // only the files whose names change
         bool color = false;          // tint the table's rows
         bool listIncomplete = false; // some given paths could not be opened (exit status 1)
+        bool showProgress = false;   // a progress line on standard error for a run that takes a while
+        std::chrono::milliseconds progressDelay{1000};
     };
 
     PreviewCommand(Session& session, std::ostream& out, std::ostream& err);

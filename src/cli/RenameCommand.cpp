@@ -3,10 +3,10 @@
 
 #include "ExitStatus.h"
 #include "PreviewPrinter.h"
+#include "ProgressLine.h"
 
 #include "automation/Session.h"
 
-#include <chrono>
 #include <ostream>
 
 namespace quillory::cli {
@@ -15,25 +15,17 @@ RenameCommand::RenameCommand(Session& session, std::ostream& out, std::ostream& 
     : session_(session), out_(out), err_(err) {}
 
 int RenameCommand::run(const Options& options, std::stop_token stopToken) {
-    using Clock = std::chrono::steady_clock;
-    Clock::time_point nextUpdate = Clock::now() + options.progressDelay;
-    bool progressShown = false;
-    auto progress = [&](const SessionProgress& step) {
-        if (!options.showProgress || step.stage != SessionStage::renaming)
-            return;
-        const auto now = Clock::now();
-        const bool last = step.done == step.total;
-        if (now < nextUpdate && !(last && progressShown))
-            return;
-        nextUpdate = now + std::chrono::milliseconds(100);
-        err_ << "\rRenaming " << step.done << "/" << step.total << std::flush;
-        progressShown = true;
-    };
     // The table after a run shows only the report: the rows need no second look then.
-    const RenameReport report = session_.rename({options.force, options.json}, stopToken, progress);
-    if (progressShown)
-        err_ << "\r\033[K" << std::flush; // clear the progress line
+    RenameReport report;
+    {
+        ProgressLine line(err_, options.showProgress, options.progressDelay);
+        report = session_.rename({options.force, options.json}, stopToken, line.callback());
+    }
 
+    if (stopToken.stop_requested() && !report.started) {
+        err_ << "Interrupted: nothing was renamed.\n";
+        return exitInterrupted;
+    }
     if (!report.started) {
         const auto rows = session_.rows();
         const auto result = session_.validationResult();
@@ -57,6 +49,11 @@ int RenameCommand::run(const Options& options, std::stop_token stopToken) {
         printRenameReport(err_, report);
     } else {
         printRenameReport(out_, report);
+    }
+    if (stopToken.stop_requested() && report.aborted) {
+        err_ << "Interrupted: " << report.successCount << " of " << report.renameCount
+             << " files were renamed before the stop; the others are as they were.\n";
+        return exitInterrupted;
     }
     if (!report.failures.empty() || report.aborted)
         return exitRenameFailed;

@@ -2,6 +2,7 @@
 // The three modes of quillory-cli run in process over one session.
 #include "PlanCommand.h"
 #include "PreviewCommand.h"
+#include "ProgressLine.h"
 #include "RenameCommand.h"
 
 #include "TempDir.h"
@@ -119,6 +120,39 @@ TEST_F(CliCommandsTest, ProgressLineIsShownForALongRunAndClearedAfterIt) {
     EXPECT_THAT(err.str(), HasSubstr("\rRenaming 1/1"));
     EXPECT_THAT(err.str(), ::testing::EndsWith("\r\033[K"));
     EXPECT_THAT(out.str(), HasSubstr("Renamed 1 of 1 file;"));
+}
+
+TEST_F(CliCommandsTest, ProgressLineTellsEachStageAtMostOncePerIntervalAndNeverWhenOff) {
+    {
+        ProgressLine line(err, true, std::chrono::milliseconds(0), std::chrono::hours(1));
+        line.update({SessionStage::opening, 120, 0});
+        line.update({SessionStage::opening, 240, 0});  // within the interval: left out
+        line.update({SessionStage::renaming, 5, 5});   // the last step of a stage is always shown
+        EXPECT_TRUE(line.shown());
+    }
+    EXPECT_EQ(err.str(), "\rOpening: 120 files found\033[K\rRenaming 5/5\033[K\r\033[K");
+    EXPECT_EQ(ProgressLine::text({SessionStage::computing, 2, 3}), "Reading metadata and computing names 2/3");
+
+    std::ostringstream quiet;
+    {
+        ProgressLine off(quiet, false, std::chrono::milliseconds(0));
+        off.update({SessionStage::renaming, 1, 1});
+        ProgressLine notYet(quiet, true, std::chrono::hours(1));
+        notYet.update({SessionStage::renaming, 1, 2});
+        notYet.update({SessionStage::renaming, 2, 2});
+    }
+    EXPECT_EQ(quiet.str(), "");
+}
+
+TEST_F(CliCommandsTest, AStopBeforeOrDuringTheRunEndsItWithNothingHalfDone) {
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_EQ(PreviewCommand(session, out, err).run({}, stop.get_token()), 130);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(RenameCommand(session, out, err).run({.force = true}, stop.get_token()), 130);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "Interrupted: nothing was renamed.\nInterrupted: nothing was renamed.\n");
+    EXPECT_TRUE(std::filesystem::exists(trip("a_b.txt")));
 }
 
 } // namespace

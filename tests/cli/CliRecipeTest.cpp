@@ -107,6 +107,45 @@ TEST_F(CliRecipeTest, SavedRecipeGivesTheSamePreviewWhenLoaded) {
     EXPECT_LT(loading.out.find("E F.txt"), loading.out.find("A B.txt")) << loading.out;
 }
 
+TEST_F(CliRecipeTest, NamedRecipesAreKeptInTheDataFolderAndFoundByName) {
+    const auto library = cli.home() / ".local/share/quillory/recipes";
+    const std::string upper = R"({"type": "conversion", "properties": {"conversionType": "uppercase"}})";
+    const auto saving = cli.run({"-a", underscoreToBlank.dump(), "--save-recipe", "tidy", trip()});
+    ASSERT_EQ(saving.exitCode, 0) << saving.err;
+    EXPECT_THAT(saving.err, HasSubstr("Saved the recipe as " + (library / "tidy.recipe").string()));
+    ASSERT_TRUE(std::filesystem::is_regular_file(library / "tidy.recipe"));
+    ASSERT_EQ(cli.run({"-a", upper, "--save-recipe", "loud.recipe", trip()}).exitCode, 0);
+    EXPECT_TRUE(std::filesystem::is_regular_file(library / "loud.recipe"));
+
+    const auto listed = cli.run({"--list-recipes"});
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_EQ(listed.out, "loud\ntidy\n");
+
+    // By name, with or without the extension.
+    for (const std::string name : {"tidy", "tidy.recipe"}) {
+        const auto loaded = cli.run({"-r", name, trip()});
+        ASSERT_EQ(loaded.exitCode, 0) << name << loaded.err;
+        EXPECT_THAT(loaded.out, HasSubstr("->  a b.txt")) << name;
+    }
+    // A file of that name in the working folder comes first.
+    cli.write("tidy", recipe("8.0", nlohmann::json::array({nlohmann::json::parse(upper)})));
+    EXPECT_THAT(cli.run({"-r", "tidy", trip()}).out, HasSubstr("->  A_B.txt"));
+
+    const auto missing = cli.run({"-r", "gone", trip()});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_THAT(missing.err, HasSubstr("there is no recipe 'gone' here nor in " + library.string()));
+
+    // Replacing a named recipe asks like any other; something else of that name is never replaced.
+    const auto unasked = cli.run({"-a", upper, "--save-recipe", "tidy", trip()});
+    EXPECT_EQ(unasked.exitCode, 2);
+    EXPECT_THAT(unasked.err, HasSubstr("already exists; use --force to replace it"));
+    EXPECT_EQ(cli.run({"-a", upper, "--save-recipe", "tidy", "--force", trip()}).exitCode, 0);
+    EXPECT_THAT(cli.run({"-r", "tidy.recipe", trip()}).out, HasSubstr("->  A_B.txt"));
+    std::filesystem::create_directories(library / "box.recipe");
+    EXPECT_EQ(cli.run({"-a", upper, "--save-recipe", "box", "--force", trip()}).exitCode, 2);
+    EXPECT_EQ(cli.run({"-a", upper, "--save-recipe", ".recipe", trip()}).exitCode, 2);
+}
+
 TEST_F(CliRecipeTest, DirectoriesFromRepeatedOrMultiValuedDashD) {
     cli.write("other/x_y.txt");
     const auto other = (cli.home() / "other").string();

@@ -146,7 +146,7 @@ CliOutput CliRunner::spawn(std::vector<std::string> argv, const Terminal& termin
         while (waitpid(pid, &status, WNOHANG) == 0) {
             if (terminal.killWhen()) {
                 std::this_thread::sleep_for(terminal.killDelay);
-                ::kill(pid, SIGKILL);
+                ::kill(pid, terminal.killSignal);
                 while (waitpid(pid, &status, 0) < 0) {
                 }
                 break;

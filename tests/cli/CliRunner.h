@@ -80,9 +80,10 @@ public:
         bool inputAndErrors = false; // standard input and standard error
         std::string terminalInput;
         bool noColor = true;
-        // Without a terminal: the tool is killed with SIGKILL this long after killWhen first holds.
+        // Without a terminal: the tool gets killSignal this long after killWhen first holds.
         std::function<bool()> killWhen;
         std::chrono::microseconds killDelay{0};
+        int killSignal = 9; // SIGKILL; SIGINT is Ctrl-C
     };
     CliOutput run(const std::vector<std::string>& arguments, const Terminal& terminal) const;
 

@@ -4,7 +4,6 @@
 #include "GuiFixture.h"
 #include "actions/ActionEditor.h"
 #include "actions/ActionFields.h"
-#include "actions/TokenTextCodec.h"
 #include "model/TransformerTypes.h"
 
 #include <QCheckBox>
@@ -156,27 +155,6 @@ TEST(ActionEditorTest, LookupRowsAndUnknownChoicesSurviveEditing) {
     const auto json = editor.action()->properties.toJson();
     EXPECT_EQ(json["conversionType"], "somethingnewer");
     EXPECT_EQ(json["conversionLookup"], Json::array({{"a", "b"}, {"(\\d+)", "No. $1"}}));
-}
-
-TEST(ActionEditorTest, TokenTextKeepsTokensWithTheirSettingsWhenTheTextAroundThemChanges) {
-    const auto original = TokenString::fromJson(tokens({text("Photo "), dateToken(), text(" by "), tagsToken()}));
-    ASSERT_TRUE(original.ok());
-    const QString shown = gui::TokenTextCodec::toText(*original);
-    EXPECT_EQ(shown, QStringLiteral("Photo {date-created} by {tags}"));
-    EXPECT_EQ(gui::TokenTextCodec::fromText(shown, *original), *original);
-
-    const auto edited = gui::TokenTextCodec::fromText(QStringLiteral("{tags}: {date-created}!"), *original);
-    ASSERT_EQ(edited.items.size(), 4u);
-    EXPECT_EQ(edited.items[0], original->items[3]); // prefix and suffix kept
-    EXPECT_EQ(edited.items[1].value, ": ");
-    EXPECT_EQ(edited.items[2], original->items[1]); // date format kept
-    EXPECT_EQ(edited.items[3].value, "!");
-
-    // A name that is no token of the field stays text; a removed token is gone.
-    const auto typed = gui::TokenTextCodec::fromText(QStringLiteral("{unknown} x"), *original);
-    ASSERT_EQ(typed.items.size(), 1u);
-    EXPECT_EQ(typed.items[0].type, TokenItem::typeString);
-    EXPECT_EQ(typed.items[0].value, "{unknown} x");
 }
 
 } // namespace

@@ -6,7 +6,9 @@
 #include "main/MainWindow.h"
 #include "engine/TransformerEngine.h"
 
+#include <QAbstractItemView>
 #include <QCoreApplication>
+#include <QItemSelectionModel>
 #include <QTest>
 
 #include <algorithm>
@@ -59,6 +61,11 @@ bool waitUntil(const std::function<bool()>& done, int milliseconds) {
     return QTest::qWaitFor(done, milliseconds);
 }
 
+void selectOnly(QAbstractItemView& view, int row) {
+    view.selectionModel()->setCurrentIndex(view.model()->index(row, 0),
+                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
 GuiApp::GuiApp() {
     // Renaming is allowed inside the home folder: the temporary one stands in for it.
     if (const char* home = std::getenv("HOME"))
@@ -67,6 +74,7 @@ GuiApp::GuiApp() {
     gui::Application::Options options;
     options.preferencesFile = home_.path() / "config" / "settings.json";
     options.userInteraction = &interaction_;
+    options.journalFolder = (home_.path() / "state" / "journal").string();
     app_ = std::make_unique<gui::Application>(options);
 }
 

@@ -4,8 +4,11 @@
 #include "TempDir.h"
 #include "app/Application.h"
 #include "app/UserInteraction.h"
+#include "model/TokenString.h"
 
 #include <QStringList>
+
+class QAbstractItemView;
 
 #include <ostream>
 
@@ -17,6 +20,11 @@
 
 // Readable QString values in failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
+namespace quillory {
+// Readable token strings in failure messages.
+inline void PrintTo(const TokenString& tokens, std::ostream* out) { *out << tokens.description(); }
+}
 
 namespace quillory::test {
 
@@ -64,5 +72,9 @@ private:
 
 // Runs the event loop until the predicate holds, at most `milliseconds`.
 bool waitUntil(const std::function<bool()>& done, int milliseconds = 10000);
+
+// Selects one row as a click would, whatever modifier keys an earlier key click left pressed
+// (QTableView::selectRow obeys them).
+void selectOnly(QAbstractItemView& view, int row);
 
 } // namespace quillory::test

@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
     setenv("TZ", "UTC", 1);
     setenv("LANG", "en_US.UTF-8", 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("QUILLORY_METADATA_WORKER", QUILLORY_METADATA_WORKER_BINARY, 1);
     tzset();
     // QUILLORY_TEST_LOG=1 keeps the log on standard error for a failing run.
     const char* log = std::getenv("QUILLORY_TEST_LOG");

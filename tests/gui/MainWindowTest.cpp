@@ -10,6 +10,7 @@
 #include "filelist/FileDataSource.h"
 #include "main/FileTableModel.h"
 #include "main/MainWindow.h"
+#include "tokens/TokenField.h"
 #include "model/TransformerTypes.h"
 #include "model/Transformers.h"
 
@@ -48,7 +49,7 @@ TEST(MainWindowTest, EditMenuNamesTheStepsToUndoAndRedo) {
 
     auto& editor = window.actionEditor();
     editor.setDebounceInterval(10);
-    auto* suffix = editor.findChild<QLineEdit*>(QStringLiteral("suffixText"));
+    auto* suffix = editor.findChild<gui::TokenField*>(QStringLiteral("suffixText"));
     ASSERT_NE(suffix, nullptr);
     QTest::keyClicks(suffix, "-done");
     ASSERT_TRUE(waitUntil([&] { return !editor.hasPendingEdit(); }));
@@ -59,9 +60,9 @@ TEST(MainWindowTest, EditMenuNamesTheStepsToUndoAndRedo) {
     EXPECT_EQ(window.redoAction().text(), "&Redo Update Rename Action");
     EXPECT_FALSE(gui.app().services().transformers().list()[0].properties.suffixText.has_value());
     // The editor shows the record as it is after the undo.
-    ASSERT_TRUE(waitUntil([&] { return suffix->text().isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return suffix->toPlainText().isEmpty(); }));
     window.redoAction().trigger();
-    ASSERT_TRUE(waitUntil([&] { return suffix->text() == "-done"; }));
+    ASSERT_TRUE(waitUntil([&] { return suffix->toPlainText() == "-done"; }));
 
     window.actionModel().setData(window.actionModel().index(0), Qt::Unchecked, Qt::CheckStateRole);
     window.undoAction().trigger();

@@ -39,6 +39,7 @@ public:
     Outcome directoryEntries(const std::string& path, std::size_t limit, std::vector<std::string>& names) override;
     std::optional<ItemIdentity> identify(const std::string& path) override;
     bool ignoresCase(const std::string& folder) override { return inner_.ignoresCase(folder); }
+    void releaseFolders() override { inner_.releaseFolders(); }
 
 private:
     Outcome fault(Operation operation, const std::string& path) const;

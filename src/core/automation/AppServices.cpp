@@ -43,7 +43,13 @@ AppServices::AppServices(Options options) : userInteraction_(options.userInterac
     undoManager_ = std::make_unique<UndoManager>();
     fileDataSource_ = std::make_shared<FileDataSource>(notifications_.get(), undoManager_.get());
     transformers_ = std::make_unique<Transformers>(notifications_.get(), undoManager_.get());
-    fileSystem_ = std::make_unique<PosixFileSystem>();
+    auto fileSystem = std::make_unique<PosixFileSystem>();
+    // Nothing is moved, created or removed in a folder whose real place is outside the allowed ones,
+    // whatever links lead there, or appear there after validation.
+    fileSystem->setFolderCheck([this](const std::string& realFolder) {
+        return validator_->directoryValidator().isAllowedResolved(realFolder);
+    });
+    fileSystem_ = std::move(fileSystem);
     validator_ = std::make_unique<FileValidator>(fileDataSource_.get(), preferences_.get(), notifications_.get());
     validator_->setFileSystem(fileSystem_.get());
     validatorWorker_ = std::make_unique<FileValidatorWorker>(*validator_, notifications_.get());
@@ -64,10 +70,19 @@ AppServices::AppServices(Options options) : userInteraction_(options.userInterac
                                          notifications_.get(), journal_.get()};
     renamer_ = std::make_unique<FileRenamer>(
         renameServices, [this](std::stop_token stop) { return engine_->transformAllFiles(stop).ok(); });
+    // Emptied folders go only strictly inside both an allowed folder and a folder the user opened:
+    // never one of those itself, nothing above them.
     renamer_->setRemovableFolder([this](const std::string& folder) {
         const DirectoryValidator& rules = validator_->directoryValidator();
         const std::string parent = std::filesystem::path(folder).parent_path().string();
-        return rules.isAllowed(folder) && folder != parent && rules.isAllowed(parent);
+        if (folder == parent || rules.isAllowedDirectory(folder) || !rules.isAllowed(folder) ||
+            !rules.isAllowed(parent))
+            return false;
+        for (const auto& opened : fileDataSource_->openedFolders())
+            if (folder.size() > opened.size() && folder.compare(0, opened.size(), opened) == 0 &&
+                (folder[opened.size()] == '/' || opened == "/"))
+                return true;
+        return false;
     });
     engine_->setRenameRunner([this](std::stop_token stop) { renamer_->rename(true, stop); });
 

@@ -10,14 +10,19 @@
 #include "engine/TransformerEngine.h"
 #include "model/Transformers.h"
 #include "rename/FileRenamer.h"
+#include "rename/FileSystem.h"
 #include "rename/MovePlan.h"
 #include "rename/FileValidator.h"
+#include "rename/FileSystem.h"
 #include "rename/FileValidatorWorker.h"
 #include "rename/JournalStore.h"
 #include "tokens/AttributeSourcesOf.h"
+#include "tokens/gps/GPSAddressResolver.h"
 #include "engine/FileAttributesWorker.h"
 
 #include <algorithm>
+#include <map>
+#include <thread>
 
 namespace quillory {
 namespace {
@@ -67,16 +72,22 @@ std::string SessionRow::newFileName() const {
 }
 
 SessionRow SessionRow::from(const File& file) {
+    return from(FileDataSource::FileRef{file.source, file.transformed, file.validation});
+}
+
+SessionRow SessionRow::from(const FileDataSource::FileRef& file) {
     SessionRow row;
-    row.identifier = file.id();
+    row.identifier = file.source.id;
     row.path = file.source.path;
     row.name = file.source.name;
     row.ext = file.source.ext;
     row.newPath = file.transformed.transformedPath;
     row.newName = file.transformed.transformedName;
     row.newExt = file.transformed.transformedExt;
-    // With its unique suffix: exactly where the run will put it.
-    row.newFullPath = file.validation.uniqueSuffix.empty() ? file.transformed.fullPath() : MovePlan::targetOf(file);
+    // With its unique suffix: exactly where the run will put it. Suffixes are rare; only then a File is built.
+    row.newFullPath = file.validation.uniqueSuffix.empty()
+                          ? file.transformed.fullPath()
+                          : MovePlan::targetOf(File{std::nullopt, file.source, file.transformed, file.validation, {}});
     row.uniqueSuffix = file.validation.uniqueSuffix;
     row.errors.assign(file.validation.errors.begin(), file.validation.errors.end());
     row.warnings.assign(file.validation.warnings.begin(), file.validation.warnings.end());
@@ -127,7 +138,7 @@ void Session::drainMainQueue() {
 // --- the list -----------------------------------------------------------------------------------
 
 OpenReport Session::open(const std::vector<std::string>& paths, OpenMode mode, std::stop_token stopToken,
-                         const ProgressCallback& progress) {
+                         const ProgressCallback& progress, const FolderReading& reading) {
     OpenReport result;
     auto& handler = services_.openFolderHandler();
     FileAction action = mode == OpenMode::append ? FileAction::append : FileAction::replace;
@@ -141,6 +152,9 @@ OpenReport Session::open(const std::vector<std::string>& paths, OpenMode mode, s
     }
     report(progress, SessionStage::opening, 0, 0);
     auto request = FilesAndDirectories::fromPaths(paths, services_.makeDirectoryValidator());
+    request.reading = reading;
+    if (progress)
+        request.filesFound = [&progress](std::size_t count) { report(progress, SessionStage::opening, count, 0); };
     const auto opened = handler.openAllFilesAndDirectories(std::move(request), action, stopToken);
     result.fileCount = opened.fileCount;
     result.refused.assign(opened.rejected.begin(), opened.rejected.end());
@@ -202,9 +216,30 @@ Status Session::saveRecipe(const std::string& path) {
 
 bool Session::computeAll(std::stop_token stopToken, const ProgressCallback& progress) {
     ProgressScope scope(progress);
+    // A stop must also end a place-name lookup that is waiting for its service.
+    auto& places = services_.gpsResolver();
+    std::size_t index = 0;
+    std::size_t count = 0;
+    places.setStopToken(stopToken);
+    if (progress)
+        // The pass waits for the service now: the progress tells so, at the file it is on.
+        places.setLookupListener([&, thread = std::this_thread::get_id()] {
+            // Lookups of other threads (a live preview's) are not this operation's.
+            if (std::this_thread::get_id() == thread)
+                report(progress, SessionStage::lookingUpPlaces, index + 1, count);
+        });
+    struct ForgetStop {
+        GPSAddressResolver& places;
+        ~ForgetStop() {
+            places.setStopToken({});
+            places.setLookupListener({});
+        }
+    } forgetStop{places};
     const auto status = services_.engine().transformAllFiles(
-        stopToken, [&](std::size_t index, std::size_t count, const std::string&) {
-            report(progress, SessionStage::computing, index, count);
+        stopToken, [&](std::size_t at, std::size_t of, const std::string&) {
+            index = at;
+            count = of;
+            report(progress, SessionStage::computing, at, of);
         });
     return status.ok();
 }
@@ -216,11 +251,9 @@ std::vector<SessionRow> Session::preview(std::stop_token stopToken, const Progre
 }
 
 std::vector<SessionRow> Session::rows() const {
-    const auto files = list_->files();
     std::vector<SessionRow> out;
-    out.reserve(files.size());
-    for (const auto& file : files)
-        out.push_back(SessionRow::from(file));
+    out.reserve(list_->count());
+    list_->forEachFile([&](const FileDataSource::FileRef& file) { out.push_back(SessionRow::from(file)); });
     return out;
 }
 
@@ -232,7 +265,17 @@ std::optional<SessionRow> Session::row(std::size_t position) const {
 }
 
 FileValidationResult Session::validationResult() const {
-    return FileValidator::result(list_->files(), false);
+    FileValidationResult result;
+    list_->forEachFile([&](const FileDataSource::FileRef& file) {
+        ++result.totalCount;
+        if (!file.validation.errors.empty())
+            ++result.errorCount;
+        else if (file.transformed.transformedName != file.source.name ||
+                 file.transformed.transformedPath != file.source.path ||
+                 file.transformed.transformedExt != file.source.ext)
+            ++result.renameCount;
+    });
+    return result;
 }
 
 Result<std::vector<RenamePlanTableItem>> Session::plan(const std::string& pathOrId) {
@@ -298,11 +341,21 @@ std::vector<JournalRecord> Session::history() const {
     return runs;
 }
 
+namespace {
+// The folders the file system keeps open belong to one run of moves; a restore is one too.
+struct HeldFoldersScope {
+    explicit HeldFoldersScope(FileSystem& fileSystem) : fileSystem(fileSystem) { fileSystem.releaseFolders(); }
+    ~HeldFoldersScope() { fileSystem.releaseFolders(); }
+    FileSystem& fileSystem;
+};
+} // namespace
+
 Result<RunRestorer::Outcome> Session::undo(const std::string& runId) {
     if (journalFolder_.empty())
         return Error{"This session records no rename runs"};
     JournalStore store(journalFolder_);
     RunRestorer restorer(services_.fileSystem(), store);
+    const HeldFoldersScope heldFolders(services_.fileSystem());
     std::string id = runId;
     if (id.empty()) {
         const auto last = restorer.lastUndoableRun();
@@ -313,11 +366,65 @@ Result<RunRestorer::Outcome> Session::undo(const std::string& runId) {
     return restorer.undo(id);
 }
 
+std::optional<JournalRecord> Session::undoableRun() {
+    if (journalFolder_.empty())
+        return std::nullopt;
+    JournalStore store(journalFolder_);
+    const auto id = RunRestorer(services_.fileSystem(), store).lastUndoableRun();
+    if (!id)
+        return std::nullopt;
+    auto summary = store.summary(*id);
+    if (!summary.ok())
+        return std::nullopt;
+    return std::move(summary).value();
+}
+
+std::size_t Session::relistUndoneRun(const std::string& runId) {
+    if (journalFolder_.empty())
+        return 0;
+    const auto record = JournalStore(journalFolder_).read(runId);
+    if (!record.ok())
+        return 0;
+    auto& fileSystem = services_.fileSystem();
+    // Only what is really back: the old place taken again and the new one empty.
+    std::map<std::string, const JournalRecord::Move*> restored;
+    for (const auto& move : record->moves)
+        if (move.source != move.target && fileSystem.exists(move.source) && !fileSystem.exists(move.target))
+            restored.emplace(move.target, &move);
+    std::size_t changed = 0;
+    for (const File& file : list_->files()) {
+        const bool isFolder = file.source.name.empty() && file.source.ext.empty();
+        const auto found = restored.find(isFolder ? file.source.path : file.source.fullPath());
+        if (found == restored.end())
+            continue;
+        const std::string& location = found->second->source;
+        File updated;
+        updated.index = file.index;
+        updated.source = file.source;
+        updated.source.sourceUrl = fileUrlFromPath(location, isFolder);
+        if (isFolder) {
+            updated.source.path = location;
+        } else {
+            const auto slash = location.rfind('/');
+            updated.source.path = location.substr(0, slash);
+            const std::string_view last = std::string_view(location).substr(slash + 1);
+            updated.source.name = deletingPathExtension(last);
+            updated.source.ext = pathExtension(last);
+        }
+        changed += list_->updateSource(updated) ? 1 : 0;
+    }
+    if (changed > 0)
+        recomputeQuick({}, {});
+    drainMainQueue();
+    return changed;
+}
+
 Result<RunRestorer::Outcome> Session::recover(const std::string& runId, bool finish) {
     if (journalFolder_.empty())
         return Error{"This session records no rename runs"};
     JournalStore store(journalFolder_);
     RunRestorer restorer(services_.fileSystem(), store);
+    const HeldFoldersScope heldFolders(services_.fileSystem());
     return restorer.recover(runId, finish);
 }
 

@@ -3,6 +3,8 @@
 
 #include "base/Result.h"
 #include "automation/AppServices.h"
+#include "filelist/Directory.h"
+#include "filelist/FileDataSource.h"
 #include "filelist/FileSortOrder.h"
 #include "filelist/RejectedDirectory.h"
 #include "model/File.h"
@@ -80,6 +82,7 @@ struct SessionRow {
     bool changes() const { return newName != name || newPath != path || newExt != ext; }
 
     static SessionRow from(const File& file);
+    static SessionRow from(const FileDataSource::FileRef& file);
 };
 
 struct RenameOptions {
@@ -119,8 +122,10 @@ public:
     void reloadSettings();
 
     // --- the list ---------------------------------------------------------------------------------
+    // `reading` limits how deep the given folders are read and whether hidden names are listed.
     OpenReport open(const std::vector<std::string>& paths, OpenMode mode = OpenMode::replace,
-                    std::stop_token stopToken = {}, const ProgressCallback& progress = {});
+                    std::stop_token stopToken = {}, const ProgressCallback& progress = {},
+                    const FolderReading& reading = {});
     std::size_t fileCount() const;
     void setSortOrder(FileSortOrder order);
     FileSortOrder sortOrder() const;
@@ -159,6 +164,12 @@ public:
     // Puts back what a closed run moved; the newest run not undone yet when `runId` is empty. The list is
     // left as it is: the caller opens the folders again to see the files at their old places.
     Result<RunRestorer::Outcome> undo(const std::string& runId = {});
+    // The run that undo() without an id reverses, as its journal summary; none when there is nothing
+    // to undo.
+    std::optional<JournalRecord> undoableRun();
+    // After an undo: listed files that the run had moved and that are back at their old places are
+    // listed there again, and the chain runs over them. Returns how many files it changed.
+    std::size_t relistUndoneRun(const std::string& runId);
     // Settles an interrupted run: rolled back, or finished as planned.
     Result<RunRestorer::Outcome> recover(const std::string& runId, bool finish);
 

@@ -273,14 +273,9 @@ PassStatus TransformerEngine::transformAllFiles(std::stop_token stopToken, const
 void TransformerEngine::applyChanges(std::stop_token stopToken) {
     {
         std::lock_guard actor(actorMutex_);
-        std::vector<File> files = dataSource_.files();
-        for (auto& file : files) {
-            file.transformed.isDirty = true;
-            file.validation.errors.clear();
-            file.validation.warnings.clear();
-            file.validation.uniqueSuffix.clear();
-        }
-        dataSource_.updateFiles(files, stopToken, {FileComponentMutation::transformed, FileComponentMutation::validation});
+        if (stopToken.stop_requested())
+            return;
+        dataSource_.markAllForTransform();
     }
     transformAllFilesQuick(stopToken);
 }

@@ -70,7 +70,7 @@ void Directory::load(LoadContext& context) {
         if (std::strcmp(entryName, ".") == 0 || std::strcmp(entryName, "..") == 0)
             continue;
         hasEntries = true;
-        if (entryName[0] == '.')
+        if (entryName[0] == '.' && !context.reading.includeHidden)
             continue;
         unsigned char type = entry->d_type;
         if (type == DT_UNKNOWN) {
@@ -124,6 +124,8 @@ void Directory::load(LoadContext& context) {
             ++context.fileCount;
             continue;
         }
+        if (context.reading.depth && context.level >= *context.reading.depth)
+            continue;
         const std::string location = childPath(path, child.name);
         if (!markVisited(context.visited, location))
             continue;
@@ -132,7 +134,9 @@ void Directory::load(LoadContext& context) {
             continue;
         }
         auto sub = std::make_shared<Directory>(location, directoryValidator);
+        ++context.level;
         sub->load(context);
+        --context.level;
         subDirectories.push_back(std::move(sub));
     }
     if (context.progress)

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <stop_token>
 #include <string>
@@ -16,8 +17,17 @@ namespace quillory {
 
 class DirectoryValidator;
 
+// How far the folders of an open request are read.
+struct FolderReading {
+    // Levels of subfolders read below each given folder: none means all of them, 0 only the folder's
+    // own files.
+    std::optional<std::size_t> depth;
+    // List names beginning with "." (and read hidden folders) too.
+    bool includeHidden = false;
+};
+
 // One folder of an open request, read by hand one level at a time: hidden entries (names beginning
-// with ".") are skipped, symbolic links are listed as files with isAlias set and never followed, and
+// with ".") are skipped unless asked for, symbolic links are listed as files with isAlias set and never followed, and
 // the children come in the localized standard order of their names (file2 before file10).
 class Directory {
 public:
@@ -29,6 +39,8 @@ public:
         VisitedFolders visited;
         bool renameEmptyFolders = true;
         std::stop_token stopToken;
+        FolderReading reading;
+        std::size_t level = 0; // of the folder being read, below the given one
         std::size_t fileCount = 0;
         // Called after each folder with the number of files so far.
         std::function<void(std::size_t)> progress;

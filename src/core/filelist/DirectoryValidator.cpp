@@ -177,7 +177,52 @@ void DirectoryValidator::reload() {
         if (!environment_.home.empty())
             _supportedDirectories.push_back(withTrailingSlash(environment_.home));
         _customDirectories = readCustomDirectories();
+        resolveDirectories();
     });
+}
+
+void DirectoryValidator::resolveDirectories() {
+    _resolvedDirectories.clear();
+    for (const auto* list : {&_supportedDirectories, &_customDirectories})
+        for (const auto& directory : *list)
+            if (!directory.empty())
+                if (auto resolved = resolvedPath(directory))
+                    _resolvedDirectories.push_back(withTrailingSlash(*resolved));
+}
+
+std::optional<std::string> DirectoryValidator::resolvedPath(std::string_view path) {
+    if (path.empty() || path.front() != '/')
+        return std::nullopt;
+    std::string existing(path);
+    std::vector<std::string> missing; // deepest first
+    for (;;) {
+        while (existing.size() > 1 && existing.back() == '/')
+            existing.pop_back();
+        if (char* real = ::realpath(existing.c_str(), nullptr)) {
+            std::string result(real);
+            std::free(real);
+            for (auto piece = missing.rbegin(); piece != missing.rend(); ++piece) {
+                // Only the kernel may say where ".." leads, and it can only for folders that exist.
+                if (*piece == "." || *piece == "..")
+                    return std::nullopt;
+                if (result.back() != '/')
+                    result += '/';
+                result += *piece;
+            }
+            return result;
+        }
+        // A name too long to exist is one still to be made (and refused by the length rules).
+        if (errno != ENOENT && errno != ENOTDIR && errno != ENAMETOOLONG)
+            return std::nullopt;
+        // Something is there and still cannot be resolved: a link leading nowhere, which creating the
+        // folder would follow.
+        struct stat info {};
+        if (::lstat(existing.c_str(), &info) == 0)
+            return std::nullopt;
+        const auto slash = existing.rfind('/');
+        missing.push_back(existing.substr(slash + 1));
+        existing.resize(slash == 0 ? 1 : slash);
+    }
 }
 
 void DirectoryValidator::reload(DirectoryEnvironment environment) {
@@ -187,7 +232,7 @@ void DirectoryValidator::reload(DirectoryEnvironment environment) {
 
 bool DirectoryValidator::isAllowed(std::string_view path) const {
     const std::string candidate = withTrailingSlash(path);
-    return actor_.run([&] {
+    const bool textAllowed = actor_.run([&] {
         for (const auto& directory : _supportedDirectories)
             if (startsWith(candidate, withTrailingSlash(directory)))
                 return true;
@@ -195,6 +240,35 @@ bool DirectoryValidator::isAllowed(std::string_view path) const {
             if (!directory.empty() && startsWith(candidate, withTrailingSlash(directory)))
                 return true;
         return false;
+    });
+    if (!textAllowed)
+        return false;
+    // The text alone would let a link inside an allowed folder lead anywhere.
+    const auto resolved = resolvedPath(path);
+    return resolved && isAllowedResolved(*resolved);
+}
+
+bool DirectoryValidator::isAllowedResolved(std::string_view resolved) const {
+    const std::string candidate = withTrailingSlash(resolved);
+    return actor_.run([&] {
+        for (const auto& directory : _resolvedDirectories)
+            if (startsWith(candidate, directory))
+                return true;
+        return false;
+    });
+}
+
+bool DirectoryValidator::isAllowedDirectory(std::string_view path) const {
+    const std::string candidate = withTrailingSlash(path);
+    const auto resolved = resolvedPath(path);
+    const std::string real = resolved ? withTrailingSlash(*resolved) : std::string();
+    return actor_.run([&] {
+        for (const auto* list : {&_supportedDirectories, &_customDirectories})
+            for (const auto& directory : *list)
+                if (!directory.empty() && withTrailingSlash(directory) == candidate)
+                    return true;
+        return !real.empty() && std::find(_resolvedDirectories.begin(), _resolvedDirectories.end(), real) !=
+                                    _resolvedDirectories.end();
     });
 }
 
@@ -256,7 +330,7 @@ std::set<std::string> DirectoryValidator::validatePath(std::string_view path, st
     if (!sourcePath.empty())
         if (auto message = caseChangeMessage(path, sourcePath); !message.empty())
             messages.insert(std::move(message));
-    if (!isAllowed(path))
+    if (!isAllowed(path) || (!sourcePath.empty() && sourcePath != path && !isAllowed(sourcePath)))
         messages.insert("Path should start with one of the following prefixes: " + join(allDirectories(), ", "));
     return messages;
 }
@@ -286,7 +360,10 @@ std::vector<std::string> DirectoryValidator::allDirectories() const {
 }
 
 void DirectoryValidator::setCustomDirectories(std::vector<std::string> directories) {
-    actor_.run([&] { _customDirectories = directories; });
+    actor_.run([&] {
+        _customDirectories = directories;
+        resolveDirectories();
+    });
     if (preferences_)
         preferences_->set(PreferenceKey::customDirectories, directories);
 }

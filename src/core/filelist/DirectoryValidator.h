@@ -4,6 +4,7 @@
 #include "app/BackgroundJob.h"
 #include "filelist/RejectedDirectory.h"
 
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -34,11 +35,23 @@ public:
     DirectoryValidator(DirectoryEnvironment environment, Preferences* preferences);
 
     // True when path + "/" lies under an allowed folder (compared with a trailing "/" on both sides,
-    // so /media/me/Data never admits /media/me/DataBackup). Otherwise records
-    // RejectedDirectory(path + "/", restrictedPath) and returns false.
+    // so /media/me/Data never admits /media/me/DataBackup) and so does the place it really leads to,
+    // symbolic links resolved (see resolvedPath). Otherwise records RejectedDirectory(path + "/",
+    // restrictedPath) and returns false.
     bool isSupported(std::string_view path);
     // The same test without recording anything.
     bool isAllowed(std::string_view path) const;
+    // Whether a path that has no symbolic links left (a resolvedPath) lies under the real place of an
+    // allowed folder. Touches nothing on disk.
+    bool isAllowedResolved(std::string_view resolved) const;
+
+    // Whether the path is one of the allowed folders itself (as written, or by its real place).
+    bool isAllowedDirectory(std::string_view path) const;
+
+    // Where an absolute path really leads: its deepest existing ancestor with every link resolved,
+    // followed by the components that do not exist yet. Nothing when those include "." or "..", when
+    // one of them is a dangling link, or when the existing part cannot be resolved.
+    static std::optional<std::string> resolvedPath(std::string_view path);
 
     // Accepts a file URL or a plain path. True when the folder can be written. Otherwise records the
     // path with readonlyVolume (read-only file system), readonlyPath (not writable) or error (cannot be
@@ -46,7 +59,8 @@ public:
     bool isWritable(std::string_view urlOrPath);
 
     // The path rules of validation: double slash, folder-name length, path length, case-only folder
-    // change against sourcePath (skipped when sourcePath is empty), allowed prefix. Empty when valid.
+    // change against sourcePath (skipped when sourcePath is empty), allowed prefix of the path and of
+    // sourcePath (where each really leads included). Empty when valid.
     std::set<std::string> validatePath(std::string_view path, std::string_view sourcePath) const;
 
     // Records a refusal found elsewhere (a folder that cannot be read while opening).
@@ -70,12 +84,14 @@ public:
 
 private:
     std::vector<std::string> readCustomDirectories() const;
+    void resolveDirectories(); // on the actor
 
     mutable SerialExecutor actor_;
     Preferences* preferences_;
     DirectoryEnvironment environment_;
     std::vector<std::string> _supportedDirectories;
     std::vector<std::string> _customDirectories;
+    std::vector<std::string> _resolvedDirectories; // the real places of both, each with a trailing "/"
     std::set<RejectedDirectory> _rejectedDirectories;
 };
 

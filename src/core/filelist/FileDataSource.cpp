@@ -129,6 +129,35 @@ std::vector<File> FileDataSource::files() const {
     });
 }
 
+void FileDataSource::forEachFile(const std::function<void(const FileRef&)>& visit) const {
+    auto& actor = *fileDataSourceActor_;
+    actor.run([&] {
+        for (int storageIndex : actor.orderedIndex) {
+            const auto i = static_cast<std::size_t>(storageIndex);
+            visit(FileRef{actor.fileSources[i], actor.fileTransforms[i], actor.fileValidations[i]});
+        }
+    });
+}
+
+void FileDataSource::markAllForTransform() {
+    auto& actor = *fileDataSourceActor_;
+    std::vector<int> rows;
+    auto handler = actor.run([&] {
+        rows.reserve(actor.fileTransforms.size());
+        for (std::size_t i = 0; i < actor.fileTransforms.size(); ++i) {
+            actor.fileTransforms[i].isDirty = true;
+            auto& validation = actor.fileValidations[i];
+            validation.errors.clear();
+            validation.warnings.clear();
+            validation.uniqueSuffix.clear();
+            rows.push_back(static_cast<int>(i));
+        }
+        return actor.rowsUpdated;
+    });
+    if (handler && !rows.empty())
+        handler(rows);
+}
+
 std::vector<int> FileDataSource::orderedIndex() const {
     return fileDataSourceActor_->run([&] { return fileDataSourceActor_->orderedIndex; });
 }
@@ -581,6 +610,23 @@ void FileDataSource::observeNotifications() {
         return;
     observers_.add(*notifications_, AppNotification::removeFiles,
                    [this](const Notification& notification) { removeFilesEvent(notification); });
+}
+
+void FileDataSource::setOpenedFolders(std::vector<std::string> folders, bool appending) {
+    for (auto& folder : folders)
+        while (folder.size() > 1 && folder.back() == '/')
+            folder.pop_back();
+    std::lock_guard lock(openedFoldersMutex_);
+    if (!appending)
+        openedFolders_.clear();
+    for (auto& folder : folders)
+        if (std::find(openedFolders_.begin(), openedFolders_.end(), folder) == openedFolders_.end())
+            openedFolders_.push_back(std::move(folder));
+}
+
+std::vector<std::string> FileDataSource::openedFolders() const {
+    std::lock_guard lock(openedFoldersMutex_);
+    return openedFolders_;
 }
 
 } // namespace quillory

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <stop_token>
@@ -48,6 +49,15 @@ public:
     std::optional<File> file(std::size_t position) const;
     // All files in display order.
     std::vector<File> files() const;
+    // One file seen in place; valid only during the call that hands it out.
+    struct FileRef {
+        const FileSource& source;
+        const FileTransform& transformed;
+        const FileValidation& validation;
+    };
+    // Hands every file to `visit` in display order without copying the list. Runs on the list's actor:
+    // `visit` must not change the list.
+    void forEachFile(const std::function<void(const FileRef&)>& visit) const;
     std::vector<int> orderedIndex() const;
     FileSortOrder sortOrder() const;
     AsyncFileIterator makeAsyncIterator() const;
@@ -85,6 +95,8 @@ public:
     // Writes the chosen components of each file at its storage index. Stale write-backs (no index,
     // index out of range, another file at that slot) are dropped with a log line. Returns the
     // storage indexes written.
+    // Marks every file for a new pass and forgets its validation, in place (a chain change).
+    void markAllForTransform();
     std::vector<int> updateFiles(const std::vector<File>& files, std::stop_token stopToken = {},
                                  const FileComponentMutations& mutations = allFileComponents());
     // The same, moving the written components out of the files: worth it for attribute maps, while
@@ -109,6 +121,11 @@ public:
     void setSortOrder(FileSortOrder order);
     void waitForSort();
 
+    // --- the folders the user opened: the roots of the list, above which nothing is ever removed
+    // A replacing open sets them, an appending one adds to them. Plain paths without a trailing "/".
+    void setOpenedFolders(std::vector<std::string> folders, bool appending);
+    std::vector<std::string> openedFolders() const;
+
     // --- hooks
     // Called first by every rebuild of the list: cancels the validation in progress.
     void setValidationCanceller(std::function<void()> cancel);
@@ -132,6 +149,8 @@ private:
     std::unique_ptr<Actor> fileDataSourceActor_;
     BackgroundJob currentSortTask_;
     NotificationObservers observers_;
+    mutable std::mutex openedFoldersMutex_;
+    std::vector<std::string> openedFolders_;
 };
 
 } // namespace quillory

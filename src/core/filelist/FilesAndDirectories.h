@@ -6,6 +6,7 @@
 #include "model/File.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,6 +22,9 @@ struct FilesAndDirectories {
     std::int64_t startTime = 0; // milliseconds since 1970
     std::vector<File> files;
     std::vector<std::shared_ptr<Directory>> directories;
+    FolderReading reading; // how deep the folders are read, and whether hidden names count
+    // Called on the opening thread after each folder read, with the number of files found so far.
+    std::function<void(std::size_t)> filesFound;
 
     // Sorts the given paths into folders and files (relative paths are taken from the working folder;
     // symbolic links count as files). A path that does not exist is recorded as "Not accessible".

@@ -155,6 +155,7 @@ std::size_t OpenFolderEventHandler::loadRequest(FilesAndDirectories& request, st
     auto validator = request.directoryValidator;
     Directory::LoadContext context;
     context.stopToken = stopToken;
+    context.reading = request.reading;
     context.renameEmptyFolders = preferences_ ? preferences_->boolValue(PreferenceKey::renameEmptyFolders) : true;
     bool columnsShown = false;
     context.emptyFolderListed = [&] {
@@ -164,6 +165,8 @@ std::size_t OpenFolderEventHandler::loadRequest(FilesAndDirectories& request, st
     };
     std::int64_t lastProgress = 0;
     context.progress = [&](std::size_t count) {
+        if (request.filesFound)
+            request.filesFound(count);
         const std::int64_t now = FilesAndDirectories::now();
         if (now - request.startTime <= progressDelayMs || now - lastProgress < progressIntervalMs)
             return;
@@ -247,9 +250,14 @@ OpenFolderEventHandler::OpenResult OpenFolderEventHandler::openAllFilesAndDirect
     } else {
         result.fileCount = count;
         const bool appending = action == FileAction::append;
+        // Only the given folders count as opened: files given on their own open no folder.
+        std::vector<std::string> openedFolders;
+        for (const auto& directory : request.directories)
+            openedFolders.push_back(directory->path);
         _dataSource->applyFileAction(
             _dataSource->files(), [&request](const auto& sink) { produceFiles(request, sink); }, count,
             appending ? FileAction::append : FileAction::replace, false);
+        _dataSource->setOpenedFolders(std::move(openedFolders), appending);
     }
 
     if (request.directoryValidator)

@@ -171,7 +171,11 @@ RenameReport FileRenamer::renameComputed(std::vector<File> files, bool force, st
     Execution execution{files, plan, report, false, {}, {}};
     execution.autoIgnorePermissions = preference(PreferenceKey::autoIgnoreFilePermissionErrors, false);
     execution.states.assign(plan.moves.size(), Execution::State::untried);
+    // Folders kept open by the file system belong to one run: what happened on disk before it (or
+    // happens after it) is seen afresh.
+    services_.fileSystem.releaseFolders();
     executePlan(execution, stopToken);
+    services_.fileSystem.releaseFolders();
     for (const auto state : execution.states)
         if (state == Execution::State::untried)
             ++report.notTriedCount;
@@ -370,6 +374,7 @@ FileRenamer::Move FileRenamer::renameFile(const File& file) {
     move.target = MovePlan::targetOf(file);
     if (move.target != move.source) {
         if (auto error = performStep(move.source, move.target, true)) {
+            services_.fileSystem.releaseFolders();
             move.error = error;
             return move;
         }
@@ -381,6 +386,7 @@ FileRenamer::Move FileRenamer::renameFile(const File& file) {
     const std::string sourceFolder = parentOf(move.source);
     if (move.source != move.target && !isInside(move.movedTo, sourceFolder))
         removeEmptiedFolders(sourceFolder);
+    services_.fileSystem.releaseFolders();
     return move;
 }
 

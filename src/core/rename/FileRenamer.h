@@ -76,7 +76,8 @@ public:
     // Folders that are never removed even when emptied (the home folder and "/" by default).
     void setProtectedDirectories(std::set<std::string> directories);
     // Emptied folders are removed only while this says yes; the walk up stops at the first no. The
-    // application allows only folders strictly inside an allowed directory.
+    // application allows only folders strictly inside both an allowed directory and a folder the user
+    // opened, never an allowed directory itself.
     void setRemovableFolder(std::function<bool(const std::string& folder)> mayRemove);
     // Least time between two progress updates; every file by default would flood the main thread.
     void setProgressInterval(std::chrono::milliseconds interval) { progressInterval_ = interval; }

@@ -52,6 +52,9 @@ public:
         (void)folder;
         return false;
     }
+    // Lets go of whatever was kept open to speed up a run of operations in the same folders; the next
+    // operation looks at the disk afresh. The renamer calls it when a run starts and when it ends.
+    virtual void releaseFolders() {}
 };
 
 } // namespace quillory

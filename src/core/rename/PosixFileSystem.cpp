@@ -6,13 +6,17 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string_view>
 #include <utility>
@@ -26,21 +30,14 @@ Outcome failure(const std::string& operation, const std::string& path, int errno
     return FileError::fromErrno(errnoValue, operation, path);
 }
 
-std::string parentOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
 // A name beside the target that nothing else uses; the copy is built there and then put in place.
-std::string temporarySibling(const std::string& target) {
+std::string temporaryName() {
     static std::atomic<unsigned> counter{0};
     thread_local std::mt19937 generator{std::random_device{}()};
-    char suffix[48];
-    std::snprintf(suffix, sizeof suffix, "/.quillory-move-%d-%u-%08x", static_cast<int>(::getpid()), counter++,
+    char name[48];
+    std::snprintf(name, sizeof name, ".quillory-move-%d-%u-%08x", static_cast<int>(::getpid()), counter++,
                   static_cast<unsigned>(generator()));
-    return parentOf(target) + suffix;
+    return name;
 }
 
 bool isUserAttribute(std::string_view name) { return name.rfind("user.", 0) == 0; }
@@ -226,8 +223,9 @@ bool removeTree(const std::string& path) {
     return ::rmdir(path.c_str()) == 0 && ok;
 }
 
-void syncDirectory(const std::string& path) {
-    FileDescriptor dir(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+void syncFolder(int folder) {
+    // A held descriptor only locates the folder; flushing needs one opened for reading.
+    FileDescriptor dir(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0)
         ::fsync(dir.get());
 }
@@ -235,23 +233,26 @@ void syncDirectory(const std::string& path) {
 bool noReplaceUnsupportedErrno(int value) { return value == EINVAL || value == ENOSYS || value == EOPNOTSUPP; }
 
 // Puts an item in place on one file system without replacing anything.
-Outcome placeWithoutReplacing(const std::string& source, const std::string& target, bool tryRenameat2) {
+Outcome placeWithoutReplacing(int sourceFolder, const std::string& sourceName, int targetFolder,
+                              const std::string& targetName, bool tryRenameat2, const std::string& source) {
+    const char* from = sourceName.c_str();
+    const char* to = targetName.c_str();
     if (tryRenameat2) {
-        if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        if (::renameat2(sourceFolder, from, targetFolder, to, RENAME_NOREPLACE) == 0)
             return {};
         if (!noReplaceUnsupportedErrno(errno))
             return failure("Move", source);
     }
     struct stat info {};
-    if (::lstat(source.c_str(), &info) != 0)
+    if (::fstatat(sourceFolder, from, &info, AT_SYMLINK_NOFOLLOW) != 0)
         return failure("Move", source);
     if (!S_ISDIR(info.st_mode)) {
-        // link() refuses an existing target; the source name goes only once the target exists.
-        if (::link(source.c_str(), target.c_str()) == 0) {
-            if (::unlink(source.c_str()) == 0)
+        // linkat() refuses an existing target; the source name goes only once the target exists.
+        if (::linkat(sourceFolder, from, targetFolder, to, 0) == 0) {
+            if (::unlinkat(sourceFolder, from, 0) == 0)
                 return {};
             const int unlinkErrno = errno;
-            ::unlink(target.c_str());
+            ::unlinkat(targetFolder, to, 0);
             return failure("Move", source, unlinkErrno);
         }
         if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != EMLINK)
@@ -262,70 +263,331 @@ Outcome placeWithoutReplacing(const std::string& source, const std::string& targ
     // rename would replace whatever appeared in between.
     const bool isFolder = S_ISDIR(info.st_mode);
     if (isFolder) {
-        if (::mkdir(target.c_str(), 0700) != 0)
+        if (::mkdirat(targetFolder, to, 0700) != 0)
             return failure("Move", source);
     } else {
-        const int claim = ::open(target.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+        const int claim = ::openat(targetFolder, to, O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (claim < 0)
             return failure("Move", source);
         ::close(claim);
     }
     struct stat claimed {};
-    const bool known = ::lstat(target.c_str(), &claimed) == 0;
-    if (::rename(source.c_str(), target.c_str()) != 0) {
+    const bool known = ::fstatat(targetFolder, to, &claimed, AT_SYMLINK_NOFOLLOW) == 0;
+    if (::renameat(sourceFolder, from, targetFolder, to) != 0) {
         const int renameErrno = errno;
         // Only our own claim goes: whatever another program may have put there stays.
         struct stat now {};
-        if (known && ::lstat(target.c_str(), &now) == 0 && now.st_dev == claimed.st_dev && now.st_ino == claimed.st_ino) {
-            if (isFolder)
-                ::rmdir(target.c_str());
-            else
-                ::unlink(target.c_str());
-        }
+        if (known && ::fstatat(targetFolder, to, &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_dev == claimed.st_dev &&
+            now.st_ino == claimed.st_ino)
+            ::unlinkat(targetFolder, to, isFolder ? AT_REMOVEDIR : 0);
         return failure("Move", source, renameErrno);
     }
     return {};
 }
 
-} // namespace
-
-FileSystem::Outcome PosixFileSystem::moveItem(const std::string& source, const std::string& target) {
-    if (!noReplaceUnsupported_) {
-        if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
-            return {};
-        const int error = errno;
-        if (error == EXDEV)
-            return copyAndRemove(source, target);
-        if (!noReplaceUnsupportedErrno(error))
-            return failure("Move", source, error);
-    }
-    return moveWithoutRenameat2(source, target);
+std::string withoutTrailingSlashes(std::string path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
 }
 
-FileSystem::Outcome PosixFileSystem::moveWithoutRenameat2(const std::string& source, const std::string& target) {
-    auto outcome = placeWithoutReplacing(source, target, false);
+// Folder and name of a path: "/a/b" -> "/a", "b".
+std::pair<std::string, std::string> splitPath(const std::string& path) {
+    const std::string plain = withoutTrailingSlashes(path);
+    const auto slash = plain.rfind('/');
+    if (slash == std::string::npos)
+        return {".", plain};
+    return {slash == 0 ? std::string("/") : plain.substr(0, slash), plain.substr(slash + 1)};
+}
+
+bool isPlainName(const std::string& name) { return !name.empty() && name != "." && name != ".." && name != "/"; }
+
+std::string collapseSlashes(const std::string& path) {
+    std::string result;
+    result.reserve(path.size());
+    for (const char c : path)
+        if (c != '/' || result.empty() || result.back() != '/')
+            result += c;
+    return withoutTrailingSlashes(std::move(result));
+}
+
+bool hasDotComponent(const std::string& path) {
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const std::size_t end = std::min(path.find('/', start), path.size());
+        const std::string_view piece(path.data() + start, end - start);
+        if (piece == "." || piece == "..")
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// An absolute path without "." and ".." opened one component at a time, none of them a link.
+int openWalking(const std::string& path) {
+    int fd = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    std::size_t start = 1;
+    while (fd >= 0 && start < path.size()) {
+        const std::size_t end = std::min(path.find('/', start), path.size());
+        if (end > start) {
+            const std::string name = path.substr(start, end - start);
+            const int next = ::openat(fd, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            int error = errno;
+            struct stat info {};
+            if (next < 0 && error == ENOTDIR && ::fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISLNK(info.st_mode))
+                error = ELOOP;
+            ::close(fd);
+            fd = next;
+            errno = error;
+        }
+        start = end + 1;
+    }
+    return fd;
+}
+
+std::atomic<bool> openat2Missing{false};
+
+int openWithoutLinks(const std::string& path, bool walkOnly) {
+    if (!walkOnly && !openat2Missing.load(std::memory_order_relaxed)) {
+        open_how how{};
+        how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+        how.resolve = RESOLVE_NO_SYMLINKS;
+        const long fd = ::syscall(SYS_openat2, AT_FDCWD, path.c_str(), &how, sizeof how);
+        if (fd >= 0 || errno != ENOSYS)
+            return static_cast<int>(fd);
+        openat2Missing.store(true, std::memory_order_relaxed);
+    }
+    return openWalking(path);
+}
+
+FileError refusedFolder(const std::string& operation, const std::string& display, const std::string& folder,
+                        const std::string& real) {
+    std::string description = operation + " \"" + display + "\" failed: ";
+    description += folder == real ? "\"" + folder + "\" is outside the folders where renaming is allowed"
+                                  : "\"" + folder + "\" leads through a symbolic link to \"" + real +
+                                        "\", outside the folders where renaming is allowed";
+    return FileError{FileError::unknown, EACCES, std::move(description)};
+}
+
+FileError linkAppeared(const std::string& operation, const std::string& display, const std::string& real) {
+    return FileError{FileError::unknown, ELOOP,
+                     operation + " \"" + display + "\" failed: a symbolic link appeared in \"" + real +
+                         "\" while it was being opened; nothing was followed"};
+}
+
+// The path of an item in a folder held by descriptor, for the copy code that works with paths.
+std::string heldPath(int folder, const std::string& name) {
+    static const bool procUsable = ::access("/proc/self/fd", X_OK) == 0;
+    if (!procUsable)
+        return {};
+    return "/proc/self/fd/" + std::to_string(folder) + "/" + name;
+}
+
+void replaceAll(std::string& text, const std::string& from, const std::string& to) {
+    if (from.empty())
+        return;
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+}
+
+} // namespace
+
+PosixFileSystem::~PosixFileSystem() { releaseLocked(); }
+
+void PosixFileSystem::setFolderCheck(std::function<bool(const std::string& realFolder)> check) {
+    std::lock_guard lock(mutex_);
+    folderCheck_ = std::move(check);
+    releaseLocked();
+}
+
+void PosixFileSystem::releaseFolders() {
+    std::lock_guard lock(mutex_);
+    releaseLocked();
+}
+
+void PosixFileSystem::releaseLocked() {
+    for (auto& folder : held_) {
+        if (folder.fd >= 0)
+            ::close(folder.fd);
+        folder = HeldFolder{};
+    }
+}
+
+void PosixFileSystem::forget(const std::string& path) {
+    for (auto& folder : held_) {
+        if (folder.fd < 0)
+            continue;
+        const bool below = folder.path.size() > path.size() && folder.path.compare(0, path.size(), path) == 0 &&
+                           (folder.path[path.size()] == '/' || path == "/");
+        if (folder.path == path || below) {
+            ::close(folder.fd);
+            folder = HeldFolder{};
+        }
+    }
+}
+
+int PosixFileSystem::openFolder(const std::string& folder, const std::string& operation, const std::string& display,
+                                Outcome& error) {
+    const std::string plain = collapseSlashes(folder);
+    if (!plain.empty() && plain.front() == '/' && !hasDotComponent(plain)) {
+        const int fd = openWithoutLinks(plain, openat2Unsupported_);
+        if (fd >= 0) {
+            if (!folderCheck_ || folderCheck_(plain))
+                return fd;
+            ::close(fd);
+            error = refusedFolder(operation, display, folder, plain);
+            return -1;
+        }
+        if (errno != ELOOP) {
+            error = failure(operation, display);
+            return -1;
+        }
+    }
+    // The path goes through a link: where it really leads must be allowed, and must still be the same
+    // when it is opened (the real place has no link left, so a link appearing in it fails the open).
+    char* real = ::realpath(plain.c_str(), nullptr);
+    if (!real) {
+        error = failure(operation, display);
+        return -1;
+    }
+    const std::string resolved(real);
+    std::free(real);
+    if (folderCheck_ && !folderCheck_(resolved)) {
+        error = refusedFolder(operation, display, folder, resolved);
+        return -1;
+    }
+    if (beforeOpen_)
+        beforeOpen_(resolved);
+    const int fd = openWithoutLinks(resolved, openat2Unsupported_);
+    if (fd < 0)
+        error = errno == ELOOP ? linkAppeared(operation, display, resolved) : *failure(operation, display);
+    return fd;
+}
+
+int PosixFileSystem::heldFolder(const std::string& folder, const std::string& operation, const std::string& display,
+                                Outcome& error, bool& fresh) {
+    fresh = false;
+    for (auto& entry : held_) {
+        if (entry.fd >= 0 && entry.path == folder) {
+            entry.lastUse = ++useCounter_;
+            return entry.fd;
+        }
+    }
+    const int fd = openFolder(folder, operation, display, error);
+    if (fd < 0)
+        return -1;
+    fresh = true;
+    HeldFolder* slot = &held_.front();
+    for (auto& entry : held_)
+        if (entry.fd < 0 || entry.lastUse < slot->lastUse)
+            slot = &entry;
+    if (slot->fd >= 0)
+        ::close(slot->fd);
+    *slot = HeldFolder{folder, fd, ++useCounter_};
+    return fd;
+}
+
+FileSystem::Outcome PosixFileSystem::moveItem(const std::string& source, const std::string& target) {
+    std::lock_guard lock(mutex_);
+    bool usedHeld = false;
+    Outcome outcome = moveLocked(source, target, usedHeld);
+    if (outcome && outcome->errnoValue == ENOENT && usedHeld) {
+        // A folder held from earlier may have been removed or replaced since: try once more afresh.
+        forget(splitPath(source).first);
+        forget(splitPath(target).first);
+        outcome = moveLocked(source, target, usedHeld);
+    }
+    if (!outcome)
+        forget(withoutTrailingSlashes(source)); // a folder that moved is no longer at its path
+    return outcome;
+}
+
+FileSystem::Outcome PosixFileSystem::moveLocked(const std::string& source, const std::string& target, bool& usedHeld) {
+    const auto [sourceFolder, sourceName] = splitPath(source);
+    const auto [targetFolder, targetName] = splitPath(target);
+    if (!isPlainName(sourceName))
+        return failure("Move", source, EINVAL);
+    if (!isPlainName(targetName))
+        return failure("Move", source, EINVAL);
+    Outcome error;
+    bool freshSource = false;
+    bool freshTarget = false;
+    const int from = heldFolder(sourceFolder, "Move", source, error, freshSource);
+    if (from < 0)
+        return error;
+    const int to = heldFolder(targetFolder, "Move", source, error, freshTarget);
+    if (to < 0)
+        return error;
+    usedHeld = !freshSource || !freshTarget;
+    if (!noReplaceUnsupported_) {
+        if (::renameat2(from, sourceName.c_str(), to, targetName.c_str(), RENAME_NOREPLACE) == 0)
+            return {};
+        const int code = errno;
+        if (code == EXDEV)
+            return copyAndRemoveAt(from, sourceName, to, targetName, source, target);
+        if (!noReplaceUnsupportedErrno(code))
+            return failure("Move", source, code);
+    }
+    auto outcome = placeWithoutReplacing(from, sourceName, to, targetName, false, source);
     if (outcome && outcome->errnoValue == EXDEV)
-        return copyAndRemove(source, target);
+        return copyAndRemoveAt(from, sourceName, to, targetName, source, target);
     return outcome;
 }
 
 FileSystem::Outcome PosixFileSystem::copyAndRemove(const std::string& source, const std::string& target) {
+    std::lock_guard lock(mutex_);
+    const auto [sourceFolder, sourceName] = splitPath(source);
+    const auto [targetFolder, targetName] = splitPath(target);
+    if (!isPlainName(sourceName) || !isPlainName(targetName))
+        return failure("Move", source, EINVAL);
+    Outcome error;
+    bool fresh = false;
+    const int from = heldFolder(sourceFolder, "Move", source, error, fresh);
+    if (from < 0)
+        return error;
+    const int to = heldFolder(targetFolder, "Move", source, error, fresh);
+    if (to < 0)
+        return error;
+    auto outcome = copyAndRemoveAt(from, sourceName, to, targetName, source, target);
+    if (!outcome)
+        forget(withoutTrailingSlashes(source));
+    return outcome;
+}
+
+FileSystem::Outcome PosixFileSystem::copyAndRemoveAt(int sourceFolder, const std::string& sourceName, int targetFolder,
+                                                     const std::string& targetName, const std::string& source,
+                                                     const std::string& target) {
     struct stat info {};
-    if (::lstat(target.c_str(), &info) == 0)
+    if (::fstatat(targetFolder, targetName.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
         return failure("Move", source, EEXIST);
-    const std::string temporary = temporarySibling(target);
-    if (auto error = copyItem(source, temporary)) {
-        removeTree(temporary);
-        return error;
+    const std::string parkedName = temporaryName();
+    // The copy code works with paths: it reaches the items through the held folders, so that no link
+    // can take it elsewhere. Without /proc the plain paths have to do.
+    std::string from = heldPath(sourceFolder, sourceName);
+    std::string temporary = heldPath(targetFolder, parkedName);
+    if (from.empty() || temporary.empty()) {
+        from = source;
+        temporary = splitPath(target).first + "/" + parkedName;
     }
-    if (auto error = placeWithoutReplacing(temporary, target, !noReplaceUnsupported_)) {
-        removeTree(temporary);
+    const auto readable = [&](FileError error) {
+        replaceAll(error.description, from, source);
+        replaceAll(error.description, temporary, target);
         return error;
+    };
+    if (auto error = copyItem(from, temporary)) {
+        removeTree(temporary);
+        return readable(*error);
     }
-    syncDirectory(parentOf(target));
+    if (auto error = placeWithoutReplacing(targetFolder, parkedName, targetFolder, targetName,
+                                           !noReplaceUnsupported_, source)) {
+        removeTree(temporary);
+        return readable(*error);
+    }
+    syncFolder(targetFolder);
     // The copy is complete and in place: only now does the source go. When it cannot, both stay (the
     // copy may be the only whole one left of a folder), and the move is a failure.
-    if (!removeTree(source)) {
+    if (!removeTree(from)) {
         const int removeErrno = errno;
         Logger::error("Copied \"", source, "\" to \"", target, "\" but could not remove the original");
         FileError error = FileError::fromErrno(removeErrno, "Remove", source);
@@ -336,35 +598,76 @@ FileSystem::Outcome PosixFileSystem::copyAndRemove(const std::string& source, co
 }
 
 FileSystem::Outcome PosixFileSystem::createDirectories(const std::string& path) {
-    if (path.empty() || path == "/")
+    std::lock_guard lock(mutex_);
+    const std::string wanted = collapseSlashes(path);
+    if (wanted.empty() || wanted == "/")
         return {};
-    if (::mkdir(path.c_str(), 0777) == 0)
-        return {};
-    int error = errno;
-    if (error == ENOENT) {
-        if (auto parentError = createDirectories(parentOf(path)))
-            return parentError;
-        if (::mkdir(path.c_str(), 0777) == 0)
-            return {};
-        error = errno;
+    // Where ".." leads only the kernel knows, and only for folders that exist.
+    if (hasDotComponent(wanted))
+        return failure("Create folder", path, EINVAL);
+    std::vector<std::string> missing; // deepest first
+    std::string existing = wanted;
+    Outcome error;
+    int opened = -1;
+    while ((opened = openFolder(existing, "Create folder", path, error)) < 0) {
+        if (!error || error->errnoValue != ENOENT || existing == "/")
+            return error;
+        auto [parent, name] = splitPath(existing);
+        missing.push_back(std::move(name));
+        existing = std::move(parent);
     }
-    struct stat info {};
-    if (error == EEXIST && ::stat(path.c_str(), &info) == 0) {
-        if (S_ISDIR(info.st_mode))
-            return {};
-        error = ENOTDIR;
+    struct Current {
+        int fd;
+        ~Current() { ::close(fd); }
+    } folder{opened};
+    // One component at a time below a folder that was opened without links: a link put in place of a
+    // folder just made is refused, never followed.
+    for (auto name = missing.rbegin(); name != missing.rend(); ++name) {
+        if (::mkdirat(folder.fd, name->c_str(), 0777) != 0 && errno != EEXIST)
+            return failure("Create folder", path);
+        const int next = ::openat(folder.fd, name->c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0) {
+            const int code = errno;
+            struct stat info {};
+            if (code == ENOTDIR && ::fstatat(folder.fd, name->c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISLNK(info.st_mode))
+                return linkAppeared("Create folder", path, existing + (existing == "/" ? "" : "/") + *name);
+            return failure("Create folder", path, code);
+        }
+        ::close(folder.fd);
+        folder.fd = next;
+        existing += (existing == "/" ? "" : "/") + *name;
     }
-    return failure("Create folder", path, error);
+    return {};
 }
 
 FileSystem::Outcome PosixFileSystem::removeDirectory(const std::string& path) {
-    if (::rmdir(path.c_str()) != 0)
+    std::lock_guard lock(mutex_);
+    const auto [parent, name] = splitPath(path);
+    if (!isPlainName(name))
+        return failure("Remove folder", path, EINVAL);
+    Outcome error;
+    bool fresh = false;
+    const int folder = heldFolder(parent, "Remove folder", path, error, fresh);
+    if (folder < 0)
+        return error;
+    forget(withoutTrailingSlashes(path));
+    if (::unlinkat(folder, name.c_str(), AT_REMOVEDIR) != 0)
         return failure("Remove folder", path);
     return {};
 }
 
 FileSystem::Outcome PosixFileSystem::removeFile(const std::string& path) {
-    if (::unlink(path.c_str()) != 0)
+    std::lock_guard lock(mutex_);
+    const auto [parent, name] = splitPath(path);
+    if (!isPlainName(name))
+        return failure("Remove", path, EINVAL);
+    Outcome error;
+    bool fresh = false;
+    const int folder = heldFolder(parent, "Remove", path, error, fresh);
+    if (folder < 0)
+        return error;
+    if (::unlinkat(folder, name.c_str(), 0) != 0)
         return failure("Remove", path);
     return {};
 }

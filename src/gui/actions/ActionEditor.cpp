@@ -1,19 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "actions/ActionEditor.h"
 
-#include "actions/TokenTextCodec.h"
+#include "lookup/LookupTablePanel.h"
 #include "model/TransformerTypes.h"
+#include "tokens/TokenField.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -32,13 +31,11 @@ const std::pair<TransformScope, const char*> scopes[] = {
     {TransformScope::fullPath, "Full Path"},
 };
 
-Json lookupValue(const QTableWidget* table) {
-    Json rows = Json::array();
-    for (int r = 0; r < table->rowCount(); ++r) {
-        const auto cell = [&](int c) { return table->item(r, c) ? table->item(r, c)->text().toStdString() : std::string(); };
-        rows.push_back(Json::array({cell(0), cell(1)}));
-    }
-    return rows;
+Json lookupValue(const std::vector<LookupTableRow>& rows) {
+    Json value = Json::array();
+    for (const auto& row : rows)
+        value.push_back(Json::array({row.find, row.replace}));
+    return value;
 }
 
 } // namespace
@@ -91,6 +88,13 @@ ActionEditor::ActionEditor(QWidget* parent) : QWidget(parent) {
 }
 
 void ActionEditor::setDebounceInterval(int milliseconds) { debounce_->setInterval(milliseconds); }
+
+void ActionEditor::setTokenFieldSetup(std::function<void(TokenField&)> setup) {
+    tokenFieldSetup_ = std::move(setup);
+    if (tokenFieldSetup_)
+        for (auto* field : form_->findChildren<TokenField*>())
+            tokenFieldSetup_(*field);
+}
 
 bool ActionEditor::hasPendingEdit() const { return debounce_->isActive(); }
 
@@ -147,14 +151,22 @@ void ActionEditor::buildForm(const std::string& type) {
         QWidget* widget = nullptr;
         const QString label = tr(field.label.data());
         switch (field.kind) {
-        case Kind::text:
-        case Kind::tokens: {
+        case Kind::text: {
             auto* edit = new QLineEdit(form_);
             if (!field.placeholder.empty())
                 edit->setPlaceholderText(qs(field.placeholder));
-            if (field.kind == Kind::tokens)
-                edit->setToolTip(tr("Tokens are written as {name}; the ones already in the text keep their settings."));
             connect(edit, &QLineEdit::textEdited, this, &ActionEditor::changed);
+            widget = edit;
+            break;
+        }
+        case Kind::tokens: {
+            auto* edit = new TokenField(form_);
+            if (!field.placeholder.empty())
+                edit->setPlaceholderText(qs(field.placeholder));
+            edit->setToolTip(tr("Insert tokens from the token list; click a token to change its format."));
+            connect(edit, &TokenField::tokenStringChanged, this, &ActionEditor::changed);
+            if (tokenFieldSetup_)
+                tokenFieldSetup_(*edit);
             widget = edit;
             break;
         }
@@ -180,39 +192,9 @@ void ActionEditor::buildForm(const std::string& type) {
             break;
         }
         case Kind::lookup: {
-            auto* box = new QWidget(form_);
-            auto* boxLayout = new QVBoxLayout(box);
-            boxLayout->setContentsMargins(0, 0, 0, 0);
-            auto* table = new QTableWidget(0, 2, box);
-            table->setObjectName(QStringLiteral("lookupTable"));
-            table->setHorizontalHeaderLabels({tr("Find"), tr("Replace")});
-            table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-            table->verticalHeader()->hide();
-            table->setMinimumHeight(110);
-            table->setAccessibleName(label);
-            auto* buttons = new QHBoxLayout;
-            auto* add = new QPushButton(tr("Add Row"), box);
-            auto* remove = new QPushButton(tr("Remove Row"), box);
-            add->setAccessibleName(tr("Add lookup row"));
-            remove->setAccessibleName(tr("Remove lookup row"));
-            buttons->addWidget(add);
-            buttons->addWidget(remove);
-            buttons->addStretch(1);
-            boxLayout->addWidget(table);
-            boxLayout->addLayout(buttons);
-            connect(table, &QTableWidget::itemChanged, this, &ActionEditor::changed);
-            connect(add, &QPushButton::clicked, this, [this, table] {
-                table->insertRow(table->rowCount());
-                changed();
-            });
-            connect(remove, &QPushButton::clicked, this, [this, table] {
-                const int row = table->currentRow() >= 0 ? table->currentRow() : table->rowCount() - 1;
-                if (row >= 0) {
-                    table->removeRow(row);
-                    changed();
-                }
-            });
-            widget = box;
+            auto* panel = new LookupTablePanel(form_);
+            connect(panel, &LookupTablePanel::edited, this, &ActionEditor::changed);
+            widget = panel;
             break;
         }
         }
@@ -233,8 +215,8 @@ void ActionEditor::showValue(Bound& bound, const Json& stored) {
         static_cast<QLineEdit*>(bound.widget)->setText(stored.is_string() ? qs(stored.get<std::string>()) : QString());
         break;
     case Kind::tokens:
-        static_cast<QLineEdit*>(bound.widget)
-            ->setText(TokenTextCodec::toText(stored.is_null() ? TokenString() : TokenString::fromJsonOrPlainString(stored)));
+        static_cast<TokenField*>(bound.widget)
+            ->setTokenString(stored.is_null() ? TokenString() : TokenString::fromJsonOrPlainString(stored));
         break;
     case Kind::flag:
         static_cast<QCheckBox*>(bound.widget)->setChecked(stored.is_boolean() && stored.get<bool>());
@@ -261,17 +243,16 @@ void ActionEditor::showValue(Bound& bound, const Json& stored) {
             ->setValue(stored.is_number_integer() ? stored.get<int>() : std::max(0, field.minimum));
         break;
     case Kind::lookup: {
-        auto* table = bound.widget->findChild<QTableWidget*>();
-        table->setRowCount(0);
+        std::vector<LookupTableRow> rows;
         if (stored.is_array())
             for (const auto& row : stored) {
-                const int r = table->rowCount();
-                table->insertRow(r);
-                for (int c = 0; c < 2; ++c) {
-                    const bool has = row.is_array() && row.size() > static_cast<std::size_t>(c) && row[c].is_string();
-                    table->setItem(r, c, new QTableWidgetItem(has ? qs(row[c].get<std::string>()) : QString()));
-                }
+                const auto cell = [&](std::size_t c) {
+                    return row.is_array() && row.size() > c && row[c].is_string() ? row[c].get<std::string>()
+                                                                                   : std::string();
+                };
+                rows.push_back({cell(0), cell(1)});
             }
+        static_cast<LookupTablePanel*>(bound.widget)->setRows(rows);
         break;
     }
     }
@@ -282,15 +263,8 @@ Json ActionEditor::widgetValue(const Bound& bound) const {
     switch (bound.field.kind) {
     case Kind::text:
         return static_cast<QLineEdit*>(bound.widget)->text().toStdString();
-    case Kind::tokens: {
-        TokenString original;
-        if (original_) {
-            const auto stored = original_->properties.toJson();
-            if (const auto found = stored.find(bound.field.key); found != stored.end())
-                original = TokenString::fromJsonOrPlainString(*found);
-        }
-        return TokenTextCodec::fromText(static_cast<QLineEdit*>(bound.widget)->text(), original).toJson();
-    }
+    case Kind::tokens:
+        return static_cast<TokenField*>(bound.widget)->tokenString().toJson();
     case Kind::flag:
         return static_cast<QCheckBox*>(bound.widget)->isChecked();
     case Kind::choice:
@@ -298,7 +272,7 @@ Json ActionEditor::widgetValue(const Bound& bound) const {
     case Kind::integer:
         return static_cast<QSpinBox*>(bound.widget)->value();
     case Kind::lookup:
-        return lookupValue(bound.widget->findChild<QTableWidget*>());
+        return lookupValue(static_cast<const LookupTablePanel*>(bound.widget)->rows());
     }
     return {};
 }

@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -17,6 +18,8 @@ class QLineEdit;
 class QTimer;
 
 namespace quillory::gui {
+
+class TokenField;
 
 // The settings of the selected rename action: scope, enable switch, description and a form for the
 // action's kind. Edits are collected for a moment and then reported as one change.
@@ -36,6 +39,8 @@ public:
     // Reports a pending edit now.
     void flush();
     void setDebounceInterval(int milliseconds);
+    // Runs on every token field the form makes (now and later): catalogue, sample values.
+    void setTokenFieldSetup(std::function<void(TokenField&)> setup);
 
 signals:
     void edited(const quillory::Transformer& action);
@@ -64,6 +69,7 @@ private:
     std::vector<Bound> bound_;
     std::string formType_;
     std::optional<Transformer> original_;
+    std::function<void(TokenField&)> tokenFieldSetup_;
     bool loading_ = false;
 };
 

@@ -13,6 +13,7 @@
 #include "main/MainWindow.h"
 #include "engine/RecipeStore.h"
 #include "model/Transformers.h"
+#include "rename/JournalStore.h"
 
 #include <QApplication>
 
@@ -29,6 +30,8 @@ Application::Application(Options options, QObject* parent) : QObject(parent) {
     sessionOptions.userInteraction = interaction;
     sessionOptions.registerShared = true;
     sessionOptions.observeNotifications = true;
+    // Runs are recorded so that Edit > Undo Rename can put the files back.
+    sessionOptions.journalFolder = options.journalFolder.empty() ? JournalStore::defaultFolder() : options.journalFolder;
     session_ = std::make_unique<Session>(sessionOptions);
     auto& services = session_->services();
     queueBinding_ = new MainQueueBinding(services.mainQueue(), this);

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 
 namespace quillory {
 class AppServices;
@@ -28,6 +29,7 @@ public:
     struct Options {
         std::filesystem::path preferencesFile;      // empty: the user's settings file
         UserInteraction* userInteraction = nullptr; // null: Qt dialogs
+        std::string journalFolder;                  // empty: the user's journal folder
     };
 
     explicit Application(Options options, QObject* parent = nullptr);

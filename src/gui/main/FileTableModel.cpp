@@ -2,6 +2,7 @@
 #include "main/FileTableModel.h"
 
 #include "filelist/FileDataSource.h"
+#include "main/ShiftedOrder.h"
 
 #include <QMimeData>
 #include <QPainter>
@@ -21,21 +22,28 @@ QColor blend(const QColor& base, const QColor& hue, double amount) {
                             static_cast<float>(base.blueF() * (1 - amount) + hue.blueF() * amount));
 }
 
-QColor hueOf(FileTableModel::RowState state) {
-    switch (state) {
-    case FileTableModel::RowState::willChange:
-        return QColor(0x2e, 0xa0, 0x43);
-    case FileTableModel::RowState::warning:
-        return QColor(0xe0, 0x9b, 0x1a);
-    case FileTableModel::RowState::error:
-        return QColor(0xd9, 0x3a, 0x3a);
-    case FileTableModel::RowState::unchanged:
-        break;
-    }
-    return {};
+bool isDark(const QPalette& palette) { return palette.color(QPalette::Base).lightnessF() < 0.5; }
+
+// The traffic-light hues have no palette role; they are fitted to the palette's base instead, so that
+// they read on light and dark themes alike.
+QColor hueOf(FileTableModel::RowState state, const QPalette& palette) {
+    const QColor hue = [state]() -> QColor {
+        switch (state) {
+        case FileTableModel::RowState::willChange:
+            return QColor(0x2e, 0xa0, 0x43);
+        case FileTableModel::RowState::warning:
+            return QColor(0xe0, 0x9b, 0x1a);
+        case FileTableModel::RowState::error:
+            return QColor(0xd9, 0x3a, 0x3a);
+        case FileTableModel::RowState::unchanged:
+            break;
+        }
+        return {};
+    }();
+    return hue.isValid() && isDark(palette) ? hue.lighter(125) : hue;
 }
 
-QIcon stateIcon(FileTableModel::RowState state) {
+QIcon stateIcon(FileTableModel::RowState state, const QPalette& palette) {
     if (state == FileTableModel::RowState::unchanged)
         return {};
     QPixmap pixmap(12, 12);
@@ -43,10 +51,11 @@ QIcon stateIcon(FileTableModel::RowState state) {
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(hueOf(state));
+    painter.setBrush(hueOf(state, palette));
     painter.drawEllipse(QRectF(1, 1, 10, 10));
     if (state != FileTableModel::RowState::willChange) {
-        painter.setPen(QPen(Qt::white, 1.6));
+        // The mark in the base colour: a hole through the disc on either theme.
+        painter.setPen(QPen(palette.color(QPalette::Base), 1.6));
         painter.drawLine(QPointF(6, 3.2), QPointF(6, 6.8));
         painter.drawPoint(QPointF(6, 8.8));
     }
@@ -57,8 +66,12 @@ QIcon stateIcon(FileTableModel::RowState state) {
 
 FileTableModel::FileTableModel(Session& session, QObject* parent)
     : QAbstractTableModel(parent), session_(session), dataSource_(session.services().fileDataSource()) {
+    makeIcons();
+}
+
+void FileTableModel::makeIcons() {
     for (auto state : {RowState::unchanged, RowState::willChange, RowState::warning, RowState::error})
-        icons_[static_cast<int>(state)] = stateIcon(state);
+        icons_[static_cast<int>(state)] = stateIcon(state, palette_);
 }
 
 int FileTableModel::rowCount(const QModelIndex& parent) const {
@@ -84,6 +97,8 @@ QVariant FileTableModel::data(const QModelIndex& index, int role) const {
         return row.position;
     case stateRole:
         return static_cast<int>(row.state);
+    case fullPathRole:
+        return row.fullPath;
     default:
         return {};
     }
@@ -189,6 +204,30 @@ bool FileTableModel::dropMimeData(const QMimeData* data, Qt::DropAction action, 
     return false;
 }
 
+int FileTableModel::rowOfFile(const std::string& id) const {
+    for (std::size_t i = 0; i < shown_.size(); ++i)
+        if (all_[static_cast<std::size_t>(shown_[i])].id == id)
+            return static_cast<int>(i);
+    return -1;
+}
+
+bool FileTableModel::moveFiles(const std::vector<int>& positions, int delta) {
+    auto files = dataSource_.files();
+    std::vector<bool> marked(files.size(), false);
+    for (int position : positions)
+        if (position >= 0 && position < static_cast<int>(files.size()))
+            marked[static_cast<std::size_t>(position)] = true;
+    const auto order = shiftedOrder(marked, delta);
+    if (std::is_sorted(order.begin(), order.end()))
+        return false;
+    std::vector<File> reordered;
+    reordered.reserve(files.size());
+    for (int from : order)
+        reordered.push_back(std::move(files[static_cast<std::size_t>(from)]));
+    dataSource_.replaceMovedFiles(std::move(reordered));
+    return true;
+}
+
 FileTableModel::Row FileTableModel::makeRow(const SessionRow& file, int position) {
     Row row;
     row.position = position;
@@ -201,6 +240,7 @@ FileTableModel::Row FileTableModel::makeRow(const SessionRow& file, int position
     row.texts[newExtensionColumn] = qs(file.newExt);
     row.texts[folderColumn] = qs(file.path);
     row.texts[newFolderColumn] = qs(file.newPath);
+    row.fullPath = qs(file.fullPath());
     QStringList messages;
     for (const auto& error : file.errors)
         messages << qs(error);
@@ -278,8 +318,10 @@ void FileTableModel::setRenameEmptyFolders(bool rename) {
 
 void FileTableModel::setPalette(const QPalette& palette) {
     palette_ = palette;
+    makeIcons();
     if (!shown_.empty())
-        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount_ - 1), {Qt::BackgroundRole});
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount_ - 1),
+                         {Qt::BackgroundRole, Qt::DecorationRole});
 }
 
 QColor FileTableModel::tint(RowState state) const {
@@ -287,8 +329,8 @@ QColor FileTableModel::tint(RowState state) const {
         return palette_.color(QPalette::Base);
     const QColor base = palette_.color(QPalette::Base);
     // Dark bases need a stronger share of the hue to show it at all.
-    const double amount = base.lightnessF() < 0.5 ? 0.32 : 0.2;
-    return blend(base, hueOf(state), amount);
+    const double amount = isDark(palette_) ? 0.32 : 0.2;
+    return blend(base, hueOf(state, palette_), amount);
 }
 
 } // namespace quillory::gui

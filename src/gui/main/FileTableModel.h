@@ -32,6 +32,8 @@ public:
     // The row's display position in the whole list (rows may be hidden by the filter).
     static constexpr int positionRole = Qt::UserRole + 1;
     static constexpr int stateRole = Qt::UserRole + 2;
+    // Where the file is now (a folder entry: the folder).
+    static constexpr int fullPathRole = Qt::UserRole + 3;
 
     struct Counts {
         int files = 0;
@@ -68,6 +70,13 @@ public:
     // The display positions of the given rows, ascending.
     std::vector<int> positions(const QModelIndexList& rows) const;
     RowState state(int row) const { return rowAt(row).state; }
+    const std::string& fileId(int row) const { return rowAt(row).id; }
+    // The row showing the file, -1 when it is not shown.
+    int rowOfFile(const std::string& id) const;
+
+    // Moves the files at the given display positions one place up (delta -1) or down (+1) in the list,
+    // as one step that can be undone, like a drag; files at the edge stay. False when nothing moved.
+    bool moveFiles(const std::vector<int>& positions, int delta);
     QColor tint(RowState state) const;
 
     // The order a click on a column header asks for.
@@ -85,12 +94,14 @@ private:
         bool isFolderEntry = false;
         std::string id;
         QString texts[columnCount_];
+        QString fullPath;
         QString messages;
     };
     static Row makeRow(const SessionRow& file, int position);
     const Row& rowAt(int row) const { return all_[static_cast<std::size_t>(shown_[static_cast<std::size_t>(row)])]; }
     bool isShown(const Row& row) const;
     void rebuild(std::vector<Row> all, bool forceReset);
+    void makeIcons();
 
     Session& session_;
     FileDataSource& dataSource_;

@@ -14,7 +14,11 @@
 #include "filelist/FileDataSource.h"
 #include "filelist/OpenFolderEventHandler.h"
 #include "filelist/SortMenuItem.h"
+#include "inspector/InspectorDocks.h"
 #include "main/FileTableModel.h"
+#include "main/UndoRenameController.h"
+#include "preferences/PreferencesWindow.h"
+#include "quicklook/QuickLookWindow.h"
 #include "model/RecentRecipeList.h"
 #include "engine/RecipeStore.h"
 #include "model/TransformerTypes.h"
@@ -168,12 +172,17 @@ MainWindow::MainWindow(Session& session, NotificationBridge& bridge, QWidget* pa
         QMetaObject::invokeMethod(this, &MainWindow::rebuildRecentMenu, Qt::QueuedConnection);
     });
 
+    addInspectorDocks();
     fileModel_->refresh();
     actionModel_->refresh();
     chainChanged();
     updateStatus();
     rebuildRecentMenu();
     restoreLayout();
+}
+
+void MainWindow::addInspectorDocks() {
+    docks_ = new InspectorDocks(*this, session_, *table_, *fileModel_, bridge_, *editor_);
 }
 
 MainWindow::~MainWindow() {
@@ -261,6 +270,8 @@ void MainWindow::buildMenus() {
     QMenu* edit = menuBar()->addMenu(tr("&Edit"));
     undo_ = edit->addAction(tr("&Undo"), QKeySequence::Undo, this, [this] { undoOrRedo(true); });
     redo_ = edit->addAction(tr("&Redo"), QKeySequence::Redo, this, [this] { undoOrRedo(false); });
+    undoRename_ = new UndoRenameController(session_, this);
+    edit->addAction(undoRename_->action());
     edit->addSeparator();
     QAction* remove = edit->addAction(tr("Re&move Files"), this, &MainWindow::removeSelectedFiles);
     remove->setShortcuts({QKeySequence::Delete, QKeySequence(Qt::Key_Backspace)});
@@ -268,6 +279,7 @@ void MainWindow::buildMenus() {
     table_->addAction(remove);
     edit->addAction(tr("Select &All"), QKeySequence::SelectAll, table_, &QTableView::selectAll);
     connect(edit, &QMenu::aboutToShow, this, &MainWindow::updateUndoActions);
+    connect(edit, &QMenu::aboutToShow, this, [this] { undoRename_->updateState(renaming_); });
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     sortMenu_ = view->addMenu(tr("&Sort By"));
@@ -301,6 +313,8 @@ void MainWindow::buildMenus() {
         if (renameButton_->isEnabled())
             startRename();
     });
+
+    buildPanelActions(edit, view, actions);
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->addAction(tr("&Keyboard Shortcuts"), QKeySequence::HelpContents, this, &MainWindow::showShortcuts);
@@ -632,6 +646,7 @@ void MainWindow::renameDone(const RenameReport& report) {
 
     statusActivity_->setText(report.started ? tr("Renamed %1.").arg(counted(report.successCount, tr("file"), tr("files")))
                                             : tr("Nothing was renamed."));
+    undoRename_->updateState();
     emit renameFinished(report);
 }
 
@@ -656,6 +671,9 @@ void MainWindow::showShortcuts() {
                             "<tr><td>Hide unchanged files</td><td>Ctrl+H</td></tr>"
                             "<tr><td>Duplicate action</td><td>Ctrl+D</td></tr>"
                             "<tr><td>Rename files</td><td>Ctrl+Return</td></tr>"
+                            "<tr><td>Move selected files</td><td>Ctrl+Shift+Up / Down</td></tr>"
+                            "<tr><td>Move selected action</td><td>Ctrl+Shift+Left / Right</td></tr>"
+                            "<tr><td>Quick look</td><td>Space</td></tr>"
                             "</table>")
                              .arg(QKeySequence(QKeySequence::Open).toString(QKeySequence::NativeText),
                                   QKeySequence(QKeySequence::Save).toString(QKeySequence::NativeText),
@@ -702,9 +720,146 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::PaletteChange)
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange)
         fileModel_->setPalette(palette());
     QMainWindow::changeEvent(event);
+}
+
+// --- panels and keyboard reordering
+
+void MainWindow::buildPanelActions(QMenu* edit, QMenu* view, QMenu* actions) {
+    // Reordering by keyboard does what a drag does; the shortcuts work where the focus is.
+    edit->addSeparator();
+    QAction* filesUp = edit->addAction(tr("Move Files &Up"), this, [this] { moveSelectedFiles(-1); });
+    filesUp->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Up));
+    QAction* filesDown = edit->addAction(tr("Move Files Do&wn"), this, [this] { moveSelectedFiles(1); });
+    filesDown->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Down));
+    for (QAction* action : {filesUp, filesDown}) {
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        table_->addAction(action);
+    }
+    edit->addSeparator();
+    QAction* preferences = edit->addAction(tr("&Preferences…"), this, [this] { showPreferences(); });
+    preferences->setObjectName(QStringLiteral("preferencesAction"));
+    const QKeySequence standard(QKeySequence::Preferences);
+    preferences->setShortcut(standard.isEmpty() ? QKeySequence(tr("Ctrl+,")) : standard);
+    preferences->setMenuRole(QAction::PreferencesRole);
+
+    QAction* actionLeft = actions->addAction(tr("Move Action &Left"), this, [this] { moveSelectedAction(-1); });
+    actionLeft->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Left),
+                              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Up)});
+    QAction* actionRight = actions->addAction(tr("Move Action &Right"), this, [this] { moveSelectedAction(1); });
+    actionRight->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Right),
+                               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Down)});
+    for (QAction* action : {actionLeft, actionRight}) {
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        actionList_->addAction(action);
+    }
+
+    view->addSeparator();
+    QAction* quickLook = view->addAction(tr("&Quick Look"), this, &MainWindow::toggleQuickLook);
+    quickLook->setShortcut(QKeySequence(Qt::Key_Space));
+    quickLook->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    table_->addAction(quickLook);
+    connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &MainWindow::updateQuickLook);
+    connect(fileModel_, &QAbstractItemModel::modelReset, this, [this] {
+        // The table was rebuilt: the selection goes with it; the quick look stays with its file.
+        if (quickLook_ && quickLook_->isVisible() && table_->currentIndex().isValid())
+            updateQuickLook();
+    });
+    connect(undoRename_, &UndoRenameController::undone, this, [this](int restored, const QStringList& problems) {
+        statusActivity_->setText(problems.isEmpty() ? tr("Put back %1.").arg(counted(restored, tr("item"), tr("items")))
+                                                    : tr("Put back %1, %2 not.")
+                                                          .arg(counted(restored, tr("item"), tr("items")))
+                                                          .arg(problems.size()));
+        fileModel_->refresh();
+    });
+}
+
+void MainWindow::moveSelectedFiles(int delta) {
+    const auto positions = fileModel_->positions(table_->selectionModel()->selectedRows());
+    if (positions.empty())
+        return;
+    std::vector<std::string> ids;
+    for (const auto& index : table_->selectionModel()->selectedRows())
+        ids.push_back(fileModel_->fileId(index.row()));
+    const int currentRow = table_->currentIndex().row();
+    const std::string currentId = currentRow >= 0 ? fileModel_->fileId(currentRow) : std::string();
+    if (!fileModel_->moveFiles(positions, delta))
+        return;
+    // The list reports its new order later; the moved files stay selected then.
+    auto* context = new QObject(this);
+    connect(fileModel_, &QAbstractItemModel::modelReset, context, [this, context, ids, currentId] {
+        context->deleteLater();
+        QItemSelection selection;
+        for (const auto& id : ids)
+            if (const int row = fileModel_->rowOfFile(id); row >= 0)
+                selection.select(fileModel_->index(row, 0), fileModel_->index(row, FileTableModel::columnCount_ - 1));
+        const int current = fileModel_->rowOfFile(currentId);
+        if (current >= 0)
+            table_->selectionModel()->setCurrentIndex(fileModel_->index(current, 0), QItemSelectionModel::NoUpdate);
+        table_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+        if (current >= 0)
+            table_->scrollTo(fileModel_->index(current, 0));
+    });
+    updateUndoActions();
+}
+
+void MainWindow::moveSelectedAction(int delta) {
+    editor_->flush();
+    const int from = actionList_->currentIndex().row();
+    const int to = from + (delta < 0 ? -1 : 1);
+    if (from < 0 || to < 0 || to >= actionModel_->rowCount())
+        return;
+    services_.transformers().moveTransformer(static_cast<std::size_t>(from), static_cast<std::size_t>(to));
+    actionModel_->refresh();
+    selectAction(to);
+    updateUndoActions();
+}
+
+PreferencesWindow& MainWindow::showPreferences() {
+    if (!preferences_) {
+        preferences_ = new PreferencesWindow(session_, this);
+        connect(preferences_, &PreferencesWindow::preferenceChanged, this, [this](const QString& key) {
+            if (key.toStdString() == PreferenceKey::renameEmptyFolders.str())
+                fileModel_->setRenameEmptyFolders(services_.preferences().boolValue(PreferenceKey::renameEmptyFolders));
+            updateStatus();
+        });
+    } else {
+        preferences_->reload();
+    }
+    preferences_->show();
+    preferences_->raise();
+    preferences_->activateWindow();
+    return *preferences_;
+}
+
+void MainWindow::toggleQuickLook() {
+    if (quickLook_ && quickLook_->isVisible()) {
+        quickLook_->close();
+        return;
+    }
+    const QModelIndex current = table_->currentIndex();
+    if (!current.isValid())
+        return;
+    if (!quickLook_) {
+        quickLook_ = new QuickLookWindow(this);
+        connect(quickLook_, &QuickLookWindow::closeRequested, table_, [this] { activateWindow(); });
+    }
+    quickLook_->showFile(fileModel_->index(current.row(), 0).data(FileTableModel::fullPathRole).toString());
+    quickLook_->show();
+    quickLook_->raise();
+}
+
+void MainWindow::updateQuickLook() {
+    if (!quickLook_ || !quickLook_->isVisible())
+        return;
+    const QModelIndex current = table_->currentIndex();
+    if (!current.isValid())
+        return;
+    const QString path = fileModel_->index(current.row(), 0).data(FileTableModel::fullPathRole).toString();
+    if (path != quickLook_->path())
+        quickLook_->showFile(path);
 }
 
 } // namespace quillory::gui

@@ -35,7 +35,11 @@ namespace quillory::gui {
 class ActionEditor;
 class ActionListModel;
 class FileTableModel;
+class InspectorDocks;
 class NotificationBridge;
+class PreferencesWindow;
+class QuickLookWindow;
+class UndoRenameController;
 
 // The main window: the rename-action bar, the editor of the selected action, the file table, the
 // rename button and the status bar, with the menus that drive them.
@@ -64,6 +68,7 @@ public:
     QPushButton& renameButton() { return *renameButton_; }
     QAction& undoAction() { return *undo_; }
     QAction& redoAction() { return *redo_; }
+    InspectorDocks& inspectorDocks() { return *docks_; }
 
     void addAction(const std::string& type);
     void selectAction(int row);
@@ -72,6 +77,16 @@ public:
 
     void restoreLayout();
     void saveLayout();
+
+    UndoRenameController& undoRename() { return *undoRename_; }
+    // Moves the selected files (display order) or the selected action one place; -1 up/left, +1 down/right.
+    void moveSelectedFiles(int delta);
+    void moveSelectedAction(int delta);
+    // The preferences window, made on first use.
+    PreferencesWindow& showPreferences();
+    // Space: shows the selected file in the quick-look window, or closes it.
+    void toggleQuickLook();
+    QuickLookWindow* quickLook() const { return quickLook_; }
 
 signals:
     void renameFinished(const quillory::RenameReport& report);
@@ -85,6 +100,8 @@ protected:
 private:
     void buildMenus();
     QWidget* buildActionBar();
+    // The token palette and the file inspector, docked at the side.
+    void addInspectorDocks();
     void chainChanged();
     void actionSelectionChanged();
     void updateUndoActions();
@@ -104,6 +121,8 @@ private:
     void undoOrRedo(bool undo);
     void showRenameProgress(const SessionProgress& progress);
     void setInputEnabled(bool enabled);
+    void buildPanelActions(QMenu* edit, QMenu* view, QMenu* actions);
+    void updateQuickLook();
 
     Session& session_;
     AppServices& services_;
@@ -133,6 +152,10 @@ private:
     std::jthread openThread_;
     // A modal progress dialog runs events inside setValue(); the run may end (and the dialog go) there.
     QPointer<QProgressDialog> progress_;
+    InspectorDocks* docks_ = nullptr;
+    UndoRenameController* undoRename_ = nullptr;
+    PreferencesWindow* preferences_ = nullptr;
+    QuickLookWindow* quickLook_ = nullptr;
 };
 
 } // namespace quillory::gui

@@ -72,3 +72,33 @@ TEST(LookupTableRowTest, StoredPairs) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(LookupTableImportTest, ReportsTheLinesItSkipsWithTheirNumbersAndReasons) {
+    const auto imported = lookupImportFromText("a;b\r\nsingle\r\n\r\n;empty find\n   \nc;d");
+    EXPECT_EQ(imported.rows, (std::vector<LookupTableRow>{{"a", "b"}, {"c", "d"}}));
+    // Blank lines are not worth a report; a CR LF pair ends one line.
+    EXPECT_EQ(imported.skipped,
+              (std::vector<LookupImport::SkippedLine>{{2, "single", std::string(lookupLineWithOneField)},
+                                                      {4, ";empty find", std::string(lookupLineWithEmptyFind)}}));
+}
+
+TEST(LookupTableExportTest, TextImportsAsTheSameRows) {
+    const std::vector<LookupTableRow> rows = {
+        {"a", "b"},           {"x;y", "z"},         {"say \"hi\"", "\"quoted\""}, {"(\\d+)", "#$1"},
+        {"gone", ""},         {" lead", "trail "},  {"ü", "ue"},                   {"\"", ";"},
+    };
+    const std::string text = lookupTableText(rows);
+    EXPECT_EQ(lookupRowsFromText(text), rows) << text;
+    EXPECT_TRUE(lookupImportFromText(text).skipped.empty());
+}
+
+TEST(LookupTableExportTest, LeavesOutRowsThatNoLineCanCarry) {
+    std::vector<std::size_t> leftOut;
+    const std::string text = lookupTableText({{"", "x"}, {"a", "b"}, {"line\nbreak", "c"}, {"d", "e\rf"}}, &leftOut);
+    EXPECT_EQ(leftOut, (std::vector<std::size_t>{0, 2, 3}));
+    EXPECT_EQ(lookupRowsFromText(text), (std::vector<LookupTableRow>{{"a", "b"}}));
+}
+
+} // namespace

@@ -2,6 +2,7 @@
 #include "automation/Session.h"
 
 #include "TempDir.h"
+#include "TestPaths.h"
 #include "app/Logger.h"
 #include "app/Preferences.h"
 #include "PresetUserInteraction.h"
@@ -254,6 +255,60 @@ TEST_F(SessionTest, OpenReplacesAppendsOrAsksAndReportsRefusedFolders) {
     EXPECT_EQ(refused.refused.front().path, outside + "/");
 }
 
+TEST_F(SessionTest, OpenReadsFoldersToTheGivenDepthAndListsHiddenEntriesOnRequest) {
+    for (const char* file : {"work/t/a.txt", "work/t/.h.txt", "work/t/s/b.txt", "work/t/s/d/c.txt", "work/t/.x/e.txt"})
+        temp.write(file);
+    temp.write("work/t/s/empty/.keep");
+    auto session = makeSession();
+    auto listed = [&](const FolderReading& reading) {
+        std::vector<std::string> names;
+        std::vector<std::size_t> found;
+        const auto opened = session->open({work("t")}, OpenMode::replace, {},
+                                          [&](const SessionProgress& step) {
+                                              if (step.stage == SessionStage::opening)
+                                                  found.push_back(step.done);
+                                          },
+                                          reading);
+        EXPECT_EQ(opened.fileCount, session->fileCount());
+        // Told after every folder read, not only at the start and the end.
+        EXPECT_GE(found.size(), 3u);
+        EXPECT_TRUE(std::is_sorted(found.begin(), found.end()));
+        EXPECT_EQ(found.back(), opened.fileCount);
+        for (const auto& row : session->rows())
+            names.push_back(row.fullPath().substr(work("t").size() + 1));
+        return names;
+    };
+    EXPECT_THAT(listed({}), ElementsAre("a.txt", "s/b.txt", "s/d/c.txt"));
+    EXPECT_THAT(listed({0, false}), ElementsAre("a.txt"));
+    EXPECT_THAT(listed({1, false}), ElementsAre("a.txt", "s/b.txt"));
+    // A folder's own files come before its subfolders'.
+    EXPECT_THAT(listed({1, true}), ElementsAre(".h.txt", "a.txt", ".x/e.txt", "s/b.txt"));
+    EXPECT_THAT(listed({std::nullopt, true}),
+                ElementsAre(".h.txt", "a.txt", ".x/e.txt", "s/b.txt", "s/d/c.txt", "s/empty/.keep"));
+}
+
+TEST_F(SessionTest, APreviewTellsWhenItLooksUpPlaces) {
+    std::filesystem::create_directories(work("photos"));
+    for (const char* name : {"img_gps_amsterdam.jpg", "img_gps_sydney.jpg"})
+        std::filesystem::copy_file(std::filesystem::path(test::kCorpusDir) / name, work("photos/") + name);
+    auto session = makeSession();
+    ASSERT_TRUE(session->open({work("photos")}).ok());
+    session->setChain({action({{"type", "set"},
+                               {"transformScope", "filename"},
+                               {"properties",
+                                {{"setText", {{"items", {{{"type", "attribute"}, {"value", "GPS-AddressCity"}}}}}}}}})});
+    std::vector<SessionProgress> lookups;
+    const auto rows = session->preview({}, [&](const SessionProgress& step) {
+        if (step.stage == SessionStage::lookingUpPlaces)
+            lookups.push_back(step);
+    });
+    EXPECT_THAT(newNames(rows), ElementsAre("Amsterdam.jpg", "Sydney.jpg"));
+    ASSERT_EQ(lookups.size(), 2u);
+    EXPECT_EQ(lookups[0].done, 1u);
+    EXPECT_EQ(lookups[1].done, 2u);
+    EXPECT_EQ(lookups[1].total, 2u);
+}
+
 TEST_F(SessionTest, PlanFindsAFileByPathOrIdentifierAndRecipesRoundTrip) {
     temp.write("work/a_b_c.txt");
     auto session = makeSession();
@@ -280,6 +335,42 @@ TEST_F(SessionTest, PlanFindsAFileByPathOrIdentifierAndRecipesRoundTrip) {
     ASSERT_TRUE(other->loadRecipe(recipe).ok());
     EXPECT_THAT(newNames(other->preview()), ElementsAre("P a-b-c.txt"));
     EXPECT_FALSE(other->loadRecipe((temp.path() / "missing.recipe").string()).ok());
+}
+
+TEST_F(SessionTest, EmptiedFoldersAreRemovedOnlyInsideTheOpenedFoldersAndNeverAnAllowedOne) {
+    // Each file moves from deep below work/w to work/elsewhere; what is removed depends on what was
+    // opened and on which folders are allowed.
+    const auto moveOut = [&](const std::string& opened, const std::vector<std::string>& allowed) {
+        std::filesystem::remove_all(work("w"));
+        std::filesystem::remove_all(work("elsewhere"));
+        temp.write("work/w/a/b/c/only.txt", "O");
+        auto session = makeSession();
+        auto directories = allowed;
+        directories.push_back(work());
+        session->services().preferences().setTransient(PreferenceKey::customDirectories, directories);
+        session->reloadSettings();
+        EXPECT_TRUE(session->open({opened}).ok());
+        session->setChain({action({{"type", "simple"},
+                                   {"transformScope", "path"},
+                                   {"properties", {{"simpleFindText", "/w/a/b/c"}, {"simpleReplaceText", "/elsewhere"}}}})});
+        EXPECT_EQ(session->rename().successCount, 1);
+        EXPECT_EQ(test::readFile(work("elsewhere/only.txt")), "O");
+    };
+    namespace fs = std::filesystem;
+
+    moveOut(work("w/a/b/c"), {});
+    EXPECT_TRUE(fs::is_directory(work("w/a/b/c"))) << "the opened folder itself stays, and all above it";
+
+    moveOut(work("w/a"), {});
+    EXPECT_FALSE(fs::exists(work("w/a/b"))) << "emptied inside the opened folder: removed";
+    EXPECT_TRUE(fs::is_directory(work("w/a")));
+
+    moveOut(work("w"), {work("w/a/b")});
+    EXPECT_FALSE(fs::exists(work("w/a/b/c")));
+    EXPECT_TRUE(fs::is_directory(work("w/a/b"))) << "an allowed folder is never removed";
+
+    moveOut(work("w/a/b/c/only.txt"), {});
+    EXPECT_TRUE(fs::is_directory(work("w/a/b/c"))) << "a file given on its own opens no folder";
 }
 
 } // namespace

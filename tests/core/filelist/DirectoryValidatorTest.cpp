@@ -175,3 +175,54 @@ TEST_F(DirectoryValidatorTest, AllowedDirectoriesTableLocksFixedRowsAndDiscourag
     EXPECT_TRUE(table.removeRow(fixed));
     EXPECT_TRUE(preferences.strings(PreferenceKey::customDirectories).empty());
 }
+
+TEST_F(DirectoryValidatorTest, PathsAreJudgedByWhereTheyReallyLead) {
+    namespace fs = std::filesystem;
+    const fs::path outside = dir.mkdir("outside");
+    dir.mkdir("home/me/real");
+    fs::create_directory_symlink(outside, fs::path(home) / "out");
+    fs::create_directory_symlink(fs::path(home) / "real", fs::path(home) / "in");
+    fs::create_directory_symlink(dir.path() / "nowhere", fs::path(home) / "dangling");
+
+    // The existing part resolved, the rest appended as written.
+    EXPECT_EQ(DirectoryValidator::resolvedPath(home + "/out/new/deeper"), outside.string() + "/new/deeper");
+    EXPECT_EQ(DirectoryValidator::resolvedPath(home + "/in/../real/x"), home + "/real/x");
+    EXPECT_EQ(DirectoryValidator::resolvedPath(home + "/new/../x"), std::nullopt) << "\"..\" in folders yet to be made";
+    EXPECT_EQ(DirectoryValidator::resolvedPath(home + "/dangling/x"), std::nullopt) << "creating would follow the link";
+    EXPECT_EQ(DirectoryValidator::resolvedPath("relative/path"), std::nullopt);
+
+    auto validator = make();
+    EXPECT_TRUE(validator.isSupported(home + "/in/new"));
+    EXPECT_FALSE(validator.isSupported(home + "/out"));
+    EXPECT_FALSE(validator.isSupported(home + "/out/escaped"));
+    EXPECT_FALSE(validator.isAllowed(home + "/real/../../../outside"));
+    EXPECT_FALSE(validator.isAllowed(home + "/dangling/x"));
+    EXPECT_TRUE(validator.isAllowedResolved(home + "/real"));
+    EXPECT_FALSE(validator.isAllowedResolved(outside.string()));
+
+    // Both the new path and the file's present folder must be inside.
+    const std::string outsideMessage = "Path should start with one of the following prefixes: ";
+    const auto starts = [&](const std::set<std::string>& messages) {
+        return messages.size() == 1 && messages.begin()->rfind(outsideMessage, 0) == 0;
+    };
+    EXPECT_TRUE(starts(validator.validatePath(home + "/out/escaped", home)));
+    EXPECT_TRUE(starts(validator.validatePath(home + "/real", home + "/out")));
+    EXPECT_TRUE(validator.validatePath(home + "/in", home + "/real").empty());
+}
+
+TEST_F(DirectoryValidatorTest, AllowedFoldersAreRecognisedAsWrittenAndByTheirRealPlace) {
+    namespace fs = std::filesystem;
+    const fs::path custom = dir.mkdir("custom");
+    fs::create_directory_symlink(custom, fs::path(home) / "to-custom");
+    fs::create_directory_symlink(fs::path(home), dir.path() / "home-link");
+    auto validator = make();
+    validator.setCustomDirectories({custom.string()});
+    EXPECT_TRUE(validator.isAllowedDirectory(home));
+    EXPECT_TRUE(validator.isAllowedDirectory(home + "/"));
+    EXPECT_TRUE(validator.isAllowedDirectory(custom.string()));
+    EXPECT_TRUE(validator.isAllowedDirectory(home + "/to-custom")) << "the custom folder through a link";
+    EXPECT_FALSE(validator.isAllowedDirectory(home + "/sub"));
+    EXPECT_FALSE(validator.isAllowedDirectory(dir.path().string()));
+    // A link to an allowed folder from outside is not itself a way in by text.
+    EXPECT_FALSE(validator.isAllowed((dir.path() / "home-link/x").string()));
+}

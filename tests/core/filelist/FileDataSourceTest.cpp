@@ -165,6 +165,34 @@ TEST_F(FileDataSourceTest, UpdateFilesWritesChosenComponentsByStorageIndex) {
     EXPECT_EQ(dataSource.file(1)->source.name, "moved");
 }
 
+TEST_F(FileDataSourceTest, InPlaceReadingAndMarkingFollowTheList) {
+    open({"/d/a", "/d/b", "/d/c"});
+    ASSERT_TRUE(dataSource.updateOrderedIndex({2, 0, 1}));
+    auto files = dataSource.files();
+    for (auto& file : files) {
+        file.transformed.isDirty = false;
+        file.validation = {file.id(), {"bad"}, {"odd"}, " 2"};
+    }
+    dataSource.updateFiles(files, {}, {FileComponentMutation::transformed, FileComponentMutation::validation});
+
+    std::vector<std::string> seen;
+    dataSource.forEachFile([&](const FileDataSource::FileRef& file) {
+        seen.push_back(file.source.name + file.validation.uniqueSuffix);
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"c 2", "a 2", "b 2"})) << "display order, components in place";
+
+    std::vector<int> redrawn;
+    dataSource.setRowsUpdatedHandler([&](const std::vector<int>& rows) { redrawn = rows; });
+    dataSource.markAllForTransform();
+    EXPECT_EQ(redrawn, (std::vector<int>{0, 1, 2}));
+    for (const auto& file : dataSource.files()) {
+        EXPECT_TRUE(file.transformed.isDirty);
+        EXPECT_TRUE(file.validation.errors.empty() && file.validation.warnings.empty());
+        EXPECT_EQ(file.validation.uniqueSuffix, "");
+        EXPECT_EQ(file.validation.id, file.id());
+    }
+}
+
 TEST_F(FileDataSourceTest, StaleWriteBacksAreDroppedWithTheirLogLines) {
     {
         LogCapture log;

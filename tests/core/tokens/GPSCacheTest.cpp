@@ -101,6 +101,35 @@ TEST_F(GPSCachePersistenceTest, RoundTripThroughPreferencesFile) {
     EXPECT_FALSE(loaded.hasUnsavedChanges());
 }
 
+// The offline geocoder knows no streets: its answers must not stand in for an online service's, and
+// caches written before answers were kept apart still read as the offline geocoder's.
+TEST_F(GPSCachePersistenceTest, AnswersOfEachServiceAreKeptApartAndOldCachesReadAsOffline) {
+    const std::string online = "https://geo.example.org";
+    {
+        Preferences preferences(file);
+        preferences.setValue(PreferenceKey::gpsCache,
+                             nlohmann::json{{"cache", {{"52.37,4.9", sampleAddress("Amsterdam").toJson()}}}}.dump());
+    }
+    Preferences preferences(file);
+    GPSCache cache;
+    cache.load(preferences);
+    EXPECT_EQ(cache.lookup(kAmsterdam, GPSPrecision::city), sampleAddress("Amsterdam"));
+    EXPECT_FALSE(cache.lookup(kAmsterdam, GPSPrecision::city, online).has_value());
+
+    GPSAddress withStreet = sampleAddress("Amsterdam");
+    withStreet.addressStreet = "Dam 1";
+    cache.store(kAmsterdam, withStreet, online);
+    EXPECT_EQ(cache.lookup(kAmsterdam, GPSPrecision::street, online), withStreet);
+    EXPECT_EQ(cache.lookup(kAmsterdam, GPSPrecision::city), sampleAddress("Amsterdam"));
+    EXPECT_FALSE(cache.lookup(kAmsterdam, GPSPrecision::street).has_value());
+    ASSERT_TRUE(cache.save(preferences).ok());
+
+    GPSCache reloaded;
+    reloaded.load(Preferences(file));
+    EXPECT_EQ(reloaded.lookup(kAmsterdam, GPSPrecision::city, online), withStreet);
+    EXPECT_EQ(reloaded.lookup(kAmsterdam, GPSPrecision::city), sampleAddress("Amsterdam"));
+}
+
 TEST_F(GPSCachePersistenceTest, MissingOrMalformedStoredCacheStartsEmpty) {
     Preferences preferences(file);
     GPSCache cache;

@@ -7,6 +7,7 @@
 #include "app/Preferences.h"
 #include "tokens/gps/AppSleep.h"
 #include "tokens/gps/Geocoder.h"
+#include "tokens/gps/OnlineGeocoder.h"
 
 #include <condition_variable>
 #include <thread>
@@ -50,7 +51,7 @@ GPSLookupResult GPSAddressResolver::quickText(const std::optional<GPSCoordinates
     // With the lookup switched off nothing would ever fill the cache, so waiting for it is pointless.
     if (!lookupEnabled() || !coordinates)
         return GPSLookupResult::ofText({});
-    auto address = cache_->lookup(*coordinates, gpsPrecisionForToken(tokenId));
+    auto address = cache_->lookup(*coordinates, gpsPrecisionForToken(tokenId), cacheSource());
     if (!address)
         return GPSLookupResult::lateUpdate();
     return GPSLookupResult::ofText(address->field(tokenId));
@@ -65,12 +66,12 @@ GPSLookupResult GPSAddressResolver::fullText(const std::optional<GPSCoordinates>
     if (!lookupEnabled() || !coordinates)
         return GPSLookupResult::ofText({});
     const GPSPrecision precision = gpsPrecisionForToken(tokenId);
-    if (auto address = cache_->lookup(*coordinates, precision))
+    if (auto address = cache_->lookup(*coordinates, precision, cacheSource()))
         return GPSLookupResult::ofText(address->field(tokenId));
 
     std::lock_guard lock(lookupMutex_);
     // Another pass may have looked this location up while we waited for our turn.
-    if (auto address = cache_->lookup(*coordinates, precision))
+    if (auto address = cache_->lookup(*coordinates, precision, cacheSource()))
         return GPSLookupResult::ofText(address->field(tokenId));
     Retrieval retrieval = retrieve(*coordinates);
     if (auto* address = std::get_if<GPSAddress>(&retrieval))
@@ -86,19 +87,45 @@ GPSLookupResult GPSAddressResolver::fullText(const AttributeMap& attributes, std
 
 GPSAddressResolver::Retrieval GPSAddressResolver::retrieve(const GPSCoordinates& coordinates) {
     processAborted_->store(false);
+    std::stop_token stopToken;
+    bool failFast = false;
+    std::function<void()> listener;
+    {
+        std::lock_guard lock(geocoderMutex_);
+        stopToken = stopToken_;
+        failFast = failFast_;
+        listener = lookupListener_;
+        if (failFast_ && unreachable_)
+            return *unreachable_;
+    }
+    // Runs at once when the stop came before the lookup began.
+    std::stop_callback onStop(stopToken, [flag = processAborted_] { flag->store(true); });
+    const std::string source = cacheSource();
     int pause = timing_.firstPause;
     int retryCount = 0;
     while (true) {
         if (processAborted_->load())
             return Aborted{};
+        if (listener)
+            listener();
         Retrieval outcome = requestOnce(coordinates, timing_.second * (pause + timing_.waitMargin));
         if (auto* address = std::get_if<GPSAddress>(&outcome)) {
-            cache_->store(coordinates, *address);
+            cache_->store(coordinates, *address, source);
             return outcome;
         }
         if (std::holds_alternative<Aborted>(outcome))
             return outcome;
         const GPSError& error = std::get<GPSError>(outcome);
+        if (failFast && (error.errorCode == GPSError::timeout || error.errorCode == GPSError::network)) {
+            Logger::log("Giving up on the GPS service for this run");
+            GPSError givenUp = error;
+            givenUp.informativeText = "Place names are not looked up again in this run; check the network or the "
+                                      "gpsGeocoder setting.";
+            givenUp.retry = false;
+            std::lock_guard lock(geocoderMutex_);
+            unreachable_ = givenUp;
+            return givenUp;
+        }
         if (!error.retry || retryCount >= timing_.maxRetries) {
             Logger::log("Giving up!");
             return outcome;
@@ -115,6 +142,27 @@ GPSAddressResolver::Retrieval GPSAddressResolver::retrieve(const GPSCoordinates&
 void GPSAddressResolver::setGeocoder(std::shared_ptr<Geocoder> geocoder) {
     std::lock_guard lock(geocoderMutex_);
     geocoder_ = std::move(geocoder);
+    unreachable_.reset();
+}
+
+void GPSAddressResolver::setStopToken(std::stop_token stopToken) {
+    std::lock_guard lock(geocoderMutex_);
+    stopToken_ = std::move(stopToken);
+}
+
+void GPSAddressResolver::setLookupListener(std::function<void()> listener) {
+    std::lock_guard lock(geocoderMutex_);
+    lookupListener_ = std::move(listener);
+}
+
+void GPSAddressResolver::setFailFast(bool failFast) {
+    std::lock_guard lock(geocoderMutex_);
+    failFast_ = failFast;
+}
+
+std::string GPSAddressResolver::cacheSource() const {
+    std::lock_guard lock(geocoderMutex_);
+    return geocoder_ ? geocoder_->serviceUrl() : std::string();
 }
 
 std::shared_ptr<Geocoder> GPSAddressResolver::geocoder() const {
@@ -127,8 +175,11 @@ GPSAddressResolver::Retrieval GPSAddressResolver::requestOnce(const GPSCoordinat
     Logger::log("lookupAddress: GPS Address retrieval latitude:", GPSCache::numberDescription(coordinates.latitude),
                 ", longitude:", GPSCache::numberDescription(coordinates.longitude));
     auto pending = std::make_shared<PendingRequest>();
+    const auto asked = geocoder();
+    // The user needs to know which service failed to answer, to fix the setting or the network.
+    const std::string host = asked ? OnlineGeocoder::hostOf(asked->serviceUrl()) : std::string();
     try {
-        std::thread([geocoder = geocoder(), pending, coordinates] {
+        std::thread([geocoder = asked, pending, coordinates] {
             GeocoderAnswer answer = geocoder ? geocoder->reverseGeocode(coordinates.latitude, coordinates.longitude)
                                              : GeocoderAnswer::failure(GPSError::noResult, "no geocoder");
             std::lock_guard lock(pending->mutex);
@@ -154,6 +205,9 @@ GPSAddressResolver::Retrieval GPSAddressResolver::requestOnce(const GPSCoordinat
     }
     if (!pending->answer) {
         GPSError error = GPSError::fromCode(GPSError::timeout);
+        if (!host.empty())
+            error.messageText = "The place-name service " + host + " did not answer in time (" +
+                                std::to_string(GPSError::timeout) + ")";
         Logger::log("GPS Address error: timed out");
         Logger::log("Error Details: ", error.messageText, ", retry=", error.retry ? "true" : "false");
         return error;
@@ -162,6 +216,10 @@ GPSAddressResolver::Retrieval GPSAddressResolver::requestOnce(const GPSCoordinat
     if (answer.ok())
         return answer.placemark ? GPSAddress::fromPlacemark(*answer.placemark) : GPSAddress{};
     GPSError error = GPSError::fromCode(*answer.errorCode);
+    if (!host.empty() && (error.errorCode == GPSError::network || error.errorCode == GPSError::timeout))
+        error.messageText = "The place-name service " + host +
+                            (error.errorCode == GPSError::timeout ? " did not answer in time: " : " cannot be reached: ") +
+                            answer.errorDescription + " (" + std::to_string(error.errorCode) + ")";
     Logger::log("GPS Address error: ", answer.errorDescription);
     Logger::log("Error Details: ", error.messageText, ", retry=", error.retry ? "true" : "false");
     return error;

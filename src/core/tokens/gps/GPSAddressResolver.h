@@ -9,9 +9,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stop_token>
+#include <string>
 #include <string_view>
 #include <variant>
 
@@ -63,6 +66,16 @@ public:
 
     // What "abortProcess" does: ends a running lookup or countdown.
     void abort() { processAborted_->store(true); }
+    // A stop request on this token ends lookups and countdowns like the abort does, however early it
+    // comes (until the token is replaced).
+    void setStopToken(std::stop_token stopToken);
+    // For a run that cannot wait (the command line): no pauses and retries, and once the service timed
+    // out or could not be reached, every later lookup fails at once with that error (until the geocoder
+    // is replaced).
+    void setFailFast(bool failFast);
+    // Called on the looking-up thread before each request to the geocoder (a progress line can then tell
+    // that the run waits for place names); empty: nothing is called.
+    void setLookupListener(std::function<void()> listener);
     bool lookupEnabled() const;
 
     GPSCache& cache() { return *cache_; }
@@ -73,10 +86,16 @@ public:
 private:
     // One geocoding request, waited for at most `wait`: an address, an error (99 on timeout) or the abort.
     Retrieval requestOnce(const GPSCoordinates& coordinates, std::chrono::milliseconds wait);
+    // The source of the cached answers of the current geocoder.
+    std::string cacheSource() const;
 
     std::shared_ptr<GPSCache> cache_;
     mutable std::mutex geocoderMutex_;
     std::shared_ptr<Geocoder> geocoder_; // guarded by geocoderMutex_
+    std::stop_token stopToken_;          // guarded by geocoderMutex_
+    bool failFast_ = false;              // guarded by geocoderMutex_
+    std::optional<GPSError> unreachable_; // guarded by geocoderMutex_: why the service is given up
+    std::function<void()> lookupListener_; // guarded by geocoderMutex_
     const Preferences* preferences_;
     NotificationCenter* notifications_;
     Timing timing_;

@@ -29,14 +29,16 @@ std::string GPSCache::numberDescription(double value) {
     return text;
 }
 
-std::string GPSCache::key(const GPSCoordinates& coordinates, GPSPrecision precision) {
+std::string GPSCache::key(const GPSCoordinates& coordinates, GPSPrecision precision, std::string_view source) {
     const int places = decimalPlaces(precision);
-    return numberDescription(roundToPlaces(coordinates.latitude, places)) + "," +
+    const std::string prefix = source.empty() ? std::string() : std::string(source) + " ";
+    return prefix + numberDescription(roundToPlaces(coordinates.latitude, places)) + "," +
            numberDescription(roundToPlaces(coordinates.longitude, places));
 }
 
-std::optional<GPSAddress> GPSCache::lookup(const GPSCoordinates& coordinates, GPSPrecision precision) const {
-    const std::string wanted = key(coordinates, precision);
+std::optional<GPSAddress> GPSCache::lookup(const GPSCoordinates& coordinates, GPSPrecision precision,
+                                          std::string_view source) const {
+    const std::string wanted = key(coordinates, precision, source);
     std::lock_guard lock(mutex_);
     auto found = cache_.find(wanted);
     if (found == cache_.end())
@@ -44,10 +46,10 @@ std::optional<GPSAddress> GPSCache::lookup(const GPSCoordinates& coordinates, GP
     return found->second;
 }
 
-void GPSCache::store(const GPSCoordinates& coordinates, const GPSAddress& address) {
+void GPSCache::store(const GPSCoordinates& coordinates, const GPSAddress& address, std::string_view source) {
     std::lock_guard lock(mutex_);
     for (GPSPrecision precision : kAllGPSPrecisions)
-        cache_[key(coordinates, precision)] = address;
+        cache_[key(coordinates, precision, source)] = address;
     changed_ = true;
 }
 

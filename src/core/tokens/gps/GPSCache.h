@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace quillory {
 
@@ -22,14 +23,18 @@ class GPSCache {
 public:
     using Entries = std::map<std::string, GPSAddress>;
 
-    // "52.37,4.9": both coordinates rounded to the precision's places, in their shortest form.
-    static std::string key(const GPSCoordinates& coordinates, GPSPrecision precision);
+    // "52.37,4.9": both coordinates rounded to the precision's places, in their shortest form. The
+    // answers of an online service (`source` is its address) are kept under "<source> 52.37,4.9",
+    // apart from the offline geocoder's, whose keys (and those of older caches) have no source.
+    static std::string key(const GPSCoordinates& coordinates, GPSPrecision precision,
+                           std::string_view source = {});
     // The shortest text that reads back as the number: "52.37", "4.9", "52", "1e-05".
     static std::string numberDescription(double value);
 
-    std::optional<GPSAddress> lookup(const GPSCoordinates& coordinates, GPSPrecision precision) const;
-    // Stores under the keys of all six precisions, replacing older entries.
-    void store(const GPSCoordinates& coordinates, const GPSAddress& address);
+    std::optional<GPSAddress> lookup(const GPSCoordinates& coordinates, GPSPrecision precision,
+                                     std::string_view source = {}) const;
+    // Stores under the keys of all six precisions, replacing older entries of the same source.
+    void store(const GPSCoordinates& coordinates, const GPSAddress& address, std::string_view source = {});
 
     std::size_t count() const;
     Entries entries() const;

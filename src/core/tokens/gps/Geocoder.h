@@ -29,6 +29,9 @@ class Geocoder {
 public:
     virtual ~Geocoder() = default;
     virtual GeocoderAnswer reverseGeocode(double latitude, double longitude) = 0;
+    // The address of the web service asked; empty for a geocoder on this machine. Cached answers are
+    // kept apart by it, since services differ in what they know (the offline one knows no streets).
+    virtual std::string serviceUrl() const { return {}; }
 };
 
 } // namespace quillory

@@ -64,6 +64,15 @@ bool OnlineGeocoder::available() {
 #endif
 }
 
+std::string OnlineGeocoder::hostOf(std::string_view url) {
+    if (const auto scheme = url.find("://"); scheme != std::string_view::npos)
+        url.remove_prefix(scheme + 3);
+    url = url.substr(0, url.find_first_of("/?#"));
+    if (const auto at = url.rfind('@'); at != std::string_view::npos)
+        url.remove_prefix(at + 1); // never show credentials
+    return std::string(url);
+}
+
 std::string OnlineGeocoder::requestUrl(double latitude, double longitude) const {
     return options_.baseUrl + "/reverse?format=jsonv2&lat=" + GPSCache::numberDescription(latitude) +
            "&lon=" + GPSCache::numberDescription(longitude);

@@ -30,6 +30,10 @@ public:
 
     GeocoderAnswer reverseGeocode(double latitude, double longitude) override;
 
+    std::string serviceUrl() const override { return options_.baseUrl; }
+    // "nominatim.openstreetmap.org", "127.0.0.1:8080": the part of a URL that names the machine.
+    static std::string hostOf(std::string_view url);
+
     static bool available();
     std::string requestUrl(double latitude, double longitude) const;
     const Options& options() const { return options_; }
