@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <fstream>
 
 namespace quillory::test {
@@ -235,7 +237,8 @@ TEST_F(CliRenameTest, AFailedMoveIsReportedWithTheCountsAndAbortsByDefault) {
     cli.write("trip/a.txt", "A");
     cli.write("trip/b.txt", "B");
     cli.write("trip/c_d.txt", "C");
-    cli.write("trip/x", "X"); // a file where the moves want a folder
+    // The folder the moves want cannot take them: a failure only the run meets.
+    const ImmutableFolder x(trip() + "/x");
     const std::string intoX = action("regularexpression",
                                      {{"regexFindText", "/([ab])\\.txt$"}, {"regexReplaceText", "/x/$1.txt"}}, "fullpath");
     for (const bool explicitly : {false, true}) {
@@ -244,7 +247,7 @@ TEST_F(CliRenameTest, AFailedMoveIsReportedWithTheCountsAndAbortsByDefault) {
             options.insert(options.end(), {"--on-error", "abort"});
         const auto result = cli.run(args(options));
         EXPECT_EQ(result.exitCode, 3) << result.out << result.err;
-        EXPECT_THAT(listing(trip()), ElementsAre("a.txt", "b.txt", "c_d.txt", "x"));
+        EXPECT_THAT(listing(trip()), ElementsAre("a.txt", "b.txt", "c_d.txt", "x/"));
         EXPECT_THAT(result.err, HasSubstr("Unable to rename\n\n\"a.txt\"\n\nto\n\n\"a.txt\""));
         EXPECT_THAT(result.err, HasSubstr("Aborting (--on-error abort)."));
 
@@ -260,7 +263,7 @@ TEST_F(CliRenameTest, AFailedMoveIsReportedWithTheCountsAndAbortsByDefault) {
     }
     const auto result = cli.run(args({"--rename", "--on-error", "continue", "-a", intoX, "-a", underscoreToBlank}));
     EXPECT_EQ(result.exitCode, 3) << result.out << result.err;
-    EXPECT_THAT(listing(trip()), ElementsAre("a.txt", "b.txt", "c d.txt", "x"));
+    EXPECT_THAT(listing(trip()), ElementsAre("a.txt", "b.txt", "c d.txt", "x/"));
     EXPECT_THAT(result.err, HasSubstr("Continuing (--on-error continue)."));
     EXPECT_THAT(result.out, HasSubstr("Renamed 1 of 3 files"));
     EXPECT_THAT(result.out, HasSubstr("failed: " + trip() + "/a.txt -> " + trip() + "/x/a.txt"));

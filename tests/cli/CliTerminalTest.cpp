@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace quillory::test {
 namespace {
 
@@ -82,9 +84,9 @@ protected:
         terminal.terminalInput = typed;
         return terminal;
     }
-    // a.txt and b.txt go into the folder x, which is a file: both moves fail at run time.
+    // a.txt and b.txt go into the folder x, which takes nothing: both moves fail at run time.
     CliOutput swap(const std::string& typed) const {
-        cli.write("trip/x", "X");
+        const ImmutableFolder x(cli.home() / "trip/x");
         const std::string intoX = action(
             "regularexpression", {{"regexFindText", "/([ab])\\.txt$"}, {"regexReplaceText", "/x/$1.txt"}}, "fullpath");
         return cli.run({"--rename", "-a", intoX, "-a", replace("_", " "), (cli.home() / "trip").string()},
@@ -100,7 +102,7 @@ TEST_F(CliQuestionTest, ContinueAsksAgainAtTheNextFailure) {
     const auto result = swap("c\nc\n");
     EXPECT_EQ(result.exitCode, 3);
     EXPECT_EQ(occurrences(result.terminal, prompt), 2) << result.terminal;
-    EXPECT_THAT(listing(trip()), ElementsAre("a.txt", "b.txt", "c d.txt", "x"));
+    EXPECT_THAT(listing(trip()), ElementsAre("a.txt", "b.txt", "c d.txt", "x/"));
     EXPECT_THAT(result.out, HasSubstr("Renamed 1 of 3 files"));
 }
 
@@ -108,14 +110,14 @@ TEST_F(CliQuestionTest, DoNotAskAgainSilencesTheSameErrorForTheRestOfTheRun) {
     const auto result = swap("n\n");
     EXPECT_EQ(result.exitCode, 3);
     EXPECT_EQ(occurrences(result.terminal, prompt), 1) << result.terminal;
-    EXPECT_THAT(listing(trip()), ElementsAre("a.txt", "b.txt", "c d.txt", "x"));
+    EXPECT_THAT(listing(trip()), ElementsAre("a.txt", "b.txt", "c d.txt", "x/"));
 }
 
 TEST_F(CliQuestionTest, AbortStopsAndUnknownAnswersAskAgain) {
     const auto result = swap("maybe\na\n");
     EXPECT_EQ(result.exitCode, 3);
     EXPECT_EQ(occurrences(result.terminal, prompt), 2) << result.terminal;
-    EXPECT_THAT(listing(trip()), ElementsAre("a.txt", "b.txt", "c_d.txt", "x"));
+    EXPECT_THAT(listing(trip()), ElementsAre("a.txt", "b.txt", "c_d.txt", "x/"));
     EXPECT_THAT(result.out, HasSubstr("the run was aborted: 1 tried, 1 failed, 2 not tried"));
 }
 

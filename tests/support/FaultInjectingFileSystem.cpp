@@ -11,6 +11,12 @@ void FaultInjectingFileSystem::failOn(Operation operation, const std::string& pa
 void FaultInjectingFileSystem::clearFaults() {
     std::lock_guard lock(mutex_);
     faults_.clear();
+    stopAt_.reset();
+}
+
+void FaultInjectingFileSystem::stopAtMove(std::size_t move) {
+    std::lock_guard lock(mutex_);
+    stopAt_ = moves_ + move;
 }
 
 std::size_t FaultInjectingFileSystem::moveCount() const {
@@ -29,6 +35,10 @@ FileSystem::Outcome FaultInjectingFileSystem::fault(Operation operation, const s
 FileSystem::Outcome FaultInjectingFileSystem::moveItem(const std::string& source, const std::string& target) {
     {
         std::lock_guard lock(mutex_);
+        if (stopAt_ && *stopAt_ == moves_) {
+            stopAt_.reset();
+            throw Stopped{};
+        }
         ++moves_;
     }
     if (auto error = fault(Operation::move, source))

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace quillory {
@@ -17,6 +18,12 @@ public:
     enum class Operation { move, createDirectories, removeDirectory, removeFile, list };
 
     explicit FaultInjectingFileSystem(FileSystem& inner) : inner_(inner) {}
+
+    // Thrown where the run is stopped: nothing after it runs, as after kill -9 (records the journal
+    // holds in memory are never written).
+    struct Stopped {};
+    // The move with this number, counted from 0 from now on, does not happen: Stopped is thrown instead.
+    void stopAtMove(std::size_t move);
 
     // The operation on this exact path (the source of a move) fails with errnoValue.
     void failOn(Operation operation, const std::string& path, int errnoValue);
@@ -31,6 +38,7 @@ public:
     bool exists(const std::string& path) override;
     Outcome directoryEntries(const std::string& path, std::size_t limit, std::vector<std::string>& names) override;
     std::optional<ItemIdentity> identify(const std::string& path) override;
+    bool ignoresCase(const std::string& folder) override { return inner_.ignoresCase(folder); }
     void releaseFolders() override { inner_.releaseFolders(); }
 
 private:
@@ -40,6 +48,7 @@ private:
     mutable std::mutex mutex_;
     std::map<std::pair<Operation, std::string>, int> faults_;
     std::size_t moves_ = 0;
+    std::optional<std::size_t> stopAt_;
 };
 
 } // namespace quillory

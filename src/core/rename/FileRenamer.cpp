@@ -10,6 +10,7 @@
 #include "app/UserInteraction.h"
 #include "filelist/FileDataSource.h"
 #include "rename/FileSystem.h"
+#include "rename/FolderCase.h"
 #include "rename/MovePlan.h"
 #include "rename/RunRecorder.h"
 
@@ -157,7 +158,8 @@ RenameReport FileRenamer::renameComputed(std::vector<File> files, bool force, st
     knownDirectories_.clear();
     lastProgress_ = {};
     temporaryTag_ = MovePlan::randomTag();
-    const MovePlan plan = MovePlan::build(files, renameEmptyFolders, temporaryTag_);
+    FolderCase folderCase(services_.fileSystem);
+    const MovePlan plan = MovePlan::build(files, renameEmptyFolders, temporaryTag_, &folderCase);
     if (services_.recorder && !plan.moves.empty()) {
         report.journalError = services_.recorder->begin(plan);
         if (report.journalError.empty())
@@ -255,7 +257,7 @@ void FileRenamer::executePlan(Execution& execution, std::stop_token stopToken) {
         postProgress(report.successCount, report.renameCount, false);
         if (execution.states[step.move] == State::failed)
             continue; // its parking failed: it is still at its source
-        auto error = performStep(step.from, step.to, step.kind != MovePlan::StepKind::toTemporary);
+        auto error = performStep(step.from, step.to, step.kind != MovePlan::StepKind::toTemporary, recorder, i);
         if (!error) {
             if (recorder)
                 recorder->stepDone(i);
@@ -301,7 +303,8 @@ std::optional<FileError> FileRenamer::ensureDirectory(const std::string& path) {
     return std::nullopt;
 }
 
-std::optional<FileError> FileRenamer::performStep(const std::string& from, const std::string& to, bool mayDetour) {
+std::optional<FileError> FileRenamer::performStep(const std::string& from, const std::string& to, bool mayDetour,
+                                                  RunRecorder* recorder, std::size_t step) {
     const std::string parent = parentOf(to);
     if (auto error = ensureDirectory(parent))
         return error;
@@ -314,14 +317,17 @@ std::optional<FileError> FileRenamer::performStep(const std::string& from, const
     }
     if (!error || error->code != FileError::fileExists || !mayDetour)
         return error;
-    // On a volume that ignores letter case the target may be the item itself under another spelling:
-    // that rename goes through a temporary name.
+    // On a volume that ignores letter case the target may be the item itself under another spelling.
+    // The plan takes such renames through a temporary name where it knows the folder ignores case;
+    // this catches the folders it could not tell. The temporary name is recorded before it exists.
     const auto there = services_.fileSystem.identify(to);
     const auto here = services_.fileSystem.identify(from);
     if (!there || !here || !there->sameItem(*here))
         return error;
     const std::string temporary = MovePlan::temporaryName(from, temporaryTag_.empty() ? "x" : temporaryTag_,
                                                           1000000000 + detours_++);
+    if (recorder && !recorder->detour(step, temporary))
+        return error;
     if (auto parked = services_.fileSystem.moveItem(from, temporary))
         return parked;
     if (auto placed = services_.fileSystem.moveItem(temporary, to)) {

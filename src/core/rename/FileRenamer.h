@@ -87,7 +87,8 @@ private:
 
     bool preference(const PreferenceKey& key, bool fallback) const;
     std::optional<FileError> ensureDirectory(const std::string& path);
-    std::optional<FileError> performStep(const std::string& from, const std::string& to, bool mayDetour);
+    std::optional<FileError> performStep(const std::string& from, const std::string& to, bool mayDetour,
+                                         RunRecorder* recorder = nullptr, std::size_t step = 0);
     void removeEmptiedFolders(std::string folder);
     void executePlan(Execution& execution, std::stop_token stopToken);
     void postProgress(int done, int total, bool force);

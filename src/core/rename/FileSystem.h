@@ -6,6 +6,8 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quillory {
@@ -33,6 +35,23 @@ public:
     virtual Outcome directoryEntries(const std::string& path, std::size_t limit, std::vector<std::string>& names) = 0;
     // Device, inode, size and time of the item itself (links not followed); nothing when it is not there.
     virtual std::optional<ItemIdentity> identify(const std::string& path) = 0;
+    // The identities of the sources of many moves (source, target), in order, taken before the moves
+    // run; nothing for a source that is not there. Size and time may be left out
+    // (ItemIdentity::sizeAndTimeKnown) where a move stays on its file system.
+    virtual std::vector<std::optional<ItemIdentity>>
+    identifyMoveSources(const std::vector<std::pair<std::string_view, std::string_view>>& moves) {
+        std::vector<std::optional<ItemIdentity>> identities;
+        identities.reserve(moves.size());
+        for (const auto& move : moves)
+            identities.push_back(identify(std::string(move.first)));
+        return identities;
+    }
+    // Whether names in the folder are compared without regard to letter case; there "a.txt" and "A.txt"
+    // are one entry, and a rename between the two spellings needs a detour through another name.
+    virtual bool ignoresCase(const std::string& folder) {
+        (void)folder;
+        return false;
+    }
     // Lets go of whatever was kept open to speed up a run of operations in the same folders; the next
     // operation looks at the disk afresh. The renamer calls it when a run starts and when it ends.
     virtual void releaseFolders() {}

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rename/FileValidator.h"
 
+#include "rename/FolderCase.h"
 #include "rename/MovePlan.h"
 #include "rename/PosixFileSystem.h"
 
@@ -35,6 +36,39 @@ const char* const kFolderNameTooManyBytes = "Folder names cannot exceed 255 byte
 const char* const kTraversal = "Path cannot contain \".\" or \"..\" components";
 const char* const kValidationFailed = "Validation Failed";
 const char* const kFolderIntoItself = "A folder cannot be moved into itself";
+
+std::string parentOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// The item on the way to a target folder that is there but is no folder (nor a link to one), such as
+// "notes.txt" for "notes.txt/a.jpg": the folder can never be made. Files of one folder come in runs,
+// so each worker remembers its last answer.
+struct FolderWayCache {
+    std::string folder;
+    std::string blocker;
+};
+
+const std::string& blockingItem(FileSystem& disk, const std::string& folder, FolderWayCache& cache) {
+    if (!cache.folder.empty() && cache.folder == folder)
+        return cache.blocker;
+    cache.folder = folder;
+    cache.blocker.clear();
+    // Up to the first folder that is there; "x/" is a folder only when x is one or leads to one (a link
+    // that leads nowhere, or to itself, is no folder).
+    for (std::string at = folder; !at.empty() && at != "/"; at = parentOf(at)) {
+        if (const auto item = disk.identify(at + "/"); item && item->isFolder)
+            break;
+        if (disk.exists(at)) {
+            cache.blocker = at;
+            break;
+        }
+    }
+    return cache.blocker;
+}
 
 // "^\s*$" with anchors at line breaks, compiled once per thread (chunks run in parallel).
 const Result<text::Regex>& blankLinePattern() {
@@ -203,15 +237,16 @@ struct UniquenessDecision {
 
 class UniquenessPass {
 public:
-    UniquenessPass(const std::vector<File>& files, const FileValidator::UniquenessOptions& options)
-        : files_(files), options_(options) {
+    UniquenessPass(const std::vector<File>& files, const FileValidator::UniquenessOptions& options,
+                   FolderCase* folderCase)
+        : files_(files), options_(options), folderCase_(folderCase) {
         occupied_.reserve(files.size() * 2);
         leaving_.reserve(files.size() * 2);
         for (const File& file : files) {
             if (MovePlan::willMove(file, options.renameEmptyFolders))
-                leaving_.insert(MovePlan::sourceOf(file));
+                leaving_.insert(keyOf(MovePlan::sourceOf(file)));
             else
-                occupied_.insert(MovePlan::sourceOf(file));
+                occupied_.insert(keyOf(MovePlan::sourceOf(file)));
         }
     }
 
@@ -228,7 +263,7 @@ public:
             const std::string source = MovePlan::sourceOf(file);
             const bool onDisk = options_.probed ? (*options_.probed)[i] != 0 : probe(target);
             if (isFree(target, onDisk, &source)) {
-                occupied_.insert(std::move(target));
+                occupied_.insert(keyOf(std::move(target)));
                 continue;
             }
             UniquenessDecision& decision = decisions[i];
@@ -239,14 +274,20 @@ public:
             // Every lower number was taken when it was tried, and taken names stay taken, so the search
             // for the same target goes on where it stopped.
             long& number = nextSuffix_.try_emplace(target, 2).first->second;
+            // A folder that cannot be examined answers "taken" for every name: the search ends somewhere.
+            const long last = number + static_cast<long>(files_.size()) + 10000;
             for (;; ++number) {
                 if (stopToken.stop_requested())
                     return false;
+                if (number > last) {
+                    decision.error = kNotUnique;
+                    break;
+                }
                 const std::string suffix = " " + std::to_string(number);
                 std::string candidate = MovePlan::targetOf(file, suffix);
                 if (!isFree(candidate, probe(candidate), nullptr))
                     continue;
-                occupied_.insert(std::move(candidate));
+                occupied_.insert(keyOf(std::move(candidate)));
                 decision.suffix = suffix;
                 decision.warning = "Filename is not unique. A numeric suffix '" + std::to_string(number) +
                                    "' has been added.";
@@ -270,13 +311,17 @@ private:
 
     bool probe(const std::string& path) const { return options_.disk && options_.disk->exists(path); }
 
+    // Where a folder ignores letter case, names that differ only in case are one name.
+    std::string keyOf(std::string path) const { return folderCase_ ? folderCase_->key(std::move(path)) : path; }
+
     // A target is free unless the list claims it, or something on disk holds it that is not a listed
     // item moving away. An item on disk that is the file itself under another spelling (a volume that
     // ignores letter case) leaves it free too.
     bool isFree(const std::string& target, bool onDisk, const std::string* source) const {
-        if (occupied_.count(target))
+        const std::string key = keyOf(target);
+        if (occupied_.count(key))
             return false;
-        if (!onDisk || leaving_.count(target))
+        if (!onDisk || leaving_.count(key))
             return true;
         if (!source || !options_.disk)
             return false;
@@ -287,6 +332,7 @@ private:
 
     const std::vector<File>& files_;
     const FileValidator::UniquenessOptions& options_;
+    FolderCase* folderCase_;
     std::unordered_set<std::string> occupied_;
     std::unordered_set<std::string> leaving_;
     std::unordered_map<std::string, long> nextSuffix_;
@@ -297,8 +343,11 @@ private:
 bool FileValidator::applyUniqueness(std::vector<File>& files, const UniquenessOptions& options,
                                     std::stop_token stopToken, std::vector<char>* touched) {
     std::vector<UniquenessDecision> decisions;
+    std::optional<FolderCase> folderCase;
+    if (options.disk)
+        folderCase.emplace(*options.disk);
     for (;;) {
-        UniquenessPass pass(files, options);
+        UniquenessPass pass(files, options, folderCase ? &*folderCase : nullptr);
         if (!pass.run(decisions, stopToken))
             return false;
         // A file that cannot take its target stays where it is, which may take a name another file
@@ -369,6 +418,7 @@ bool FileValidator::validateChunks(bool renameEmptyFolders, std::stop_token stop
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         PathRuleCache cache;
+        FolderWayCache way;
         for (std::size_t i; (i = next.fetch_add(1)) < fileChunks_.size();) {
             FileChunk& chunk = fileChunks_[i];
             Logger::log("Validation chunk ", chunk.index, " starting");
@@ -378,8 +428,14 @@ bool FileValidator::validateChunks(bool renameEmptyFolders, std::stop_token stop
                     return;
                 validateOneFile(file, *directoryValidator_, &cache);
                 // One look at the disk per moving file, here where the chunks run in parallel.
-                if (MovePlan::willMove(file, renameEmptyFolders))
-                    probed_[position] = disk.exists(MovePlan::targetOf(file, {})) ? 1 : 0;
+                if (MovePlan::willMove(file, renameEmptyFolders)) {
+                    const std::string target = MovePlan::targetOf(file, {});
+                    if (const std::string& blocker = blockingItem(disk, parentOf(target), way); !blocker.empty())
+                        file.validation.errors.insert("\"" + blocker + "\" is not a folder: nothing can be moved "
+                                                      "into it");
+                    else
+                        probed_[position] = disk.exists(target) ? 1 : 0;
+                }
                 ++position;
             }
             if (_fileDataSource)

@@ -13,12 +13,15 @@ struct ItemIdentity {
     std::int64_t size = 0;
     std::int64_t modified = 0; // nanoseconds since the epoch
     bool isFolder = false;
+    bool sizeAndTimeKnown = true; // false: only device and inode were taken
 
     bool sameItem(const ItemIdentity& other) const { return device == other.device && inode == other.inode; }
     // The same item, or a faithful copy of it on another file system.
     bool sameOrCopiedItem(const ItemIdentity& other) const {
         if (sameItem(other))
             return true;
+        if (!sizeAndTimeKnown || !other.sizeAndTimeKnown)
+            return false;
         return device != other.device && isFolder == other.isFolder && modified == other.modified &&
                (isFolder || size == other.size);
     }

@@ -25,6 +25,7 @@ struct JournalRecord {
         MovePlan::StepKind kind = MovePlan::StepKind::direct;
         std::string from;
         std::string to;
+        std::string detour; // a temporary name the run took the item through unplanned (a letter-case rename)
     };
 
     std::string id;

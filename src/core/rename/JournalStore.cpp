@@ -88,9 +88,14 @@ void parseLine(std::string_view line, JournalRecord& record, bool withPlan) {
         move.target = text(f[4]);
         ItemIdentity identity;
         identity.isFolder = move.isFolder;
-        if (number(f[5], identity.device) && number(f[6], identity.inode) && number(f[7], identity.size) &&
-            number(f[8], identity.modified))
-            move.identity = identity;
+        if (number(f[5], identity.device) && number(f[6], identity.inode)) {
+            if (number(f[7], identity.size) && number(f[8], identity.modified))
+                move.identity = identity;
+            else if (f[7] == "-" && f[8] == "-") {
+                identity.sizeAndTimeKnown = false;
+                move.identity = identity;
+            }
+        }
         record.moves.push_back(std::move(move));
     } else if (tag == "step" && f.size() >= 4 && withPlan) {
         JournalRecord::Step step;
@@ -107,13 +112,30 @@ void parseLine(std::string_view line, JournalRecord& record, bool withPlan) {
             step.from = text(f[4]);
         }
         record.steps.push_back(std::move(step));
+    } else if (tag == "steps" && f.size() >= 4 && withPlan) {
+        std::size_t first = 0, move = 0, count = 0;
+        if (!number(f[1], first) || !number(f[2], move) || !number(f[3], count) || first != record.steps.size() ||
+            move > record.moves.size() || count > record.moves.size() - move)
+            return;
+        for (std::size_t k = 0; k < count; ++k) {
+            const auto& planned = record.moves[move + k];
+            record.steps.push_back({move + k, MovePlan::StepKind::direct, planned.source, planned.target, {}});
+        }
     } else if (tag == "planned") {
         record.planned = true;
         record.stepDone.assign(record.steps.size(), 0);
     } else if (tag == "done" && f.size() >= 2 && withPlan) {
-        std::size_t step = 0;
-        if (number(f[1], step) && step < record.stepDone.size())
+        std::size_t first = 0, last = 0;
+        if (!number(f[1], first) || (f.size() >= 3 && !number(f[2], last)))
+            return;
+        if (f.size() < 3)
+            last = first;
+        for (std::size_t step = first; step <= last && step < record.stepDone.size(); ++step)
             record.stepDone[step] = 1;
+    } else if (tag == "detour" && f.size() >= 3 && withPlan) {
+        std::size_t step = 0;
+        if (number(f[1], step) && step < record.steps.size())
+            record.steps[step].detour = text(f[2]);
     } else if (tag == "mkdir" && f.size() >= 2) {
         record.createdFolders.push_back(text(f[1]));
     } else if (tag == "rmdir" && f.size() >= 2) {

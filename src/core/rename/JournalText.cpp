@@ -7,16 +7,19 @@ namespace quillory::journaltext {
 
 void appendEscaped(std::string& out, std::string_view text) {
     static const char digits[] = "0123456789ABCDEF";
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c <= 0x20 || c == 0x7f || c == '%') {
-            out += '%';
-            out += digits[c >> 4];
-            out += digits[c & 15];
-        } else {
-            out += ch;
-        }
+    const auto plain = [](unsigned char c) { return c > 0x20 && c != 0x7f && c != '%'; };
+    // Runs of plain bytes, by far the common case, go in one piece.
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (plain(c))
+            continue;
+        out.append(text.data() + start, i - start);
+        const char escaped[3] = {'%', digits[c >> 4], digits[c & 15]};
+        out.append(escaped, 3);
+        start = i + 1;
     }
+    out.append(text.data() + start, text.size() - start);
 }
 
 std::optional<std::string> unescape(std::string_view field) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rename/MovePlan.h"
 
+#include "rename/FolderCase.h"
+
 #include <random>
 #include <unordered_map>
 
@@ -57,7 +59,8 @@ std::string MovePlan::temporaryName(const std::string& path, std::string_view ta
            std::to_string(number);
 }
 
-MovePlan MovePlan::build(const std::vector<File>& files, bool renameEmptyFolders, std::string_view temporaryTag) {
+MovePlan MovePlan::build(const std::vector<File>& files, bool renameEmptyFolders, std::string_view temporaryTag,
+                         FolderCase* folderCase) {
     std::vector<Move> moves;
     for (std::size_t i = 0; i < files.size(); ++i) {
         const File& file = files[i];
@@ -65,26 +68,40 @@ MovePlan MovePlan::build(const std::vector<File>& files, bool renameEmptyFolders
             continue;
         moves.push_back({i, sourceOf(file), targetOf(file), isFolderEntry(file)});
     }
-    return order(std::move(moves), temporaryTag);
+    return order(std::move(moves), temporaryTag, folderCase);
 }
 
-MovePlan MovePlan::order(std::vector<Move> moves, std::string_view temporaryTag) {
+MovePlan MovePlan::order(std::vector<Move> moves, std::string_view temporaryTag, FolderCase* folderCase) {
     MovePlan plan;
     plan.moves = std::move(moves);
     const std::size_t count = plan.moves.size();
+    // Where a folder ignores case, "a" and "A" are one name: sources and targets meet by their keys.
+    std::vector<std::string> sourceKeys;
+    if (folderCase) {
+        sourceKeys.reserve(count);
+        for (const Move& move : plan.moves)
+            sourceKeys.push_back(folderCase->key(move.source));
+    }
     std::unordered_map<std::string_view, std::size_t> bySource;
     bySource.reserve(count * 2);
     for (std::size_t i = 0; i < count; ++i)
-        bySource.emplace(plan.moves[i].source, i);
+        bySource.emplace(folderCase ? std::string_view(sourceKeys[i]) : std::string_view(plan.moves[i].source), i);
 
     // Each target is held by at most one moving source and each source is wanted by at most one move,
-    // so the moves form simple chains and cycles.
+    // so the moves form simple chains and cycles. A move blocked by itself changes only letter case in
+    // a folder that ignores case: a cycle of one, which goes through a temporary name like any other.
     std::vector<std::size_t> blocker(count, kNone);
     for (std::size_t i = 0; i < count; ++i) {
         if (plan.moves[i].target == plan.moves[i].source)
             continue;
-        const auto found = bySource.find(plan.moves[i].target);
-        if (found != bySource.end() && found->second != i)
+        std::string key;
+        std::string_view target = plan.moves[i].target;
+        if (folderCase) {
+            key = folderCase->key(plan.moves[i].target);
+            target = key;
+        }
+        const auto found = bySource.find(target);
+        if (found != bySource.end())
             blocker[i] = found->second;
     }
 

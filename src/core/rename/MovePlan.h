@@ -13,7 +13,10 @@ namespace quillory {
 // What a rename run will do on disk, worked out before the first move: every file's source and final
 // target (its unique suffix included), and the order of the moves. A target still held by another
 // moving item is vacated before it is taken; cycles (swaps, rotations) go through a temporary name in
-// the source's folder. The preview, the journal and the run all read the same plan.
+// the source's folder, and so does a rename that changes only letter case in a folder that ignores
+// case. The preview, the journal and the run all read the same plan.
+class FolderCase;
+
 class MovePlan {
 public:
     struct Move {
@@ -37,10 +40,12 @@ public:
     std::vector<Step> steps; // execution order; a move whose target is its source has none
 
     // The plan for the files that move: no errors, something changed, and (for folder entries) the
-    // preference allows it. `temporaryTag` makes the temporary names of this run its own.
-    static MovePlan build(const std::vector<File>& files, bool renameEmptyFolders, std::string_view temporaryTag);
-    // Orders given moves (sources unique, targets unique).
-    static MovePlan order(std::vector<Move> moves, std::string_view temporaryTag);
+    // preference allows it. `temporaryTag` makes the temporary names of this run its own. Without
+    // `folderCase` every folder is taken to tell letter case apart.
+    static MovePlan build(const std::vector<File>& files, bool renameEmptyFolders, std::string_view temporaryTag,
+                          FolderCase* folderCase = nullptr);
+    // Orders given moves (sources unique, targets unique, as their folders compare names).
+    static MovePlan order(std::vector<Move> moves, std::string_view temporaryTag, FolderCase* folderCase = nullptr);
 
     static bool isFolderEntry(const File& file);
     static bool changes(const File& file);

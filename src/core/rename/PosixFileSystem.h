@@ -2,6 +2,8 @@
 #pragma once
 
 #include "rename/FileSystem.h"
+#include "rename/FolderCase.h"
+#include "rename/IdentityScan.h"
 
 #include <array>
 #include <functional>
@@ -36,6 +38,11 @@ public:
     bool exists(const std::string& path) override;
     Outcome directoryEntries(const std::string& path, std::size_t limit, std::vector<std::string>& names) override;
     std::optional<ItemIdentity> identify(const std::string& path) override;
+    bool ignoresCase(const std::string& folder) override { return FolderCase::probe(folder); }
+    std::vector<std::optional<ItemIdentity>>
+    identifyMoveSources(const std::vector<std::pair<std::string_view, std::string_view>>& moves) override {
+        return IdentityScan::moveSources(moves);
+    }
     void releaseFolders() override;
 
     // The copy-then-remove move used across file systems; public so that it can be exercised on one.

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cstdlib>
 #include <cstdio>
@@ -46,8 +47,10 @@ std::string commonFolder(const MovePlan& plan) {
 }
 
 void appendNumber(std::string& out, long long value) {
-    out += ' ';
-    out += std::to_string(value);
+    char text[24];
+    text[0] = ' ';
+    const auto end = std::to_chars(text + 1, text + sizeof text, value).ptr;
+    out.append(text, static_cast<std::size_t>(end - text));
 }
 
 void syncFolder(const std::string& path) {
@@ -111,6 +114,7 @@ std::string RunJournal::begin(const MovePlan& plan) {
     fd_ = -1;
     id_.clear();
     buffer_.clear();
+    doneOpen_ = false;
     broken_ = false;
     if (createFolders(folder_) != 0)
         return "cannot create the journal folder " + folder_ + ": " + std::strerror(errno);
@@ -131,6 +135,11 @@ std::string RunJournal::begin(const MovePlan& plan) {
     journaltext::appendEscaped(buffer_, commonFolder(plan));
     buffer_ += '\n';
     undoOf_.clear();
+    std::vector<std::pair<std::string_view, std::string_view>> sources;
+    sources.reserve(plan.moves.size());
+    for (const auto& move : plan.moves)
+        sources.emplace_back(move.source, move.target);
+    const auto identities = fileSystem_.identifyMoveSources(sources);
     for (std::size_t m = 0; m < plan.moves.size(); ++m) {
         const auto& move = plan.moves[m];
         buffer_ += "move";
@@ -139,11 +148,15 @@ std::string RunJournal::begin(const MovePlan& plan) {
         journaltext::appendEscaped(buffer_, move.source);
         buffer_ += ' ';
         journaltext::appendEscaped(buffer_, move.target);
-        if (const auto identity = fileSystem_.identify(move.source)) {
+        if (const auto& identity = identities[m]) {
             appendNumber(buffer_, static_cast<long long>(identity->device));
             appendNumber(buffer_, static_cast<long long>(identity->inode));
-            appendNumber(buffer_, identity->size);
-            appendNumber(buffer_, identity->modified);
+            if (identity->sizeAndTimeKnown) {
+                appendNumber(buffer_, identity->size);
+                appendNumber(buffer_, identity->modified);
+            } else {
+                buffer_ += " - -";
+            }
         } else {
             buffer_ += " - - - -";
         }
@@ -153,6 +166,22 @@ std::string RunJournal::begin(const MovePlan& plan) {
     }
     for (std::size_t i = 0; i < plan.steps.size(); ++i) {
         const auto& step = plan.steps[i];
+        // Runs of plain steps that take the moves in order, the common case, are one line.
+        std::size_t run = 0;
+        while (i + run < plan.steps.size() && plan.steps[i + run].kind == MovePlan::StepKind::direct &&
+               plan.steps[i + run].move == step.move + run)
+            ++run;
+        if (run >= 2) {
+            buffer_ += "steps";
+            appendNumber(buffer_, static_cast<long long>(i));
+            appendNumber(buffer_, static_cast<long long>(step.move));
+            appendNumber(buffer_, static_cast<long long>(run));
+            buffer_ += '\n';
+            i += run - 1;
+            if (buffer_.size() >= kWriteBatch && !writeOut())
+                break;
+            continue;
+        }
         buffer_ += "step";
         appendNumber(buffer_, static_cast<long long>(i));
         appendNumber(buffer_, static_cast<long long>(step.move));
@@ -180,7 +209,19 @@ std::string RunJournal::begin(const MovePlan& plan) {
     return {};
 }
 
+void RunJournal::flushDone() {
+    if (!doneOpen_)
+        return;
+    buffer_ += "done";
+    appendNumber(buffer_, static_cast<long long>(doneFirst_));
+    if (doneLast_ != doneFirst_)
+        appendNumber(buffer_, static_cast<long long>(doneLast_));
+    buffer_ += '\n';
+    doneOpen_ = false;
+}
+
 bool RunJournal::writeOut() {
+    flushDone();
     if (fd_ < 0 || broken_) {
         buffer_.clear();
         return false;
@@ -224,9 +265,14 @@ void RunJournal::record() {
 void RunJournal::stepDone(std::size_t step) {
     if (fd_ < 0)
         return;
-    buffer_ += "done";
-    appendNumber(buffer_, static_cast<long long>(step));
-    buffer_ += '\n';
+    // Steps mostly finish one after the other: a run of them is one record.
+    if (doneOpen_ && step == doneLast_ + 1) {
+        doneLast_ = step;
+    } else {
+        flushDone();
+        doneOpen_ = true;
+        doneFirst_ = doneLast_ = step;
+    }
     record();
 }
 
@@ -238,6 +284,21 @@ void RunJournal::stepFailed(std::size_t step, const FileError& error) {
     appendNumber(buffer_, error.code);
     buffer_ += '\n';
     record();
+}
+
+bool RunJournal::detour(std::size_t step, const std::string& temporary) {
+    if (fd_ < 0)
+        return false;
+    buffer_ += "detour";
+    appendNumber(buffer_, static_cast<long long>(step));
+    buffer_ += ' ';
+    journaltext::appendEscaped(buffer_, temporary);
+    buffer_ += '\n';
+    // Written ahead of the move: recovery must know every name an item may be found under.
+    if (!writeOut() || ::fsync(fd_) != 0)
+        return false;
+    lastWrite_ = lastSync_ = std::chrono::steady_clock::now();
+    return true;
 }
 
 void RunJournal::folderCreated(const std::string& path) {

@@ -25,6 +25,7 @@ public:
     std::string runId() const override { return id_; }
     void stepDone(std::size_t step) override;
     void stepFailed(std::size_t step, const FileError& error) override;
+    bool detour(std::size_t step, const std::string& temporary) override;
     void folderCreated(const std::string& path) override;
     void folderRemoved(const std::string& path) override;
     void finish(const RenameReport& report) override;
@@ -33,6 +34,7 @@ public:
 
 private:
     void record();
+    void flushDone();
     bool writeOut();
     void sync();
 
@@ -43,6 +45,9 @@ private:
     int fd_ = -1;
     std::string buffer_;
     bool broken_ = false;
+    bool doneOpen_ = false; // a run of finished steps not yet in the buffer
+    std::size_t doneFirst_ = 0;
+    std::size_t doneLast_ = 0;
     std::chrono::steady_clock::time_point lastWrite_{};
     std::chrono::steady_clock::time_point lastSync_{};
 };

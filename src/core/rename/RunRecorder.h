@@ -22,6 +22,9 @@ public:
     virtual std::string runId() const = 0;
     virtual void stepDone(std::size_t step) = 0;
     virtual void stepFailed(std::size_t step, const FileError& error) = 0;
+    // Before the step takes its item through a temporary name the plan did not foresee: the name, on
+    // stable storage. False when it could not be kept; the detour is then not taken.
+    virtual bool detour(std::size_t step, const std::string& temporary) = 0;
     virtual void folderCreated(const std::string& path) = 0;
     virtual void folderRemoved(const std::string& path) = 0;
     // The run's end, which closes the record.

@@ -3,6 +3,7 @@
 
 #include "app/Logger.h"
 #include "rename/FileSystem.h"
+#include "rename/FolderCase.h"
 #include "rename/JournalStore.h"
 #include "rename/JournalText.h"
 #include "rename/MovePlan.h"
@@ -59,19 +60,82 @@ std::optional<std::string> RunRestorer::lastUndoableRun() const {
     return std::nullopt;
 }
 
-RunRestorer::Where RunRestorer::locate(const JournalRecord& record, std::size_t m) const {
+RunRestorer::Where RunRestorer::locate(const JournalRecord& record, std::size_t m, std::string* parkedAt) const {
     const auto& move = record.moves[m];
     if (!move.identity)
         return Where::unknown;
-    if (const auto there = fileSystem_.identify(move.target); there && there->sameOrCopiedItem(*move.identity))
+    const auto there = fileSystem_.identify(move.target);
+    const auto here = fileSystem_.identify(move.source);
+    // A rename of letter case only, in a folder that ignores case: source and target find the same
+    // entry, and only its spelling tells whether the rename happened.
+    const bool oneEntry = there && here && there->sameItem(*here) && move.source != move.target;
+    if (there && there->sameOrCopiedItem(*move.identity) && (!oneEntry || spelledAs(move.target)))
         return Where::target;
-    for (const auto& step : record.steps)
-        if (step.move == m && step.kind == MovePlan::StepKind::toTemporary)
-            if (const auto parked = fileSystem_.identify(step.to); parked && parked->sameItem(*move.identity))
+    for (const auto& step : record.steps) {
+        if (step.move != m)
+            continue;
+        for (const std::string* name : {step.kind == MovePlan::StepKind::toTemporary ? &step.to : nullptr,
+                                        step.detour.empty() ? nullptr : &step.detour}) {
+            if (!name)
+                continue;
+            if (const auto parked = fileSystem_.identify(*name); parked && parked->sameItem(*move.identity)) {
+                if (parkedAt)
+                    *parkedAt = *name;
                 return Where::temporary;
-    if (const auto here = fileSystem_.identify(move.source); here && here->sameItem(*move.identity))
+            }
+        }
+    }
+    if (here && here->sameItem(*move.identity))
         return Where::source;
     return Where::unknown;
+}
+
+bool RunRestorer::spelledAs(const std::string& path) const {
+    const std::string folder = parentOf(path);
+    auto listing = listings_.find(folder);
+    if (listing == listings_.end()) {
+        std::vector<std::string> names;
+        if (fileSystem_.directoryEntries(folder, std::numeric_limits<std::size_t>::max(), names))
+            return true; // cannot tell: as the path says
+        listing = listings_.emplace(folder, std::set<std::string>(names.begin(), names.end())).first;
+    }
+    return listing->second.count(path.substr(path.rfind('/') + 1)) != 0;
+}
+
+std::optional<FileError> RunRestorer::moveItem(const std::string& from, const std::string& to,
+                                              const std::function<bool(const std::string&)>& recordDetour) {
+    auto error = fileSystem_.moveItem(from, to);
+    if (!error) {
+        moved(from, to);
+        return std::nullopt;
+    }
+    if (error->code != FileError::fileExists)
+        return error;
+    // The target may be the item itself under another spelling, in a folder that ignores case but
+    // does not say so: through a temporary name, recorded before it exists.
+    const auto there = fileSystem_.identify(to);
+    const auto here = fileSystem_.identify(from);
+    if (!there || !here || !there->sameItem(*here))
+        return error;
+    const std::string temporary = MovePlan::temporaryName(from, MovePlan::randomTag(), 0);
+    if (!recordDetour(temporary))
+        return error;
+    if (auto parked = fileSystem_.moveItem(from, temporary))
+        return parked;
+    if (auto placed = fileSystem_.moveItem(temporary, to)) {
+        fileSystem_.moveItem(temporary, from);
+        return placed;
+    }
+    moved(from, to);
+    return std::nullopt;
+}
+
+// Keeps the folder listings read so far true to the disk.
+void RunRestorer::moved(const std::string& from, const std::string& to) {
+    if (const auto listing = listings_.find(parentOf(from)); listing != listings_.end())
+        listing->second.erase(from.substr(from.rfind('/') + 1));
+    if (const auto listing = listings_.find(parentOf(to)); listing != listings_.end())
+        listing->second.insert(to.substr(to.rfind('/') + 1));
 }
 
 std::optional<FileError> RunRestorer::ensureFolder(const std::string& path, std::vector<std::string>& created) {
@@ -87,6 +151,7 @@ std::optional<FileError> RunRestorer::ensureFolder(const std::string& path, std:
 }
 
 Result<RunRestorer::Outcome> RunRestorer::undo(const std::string& runId) {
+    listings_.clear();
     auto record = store_.read(runId);
     if (!record.ok())
         return record.error();
@@ -107,6 +172,7 @@ Result<RunRestorer::Outcome> RunRestorer::undo(const std::string& runId) {
 }
 
 Result<RunRestorer::Outcome> RunRestorer::recover(const std::string& runId, bool finish) {
+    listings_.clear();
     auto record = store_.read(runId);
     if (!record.ok())
         return record.error();
@@ -158,8 +224,9 @@ void RunRestorer::removeStrayCopies(const JournalRecord& record, Outcome& outcom
                 if (parentOf(other.target) != folder || !other.identity || locate(record, k) == Where::target)
                     continue;
                 const auto here = fileSystem_.identify(other.source);
-                intact = here && here->sameItem(*other.identity) && here->size == other.identity->size &&
-                         here->modified == other.identity->modified;
+                intact = here && here->sameItem(*other.identity) &&
+                         (!other.identity->sizeAndTimeKnown ||
+                          (here->size == other.identity->size && here->modified == other.identity->modified));
             }
             if (!intact) {
                 outcome.leftAlone.push_back("\"" + stray + "\" was kept: its original is not intact");
@@ -177,7 +244,8 @@ void RunRestorer::putBack(const JournalRecord& record, Outcome& outcome) {
         const auto& move = record.moves[m];
         if (move.source == move.target)
             continue;
-        switch (locate(record, m)) {
+        std::string parkedAt;
+        switch (locate(record, m, &parkedAt)) {
         case Where::source:
             ++outcome.alreadyInPlace;
             break;
@@ -185,9 +253,7 @@ void RunRestorer::putBack(const JournalRecord& record, Outcome& outcome) {
             back.push_back({m, move.target, move.source, move.isFolder});
             break;
         case Where::temporary:
-            for (const auto& step : record.steps)
-                if (step.move == m && step.kind == MovePlan::StepKind::toTemporary)
-                    back.push_back({m, step.to, move.source, move.isFolder});
+            back.push_back({m, parkedAt, move.source, move.isFolder});
             break;
         case Where::unknown:
             outcome.leftAlone.push_back("\"" + move.target + "\" is no longer where the run put it: left alone");
@@ -195,7 +261,8 @@ void RunRestorer::putBack(const JournalRecord& record, Outcome& outcome) {
         }
     }
 
-    const MovePlan plan = MovePlan::order(std::move(back), MovePlan::randomTag());
+    FolderCase folderCase(fileSystem_);
+    const MovePlan plan = MovePlan::order(std::move(back), MovePlan::randomTag(), &folderCase);
     RunJournal journal(store_.folder(), fileSystem_);
     journal.setUndoOf(record.id);
     const bool journaled = !plan.moves.empty() && journal.begin(plan).empty();
@@ -213,7 +280,9 @@ void RunRestorer::putBack(const JournalRecord& record, Outcome& outcome) {
             if (journaled)
                 journal.folderCreated(folder);
         if (!error)
-            error = fileSystem_.moveItem(step.from, step.to);
+            error = moveItem(step.from, step.to, [&](const std::string& temporary) {
+                return journaled && journal.detour(i, temporary);
+            });
         if (error) {
             failed[step.move] = 1;
             if (journaled)
@@ -247,14 +316,22 @@ void RunRestorer::finishRun(const JournalRecord& record, Outcome& outcome) {
         const auto& move = record.moves[step.move];
         if (failed[step.move] || move.source == move.target)
             continue;
-        const Where where = locate(record, step.move);
-        const Where expected = step.kind == MovePlan::StepKind::fromTemporary ? Where::temporary : Where::source;
-        if (where == Where::target || (step.kind == MovePlan::StepKind::toTemporary && where == Where::temporary)) {
+        std::string parkedAt;
+        const Where where = locate(record, step.move, &parkedAt);
+        std::string from = step.from;
+        Where expected = step.kind == MovePlan::StepKind::fromTemporary ? Where::temporary : Where::source;
+        if (where == Where::temporary && !step.detour.empty() && parkedAt == step.detour) {
+            // Stopped halfway through a detour the run took: on from the temporary name.
+            from = parkedAt;
+            expected = Where::temporary;
+        }
+        if (where == Where::target ||
+            (step.kind == MovePlan::StepKind::toTemporary && where == Where::temporary && parkedAt == step.to)) {
             if (step.kind != MovePlan::StepKind::toTemporary)
                 ++outcome.alreadyInPlace;
             continue;
         }
-        if (where != expected) {
+        if (where != expected || (where == Where::temporary && parkedAt != from)) {
             failed[step.move] = 1;
             outcome.leftAlone.push_back("\"" + move.source + "\" is no longer where the run left it: left alone");
             continue;
@@ -266,11 +343,23 @@ void RunRestorer::finishRun(const JournalRecord& record, Outcome& outcome) {
             journaltext::appendEscaped(lines, folder);
             lines += '\n';
         }
+        if (!error && where == Where::source && !step.detour.empty()) {
+            // The run had recorded the detour but not yet taken it: it goes the same way.
+            error = fileSystem_.moveItem(from, step.detour);
+            if (!error) {
+                moved(from, step.detour);
+                from = step.detour;
+            }
+        }
         if (!error)
-            error = fileSystem_.moveItem(step.from, step.to);
+            error = moveItem(from, step.to, [&](const std::string& temporary) {
+                std::string line = "detour " + std::to_string(i) + " ";
+                journaltext::appendEscaped(line, temporary);
+                return store_.append(record.id, line + "\n").ok();
+            });
         if (error) {
             failed[step.move] = 1;
-            outcome.failures.push_back({step.from, step.to, *error});
+            outcome.failures.push_back({from, step.to, *error});
             continue;
         }
         lines += "done " + std::to_string(i) + "\n";

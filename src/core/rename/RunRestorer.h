@@ -3,8 +3,13 @@
 
 #include "base/Result.h"
 #include "rename/JournalRecord.h"
+#include "rename/FileError.h"
 #include "rename/RenameReport.h"
 
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -41,7 +46,16 @@ public:
 
 private:
     enum class Where { source, temporary, target, unknown };
-    Where locate(const JournalRecord& record, std::size_t move) const;
+    // Where the item of a move is now; for a temporary name, which one (in `parkedAt`).
+    Where locate(const JournalRecord& record, std::size_t move, std::string* parkedAt = nullptr) const;
+    // Whether the folder holds an entry spelt exactly so: in a folder that ignores case, a path finds
+    // the entry under any spelling.
+    bool spelledAs(const std::string& path) const;
+    void moved(const std::string& from, const std::string& to);
+    // A move that, where the target is the item itself under another spelling, goes through a
+    // temporary name, once `recordDetour` has recorded it.
+    std::optional<FileError> moveItem(const std::string& from, const std::string& to,
+                                      const std::function<bool(const std::string&)>& recordDetour);
     void putBack(const JournalRecord& record, Outcome& outcome);
     void finishRun(const JournalRecord& record, Outcome& outcome);
     void removeStrayCopies(const JournalRecord& record, Outcome& outcome);
@@ -49,6 +63,7 @@ private:
 
     FileSystem& fileSystem_;
     JournalStore& store_;
+    mutable std::map<std::string, std::set<std::string>> listings_; // folder -> entry names, as read
 };
 
 } // namespace quillory

@@ -2,6 +2,7 @@
 #include "text/Normalization.h"
 
 #include "text/IcuSupport.h"
+#include "text/Utf.h"
 
 #include <unicode/brkiter.h>
 #include <unicode/normalizer2.h>
@@ -136,6 +137,23 @@ std::string capitalizeWords(std::string_view utf8) {
 }
 std::string foldDiacritics(std::string_view utf8) {
     return viaUtf16(utf8, [](std::u16string_view t) { return foldDiacritics(t); });
+}
+
+std::string foldCase(std::string_view utf8) {
+    std::string out(utf8);
+    bool ascii = true;
+    for (char& c : out) {
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    if (ascii || !isValidUtf8(utf8))
+        return ascii ? out : std::string(utf8);
+    return viaUtf16(utf8, [](std::u16string_view t) {
+        const std::u16string decomposed = nfd(t);
+        icu::UnicodeString s(decomposed.data(), static_cast<int32_t>(decomposed.size()));
+        return toStd(s.foldCase(U_FOLD_CASE_DEFAULT));
+    });
 }
 
 } // namespace quillory::text

@@ -32,4 +32,9 @@ std::string toLower(std::string_view utf8);
 std::string capitalizeWords(std::string_view utf8);
 std::string foldDiacritics(std::string_view utf8);
 
+// A name as a file system that ignores letter case compares it: canonical decomposition, then full
+// locale-independent case folding ("Straße" and "STRASSE" fold alike). Bytes that are not UTF-8 are
+// opaque to such a file system and come back unchanged.
+std::string foldCase(std::string_view utf8);
+
 } // namespace quillory::text

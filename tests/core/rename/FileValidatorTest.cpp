@@ -13,10 +13,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <stop_token>
 
 namespace quillory {
 namespace {
+
+namespace fs = std::filesystem;
 
 class FileValidatorTest : public ::testing::Test {
 protected:
@@ -206,6 +209,29 @@ TEST_F(FileValidatorTest, FolderCannotMoveIntoItself) {
     EXPECT_EQ(errorsOf(folder), Errors{"A folder cannot be moved into itself"});
     folder.transformed.transformedPath = home() + "/album 2";
     EXPECT_EQ(errorsOf(folder), Errors{});
+}
+
+TEST_F(FileValidatorTest, TargetFolderThatIsAFileIsAnError) {
+    temp_.write("notes.txt", "a file");
+    temp_.mkdir("photos");
+    fs::create_directory_symlink(home() + "/photos", home() + "/linked");
+    fs::create_symlink("loop", home() + "/loop"); // leads to itself: no folder, and no name in it can be examined
+    std::vector<File> files{file("a.jpg", home() + "/notes.txt", "a", "jpg"),
+                            file("b.jpg", home() + "/notes.txt/deeper/still", "b", "jpg"),
+                            file("c.jpg", home() + "/photos/new", "c", "jpg"),
+                            file("d.jpg", home() + "/linked", "d", "jpg"), file("e.jpg", home() + "/photos", "e", "jpg"),
+                            file("f.jpg", home() + "/loop", "f", "jpg")};
+    const auto result = validator_.validateFiles(files, false);
+    ASSERT_TRUE(result);
+    const auto validated = validator_.validatedFiles();
+    const Errors blocked{"\"" + home() + "/notes.txt\" is not a folder: nothing can be moved into it"};
+    EXPECT_EQ(validated[0].validation.errors, blocked);
+    EXPECT_EQ(validated[1].validation.errors, blocked);
+    EXPECT_EQ(validated[2].validation.errors, Errors{}) << "a folder still to be made";
+    EXPECT_EQ(validated[3].validation.errors, Errors{}) << "a link to a folder";
+    EXPECT_EQ(validated[4].validation.errors, Errors{});
+    EXPECT_FALSE(validated[5].validation.errors.empty()) << "a link that leads to itself is refused before the run";
+    EXPECT_EQ(result->errorCount, 3);
 }
 
 TEST_F(FileValidatorTest, ChunksOfAThousandInListOrder) {

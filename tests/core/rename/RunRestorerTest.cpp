@@ -195,6 +195,50 @@ TEST_F(RunRestorerTest, EveryInterruptionPointIsRecoverable) {
     }
 }
 
+// Many sources in one folder get device and inode from one listing of it; a few, or ones moving to
+// another file system, are looked at in full. Either way the journal knows every item, and undo works.
+TEST_F(RunRestorerTest, JournalTakesIdentitiesFromFolderListings) {
+    fs::remove_all(root());
+    std::vector<File> files;
+    for (int i = 0; i < 40; ++i) {
+        const std::string name = "many/f" + std::to_string(i);
+        temp_.write("tree/" + name, name);
+        files.push_back(File::fromPath(at(name)));
+        files.back().transformed.transformedName = "g" + std::to_string(i);
+    }
+    temp_.write("tree/few/one", "one");
+    files.push_back(File::fromPath(at("few/one")));
+    files.back().transformed.transformedName = "two";
+    list_.doReplaceAllFiles(files, FileAction::replace, false);
+    const auto original = snapshot();
+
+    const RenameReport report = renamer_.applyTransformationsAndRename(true);
+    ASSERT_EQ(report.successCount, 41);
+    const auto record = store_.read(report.journalId);
+    ASSERT_TRUE(record.ok());
+    ASSERT_EQ(record->moves.size(), 41u);
+    // The steps come back one by one, each done, however compactly they were written.
+    ASSERT_EQ(record->steps.size(), 41u);
+    for (std::size_t i = 0; i < record->steps.size(); ++i) {
+        EXPECT_EQ(record->steps[i].from, record->moves[record->steps[i].move].source);
+        EXPECT_EQ(record->steps[i].to, record->moves[record->steps[i].move].target);
+        EXPECT_TRUE(record->stepDone[i]) << "step " << i;
+    }
+    for (const auto& move : record->moves) {
+        ASSERT_TRUE(move.identity) << move.source;
+        const auto now = disk_.identify(move.target);
+        ASSERT_TRUE(now);
+        EXPECT_TRUE(now->sameItem(*move.identity)) << move.source;
+        const bool many = move.source.find("/many/") != std::string::npos;
+        EXPECT_EQ(move.identity->sizeAndTimeKnown, !many) << move.source;
+        if (!many) {
+            EXPECT_EQ(move.identity->size, 3);
+        }
+    }
+    ASSERT_TRUE(restorer_.undo(report.journalId).ok());
+    EXPECT_EQ(snapshot(), original);
+}
+
 TEST_F(RunRestorerTest, InterruptedRunsAreFoundAndOldRunsPruned) {
     fs::create_directories(store_.folder());
     const auto write = [&](const std::string& id, const std::string& text) {

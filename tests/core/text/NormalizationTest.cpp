@@ -39,3 +39,14 @@ TEST(Normalization, FoldDiacriticsDropsOnlyNonspacingMarks) {
     // Letters that are not base+mark stay; Hangul recomposes.
     EXPECT_EQ(foldDiacritics(std::u16string_view(u"\u00df\u00f8\uAC00")), u"\u00df\u00f8\uAC00");
 }
+
+TEST(Normalization, FoldCaseComparesNamesAsACaseInsensitiveVolume) {
+    EXPECT_EQ(foldCase(std::string_view("Report.TXT")), "report.txt");
+    // Full folding: sharp s is "ss"; a precomposed and a decomposed accent fold alike.
+    EXPECT_EQ(foldCase(std::string_view("STRASSE")), foldCase(std::string_view("stra\xC3\x9F"
+                                                                                "e")));
+    EXPECT_EQ(foldCase(std::string_view("CAF\xC3\x89")), foldCase(std::string_view("cafe\xCC\x81")));
+    EXPECT_NE(foldCase(std::string_view("cafe")), foldCase(std::string_view("caf\xC3\xA9")));
+    // Bytes that are not UTF-8 are opaque: unchanged, even their ASCII letters.
+    EXPECT_EQ(foldCase(std::string_view("Caf\xE9")), "Caf\xE9");
+}

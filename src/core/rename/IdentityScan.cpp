@@ -1,0 +1,167 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "rename/IdentityScan.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_map>
+
+namespace quillory {
+namespace {
+
+std::string_view parentOf(std::string_view path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string_view::npos)
+        return {};
+    return slash == 0 ? std::string_view("/") : path.substr(0, slash);
+}
+
+std::optional<ItemIdentity> lookAt(std::string_view path) {
+    struct stat info {};
+    if (::lstat(std::string(path).c_str(), &info) != 0)
+        return std::nullopt;
+    return ItemIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+                        static_cast<std::int64_t>(info.st_size),
+                        static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+                        S_ISDIR(info.st_mode)};
+}
+
+// File systems whose listings give the same inode numbers as a look at the item. Others (overlay,
+// network and FUSE file systems) may not.
+bool listingsGiveInodes(const std::string& folder) {
+    struct statfs volume {};
+    if (::statfs(folder.c_str(), &volume) != 0)
+        return false;
+    switch (static_cast<unsigned long>(volume.f_type) & 0xffffffffUL) {
+    case 0x01021994UL: // tmpfs
+    case 0xef53UL:     // ext2, ext3, ext4
+    case 0x58465342UL: // XFS
+    case 0x9123683eUL: // Btrfs
+    case 0xf2f52010UL: // F2FS
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The device a folder is (or, when it is still to be made, will be) on.
+std::optional<std::uint64_t> deviceOf(std::string_view folder) {
+    for (std::string at(folder); !at.empty(); at = std::string(parentOf(at))) {
+        struct stat info {};
+        if (::stat(at.c_str(), &info) == 0)
+            return static_cast<std::uint64_t>(info.st_dev);
+        if (at == "/")
+            break;
+    }
+    return std::nullopt;
+}
+
+// The sources of one folder by name, in one flat table: a folder of many thousand entries is matched
+// against it entry by entry, and a table of nodes would cost more than the listing.
+class NameTable {
+public:
+    explicit NameTable(std::size_t count) {
+        std::size_t size = 16;
+        while (size < count * 2)
+            size *= 2;
+        slots_.assign(size, Slot{});
+        mask_ = size - 1;
+    }
+    void add(std::string_view name, std::size_t index) {
+        const std::size_t hash = std::hash<std::string_view>{}(name);
+        for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
+            if (slots_[at].index == kEmpty) {
+                slots_[at] = Slot{static_cast<std::uint32_t>(hash), static_cast<std::uint32_t>(names_.size())};
+                names_.emplace_back(name, index);
+                return;
+            }
+        }
+    }
+    // The index given with the name, or nothing.
+    std::optional<std::size_t> find(std::string_view name) const {
+        const std::size_t hash = std::hash<std::string_view>{}(name);
+        for (std::size_t at = hash & mask_; slots_[at].index != kEmpty; at = (at + 1) & mask_)
+            if (slots_[at].hash == static_cast<std::uint32_t>(hash) && names_[slots_[at].index].first == name)
+                return names_[slots_[at].index].second;
+        return std::nullopt;
+    }
+    std::size_t size() const { return names_.size(); }
+
+private:
+    static constexpr std::uint32_t kEmpty = 0xffffffffU;
+    struct Slot {
+        std::uint32_t hash = 0;
+        std::uint32_t index = kEmpty;
+    };
+    std::vector<Slot> slots_;
+    std::vector<std::pair<std::string_view, std::size_t>> names_;
+    std::size_t mask_ = 0;
+};
+
+} // namespace
+
+std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::vector<Move>& moves) {
+    std::vector<std::optional<ItemIdentity>> out(moves.size());
+    std::vector<char> known(moves.size(), 0);
+    std::unordered_map<std::string_view, std::vector<std::size_t>> byFolder;
+    for (std::size_t i = 0; i < moves.size(); ++i)
+        byFolder[parentOf(moves[i].first)].push_back(i);
+
+    std::unordered_map<std::string_view, std::optional<std::uint64_t>> targetDevices;
+    for (const auto& [folderView, members] : byFolder) {
+        if (members.size() < listingThreshold)
+            continue;
+        const std::string folder(folderView);
+        struct stat info {};
+        if (::stat(folder.c_str(), &info) != 0 || !listingsGiveInodes(folder))
+            continue;
+        const auto device = static_cast<std::uint64_t>(info.st_dev);
+        NameTable byName(members.size());
+        for (const std::size_t i : members) {
+            const std::string_view targetFolder = parentOf(moves[i].second);
+            if (targetFolder != folderView) {
+                auto found = targetDevices.find(targetFolder);
+                if (found == targetDevices.end())
+                    found = targetDevices.emplace(targetFolder, deviceOf(targetFolder)).first;
+                if (found->second != device)
+                    continue; // leaves the file system, or cannot tell: looked at in full
+            }
+            byName.add(moves[i].first.substr(moves[i].first.rfind('/') + 1), i);
+        }
+        DIR* dir = ::opendir(folder.c_str());
+        if (!dir)
+            continue;
+        // A folder of many more entries than sources would cost more to read than looking at each.
+        std::size_t budget = 8 * members.size() + 4096;
+        std::size_t left = byName.size();
+        while (left > 0 && budget-- > 0) {
+            const dirent* entry = ::readdir(dir);
+            if (!entry)
+                break;
+            // Folders are looked at in full: a mount point or a subvolume lists another inode or device.
+            if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_DIR)
+                continue;
+            const auto found = byName.find(std::string_view(entry->d_name));
+            if (!found || known[*found])
+                continue;
+            ItemIdentity identity;
+            identity.device = device;
+            identity.inode = static_cast<std::uint64_t>(entry->d_ino);
+            identity.sizeAndTimeKnown = false;
+            out[*found] = identity;
+            known[*found] = 1;
+            --left;
+        }
+        ::closedir(dir);
+    }
+    for (std::size_t i = 0; i < moves.size(); ++i)
+        if (!known[i])
+            out[i] = lookAt(moves[i].first);
+    return out;
+}
+
+} // namespace quillory
