@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "DBusFixture.h"
+#include "ImmutableFolder.h"
 
 #include "dbus/DBusNames.h"
 #include "dbus/ScriptingAdaptor.h"
@@ -193,7 +194,7 @@ TEST_F(ScriptingAdaptorTest, ScriptingCallsInterleaveWithTheWindowsOwnChainEdits
 // A rename that fails on one file asks whether to go on. The question is asked on the Session's thread,
 // in a nested event loop as a dialog runs it; a call that arrives meanwhile waits for the rename.
 TEST_F(ScriptingAdaptorTest, ARenameAsksItsQuestionOnTheSessionsThreadAndLaterCallsWaitForIt) {
-    temp_.write("folder/x", "X"); // a file where the first move wants a folder
+    const test::ImmutableFolder x(folder_ / "x"); // the first move fails at run time
     call("OpenDirectory", {QString::fromStdString(folder_.string())});
     call("AddTransformer", {QStringLiteral(R"({"type":"regularexpression","transformScope":"fullpath",
         "properties":{"regexFindText":"/(a_1)\\.txt$","regexReplaceText":"/x/$1.txt"}})")});
