@@ -6,6 +6,7 @@
 #include "main/MainWindow.h"
 #include "engine/TransformerEngine.h"
 
+#include <cstdio>
 #include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QItemSelectionModel>
@@ -106,7 +107,14 @@ bool GuiApp::settle(int milliseconds) {
         return result && !result->isPending && result->totalCount == window.fileModel().counts().files;
     };
     // Quiet twice in a row: a late update may start one more pass right after the first.
-    return waitUntil([&] { return quiet() && (QTest::qWait(30), quiet()); }, milliseconds);
+    const bool ok = waitUntil([&] { return quiet() && (QTest::qWait(30), quiet()); }, milliseconds);
+    if (!ok) {
+        const auto& result = window.validation();
+        std::fprintf(stderr, "GuiApp::settle timed out: busy=%d renaming=%d result=%d pending=%d total=%d files=%d\n",
+                     services.engine().isBusy(), window.isRenaming(), bool(result), result ? result->isPending : -1,
+                     result ? result->totalCount : -1, window.fileModel().counts().files);
+    }
+    return ok;
 }
 
 } // namespace quillory::test

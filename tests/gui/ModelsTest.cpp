@@ -90,6 +90,13 @@ TEST_F(ModelsTest, TableShowsNewNamesTintsChangesAndHidesUnchangedFiles) {
         EXPECT_NE(model.state(row), gui::FileTableModel::RowState::unchanged);
     window().setHideUnchanged(false);
     EXPECT_EQ(model.rowCount(), 3);
+
+    // Files opened onto an existing chain get their new names without any further edit.
+    gui.interaction().answerWith({"Append"});
+    gui.open({QString::fromStdString(files + "/Photos/Sydney")});
+    ASSERT_EQ(model.rowCount(), 4);
+    EXPECT_EQ(model.counts().toRename, 3);
+    EXPECT_EQ(model.index(3, gui::FileTableModel::newNameColumn).data().toString(), QStringLiteral("DSC 0042"));
 }
 
 TEST_F(ModelsTest, TintsFollowThePaletteSoDarkThemesGetDarkRows) {

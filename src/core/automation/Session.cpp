@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "automation/Session.h"
 
+#include "app/AppNotification.h"
 #include "app/MainQueue.h"
 #include "automation/PathExpansion.h"
 #include "filelist/FileDataSource.h"
@@ -161,8 +162,10 @@ OpenReport Session::open(const std::vector<std::string>& paths, OpenMode mode, s
     result.cancelled = opened.cancelled;
     report(progress, SessionStage::opening, opened.fileCount, opened.fileCount);
     // A live preview wants the attributes ready before the chain asks for them: those its tokens read.
-    if (!ownsMainQueue_ && !opened.cancelled)
-        services_.attributesWorker().preloadMissing(attributeSourcesOf(services_.transformers().list()));
+    // The preload ends with a quick pass; without one to wait for, the new files get their names now.
+    if (!ownsMainQueue_ && !opened.cancelled &&
+        !services_.attributesWorker().preloadMissing(attributeSourcesOf(services_.transformers().list())))
+        services_.notifications().post(AppNotification::transformAllFilesQuick);
     drainMainQueue();
     return result;
 }
