@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
+#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
@@ -265,6 +266,16 @@ void FileTableModel::refresh() {
     for (std::size_t i = 0; i < rows.size(); ++i)
         all.push_back(makeRow(rows[i], static_cast<int>(i)));
     rebuild(std::move(all), false);
+}
+
+void FileTableModel::scheduleRefresh() {
+    if (refreshScheduled_)
+        return;
+    refreshScheduled_ = true;
+    QTimer::singleShot(0, this, [this] {
+        refreshScheduled_ = false;
+        refresh();
+    });
 }
 
 void FileTableModel::rebuild(std::vector<Row> all, bool forceReset) {

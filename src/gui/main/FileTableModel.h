@@ -59,6 +59,9 @@ public:
 
     // Takes the list again. Keeps rows and selection when the same files are listed in the same order.
     void refresh();
+    // One refresh on the next turn of the event loop, however many updates arrive before it: a keystroke
+    // updates every row up to three times (marking, quick pass, validation).
+    void scheduleRefresh();
     void setHideUnchanged(bool hide);
     bool hidesUnchanged() const { return hideUnchanged_; }
     void setRenameEmptyFolders(bool rename);
@@ -109,6 +112,7 @@ private:
     std::vector<int> shown_; // indexes into all_ of the rows the filter lets through
     Counts counts_;
     bool hideUnchanged_ = false;
+    bool refreshScheduled_ = false;
     bool renameEmptyFolders_ = true;
     QPalette palette_;
     QIcon icons_[4];

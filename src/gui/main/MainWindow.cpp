@@ -158,7 +158,7 @@ MainWindow::MainWindow(Session& session, NotificationBridge& bridge, QWidget* pa
         updateSortMenu();
         updateUndoActions();
     });
-    connect(&bridge_, &NotificationBridge::rowsUpdated, fileModel_, &FileTableModel::refresh);
+    connect(&bridge_, &NotificationBridge::rowsUpdated, fileModel_, &FileTableModel::scheduleRefresh);
     connect(&bridge_, &NotificationBridge::chainChanged, this, &MainWindow::chainChanged);
     connect(&bridge_, &NotificationBridge::validationResult, this, &MainWindow::validationArrived);
     connect(&bridge_, &NotificationBridge::progressIndicatorShown, statusActivity_, &QLabel::setText);
