@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -140,6 +141,29 @@ TEST(ActionEditorTest, AnEditChangesOnlyItsSettingAndIsReportedOnceAfterTheDebou
     editor.flush();
     ASSERT_EQ(edited.count(), 2);
     EXPECT_EQ(qvariant_cast<Transformer>(edited.last().first()).transformScope, TransformScope::filename);
+}
+
+TEST(ActionEditorTest, ProblemsOfTheActionShowUnderTheSettingTheyConcern) {
+    gui::ActionEditor editor;
+    editor.show();
+    editor.setAction(record("insert", Json{{"insertFindText", "a(b"}, {"insertFindRegex", true},
+                                            {"insertPosition", "after"},
+                                            {"insertText", Json{{"items", Json::array({Json{{"type", "attribute"},
+                                                                                       {"value", "id3-artst"}}})}}}}));
+    auto* find = editor.findChild<QLineEdit*>(QStringLiteral("insertFindText"));
+    auto* findProblem = editor.findChild<QLabel*>(QStringLiteral("insertFindTextProblem"));
+    auto* replaceProblem = editor.findChild<QLabel*>(QStringLiteral("insertTextProblem"));
+    ASSERT_TRUE(find && findProblem && replaceProblem);
+    EXPECT_TRUE(findProblem->isVisible());
+    EXPECT_TRUE(findProblem->text().contains(QStringLiteral("not valid"))) << findProblem->text().toStdString();
+    EXPECT_TRUE(replaceProblem->isVisible());
+    EXPECT_TRUE(replaceProblem->text().contains(QStringLiteral("id3-artist"))) << replaceProblem->text().toStdString();
+
+    // Mending the pattern clears its problem at once, before the edit is even reported.
+    find->selectAll();
+    QTest::keyClicks(find, "a(b)");
+    EXPECT_FALSE(findProblem->isVisible());
+    EXPECT_TRUE(replaceProblem->isVisible());
 }
 
 TEST(ActionEditorTest, LookupRowsAndUnknownChoicesSurviveEditing) {

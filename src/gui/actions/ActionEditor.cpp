@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "actions/ActionEditor.h"
 
+#include "actions/ChainCheck.h"
 #include "lookup/LookupTablePanel.h"
 #include "model/TransformerTypes.h"
 #include "tokens/TokenField.h"
@@ -75,6 +76,11 @@ ActionEditor::ActionEditor(QWidget* parent) : QWidget(parent) {
     formLayout_ = new QFormLayout(form_);
     formLayout_->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(form_);
+    otherProblems_ = new QLabel(this);
+    otherProblems_->setObjectName(QStringLiteral("otherProblems"));
+    otherProblems_->setWordWrap(true);
+    otherProblems_->hide();
+    layout->addWidget(otherProblems_);
     layout->addStretch(1);
 
     debounce_ = new QTimer(this);
@@ -103,6 +109,65 @@ void ActionEditor::flush() {
         report();
 }
 
+namespace {
+
+QString quoted(const std::string& text) { return QStringLiteral("\u201C%1\u201D").arg(QString::fromStdString(text)); }
+
+// One short sentence for a problem of the action, shown under the setting it concerns.
+QString problemText(const ChainProblem& problem) {
+    using Code = ChainProblem::Code;
+    QString text;
+    switch (problem.code) {
+    case Code::invalidPattern:
+        text = QObject::tr("This pattern is not valid: %1").arg(QString::fromStdString(problem.detail));
+        if (problem.offset)
+            text += QObject::tr(" (at character %1)").arg(*problem.offset + 1);
+        text += QObject::tr(". It finds nothing.");
+        break;
+    case Code::unknownKey:
+        text = QObject::tr("Unknown setting %1.").arg(quoted(problem.value));
+        break;
+    case Code::unknownValue:
+        text = QObject::tr("Unknown value %1.").arg(quoted(problem.value));
+        break;
+    case Code::unknownAttribute:
+        text = QObject::tr("Unknown attribute %1.").arg(quoted(problem.value));
+        break;
+    case Code::unknownItemType:
+        text = QObject::tr("Unknown kind of token %1.").arg(quoted(problem.value));
+        break;
+    case Code::unknownGroup:
+        text = QObject::tr("%1 refers to a group the pattern does not have.").arg(QString::fromStdString(problem.value));
+        break;
+    }
+    if (!problem.suggestion.empty())
+        text += QObject::tr(" Did you mean %1?").arg(quoted(problem.suggestion));
+    return text;
+}
+
+} // namespace
+
+void ActionEditor::updateProblems() {
+    const auto current = action();
+    std::vector<ChainProblem> problems;
+    if (current)
+        problems = ChainCheck().check(*current);
+    QStringList other;
+    for (auto& bound : bound_) {
+        QStringList texts;
+        for (const auto& problem : problems)
+            if (problem.key == bound.field.key)
+                texts << problemText(problem);
+        bound.problem->setText(texts.isEmpty() ? QString() : QStringLiteral("\u26A0 ") + texts.join(QLatin1Char('\n')));
+        formLayout_->setRowVisible(bound.problem, !texts.isEmpty() && bound.rowShown);
+    }
+    for (const auto& problem : problems)
+        if (std::none_of(bound_.begin(), bound_.end(), [&](const Bound& b) { return b.field.key == problem.key; }))
+            other << problemText(problem);
+    otherProblems_->setText(other.isEmpty() ? QString() : QStringLiteral("\u26A0 ") + other.join(QLatin1Char('\n')));
+    otherProblems_->setVisible(!other.isEmpty());
+}
+
 void ActionEditor::report() {
     debounce_->stop();
     auto current = action();
@@ -119,12 +184,13 @@ void ActionEditor::report() {
 
 void ActionEditor::changed() {
     updateVisibility();
+    updateProblems();
     if (!loading_)
         debounce_->start();
 }
 
 void ActionEditor::updateVisibility() {
-    for (const auto& bound : bound_) {
+    for (auto& bound : bound_) {
         if (bound.field.shownWhen.empty())
             continue;
         const auto controller = std::find_if(bound_.begin(), bound_.end(),
@@ -136,7 +202,8 @@ void ActionEditor::updateVisibility() {
                                  : value.is_string() ? value.get<std::string>()
                                                      : std::string();
         const auto& shown = bound.field.shownFor;
-        formLayout_->setRowVisible(bound.widget, std::find(shown.begin(), shown.end(), text) != shown.end());
+        bound.rowShown = std::find(shown.begin(), shown.end(), text) != shown.end();
+        formLayout_->setRowVisible(bound.widget, bound.rowShown);
     }
 }
 
@@ -204,7 +271,12 @@ void ActionEditor::buildForm(const std::string& type) {
             formLayout_->addRow(QString(), widget);
         else
             formLayout_->addRow(label + QLatin1Char(':'), widget);
-        bound_.push_back({field, widget, {}});
+        auto* problem = new QLabel(form_);
+        problem->setObjectName(qs(field.key) + QStringLiteral("Problem"));
+        problem->setWordWrap(true);
+        formLayout_->addRow(QString(), problem);
+        formLayout_->setRowVisible(problem, false);
+        bound_.push_back({field, widget, {}, problem});
     }
     emit actionTypeChanged(qs(formType_));
 }
@@ -306,6 +378,7 @@ void ActionEditor::setAction(std::optional<Transformer> action) {
         showValue(bound, found == stored.end() ? Json() : *found);
     }
     updateVisibility();
+    updateProblems();
     loading_ = false;
 }
 

@@ -54,6 +54,8 @@ private:
         ActionField field;
         QWidget* widget = nullptr;
         nlohmann::ordered_json shown; // the widget's value when the record was shown
+        QLabel* problem = nullptr;    // what the chain check finds in this setting, in the row below it
+        bool rowShown = true;         // whether the setting applies with the values chosen now
     };
     void buildForm(const std::string& type);
     nlohmann::ordered_json widgetValue(const Bound& bound) const;
@@ -61,6 +63,7 @@ private:
     void changed();
     void report();
     void updateVisibility();
+    void updateProblems();
 
     QLabel* title_;
     QLabel* help_;
@@ -70,6 +73,7 @@ private:
     QWidget* form_;
     QFormLayout* formLayout_;
     QTimer* debounce_;
+    QLabel* otherProblems_; // problems of settings that have no field here
     std::vector<Bound> bound_;
     std::string formType_;
     std::optional<Transformer> original_;
