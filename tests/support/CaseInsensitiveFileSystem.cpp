@@ -1,18 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CaseInsensitiveFileSystem.h"
+#include "model/File.h"
 
 #include <cerrno>
 #include <limits>
 
 namespace quillory {
 namespace {
-
-std::string parentOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return {};
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
 
 std::string lowered(std::string text) {
     for (char& c : text)
@@ -35,7 +29,7 @@ bool CaseInsensitiveFileSystem::folds(const std::string& folder) const {
 }
 
 std::string CaseInsensitiveFileSystem::resolve(const std::string& path) {
-    const std::string folder = parentOf(path);
+    const std::string folder = deletingLastPathComponent(path);
     if (!folds(folder) || inner_.exists(path))
         return path;
     std::vector<std::string> names;
@@ -49,7 +43,7 @@ std::string CaseInsensitiveFileSystem::resolve(const std::string& path) {
 }
 
 FileSystem::Outcome CaseInsensitiveFileSystem::moveItem(const std::string& source, const std::string& target) {
-    if (folds(parentOf(target)) && inner_.exists(resolve(target)))
+    if (folds(deletingLastPathComponent(target)) && inner_.exists(resolve(target)))
         return FileError::fromErrno(EEXIST, "Move", source);
     return inner_.moveItem(resolve(source), target);
 }

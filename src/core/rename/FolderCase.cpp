@@ -2,6 +2,7 @@
 #include "rename/FolderCase.h"
 
 #include "app/FileDescriptor.h"
+#include "model/File.h"
 #include "rename/FileSystem.h"
 #include "text/Normalization.h"
 
@@ -18,13 +19,6 @@
 
 namespace quillory {
 namespace {
-
-std::string parentOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return {};
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
 
 // f_type of the volumes that compare names without regard to case.
 bool caseInsensitiveVolume(long type) {
@@ -59,7 +53,7 @@ bool FolderCase::probe(const std::string& folder) {
         }
         if ((errno != ENOENT && errno != ENOTDIR) || at == "/")
             return false;
-        at = parentOf(at);
+        at = deletingLastPathComponent(at);
         if (at.empty())
             return false;
     }
@@ -91,7 +85,7 @@ std::string FolderCase::key(std::string path) {
 }
 
 bool FolderCase::sameEntry(const std::string& a, const std::string& b) {
-    return a != b && parentOf(a) == parentOf(b) && key(a) == key(b);
+    return a != b && deletingLastPathComponent(a) == deletingLastPathComponent(b) && key(a) == key(b);
 }
 
 } // namespace quillory

@@ -2,6 +2,7 @@
 #include "rename/RunRestorer.h"
 
 #include "app/Logger.h"
+#include "model/File.h"
 #include "rename/FileSystem.h"
 #include "rename/FolderCase.h"
 #include "rename/JournalStore.h"
@@ -16,13 +17,6 @@
 
 namespace quillory {
 namespace {
-
-std::string parentOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return {};
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
 
 // Removes an item and, for a folder, everything in it, without following links.
 bool removeTree(FileSystem& fileSystem, const std::string& path) {
@@ -91,7 +85,7 @@ RunRestorer::Where RunRestorer::locate(const JournalRecord& record, std::size_t 
 }
 
 bool RunRestorer::spelledAs(const std::string& path) const {
-    const std::string folder = parentOf(path);
+    const std::string folder = deletingLastPathComponent(path);
     auto listing = listings_.find(folder);
     if (listing == listings_.end()) {
         std::vector<std::string> names;
@@ -132,9 +126,9 @@ std::optional<FileError> RunRestorer::moveItem(const std::string& from, const st
 
 // Keeps the folder listings read so far true to the disk.
 void RunRestorer::moved(const std::string& from, const std::string& to) {
-    if (const auto listing = listings_.find(parentOf(from)); listing != listings_.end())
+    if (const auto listing = listings_.find(deletingLastPathComponent(from)); listing != listings_.end())
         listing->second.erase(from.substr(from.rfind('/') + 1));
-    if (const auto listing = listings_.find(parentOf(to)); listing != listings_.end())
+    if (const auto listing = listings_.find(deletingLastPathComponent(to)); listing != listings_.end())
         listing->second.insert(to.substr(to.rfind('/') + 1));
 }
 
@@ -142,7 +136,7 @@ std::optional<FileError> RunRestorer::ensureFolder(const std::string& path, std:
     if (path.empty() || fileSystem_.exists(path))
         return std::nullopt;
     std::vector<std::string> missing{path};
-    for (std::string up = parentOf(path); !up.empty() && up != "/" && !fileSystem_.exists(up); up = parentOf(up))
+    for (std::string up = deletingLastPathComponent(path); !up.empty() && up != "/" && !fileSystem_.exists(up); up = deletingLastPathComponent(up))
         missing.push_back(up);
     if (auto error = fileSystem_.createDirectories(path))
         return error;
@@ -203,7 +197,7 @@ void RunRestorer::removeStrayCopies(const JournalRecord& record, Outcome& outcom
     std::set<std::string> examined;
     for (std::size_t m = 0; m < record.moves.size(); ++m) {
         const auto& move = record.moves[m];
-        const std::string folder = parentOf(move.target);
+        const std::string folder = deletingLastPathComponent(move.target);
         if (!move.identity || examined.count(folder))
             continue;
         const auto folderIdentity = fileSystem_.identify(folder);
@@ -221,7 +215,7 @@ void RunRestorer::removeStrayCopies(const JournalRecord& record, Outcome& outcom
             bool intact = true;
             for (std::size_t k = 0; k < record.moves.size() && intact; ++k) {
                 const auto& other = record.moves[k];
-                if (parentOf(other.target) != folder || !other.identity || locate(record, k) == Where::target)
+                if (deletingLastPathComponent(other.target) != folder || !other.identity || locate(record, k) == Where::target)
                     continue;
                 const auto here = fileSystem_.identify(other.source);
                 intact = here && here->sameItem(*other.identity) &&
@@ -275,7 +269,7 @@ void RunRestorer::putBack(const JournalRecord& record, Outcome& outcome) {
         if (failed[step.move])
             continue;
         std::vector<std::string> created;
-        auto error = ensureFolder(parentOf(step.to), created);
+        auto error = ensureFolder(deletingLastPathComponent(step.to), created);
         for (const auto& folder : created)
             if (journaled)
                 journal.folderCreated(folder);
@@ -337,7 +331,7 @@ void RunRestorer::finishRun(const JournalRecord& record, Outcome& outcome) {
             continue;
         }
         std::vector<std::string> created;
-        auto error = ensureFolder(parentOf(step.to), created);
+        auto error = ensureFolder(deletingLastPathComponent(step.to), created);
         for (const auto& folder : created) {
             lines += "mkdir ";
             journaltext::appendEscaped(lines, folder);
@@ -371,12 +365,12 @@ void RunRestorer::finishRun(const JournalRecord& record, Outcome& outcome) {
     // before the interruption), up to the folder all sources share.
     std::set<std::string> left;
     for (const auto& move : record.moves)
-        left.insert(parentOf(move.source));
+        left.insert(deletingLastPathComponent(move.source));
     for (auto start = left.rbegin(); start != left.rend(); ++start) {
         for (std::string folder = *start;
              folder.size() > record.folder.size() && folder.rfind(record.folder + "/", 0) == 0 &&
              isEmptyFolder(fileSystem_, folder) && !fileSystem_.removeDirectory(folder);
-             folder = parentOf(folder)) {
+             folder = deletingLastPathComponent(folder)) {
             lines += "rmdir ";
             journaltext::appendEscaped(lines, folder);
             lines += '\n';
