@@ -87,19 +87,19 @@ QVariant FileTableModel::data(const QModelIndex& index, int role) const {
     const Row& row = rowAt(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return row.texts[index.column()];
+        return text(row, index.column());
     case Qt::DecorationRole:
         return index.column() == nameColumn ? QVariant(icons_[static_cast<int>(row.state)]) : QVariant();
     case Qt::BackgroundRole:
         return row.state == RowState::unchanged ? QVariant() : QVariant(tint(row.state));
     case Qt::ToolTipRole:
-        return row.messages.isEmpty() ? QVariant() : QVariant(row.messages);
+        return row.errors.empty() && row.warnings.empty() ? QVariant() : QVariant(messages(row));
     case positionRole:
-        return row.position;
+        return position(index.row());
     case stateRole:
         return static_cast<int>(row.state);
     case fullPathRole:
-        return row.fullPath;
+        return qs(row.fullPath());
     default:
         return {};
     }
@@ -148,7 +148,7 @@ std::vector<int> FileTableModel::positions(const QModelIndexList& indexes) const
     std::vector<int> result;
     for (const auto& index : indexes)
         if (index.isValid() && index.row() < rowCount())
-            result.push_back(rowAt(index.row()).position);
+            result.push_back(position(index.row()));
     std::sort(result.begin(), result.end());
     result.erase(std::unique(result.begin(), result.end()), result.end());
     return result;
@@ -179,7 +179,7 @@ bool FileTableModel::dropMimeData(const QMimeData* data, Qt::DropAction action, 
     if (row < 0 && parent.isValid())
         row = parent.row();
     auto files = dataSource_.files();
-    const int target = row < 0 || row >= rowCount() ? static_cast<int>(files.size()) : rowAt(row).position;
+    const int target = row < 0 || row >= rowCount() ? static_cast<int>(files.size()) : position(row);
     std::vector<bool> moving(files.size(), false);
     for (const auto& piece : QString::fromLatin1(data->data(QString::fromLatin1(positionsMimeType))).split(QLatin1Char(','))) {
         bool ok = false;
@@ -207,7 +207,7 @@ bool FileTableModel::dropMimeData(const QMimeData* data, Qt::DropAction action, 
 
 int FileTableModel::rowOfFile(const std::string& id) const {
     for (std::size_t i = 0; i < shown_.size(); ++i)
-        if (all_[static_cast<std::size_t>(shown_[i])].id == id)
+        if (all_[static_cast<std::size_t>(shown_[i])].identifier == id)
             return static_cast<int>(i);
     return -1;
 }
@@ -229,44 +229,43 @@ bool FileTableModel::moveFiles(const std::vector<int>& positions, int delta) {
     return true;
 }
 
-FileTableModel::Row FileTableModel::makeRow(const SessionRow& file, int position) {
-    Row row;
-    row.position = position;
-    row.id = file.identifier;
-    row.isFolderEntry = file.isFolder;
-    row.state = file.state;
-    row.texts[nameColumn] = qs(file.name);
-    row.texts[newNameColumn] = qs(file.newName + file.uniqueSuffix);
-    row.texts[extensionColumn] = qs(file.ext);
-    row.texts[newExtensionColumn] = qs(file.newExt);
-    row.texts[folderColumn] = qs(file.path);
-    row.texts[newFolderColumn] = qs(file.newPath);
-    row.fullPath = qs(file.fullPath());
-    QStringList messages;
-    for (const auto& error : file.errors)
-        messages << qs(error);
-    for (const auto& warning : file.warnings)
-        messages << qs(warning);
-    row.messages = messages.join(QLatin1Char('\n'));
-    return row;
+QString FileTableModel::text(const Row& row, int column) {
+    switch (column) {
+    case nameColumn:
+        return qs(row.name);
+    case newNameColumn:
+        return qs(row.newName + row.uniqueSuffix);
+    case extensionColumn:
+        return qs(row.ext);
+    case newExtensionColumn:
+        return qs(row.newExt);
+    case folderColumn:
+        return qs(row.path);
+    case newFolderColumn:
+        return qs(row.newPath);
+    default:
+        return {};
+    }
+}
+
+QString FileTableModel::messages(const Row& row) {
+    QStringList lines;
+    for (const auto& error : row.errors)
+        lines << qs(error);
+    for (const auto& warning : row.warnings)
+        lines << qs(warning);
+    return lines.join(QLatin1Char('\n'));
 }
 
 bool FileTableModel::isShown(const Row& row) const {
     if (!hideUnchanged_)
         return true;
-    if (row.isFolderEntry && !renameEmptyFolders_)
+    if (row.isFolder && !renameEmptyFolders_)
         return false;
     return row.state != RowState::unchanged;
 }
 
-void FileTableModel::refresh() {
-    const auto rows = session_.rows();
-    std::vector<Row> all;
-    all.reserve(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        all.push_back(makeRow(rows[i], static_cast<int>(i)));
-    rebuild(std::move(all), false);
-}
+void FileTableModel::refresh() { rebuild(session_.rows(), false); }
 
 void FileTableModel::scheduleRefresh() {
     if (refreshScheduled_)
@@ -294,7 +293,7 @@ void FileTableModel::rebuild(std::vector<Row> all, bool forceReset) {
         if (shown.size() != shown_.size())
             return false;
         for (std::size_t i = 0; i < shown.size(); ++i)
-            if (all[static_cast<std::size_t>(shown[i])].id != all_[static_cast<std::size_t>(shown_[i])].id)
+            if (all[static_cast<std::size_t>(shown[i])].identifier != all_[static_cast<std::size_t>(shown_[i])].identifier)
                 return false;
         return true;
     };

@@ -20,8 +20,9 @@ class FileDataSource;
 namespace quillory::gui {
 
 // The file list as a table: current and new name, extension and folder of every listed file, tinted by
-// what will happen to it. Works on a compact snapshot of the list, taken again whenever the list
-// reports a change, so that scrolling never waits for the list's actor.
+// what will happen to it. Works on a snapshot of the list's rows, taken again whenever the list reports a
+// change, so that scrolling never waits for the list's actor. Texts are made only for the cells the view
+// asks for: a keystroke that renames 100,000 files must not convert all of them.
 class FileTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -69,11 +70,11 @@ public:
     void setPalette(const QPalette& palette);
 
     Counts counts() const { return counts_; }
-    int position(int row) const { return rowAt(row).position; }
+    int position(int row) const { return shown_[static_cast<std::size_t>(row)]; }
     // The display positions of the given rows, ascending.
     std::vector<int> positions(const QModelIndexList& rows) const;
     RowState state(int row) const { return rowAt(row).state; }
-    const std::string& fileId(int row) const { return rowAt(row).id; }
+    const std::string& fileId(int row) const { return rowAt(row).identifier; }
     // The row showing the file, -1 when it is not shown.
     int rowOfFile(const std::string& id) const;
 
@@ -91,16 +92,9 @@ signals:
     void pathsDropped(const QStringList& paths);
 
 private:
-    struct Row {
-        int position = 0;
-        RowState state = RowState::unchanged;
-        bool isFolderEntry = false;
-        std::string id;
-        QString texts[columnCount_];
-        QString fullPath;
-        QString messages;
-    };
-    static Row makeRow(const SessionRow& file, int position);
+    using Row = SessionRow;
+    static QString text(const Row& row, int column);
+    static QString messages(const Row& row);
     const Row& rowAt(int row) const { return all_[static_cast<std::size_t>(shown_[static_cast<std::size_t>(row)])]; }
     bool isShown(const Row& row) const;
     void rebuild(std::vector<Row> all, bool forceReset);
