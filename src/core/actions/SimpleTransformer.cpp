@@ -6,7 +6,46 @@
 #include "actions/FindHelpers.h"
 #include "actions/NormalizationSeam.h"
 
+#include <algorithm>
+#include <optional>
+#include <string_view>
+
 namespace quillory {
+namespace {
+
+bool isAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; });
+}
+
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// A literal find in a name of plain ASCII letters: there are no marks to follow a letter, and ASCII case
+// folds only within ASCII, so the pattern search comes down to a byte search. A replacement with "$" or a
+// backslash keeps the pattern engine, which reads those.
+std::optional<std::string> replaceAsciiLiteral(std::string_view text, std::string_view find, std::string_view replacement,
+                                               bool caseInsensitive, bool findFirst) {
+    if (!isAscii(text) || !isAscii(find) || replacement.find_first_of("$\\") != std::string_view::npos)
+        return std::nullopt;
+    const auto at = [&](std::size_t from) -> std::size_t {
+        if (!caseInsensitive)
+            return text.find(find, from);
+        const auto found = std::search(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(), find.begin(),
+                                       find.end(), [](char a, char b) { return lower(a) == lower(b); });
+        return found == text.end() ? std::string_view::npos : static_cast<std::size_t>(found - text.begin());
+    };
+    std::string result;
+    std::size_t done = 0;
+    for (std::size_t found = at(0); found != std::string_view::npos; found = at(done)) {
+        result.append(text.substr(done, found - done)).append(replacement);
+        done = found + find.size();
+        if (findFirst)
+            break;
+    }
+    result.append(text.substr(done));
+    return result;
+}
+
+} // namespace
 
 SimpleTransformer::SimpleTransformer(TransformerState state)
     : SimpleTransformer(std::string(transformerTypeInfo(kTypeId)->helpText), std::move(state)) {}
@@ -33,6 +72,10 @@ TransformStatus SimpleTransformer::transformWith(const TransformerProperties &pr
     const std::string pattern =
         options.wildcards ? wildcardPattern(options.findText) : literalPattern(options.findText);
     return NormalizationSeam::rewrite(file, scope, [&](const std::string &text) {
+        if (!options.wildcards)
+            if (auto plain = replaceAsciiLiteral(text, options.findText, replacementTemplate, options.caseInsensitive,
+                                                 options.findFirst))
+                return TransformResult<std::optional<std::string>>(std::move(*plain));
         return TransformResult<std::optional<std::string>>(
             replaceMatches(text, pattern, replacementTemplate, options.caseInsensitive, options.findFirst));
     });

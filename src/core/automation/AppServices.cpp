@@ -10,6 +10,7 @@
 #include "filelist/DirectoryValidator.h"
 #include "filelist/FileDataSource.h"
 #include "filelist/FilesAndDirectories.h"
+#include "filelist/FolderListings.h"
 #include "filelist/OpenFolderEventHandler.h"
 #include "automation/ScriptingCommands.h"
 #include "automation/ScriptingServices.h"
@@ -52,6 +53,9 @@ AppServices::AppServices(Options options) : userInteraction_(options.userInterac
     fileSystem_ = std::move(fileSystem);
     validator_ = std::make_unique<FileValidator>(fileDataSource_.get(), preferences_.get(), notifications_.get());
     validator_->setFileSystem(fileSystem_.get());
+    folderListings_ = std::make_unique<FolderListings>();
+    validator_->setFolderListings(folderListings_.get());
+    validator_->setKeepsValidatedFiles(false);
     validatorWorker_ = std::make_unique<FileValidatorWorker>(*validator_, notifications_.get());
     engine_ = std::make_unique<TransformerEngine>(*fileDataSource_, *transformers_, *preferences_, notifications_.get(),
                                                   userInteraction_);
@@ -88,6 +92,7 @@ AppServices::AppServices(Options options) : userInteraction_(options.userInterac
 
     openFolderHandler_ = std::make_unique<OpenFolderEventHandler>(fileDataSource_, *userInteraction_,
                                                                   notifications_.get(), preferences_.get());
+    openFolderHandler_->setFolderListings(folderListings_.get());
 
     // Attributes: the catalogue, the place-name lookup with its cache, the resolvers and the preloader.
     gpsCache_ = std::make_shared<GPSCache>();

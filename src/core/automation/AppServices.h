@@ -18,6 +18,7 @@ class FileAttributesWorker;
 class FileDataSource;
 class FileRenamer;
 class FileSystem;
+class FolderListings;
 class RunJournal;
 class FileValidator;
 class FileValidatorWorker;
@@ -110,6 +111,7 @@ private:
     std::shared_ptr<FileDataSource> fileDataSource_;
     std::unique_ptr<Transformers> transformers_;
     std::unique_ptr<FileSystem> fileSystem_;
+    std::unique_ptr<FolderListings> folderListings_;
     std::unique_ptr<FileValidator> validator_;
     std::unique_ptr<FileValidatorWorker> validatorWorker_;
     std::unique_ptr<TransformerEngine> engine_;

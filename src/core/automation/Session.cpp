@@ -92,7 +92,7 @@ SessionRow SessionRow::from(const FileDataSource::FileRef& file) {
     row.uniqueSuffix = file.validation.uniqueSuffix;
     row.errors.assign(file.validation.errors.begin(), file.validation.errors.end());
     row.warnings.assign(file.validation.warnings.begin(), file.validation.warnings.end());
-    row.isFolder = file.source.name.empty() && file.source.ext.empty();
+    row.isFolder = file.source.isFolderEntry();
     if (!row.errors.empty())
         row.state = RowState::error;
     else if (!row.warnings.empty())
@@ -396,7 +396,7 @@ std::size_t Session::relistUndoneRun(const std::string& runId) {
             restored.emplace(move.target, &move);
     std::size_t changed = 0;
     for (const File& file : list_->files()) {
-        const bool isFolder = file.source.name.empty() && file.source.ext.empty();
+        const bool isFolder = file.source.isFolderEntry();
         const auto found = restored.find(isFolder ? file.source.path : file.source.fullPath());
         if (found == restored.end())
             continue;
@@ -404,7 +404,6 @@ std::size_t Session::relistUndoneRun(const std::string& runId) {
         File updated;
         updated.index = file.index;
         updated.source = file.source;
-        updated.source.sourceUrl = fileUrlFromPath(location, isFolder);
         if (isFolder) {
             updated.source.path = location;
         } else {

@@ -225,6 +225,7 @@ PassStatus TransformerEngine::transformAllFiles(std::stop_token stopToken, const
     std::lock_guard actor(actorMutex_);
     Logger::log("🔹 Starting transform all files");
     PassStatus status;
+    const std::uint64_t revision = dataSource_.revision();
     std::vector<File> files = dataSource_.files();
     assignSequenceOffsets(files);
     PassContext context = makeContext(false);
@@ -263,8 +264,9 @@ PassStatus TransformerEngine::transformAllFiles(std::stop_token stopToken, const
         std::lock_guard lock(hooksMutex_);
         validation = validation_;
     }
+    // What the pass wrote is the list's content unless files came, went or moved meanwhile.
     if (validation)
-        validation(dataSource_.files());
+        validation(dataSource_.revision() == revision ? std::move(files) : dataSource_.files());
     Logger::log("🔹 Completed transform all files");
     post(AppNotification::dataSourceUpdated);
     return status;

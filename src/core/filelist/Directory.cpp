@@ -3,6 +3,7 @@
 
 #include "app/Logger.h"
 #include "filelist/DirectoryValidator.h"
+#include "filelist/FolderListings.h"
 #include "text/Collation.h"
 
 #include <algorithm>
@@ -63,6 +64,9 @@ void Directory::load(LoadContext& context) {
 
     std::vector<Child> children;
     bool hasEntries = false;
+    FolderListings::Reading listing;
+    if (context.listings)
+        listing.begin(fd);
     // readdir reports an error only through errno, so it is cleared before every call: a failed
     // fstatat below must not make a folder that was read in full look unreadable.
     for (errno = 0; const dirent* entry = ::readdir(dir.get()); errno = 0) {
@@ -70,6 +74,7 @@ void Directory::load(LoadContext& context) {
         if (std::strcmp(entryName, ".") == 0 || std::strcmp(entryName, "..") == 0)
             continue;
         hasEntries = true;
+        listing.add(entryName);
         if (entryName[0] == '.' && !context.reading.includeHidden)
             continue;
         unsigned char type = entry->d_type;
@@ -93,6 +98,8 @@ void Directory::load(LoadContext& context) {
         Logger::error("Error reading directory: ", path, ": ", std::strerror(errno));
         if (directoryValidator)
             directoryValidator->addRejectedDirectory({path, RejectionReason::error});
+    } else if (context.listings) {
+        context.listings->record(path, std::move(listing));
     }
     dir.reset();
 

@@ -16,6 +16,7 @@
 namespace quillory {
 
 class DirectoryValidator;
+class FolderListings;
 
 // How far the folders of an open request are read.
 struct FolderReading {
@@ -46,6 +47,8 @@ public:
         std::function<void(std::size_t)> progress;
         // Called when an empty folder is listed as an entry of its own.
         std::function<void()> emptyFolderListed;
+        // Where the names of each folder read are kept, when wanted.
+        FolderListings* listings = nullptr;
     };
 
     Directory(std::string path, std::shared_ptr<DirectoryValidator> directoryValidator);

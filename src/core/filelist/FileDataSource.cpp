@@ -62,6 +62,9 @@ public:
     LongestStrings longest;
     // Counts membership changes, so that a sort computed on an older list is not installed.
     std::uint64_t generation = 0;
+    // Counts changes of membership, order or a source: a copy of the list taken at one revision is the
+    // list, but for new names and checks, as long as the revision stays.
+    std::uint64_t revision = 0;
     std::function<void()> validationCanceller;
     std::function<void(const std::vector<int>&)> rowsUpdated;
 
@@ -107,6 +110,10 @@ void FileDataSource::post(std::string_view name, std::string text) { postText(no
 
 std::size_t FileDataSource::count() const {
     return fileDataSourceActor_->run([&] { return fileDataSourceActor_->orderedIndex.size(); });
+}
+
+std::uint64_t FileDataSource::revision() const {
+    return fileDataSourceActor_->run([&] { return fileDataSourceActor_->revision; });
 }
 
 std::optional<File> FileDataSource::file(std::size_t position) const {
@@ -282,6 +289,7 @@ void FileDataSource::doReplaceAllFiles(const FileProducer& produce, std::size_t 
             actor.fileAttributes = std::move(built.fileAttributes);
         }
         ++actor.generation;
+        ++actor.revision;
         return actor.orderedIndex.size();
     });
     Logger::log("FileDataSourceActor doReplaceAllFiles for ", total, " files");
@@ -383,7 +391,7 @@ std::vector<int> FileDataSource::writeFiles(Files& files, std::stop_token stopTo
         }
         for (auto& file : files) {
             if (!file.index) {
-                Logger::error("updateFiles got uninitialised file index for file: ", file.source.sourceUrl);
+                Logger::error("updateFiles got uninitialised file index for file: ", file.source.url());
                 continue;
             }
             const int index = *file.index;
@@ -393,14 +401,16 @@ std::vector<int> FileDataSource::writeFiles(Files& files, std::stop_token stopTo
             const FileSource& stored = actor.fileSources[slot];
             // A rename writes a new location, so a write that carries the source is matched by identity.
             const bool sameFile =
-                stored.sourceUrl == file.source.sourceUrl || (writesSource && stored.id == file.source.id);
+                stored.sameLocation(file.source) || (writesSource && stored.id == file.source.id);
             if (!sameFile) {
                 Logger::log("⚠️ WARNING: updateFiles detected a data order inconsitency:\n", "newFile[", index,
-                            "]: ", file.source.sourceUrl, "\n", "fileSources[", index, "]= ", stored.sourceUrl);
+                            "]: ", file.source.url(), "\n", "fileSources[", index, "]= ", stored.url());
                 continue;
             }
-            if (writesSource)
+            if (writesSource) {
                 actor.fileSources[slot] = take(file.source);
+                ++actor.revision;
+            }
             if (writesTransform)
                 actor.fileTransforms[slot] = take(file.transformed);
             if (writesValidation)
@@ -428,7 +438,7 @@ std::vector<int> FileDataSource::writeFiles(Files& files, std::stop_token stopTo
 
 bool FileDataSource::writeComponent(const File& file, FileComponentMutation mutation) {
     if (!file.index) {
-        Logger::error("updateFiles got uninitialised file index for file: ", file.source.sourceUrl);
+        Logger::error("updateFiles got uninitialised file index for file: ", file.source.url());
         return false;
     }
     auto& actor = *fileDataSourceActor_;
@@ -439,15 +449,16 @@ bool FileDataSource::writeComponent(const File& file, FileComponentMutation muta
         const auto slot = static_cast<std::size_t>(index);
         const FileSource& stored = actor.fileSources[slot];
         const bool sameFile = mutation == FileComponentMutation::source ? stored.id == file.source.id
-                                                                         : stored.sourceUrl == file.source.sourceUrl;
+                                                                         : stored.sameLocation(file.source);
         if (!sameFile) {
             Logger::log("⚠️ WARNING: updateFiles detected a data order inconsitency:\n", "newFile[", index, "]: ",
-                        file.source.sourceUrl, "\n", "fileSources[", index, "]= ", stored.sourceUrl);
+                        file.source.url(), "\n", "fileSources[", index, "]= ", stored.url());
             return false;
         }
         switch (mutation) {
         case FileComponentMutation::source:
             actor.fileSources[slot] = file.source;
+            ++actor.revision;
             break;
         case FileComponentMutation::transformed:
             actor.fileTransforms[slot] = file.transformed;
@@ -494,6 +505,7 @@ bool FileDataSource::updateOrderedIndex(std::vector<int> newIndex) {
         }
         Logger::log("updateOrderedIndex ", newIndex.size(), " files");
         actor.orderedIndex = std::move(newIndex);
+        ++actor.revision;
         return true;
     });
 }

@@ -45,6 +45,9 @@ public:
 
     // --- reading (snapshots)
     std::size_t count() const;
+    // Changes whenever files join or leave the list, change places in it, or are moved on disk; a copy
+    // of files() stays the list's while this stays the same (new names and checks aside).
+    std::uint64_t revision() const;
     // The file at a display position, nothing when out of range.
     std::optional<File> file(std::size_t position) const;
     // All files in display order.

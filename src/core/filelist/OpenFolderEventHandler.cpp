@@ -156,6 +156,7 @@ std::size_t OpenFolderEventHandler::loadRequest(FilesAndDirectories& request, st
     Directory::LoadContext context;
     context.stopToken = stopToken;
     context.reading = request.reading;
+    context.listings = listings_;
     context.renameEmptyFolders = preferences_ ? preferences_->boolValue(PreferenceKey::renameEmptyFolders) : true;
     bool columnsShown = false;
     context.emptyFolderListed = [&] {

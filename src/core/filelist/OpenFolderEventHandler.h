@@ -20,6 +20,8 @@
 
 namespace quillory {
 
+class FolderListings;
+
 class FileDataSource;
 class NotificationCenter;
 class Preferences;
@@ -48,6 +50,8 @@ public:
     // Observes "openFolder" and "openFolderAndWait" on the centre given at construction. Both open
     // without blocking the main thread; waiting callers use openAndWait or openFolderAndWaitEvent directly.
     void observeNotifications();
+    // Keeps the names of every folder read here.
+    void setFolderListings(FolderListings* listings) { listings_ = listings; }
 
     void openFolderEvent(const Notification& notification);
     // Blocks the caller until the open has finished, at most `limit`. False on time-out or cancel.
@@ -90,6 +94,7 @@ private:
     UserInteraction& interaction_;
     NotificationCenter* notifications_;
     Preferences* preferences_;
+    FolderListings* listings_ = nullptr;
     std::mutex queueMutex_;
     std::deque<Pending> queue_;
     bool draining_ = false;

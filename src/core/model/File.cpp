@@ -210,6 +210,14 @@ std::string FileSource::fullPath() const {
     return out;
 }
 
+std::string FileSource::location() const {
+    if (isFolderEntry())
+        return path.empty() ? std::string("/") : path;
+    return fullPath();
+}
+
+std::string FileSource::url() const { return fileUrlFromPath(location(), isFolderEntry()); }
+
 std::string FileTransform::dottedExtension() const {
     if (transformedExt.empty())
         return {};
@@ -278,9 +286,7 @@ FileAttribute::FileAttribute(std::string id, std::string label, AttributeValue v
 
 File File::fromUrl(std::string_view url, bool isAlias) {
     File file;
-    const FileId id = makeFileId();
-    file.source.id = id;
-    file.source.sourceUrl = std::string(url);
+    file.source.id = makeFileId();
     file.source.isAlias = isAlias;
 
     auto stripScheme = [](std::string decoded) {
@@ -302,11 +308,9 @@ File File::fromUrl(std::string_view url, bool isAlias) {
         file.source.ext = pathExtension(last);
     }
 
-    file.transformed.id = id;
     file.transformed.transformedPath = file.source.path;
     file.transformed.transformedName = file.source.name;
     file.transformed.transformedExt = file.source.ext;
-    file.validation.id = id;
     return file;
 }
 
@@ -316,20 +320,16 @@ File File::fromPath(std::string_view absolutePath, bool isAlias) {
     if (absolutePath.empty() || absolutePath.back() == '/' || absolutePath.find("file://") != std::string_view::npos)
         return fromUrl(fileUrlFromPath(absolutePath), isAlias);
     File file;
-    const FileId id = makeFileId();
-    file.source.id = id;
-    file.source.sourceUrl = fileUrlFromPath(absolutePath);
+    file.source.id = makeFileId();
     file.source.isAlias = isAlias;
     const auto slash = absolutePath.rfind('/');
     const std::string_view last = slash == std::string_view::npos ? absolutePath : absolutePath.substr(slash + 1);
     file.source.path = std::string(slash == std::string_view::npos ? std::string_view() : absolutePath.substr(0, slash));
     file.source.name = deletingPathExtension(last);
     file.source.ext = pathExtension(last);
-    file.transformed.id = id;
     file.transformed.transformedPath = file.source.path;
     file.transformed.transformedName = file.source.name;
     file.transformed.transformedExt = file.source.ext;
-    file.validation.id = id;
     return file;
 }
 

@@ -12,7 +12,8 @@
 
 namespace quillory {
 
-// Identity shared by the three components of one file: a random UUID text.
+// A file's identity in the list, kept by its source: a random UUID text. The other components sit
+// beside the source in the list's storage and need no copy of it.
 using FileId = std::string;
 FileId makeFileId();
 
@@ -24,19 +25,28 @@ std::optional<TransformScope> transformScopeFromRaw(std::string_view raw);
 // Where the item is now.
 struct FileSource {
     FileId id;
-    std::string sourceUrl; // file URL, percent-encoded, as the item was added
     std::string path;      // containing folder, no trailing "/"
     std::string name;      // last component without extension
     std::string ext;       // extension without the dot
     bool isAlias = false;  // a symbolic link
 
     std::string fullPath() const;
+    // An entry with neither name nor extension stands for its folder.
+    bool isFolderEntry() const { return name.empty() && ext.empty(); }
+    // Where the item is: its full path, or its folder's for a folder entry ("/" for the root).
+    std::string location() const;
+    // The file URL of the location, percent-encoded; a folder's ends in "/". Made when asked for: the
+    // list would otherwise hold a second spelling of every path.
+    std::string url() const;
+    // The same place: the same folder, name and extension.
+    bool sameLocation(const FileSource& other) const {
+        return name == other.name && ext == other.ext && path == other.path;
+    }
     bool operator==(const FileSource&) const = default;
 };
 
 // The new location the chain of actions computed.
 struct FileTransform {
-    FileId id;
     std::string transformedPath;
     std::string transformedName;
     std::string transformedExt;
@@ -53,7 +63,6 @@ struct FileTransform {
 };
 
 struct FileValidation {
-    FileId id;
     std::set<std::string> errors;
     std::set<std::string> warnings;
     std::string uniqueSuffix;
@@ -114,8 +123,8 @@ struct File {
     bool isRenameRequired() const;
     std::string parentDirectory(int level) const;
 
-    // Two files are the same file when their URLs are.
-    bool operator==(const File& other) const { return source.sourceUrl == other.source.sourceUrl; }
+    // Two records of one file: they are at the same place (whatever their new names).
+    bool isSameFile(const File& other) const { return source.sameLocation(other.source); }
 };
 
 // Percent-encoding of a path into a file URL and back; every byte sequence survives.

@@ -51,7 +51,6 @@ FileSource sourceAt(const std::string& location, bool isFolder, const FileSource
     FileSource source;
     source.id = previous.id;
     source.isAlias = previous.isAlias;
-    source.sourceUrl = fileUrlFromPath(location, isFolder);
     if (isFolder) {
         source.path = location == "/" ? std::string() : location;
         return source;

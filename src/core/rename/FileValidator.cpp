@@ -12,12 +12,14 @@
 #include "app/Preferences.h"
 #include "filelist/DirectoryValidator.h"
 #include "filelist/FileDataSource.h"
+#include "filelist/FolderListings.h"
 #include "text/Characters.h"
 #include "text/Regex.h"
 #include "text/Utf.h"
 
 #include <algorithm>
 #include <atomic>
+#include <map>
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
@@ -50,6 +52,38 @@ std::string parentOf(const std::string& path) {
 struct FolderWayCache {
     std::string folder;
     std::string blocker;
+};
+
+// The listing of each folder that targets go to, when one may answer for it (looked up once per folder).
+class ListedFolders {
+public:
+    ListedFolders(const FolderListings* listings, FileSystem& disk) : listings_(listings), disk_(disk) {}
+
+    // True when the folder was listed, is unchanged since, and held no entry of the target's name.
+    bool knownFree(const std::string& target) {
+        const auto slash = target.rfind('/');
+        if (!listings_ || slash == std::string::npos)
+            return false;
+        const std::string_view folder = slash == 0 ? std::string_view("/") : std::string_view(target).substr(0, slash);
+        if (!last_ || last_->first != folder) {
+            auto found = folders_.find(folder);
+            if (found == folders_.end()) {
+                std::string key(folder);
+                // Names differ there in more than their bytes.
+                auto listing = disk_.ignoresCase(key) ? nullptr : listings_->current(key);
+                found = folders_.emplace(std::move(key), std::move(listing)).first;
+            }
+            last_ = &*found;
+        }
+        return last_->second && !last_->second->mayHold(std::string_view(target).substr(slash + 1));
+    }
+
+private:
+    using Entry = std::pair<const std::string, std::shared_ptr<const FolderListings::Listing>>;
+    const FolderListings* listings_;
+    FileSystem& disk_;
+    std::map<std::string, std::shared_ptr<const FolderListings::Listing>, std::less<>> folders_;
+    const Entry* last_ = nullptr;
 };
 
 const std::string& blockingItem(FileSystem& disk, const std::string& folder, FolderWayCache& cache) {
@@ -419,6 +453,7 @@ bool FileValidator::validateChunks(bool renameEmptyFolders, std::stop_token stop
     const auto work = [&] {
         PathRuleCache cache;
         FolderWayCache way;
+        ListedFolders listed(listings_, disk);
         for (std::size_t i; (i = next.fetch_add(1)) < fileChunks_.size();) {
             FileChunk& chunk = fileChunks_[i];
             Logger::log("Validation chunk ", chunk.index, " starting");
@@ -434,7 +469,7 @@ bool FileValidator::validateChunks(bool renameEmptyFolders, std::stop_token stop
                         file.validation.errors.insert("\"" + blocker + "\" is not a folder: nothing can be moved "
                                                       "into it");
                     else
-                        probed_[position] = disk.exists(target) ? 1 : 0;
+                        probed_[position] = !listed.knownFree(target) && disk.exists(target) ? 1 : 0;
                 }
                 ++position;
             }
@@ -512,7 +547,10 @@ std::optional<FileValidationResult> FileValidator::validateFiles(std::vector<Fil
         const FileValidationResult final = result(collected, needsLateUpdate);
         {
             std::lock_guard lock(resultsMutex_);
-            validatedFiles_ = std::move(collected);
+            if (keepsValidatedFiles_)
+                validatedFiles_ = std::move(collected);
+            else
+                validatedFiles_.clear();
         }
         Logger::log("Reporting validation result: files: ", final.totalCount, ", renameCount: ", final.renameCount,
                     ", pending: ", final.isPending ? "true" : "false");

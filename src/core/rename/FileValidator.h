@@ -18,6 +18,7 @@ namespace quillory {
 class DirectoryValidator;
 class FileDataSource;
 class FileSystem;
+class FolderListings;
 class NotificationCenter;
 class Preferences;
 
@@ -37,8 +38,11 @@ public:
     std::optional<FileValidationResult> validateFiles(std::vector<File> files, bool needsLateUpdate,
                                                       std::stop_token stopToken = {});
 
-    // The files of the last run with their validations, in list order.
+    // The files of the last run with their validations, in list order; empty when not kept.
     std::vector<File> validatedFiles() const;
+    // Whether the last run's files are kept for validatedFiles(). An application whose list takes the
+    // validations need not hold a second copy of every file.
+    void setKeepsValidatedFiles(bool keeps) { keepsValidatedFiles_ = keeps; }
 
     // The per-file rules: adds the messages of the file's new name and path to its validation.
     static void validateFile(File& file, const DirectoryValidator& directoryValidator);
@@ -62,6 +66,8 @@ public:
     DirectoryValidator& directoryValidator() { return *directoryValidator_; }
     // Where targets are looked up; the real file system unless set.
     void setFileSystem(FileSystem* fileSystem) { fileSystem_ = fileSystem; }
+    // What the opened folders held: a new name that none of them held needs no look at the disk.
+    void setFolderListings(const FolderListings* listings) { listings_ = listings; }
 
 private:
     void post(const FileValidationResult& result);
@@ -76,10 +82,12 @@ private:
     SerialExecutor executor_;
 
     std::vector<File> validatedFiles_;
+    bool keepsValidatedFiles_ = true;
     int chunkIndex_ = 0;
     std::vector<FileChunk> fileChunks_;
     std::vector<char> probed_;
     FileSystem* fileSystem_ = nullptr;
+    const FolderListings* listings_ = nullptr;
     std::unique_ptr<FileSystem> ownFileSystem_;
     mutable std::mutex resultsMutex_;
 };

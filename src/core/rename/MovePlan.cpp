@@ -26,7 +26,7 @@ constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
 } // namespace
 
-bool MovePlan::isFolderEntry(const File& file) { return file.source.name.empty() && file.source.ext.empty(); }
+bool MovePlan::isFolderEntry(const File& file) { return file.source.isFolderEntry(); }
 
 bool MovePlan::changes(const File& file) {
     const FileTransform& t = file.transformed;

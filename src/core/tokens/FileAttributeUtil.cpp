@@ -93,13 +93,7 @@ void FileAttributeUtil::addAttribute(AttributeMap& map, std::string_view id, std
 }
 
 std::filesystem::path FileAttributeUtil::pathOf(const File& file) {
-    std::string path = percentDecode(file.source.sourceUrl);
-    constexpr std::string_view scheme = "file://";
-    if (std::string_view(path).substr(0, scheme.size()) == scheme)
-        path.erase(0, scheme.size());
-    if (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    return path;
+    return file.source.location();
 }
 
 FileAttributes FileAttributeUtil::load(const File& file, AttributeSources sources) const {

@@ -2,8 +2,11 @@
 #include "actions/SimpleTransformer.h"
 
 #include "StubTokenResolver.h"
+#include "actions/FindHelpers.h"
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace quillory {
 namespace {
@@ -133,6 +136,40 @@ TEST(SimpleTransformerTest, ResolverErrorLeavesTheFileUntouched) {
     ASSERT_FALSE(status.ok());
     EXPECT_TRUE(status.error().isLateUpdateRequired());
     EXPECT_EQ(result.transformed, kPhoto.transformed);
+}
+
+} // namespace
+} // namespace quillory
+
+namespace quillory {
+namespace {
+
+// Plain ASCII names take a byte search instead of the pattern engine; both must give the same names,
+// whatever letter case, metacharacters and overlapping repeats the texts hold.
+TEST(SimpleTransformerTest, AsciiNamesGetWhatThePatternEngineWouldGive) {
+    std::mt19937 random(7);
+    const std::string alphabet = "aAbB.*( )[-_1";
+    const auto text = [&](std::size_t most) {
+        std::string out;
+        for (std::size_t n = random() % most + 1; n > 0; --n)
+            out += alphabet[random() % alphabet.size()];
+        return out;
+    };
+    for (int round = 0; round < 2000; ++round) {
+        const std::string name = text(12);
+        const std::string find = text(3);
+        const std::string replacement = random() % 4 == 0 ? std::string() : text(3);
+        const bool caseInsensitive = random() % 2 == 0;
+        const bool findFirst = random() % 3 == 0;
+        TransformerProperties p = replace(find, replacement);
+        p.simpleCaseInsensitive = caseInsensitive;
+        p.simpleFindFirst = findFirst;
+        const File file = File::fromPath("/tmp/" + name + ".txt");
+        const std::string expected =
+            replaceMatches(file.source.name, literalPattern(find), replacement, caseInsensitive, findFirst);
+        EXPECT_EQ(applied<SimpleTransformer>(p, TransformScope::filename, file).transformed.transformedName, expected)
+            << "name \"" << name << "\", find \"" << find << "\", replacement \"" << replacement << "\"";
+    }
 }
 
 } // namespace

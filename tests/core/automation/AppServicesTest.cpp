@@ -41,7 +41,7 @@ protected:
     void TearDown() override { Logger::setSink(LogSink::standardStreams); }
 
     AppServices::Options options() {
-        return AppServices::Options{temp.path() / "settings.json", &interaction, false, false};
+        return AppServices::Options{temp.path() / "settings.json", &interaction, false, false, {}};
     }
     void allowTemp(AppServices& services) {
         services.preferences().setTransient(PreferenceKey::customDirectories, std::vector<std::string>{temp.str()});

@@ -171,7 +171,7 @@ TEST_F(FileDataSourceTest, InPlaceReadingAndMarkingFollowTheList) {
     auto files = dataSource.files();
     for (auto& file : files) {
         file.transformed.isDirty = false;
-        file.validation = {file.id(), {"bad"}, {"odd"}, " 2"};
+        file.validation = {{"bad"}, {"odd"}, " 2"};
     }
     dataSource.updateFiles(files, {}, {FileComponentMutation::transformed, FileComponentMutation::validation});
 
@@ -189,7 +189,6 @@ TEST_F(FileDataSourceTest, InPlaceReadingAndMarkingFollowTheList) {
         EXPECT_TRUE(file.transformed.isDirty);
         EXPECT_TRUE(file.validation.errors.empty() && file.validation.warnings.empty());
         EXPECT_EQ(file.validation.uniqueSuffix, "");
-        EXPECT_EQ(file.validation.id, file.id());
     }
 }
 

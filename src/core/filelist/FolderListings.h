@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillory {
+
+// What the folders held when they were opened, so that validation can tell that a new name is free
+// without asking the disk once per file. A listing answers only while its folder is unchanged: same
+// device, inode and modification time, and that time older than the moment of reading (a change in the
+// same clock tick as the reading would leave the time as it was). Names are compared byte for byte, so
+// a listing speaks only for a volume that tells case apart; a name that may be taken, or one with letters
+// beyond ASCII (which a normalizing volume could match to another spelling), still goes to the disk.
+class FolderListings {
+public:
+    class Listing {
+    public:
+        // False only when the folder held no entry named `name`.
+        bool mayHold(std::string_view name) const;
+
+    private:
+        friend class FolderListings;
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        timespec modified{};
+        std::vector<std::uint64_t> keys; // sorted
+    };
+
+    // A reading of one folder, recorded when complete.
+    class Reading {
+    public:
+        // Call with the folder's descriptor before reading its entries. False when the folder's time says
+        // its listing could not be trusted afterwards; the reading is then not recorded.
+        bool begin(int folderFd);
+        void add(std::string_view name);
+        bool active() const { return active_; }
+
+    private:
+        friend class FolderListings;
+        bool active_ = false;
+        Listing listing_;
+    };
+
+    void record(const std::string& folder, Reading&& reading);
+    // The folder's listing when it still describes the folder (one look at the folder), else null.
+    std::shared_ptr<const Listing> current(const std::string& folder) const;
+    void clear();
+
+private:
+    mutable std::mutex mutex_;
+    std::map<std::string, std::shared_ptr<const Listing>, std::less<>> listings_;
+};
+
+} // namespace quillory

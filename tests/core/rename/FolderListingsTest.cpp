@@ -1,0 +1,131 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "filelist/FolderListings.h"
+
+#include "FaultInjectingFileSystem.h"
+#include "TempDir.h"
+#include "app/Preferences.h"
+#include "filelist/Directory.h"
+#include "filelist/DirectoryValidator.h"
+#include "filelist/FileAction.h"
+#include "filelist/FileDataSource.h"
+#include "rename/FileValidator.h"
+#include "rename/PosixFileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <ctime>
+
+namespace quillory {
+namespace {
+
+// Counts the existence probes that reach the disk.
+class ProbeCounter : public FaultInjectingFileSystem {
+public:
+    using FaultInjectingFileSystem::FaultInjectingFileSystem;
+    bool exists(const std::string& path) override {
+        ++probes;
+        return FaultInjectingFileSystem::exists(path);
+    }
+    std::atomic<int> probes{0};
+};
+
+// Sets a folder's modification time `seconds` away from now.
+void age(const std::string& folder, int seconds) {
+    timespec times[2];
+    ::clock_gettime(CLOCK_REALTIME, &times[0]);
+    times[0].tv_sec += seconds;
+    times[1] = times[0];
+    ASSERT_EQ(::utimensat(AT_FDCWD, folder.c_str(), times, 0), 0);
+}
+
+class FolderListingsTest : public ::testing::Test {
+protected:
+    FolderListingsTest()
+        : prefs_(temp_.path() / "settings.json"),
+          directories_(std::make_shared<DirectoryValidator>(DirectoryEnvironment{temp_.str(), "me", ""}, &prefs_)),
+          validator_(&list_, &prefs_, nullptr, directories_), disk_(posix_) {
+        prefs_.registerDefaults();
+        validator_.setFileSystem(&disk_);
+        validator_.setFolderListings(&listings_);
+    }
+
+    std::string folder() const { return temp_.str() + "/photos"; }
+
+    // Opens the folder as the list does, recording its listing.
+    void open() {
+        Directory directory(folder(), directories_);
+        Directory::LoadContext context;
+        context.listings = &listings_;
+        context.reading.depth = 0;
+        directory.load(context);
+        list_.doReplaceAllFiles(directory.takeFiles(), FileAction::replace, false);
+    }
+
+    // Gives every listed file the name `prefix` + its old name and validates the list.
+    std::vector<File> validateRenamed(const std::string& prefix) {
+        auto files = list_.files();
+        for (auto& file : files)
+            file.transformed.transformedName = prefix + file.source.name;
+        EXPECT_TRUE(validator_.validateFiles(std::move(files), false).has_value());
+        return list_.files();
+    }
+
+    test::TempDir temp_;
+    Preferences prefs_;
+    std::shared_ptr<DirectoryValidator> directories_;
+    FileDataSource list_;
+    FileValidator validator_;
+    PosixFileSystem posix_;
+    ProbeCounter disk_;
+    FolderListings listings_;
+};
+
+TEST_F(FolderListingsTest, AnUnchangedFolderAnswersForNamesItDidNotHold) {
+    for (int i = 0; i < 20; ++i)
+        temp_.write("photos/IMG_" + std::to_string(i) + ".jpg");
+    temp_.mkdir("photos/x_IMG_3.jpg"); // a folder that is not read, but whose name is taken all the same
+    temp_.write("photos/.hidden");
+    age(folder(), -60);
+    open();
+    const auto listing = listings_.current(folder());
+    ASSERT_TRUE(listing);
+    EXPECT_TRUE(listing->mayHold("IMG_3.jpg"));
+    EXPECT_TRUE(listing->mayHold(".hidden")) << "hidden entries are on disk even when not listed";
+    EXPECT_FALSE(listing->mayHold("img_3.jpg"));
+    EXPECT_TRUE(listing->mayHold("\xC3\xA9t\xC3\xA9.jpg")) << "letters beyond ASCII always go to the disk";
+
+    const auto files = validateRenamed("x_");
+    ASSERT_EQ(files.size(), 20u);
+    // Of twenty new names, only the one the folder held goes to the disk; it is taken, and the name with
+    // the suffix chosen instead is looked at too.
+    EXPECT_EQ(disk_.probes.load(), 2);
+    for (const auto& file : files)
+        EXPECT_EQ(file.validation.uniqueSuffix, file.source.name == "IMG_3" ? " 2" : "") << file.source.name;
+}
+
+TEST_F(FolderListingsTest, AChangedOrJustTouchedFolderGoesBackToTheDisk) {
+    temp_.write("photos/a.txt");
+    temp_.write("photos/b.txt");
+    age(folder(), -60);
+    open();
+    // A file appears after the folder was read: the listing no longer speaks for the folder.
+    temp_.write("photos/x_a.txt");
+    EXPECT_FALSE(listings_.current(folder()));
+    auto files = validateRenamed("x_");
+    EXPECT_EQ(disk_.probes.load(), 3) << "both new names, and the suffixed one";
+    EXPECT_EQ(files[0].source.name, "a");
+    EXPECT_EQ(files[0].validation.uniqueSuffix, " 2");
+
+    // A folder stamped at (or after) the moment of reading may change again within the same tick of the
+    // clock without its time changing: such a reading is not kept.
+    listings_.clear();
+    age(folder(), 3600);
+    open();
+    EXPECT_FALSE(listings_.current(folder()));
+}
+
+} // namespace
+} // namespace quillory
