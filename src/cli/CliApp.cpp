@@ -531,6 +531,7 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
         request.runId = options.undo.value_or("");
         request.finish = options.recover.value_or("") == "finish";
         request.json = options.json;
+        request.allow = options.allow;
         if (options.history)
             warnAboutInterruptedRuns(err);
         return runHistoryCommand(request, out, err);

@@ -1,14 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HistoryCommands.h"
 
+#include "CliUserInteraction.h"
+#include "app/PreferenceKey.h"
+#include "app/Preferences.h"
+#include "automation/AppServices.h"
+#include "automation/Session.h"
 #include "rename/JournalStore.h"
-#include "rename/PosixFileSystem.h"
 #include "rename/RunRestorer.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <ctime>
+#include <filesystem>
+#include <iostream>
 #include <ostream>
 
 namespace quillory::cli {
@@ -90,7 +96,7 @@ int printOutcome(const std::string& what, const RunRestorer::Outcome& outcome, b
             << "\n";
         return complete ? 0 : 3;
     }
-    out << what << ": " << outcome.moved << " files moved";
+    out << what << ": " << outcome.moved << (outcome.moved == 1 ? " file moved" : " files moved");
     if (outcome.alreadyInPlace > 0)
         out << ", " << outcome.alreadyInPlace << " already in place";
     if (outcome.straysRemoved > 0)
@@ -110,22 +116,36 @@ int printOutcome(const std::string& what, const RunRestorer::Outcome& outcome, b
 
 int runHistoryCommand(const HistoryRequest& request, std::ostream& out, std::ostream& err) {
     JournalStore store(JournalStore::defaultFolder());
-    PosixFileSystem fileSystem;
-    RunRestorer restorer(fileSystem, store);
+    // Files go back through the session's file system, which moves nothing in a folder outside the
+    // allowed ones, whatever links lead there now.
+    CliUserInteraction interaction(std::cin, err, false, CliUserInteraction::OnError::abort);
+    Session::Options options{{}, &interaction, false, false};
+    options.journalFolder = JournalStore::defaultFolder();
+    Session session(std::move(options));
+    if (!request.allow.empty()) {
+        auto& preferences = session.services().preferences();
+        auto directories = preferences.strings(PreferenceKey::customDirectories);
+        for (const auto& allowed : request.allow) {
+            std::error_code ec;
+            directories.push_back(std::filesystem::absolute(allowed, ec).lexically_normal().string());
+        }
+        preferences.setTransient(PreferenceKey::customDirectories, directories);
+        session.reloadSettings();
+    }
     switch (request.mode) {
     case HistoryRequest::Mode::history:
         return printHistory(store, request.json, out);
     case HistoryRequest::Mode::undo: {
         std::string id = request.runId;
         if (id.empty()) {
-            const auto last = restorer.lastUndoableRun();
+            const auto last = session.undoableRun();
             if (!last) {
                 err << "quillory-cli: no run to undo\n";
                 return 2;
             }
-            id = *last;
+            id = last->id;
         }
-        const auto outcome = restorer.undo(id);
+        const auto outcome = session.undo(id);
         if (!outcome.ok()) {
             err << "quillory-cli: --undo: " << outcome.error().message << "\n";
             return 2;
@@ -140,7 +160,7 @@ int runHistoryCommand(const HistoryRequest& request, std::ostream& out, std::ost
         }
         int status = 0;
         for (const auto& run : runs) {
-            const auto outcome = restorer.recover(run.id, request.finish);
+            const auto outcome = session.recover(run.id, request.finish);
             if (!outcome.ok()) {
                 err << "quillory-cli: --recover: " << outcome.error().message << "\n";
                 status = 3;

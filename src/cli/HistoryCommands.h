@@ -3,6 +3,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 namespace quillory::cli {
 
@@ -13,6 +14,8 @@ struct HistoryRequest {
     std::string runId;    // undo: the run to reverse; empty for the last one
     bool finish = false;  // recover: complete the interrupted run instead of rolling it back
     bool json = false;
+    // Folders allowed for this run besides the stored ones (--allow): files are put back only there.
+    std::vector<std::string> allow;
 };
 
 int runHistoryCommand(const HistoryRequest& request, std::ostream& out, std::ostream& err);

@@ -55,5 +55,27 @@ TEST(CliLinkTest, CleanupKeepsTheOpenedFolderInsideAnAllowedOne) {
     EXPECT_TRUE(fs::is_directory(allowed / "a/b/c")) << "the opened folder and everything above it stay";
 }
 
+TEST(CliLinkTest, UndoPutsFilesBackOnlyInFoldersAllowedNow) {
+    CliRunner cli;
+    const fs::path elsewhere = cli.temp().path() / "elsewhere";
+    fs::create_directories(elsewhere);
+    std::ofstream(elsewhere / "a_b.txt") << "A";
+    const std::string blank = action("simple", {{"simpleFindText", "_"}, {"simpleReplaceText", " "}});
+    const auto renamed = cli.run({"--rename", "--allow", elsewhere.string(), "-a", blank, elsewhere.string()});
+    ASSERT_EQ(renamed.exitCode, 0) << renamed.out << renamed.err;
+
+    // The run was allowed there for itself only: without the same --allow, undo moves nothing there.
+    const auto refused = cli.run({"--undo"});
+    EXPECT_NE(refused.exitCode, 0) << refused.out << refused.err;
+    EXPECT_THAT(treeListing(elsewhere.string()), ElementsAre("a b.txt"));
+
+    // A run that could not be put back stays open to another undo.
+    const auto undone = cli.run({"--undo", "--allow", elsewhere.string()});
+    ASSERT_EQ(undone.exitCode, 0) << undone.out << undone.err;
+    EXPECT_THAT(undone.out, HasSubstr("1 file moved"));
+    EXPECT_THAT(treeListing(elsewhere.string()), ElementsAre("a_b.txt"));
+    EXPECT_EQ(readFile(elsewhere / "a_b.txt"), "A");
+}
+
 } // namespace
 } // namespace quillory::test

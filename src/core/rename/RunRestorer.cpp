@@ -157,7 +157,8 @@ Result<RunRestorer::Outcome> RunRestorer::undo(const std::string& runId) {
         return Error{"the run " + runId + " was rolled back already"};
     Outcome outcome;
     putBack(*record, outcome);
-    if (!outcome.runId.empty() || outcome.failures.empty())
+    // A file that could not go back keeps the run open to another undo, which finds the rest in place.
+    if (outcome.failures.empty())
         if (const Status recorded =
                 store_.append(runId, "undone " + (outcome.runId.empty() ? std::string("-") : outcome.runId) + "\n");
             !recorded.ok())
