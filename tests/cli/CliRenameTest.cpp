@@ -146,7 +146,8 @@ TEST_F(CliRenameTest, SwapGivesExactlyThePreviewedNamesWithOrWithoutAutoResolve)
     for (const char* setting : {"autoResolveDuplicates=true", "autoResolveDuplicates=false"}) {
         const auto preview = cli.run(args({"--json", "--set", setting}, swapActions()));
         ASSERT_EQ(preview.exitCode, 0) << preview.err;
-        for (const auto& file : preview.json().at("files")) {
+        const auto document = preview.json(); // the loop below must not outlive it
+        for (const auto& file : document.at("files")) {
             EXPECT_EQ(file.at("uniqueSuffix"), "");
             EXPECT_TRUE(file.at("warnings").empty());
         }

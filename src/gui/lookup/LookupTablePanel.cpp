@@ -105,6 +105,12 @@ LookupTablePanel::LookupTablePanel(QWidget* parent) : QWidget(parent) {
     updateButtons();
 }
 
+LookupTablePanel::~LookupTablePanel() {
+    // An open cell editor commits its text while the children go, after this panel has gone: the table
+    // must not report that edit to it.
+    disconnect(table_, nullptr, this, nullptr);
+}
+
 std::vector<LookupTableRow> LookupTablePanel::rows() const {
     std::vector<LookupTableRow> result;
     for (int r = 0; r < table_->rowCount(); ++r) {

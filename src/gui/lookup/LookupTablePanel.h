@@ -22,6 +22,7 @@ class LookupTablePanel : public QWidget {
     Q_OBJECT
 public:
     explicit LookupTablePanel(QWidget* parent = nullptr);
+    ~LookupTablePanel() override;
 
     std::vector<LookupTableRow> rows() const;
     // Shows the rows; does not report an edit.
