@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <thread>
 
 namespace quillory {
 namespace {
@@ -139,15 +140,28 @@ std::string RunJournal::begin(const MovePlan& plan) {
     sources.reserve(plan.moves.size());
     for (const auto& move : plan.moves)
         sources.emplace_back(move.source, move.target);
-    const auto identities = fileSystem_.identifyMoveSources(sources);
-    for (std::size_t m = 0; m < plan.moves.size(); ++m) {
-        const auto& move = plan.moves[m];
-        buffer_ += "move";
-        appendNumber(buffer_, static_cast<long long>(m));
-        buffer_ += move.isFolder ? " d " : " f ";
-        journaltext::appendEscaped(buffer_, move.source);
-        buffer_ += ' ';
-        journaltext::appendEscaped(buffer_, move.target);
+    // The sources' identities come from folder listings on another core while this one writes out the
+    // moves; each line gets its identity once both are done.
+    std::vector<std::optional<ItemIdentity>> identities;
+    std::string lines;
+    std::vector<std::size_t> ends;
+    {
+        std::jthread scan([&] { identities = fileSystem_.identifyMoveSources(sources); });
+        lines.reserve(plan.moves.size() * 96);
+        ends.reserve(plan.moves.size());
+        for (std::size_t m = 0; m < plan.moves.size(); ++m) {
+            const auto& move = plan.moves[m];
+            lines += "move";
+            appendNumber(lines, static_cast<long long>(m));
+            lines += move.isFolder ? " d " : " f ";
+            journaltext::appendEscaped(lines, move.source);
+            lines += ' ';
+            journaltext::appendEscaped(lines, move.target);
+            ends.push_back(lines.size());
+        }
+    }
+    for (std::size_t m = 0, start = 0; m < plan.moves.size(); start = ends[m++]) {
+        buffer_.append(lines, start, ends[m] - start);
         if (const auto& identity = identities[m]) {
             appendNumber(buffer_, static_cast<long long>(identity->device));
             appendNumber(buffer_, static_cast<long long>(identity->inode));
@@ -164,6 +178,7 @@ std::string RunJournal::begin(const MovePlan& plan) {
         if (buffer_.size() >= kWriteBatch && !writeOut())
             break;
     }
+    lines = {};
     for (std::size_t i = 0; i < plan.steps.size(); ++i) {
         const auto& step = plan.steps[i];
         // Runs of plain steps that take the moves in order, the common case, are one line.
