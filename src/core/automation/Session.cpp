@@ -50,8 +50,10 @@ private:
     const ProgressCallback* previous_;
 };
 
-bool anyDirty(const std::vector<File>& files) {
-    return std::any_of(files.begin(), files.end(), [](const File& file) { return file.transformed.isDirty; });
+bool anyDirty(const FileDataSource& list) {
+    bool dirty = false;
+    list.forEachFile([&](const FileDataSource::FileRef& file) { dirty = dirty || file.transformed.isDirty; });
+    return dirty;
 }
 
 } // namespace
@@ -325,7 +327,7 @@ void Session::recomputeQuick(std::stop_token stopToken, const ProgressCallback& 
     report(progress, SessionStage::computing, 0, count);
     engine.applyChanges(stopToken);
     services_.validatorWorker().wait();
-    if (anyDirty(services_.fileDataSource().files())) {
+    if (anyDirty(services_.fileDataSource())) {
         engine.settleLateUpdates(stopToken);
         services_.validatorWorker().wait();
     }

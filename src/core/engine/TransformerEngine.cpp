@@ -179,6 +179,7 @@ std::optional<TransformError> TransformerEngine::fullTransform(File& file, int i
 
 bool TransformerEngine::transformAllFilesQuick(std::stop_token stopToken) {
     std::lock_guard actor(actorMutex_);
+    const std::uint64_t revision = dataSource_.revision();
     std::vector<File> files = dataSource_.files();
     Logger::log("🔷 Transforming all ", files.size(), " files (quick)");
     if (notifications_)
@@ -216,8 +217,11 @@ bool TransformerEngine::transformAllFilesQuick(std::stop_token stopToken) {
         std::lock_guard lock(hooksMutex_);
         starter = validationStarter_;
     }
+    // When every file was computed, the pass holds the whole list, unless files came, went or moved meanwhile
+    // (their attributes may have been refreshed since, which validation does not read).
     if (starter)
-        starter(dataSource_.files(), needsLateUpdate);
+        starter(changed.size() == count && dataSource_.revision() == revision ? std::move(changed) : dataSource_.files(),
+                needsLateUpdate);
     return needsLateUpdate;
 }
 

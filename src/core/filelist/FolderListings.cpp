@@ -2,8 +2,12 @@
 #include "filelist/FolderListings.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillory {
 namespace {
@@ -72,9 +76,39 @@ std::shared_ptr<const FolderListings::Listing> FolderListings::current(const std
     }
     struct stat info {};
     if (::stat(folder.c_str(), &info) != 0 || static_cast<std::uint64_t>(info.st_dev) != listing->device ||
-        static_cast<std::uint64_t>(info.st_ino) != listing->inode || info.st_mtim.tv_sec != listing->modified.tv_sec ||
-        info.st_mtim.tv_nsec != listing->modified.tv_nsec)
+        static_cast<std::uint64_t>(info.st_ino) != listing->inode)
         return nullptr;
+    if (info.st_mtim.tv_sec == listing->modified.tv_sec && info.st_mtim.tv_nsec == listing->modified.tv_nsec)
+        return listing;
+    // Changed since (a rename run, say): one reading of the folder costs less than a look per name.
+    return reread(folder);
+}
+
+std::shared_ptr<const FolderListings::Listing> FolderListings::reread(const std::string& folder) const {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return nullptr;
+    }
+    Reading reading;
+    reading.begin(fd);
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            reading.add(entry->d_name);
+        errno = 0;
+    }
+    const bool complete = errno == 0;
+    ::closedir(dir);
+    if (!complete || !reading.active())
+        return nullptr;
+    auto listing = std::make_shared<Listing>(std::move(reading.listing_));
+    std::sort(listing->keys.begin(), listing->keys.end());
+    std::lock_guard lock(mutex_);
+    listings_[folder] = listing;
     return listing;
 }
 

@@ -15,9 +15,10 @@ namespace quillory {
 // What the folders held when they were opened, so that validation can tell that a new name is free
 // without asking the disk once per file. A listing answers only while its folder is unchanged: same
 // device, inode and modification time, and that time older than the moment of reading (a change in the
-// same clock tick as the reading would leave the time as it was). Names are compared byte for byte, so
-// a listing speaks only for a volume that tells case apart; a name that may be taken, or one with letters
-// beyond ASCII (which a normalizing volume could match to another spelling), still goes to the disk.
+// same clock tick as the reading would leave the time as it was). A folder that changed since (a rename
+// run, say) is read again when asked for. Names are compared byte for byte, so a listing speaks only for
+// a volume that tells case apart; a name that may be taken, or one with letters beyond ASCII (which a
+// normalizing volume could match to another spelling), still goes to the disk.
 class FolderListings {
 public:
     class Listing {
@@ -49,13 +50,16 @@ public:
     };
 
     void record(const std::string& folder, Reading&& reading);
-    // The folder's listing when it still describes the folder (one look at the folder), else null.
+    // The folder's listing when it still describes the folder (one look at the folder), else null. A
+    // folder listed before that has changed since is read again.
     std::shared_ptr<const Listing> current(const std::string& folder) const;
     void clear();
 
 private:
+    std::shared_ptr<const Listing> reread(const std::string& folder) const;
+
     mutable std::mutex mutex_;
-    std::map<std::string, std::shared_ptr<const Listing>, std::less<>> listings_;
+    mutable std::map<std::string, std::shared_ptr<const Listing>, std::less<>> listings_;
 };
 
 } // namespace quillory
