@@ -78,55 +78,52 @@ void keep(const std::string& key, double seconds) {
     value = value == 0 ? seconds : std::min(value, seconds);
 }
 
-void SessionRenameRun(benchmark::State& state) {
-    Logger::setSink(LogSink::off);
+// Each iteration on a fresh tree of `count` files; the time of `run` alone counts.
+template <typename Run> void timedOnFreshTrees(benchmark::State& state, const std::string& kind, Run run) {
     const int count = static_cast<int>(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
         makeTree(count);
         state.ResumeTiming();
         const auto start = std::chrono::steady_clock::now();
-        {
-            Bench bench(true);
-            bench.session.open({kRoot + "/tree"}, OpenMode::replace);
-            bench.session.setChain({replaceAction("file", "item")});
-            RenameOptions options;
-            options.refreshRows = false;
-            const auto report = bench.session.rename(options);
-            if (report.successCount != count)
-                state.SkipWithError("not every file was renamed");
-        }
+        if (!run(count))
+            state.SkipWithError("not every file was renamed");
         const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         state.SetIterationTime(elapsed);
-        keep("session " + std::to_string(count), elapsed);
+        keep(kind + " " + std::to_string(count), elapsed);
     }
     fs::remove_all(kRoot);
+}
+
+void SessionRenameRun(benchmark::State& state) {
+    Logger::setSink(LogSink::off);
+    timedOnFreshTrees(state, "session", [](int count) {
+        Bench bench(true);
+        bench.session.open({kRoot + "/tree"}, OpenMode::replace);
+        bench.session.setChain({replaceAction("file", "item")});
+        RenameOptions options;
+        options.refreshRows = false;
+        return bench.session.rename(options).successCount == count;
+    });
 }
 BENCHMARK(SessionRenameRun)->Arg(50000)->Arg(100000)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void PlainRenameat2Loop(benchmark::State& state) {
-    const int count = static_cast<int>(state.range(0));
-    for (auto _ : state) {
-        state.PauseTiming();
-        makeTree(count);
-        state.ResumeTiming();
-        const auto start = std::chrono::steady_clock::now();
+    timedOnFreshTrees(state, "loop", [](int count) {
         const int folder = ::open((kRoot + "/tree").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         DIR* dir = ::fdopendir(::dup(folder));
         char target[256];
+        int renamed = 0;
         while (const dirent* entry = ::readdir(dir)) {
             if (std::strncmp(entry->d_name, "file", 4) != 0)
                 continue;
             std::snprintf(target, sizeof target, "item%s", entry->d_name + 4);
-            ::renameat2(folder, entry->d_name, folder, target, RENAME_NOREPLACE);
+            renamed += ::renameat2(folder, entry->d_name, folder, target, RENAME_NOREPLACE) == 0;
         }
         ::closedir(dir);
         ::close(folder);
-        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        state.SetIterationTime(elapsed);
-        keep("loop " + std::to_string(count), elapsed);
-    }
-    fs::remove_all(kRoot);
+        return renamed == count;
+    });
 }
 BENCHMARK(PlainRenameat2Loop)->Arg(50000)->Arg(100000)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 

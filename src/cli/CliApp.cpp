@@ -244,14 +244,7 @@ bool prepare(Session& session, const Options& options, std::istream& in, std::os
     auto& preferences = session.services().preferences();
     for (const auto& setting : options.settings)
         applySetting(preferences, setting);
-    if (!options.allow.empty()) {
-        auto directories = preferences.strings(PreferenceKey::customDirectories);
-        for (const auto& allowed : options.allow) {
-            std::error_code ec;
-            directories.push_back(std::filesystem::absolute(allowed, ec).lexically_normal().string());
-        }
-        preferences.setTransient(PreferenceKey::customDirectories, directories);
-    }
+    allowForThisRun(preferences, options.allow);
     // The validator and the geocoder were set up from the stored settings; give them this run's.
     session.reloadSettings();
 

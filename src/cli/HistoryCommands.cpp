@@ -2,8 +2,7 @@
 #include "HistoryCommands.h"
 
 #include "CliUserInteraction.h"
-#include "app/PreferenceKey.h"
-#include "app/Preferences.h"
+#include "PathInput.h"
 #include "automation/AppServices.h"
 #include "automation/Session.h"
 #include "rename/JournalStore.h"
@@ -13,7 +12,6 @@
 
 #include <algorithm>
 #include <ctime>
-#include <filesystem>
 #include <iostream>
 #include <ostream>
 
@@ -123,13 +121,7 @@ int runHistoryCommand(const HistoryRequest& request, std::ostream& out, std::ost
     options.journalFolder = JournalStore::defaultFolder();
     Session session(std::move(options));
     if (!request.allow.empty()) {
-        auto& preferences = session.services().preferences();
-        auto directories = preferences.strings(PreferenceKey::customDirectories);
-        for (const auto& allowed : request.allow) {
-            std::error_code ec;
-            directories.push_back(std::filesystem::absolute(allowed, ec).lexically_normal().string());
-        }
-        preferences.setTransient(PreferenceKey::customDirectories, directories);
+        allowForThisRun(session.services().preferences(), request.allow);
         session.reloadSettings();
     }
     switch (request.mode) {
