@@ -203,6 +203,14 @@ TEST_F(CliRenameTest, RotationShiftAndFilesNotInTheListEndAsPreviewed) {
     EXPECT_EQ(readFile(cli.home() / "other/c.txt"), "listed");
 }
 
+TEST_F(CliRenameTest, AFolderChangesCaseWhereTheVolumeTellsCaseApart) {
+    cli.write("trip/Photos/a.txt", "A");
+    const std::string lower = action("simple", {{"simpleFindText", "Photos"}, {"simpleReplaceText", "photos"}}, "path");
+    const auto result = cli.run(args({"--rename", "-a", lower}));
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    EXPECT_EQ(readFile(cli.home() / "trip/photos/a.txt"), "A");
+}
+
 TEST_F(CliRenameTest, UndoRestoresTheRunThatHistoryLists) {
     for (int i = 0; i < 300; ++i)
         cli.write("trip/sub_" + std::to_string(i % 7) + "/f_" + std::to_string(i) + ".txt", std::to_string(i));

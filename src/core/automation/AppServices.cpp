@@ -56,6 +56,8 @@ AppServices::AppServices(Options options) : userInteraction_(options.userInterac
     folderListings_ = std::make_unique<FolderListings>();
     validator_->setFolderListings(folderListings_.get());
     validator_->setKeepsValidatedFiles(false);
+    validator_->directoryValidator().setCaseTest(
+        [fileSystem = fileSystem_.get()](const std::string& folder) { return fileSystem->ignoresCase(folder); });
     validatorWorker_ = std::make_unique<FileValidatorWorker>(*validator_, notifications_.get());
     engine_ = std::make_unique<TransformerEngine>(*fileDataSource_, *transformers_, *preferences_, notifications_.get(),
                                                   userInteraction_);

@@ -72,7 +72,8 @@ bool isVolumeMountPoint(std::string_view mountPoint, std::string_view userName) 
     return parts.size() == 4 && parts[0] == "run" && parts[1] == "media" && parts[2] == userName;
 }
 
-std::string caseChangeMessage(std::string_view path, std::string_view sourcePath) {
+std::string caseChangeMessage(std::string_view path, std::string_view sourcePath,
+                              const std::function<bool(const std::string&)>& ignoresCase) {
     if (path == sourcePath)
         return {};
     auto newPieces = pieces(path);
@@ -84,6 +85,13 @@ std::string caseChangeMessage(std::string_view path, std::string_view sourcePath
             continue;
         if (text::toLower(newPieces[i]) != text::toLower(oldPieces[i]))
             return {};
+        if (ignoresCase) {
+            std::string parent;
+            for (std::size_t k = 0; k < i; ++k)
+                parent.append("/").append(oldPieces[k]);
+            if (!ignoresCase(parent.empty() ? std::string("/") : parent))
+                return {}; // a new folder beside the old one, like any other new name
+        }
         return "The case change of folder \"" + std::string(oldPieces[i]) + "\" to \"" + std::string(newPieces[i]) +
                "\" cannot be applied" + " unless at least one of its parent folders has a different name.";
     }
@@ -328,7 +336,7 @@ std::set<std::string> DirectoryValidator::validatePath(std::string_view path, st
     if (path.size() >= 1025 && text::characterCount(path) >= 1025)
         messages.insert("Path is longer than 1024 characters");
     if (!sourcePath.empty())
-        if (auto message = caseChangeMessage(path, sourcePath); !message.empty())
+        if (auto message = caseChangeMessage(path, sourcePath, ignoresCase_); !message.empty())
             messages.insert(std::move(message));
     if (!isAllowed(path) || (!sourcePath.empty() && sourcePath != path && !isAllowed(sourcePath)))
         messages.insert("Path should start with one of the following prefixes: " + join(allDirectories(), ", "));

@@ -4,6 +4,7 @@
 #include "app/BackgroundJob.h"
 #include "filelist/RejectedDirectory.h"
 
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -62,6 +63,10 @@ public:
     // change against sourcePath (skipped when sourcePath is empty), allowed prefix of the path and of
     // sourcePath (where each really leads included). Empty when valid.
     std::set<std::string> validatePath(std::string_view path, std::string_view sourcePath) const;
+    // Tells whether a folder compares names without regard to letter case. Only there can a folder not
+    // change its name's case by the moves of its files, so only there is that change refused; without a
+    // test every folder is taken to ignore case. Set before validation starts.
+    void setCaseTest(std::function<bool(const std::string& folder)> ignoresCase) { ignoresCase_ = std::move(ignoresCase); }
 
     // Records a refusal found elsewhere (a folder that cannot be read while opening).
     void addRejectedDirectory(RejectedDirectory rejected);
@@ -93,6 +98,7 @@ private:
     std::vector<std::string> _customDirectories;
     std::vector<std::string> _resolvedDirectories; // the real places of both, each with a trailing "/"
     std::set<RejectedDirectory> _rejectedDirectories;
+    std::function<bool(const std::string&)> ignoresCase_;
 };
 
 } // namespace quillory

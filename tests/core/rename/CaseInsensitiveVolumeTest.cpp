@@ -191,3 +191,33 @@ TEST_F(CaseInsensitiveVolumeTest, EveryStopDuringCaseRenamesIsRecoverable) {
 
 } // namespace
 } // namespace quillory
+
+namespace quillory {
+namespace {
+
+// A folder's name changes case by the moves of its files only where names tell case apart: elsewhere the
+// change is refused, there it makes a new folder like any other new name.
+TEST_F(CaseInsensitiveVolumeTest, AFolderCaseChangeIsRefusedOnlyWhereTheFolderIgnoresCase) {
+    directories_->setCaseTest([this](const std::string& folder) { return volumeDisk_.ignoresCase(folder); });
+    temp_.write("vol/Photos/a.txt", "A");
+    temp_.write("out/Photos/b.txt", "B");
+    File onVolume = File::fromPath(at("Photos/a.txt"));
+    onVolume.transformed.transformedPath = at("photos");
+    File outside = File::fromPath(temp_.str() + "/out/Photos/b.txt");
+    outside.transformed.transformedPath = temp_.str() + "/out/photos";
+    list_.doReplaceAllFiles({onVolume, outside}, FileAction::replace, false);
+    ASSERT_TRUE(validator_.validateFiles(list_.files(), false).has_value());
+    const auto files = list_.files();
+    EXPECT_EQ(files[0].validation.errors,
+              std::set<std::string>{"The case change of folder \"Photos\" to \"photos\" cannot be applied unless at "
+                                    "least one of its parent folders has a different name."});
+    EXPECT_TRUE(files[1].validation.errors.empty()) << *files[1].validation.errors.begin();
+
+    const auto report = renamer_.applyTransformationsAndRename(true);
+    EXPECT_EQ(report.successCount, 1);
+    EXPECT_EQ(test::readFile(temp_.path() / "out/photos/b.txt"), "B");
+    EXPECT_EQ(test::readFile(at("Photos/a.txt")), "A");
+}
+
+} // namespace
+} // namespace quillory
