@@ -6,19 +6,20 @@ namespace quillory {
 MainQueue::MainQueue() : mainThread_(std::this_thread::get_id()) {}
 
 void MainQueue::enqueue(Task task) {
-    std::function<void()> wakeUp;
     {
         std::lock_guard lock(mutex_);
         tasks_.push_back(std::move(task));
-        wakeUp = wakeUp_;
     }
     changed_.notify_all();
-    if (wakeUp)
-        wakeUp();
+    // Called under its own lock, so that the hook is never running when setWakeUp returns: its owner
+    // may be gone the moment after.
+    std::lock_guard wake(wakeMutex_);
+    if (wakeUp_)
+        wakeUp_();
 }
 
 void MainQueue::setWakeUp(std::function<void()> wakeUp) {
-    std::lock_guard lock(mutex_);
+    std::lock_guard wake(wakeMutex_);
     wakeUp_ = std::move(wakeUp);
 }
 

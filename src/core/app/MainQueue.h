@@ -30,7 +30,8 @@ public:
     bool isMainThread() const { return std::this_thread::get_id() == mainThread_; }
     void adoptCurrentThread() { mainThread_ = std::this_thread::get_id(); }
 
-    // A hook for an external event loop: called (from any thread) whenever a task is queued.
+    // A hook for an external event loop: called (from any thread) whenever a task is queued. It must not
+    // queue tasks itself. Once setWakeUp returns, the previous hook is not running and is not called again.
     void setWakeUp(std::function<void()> wakeUp);
 
 private:
@@ -40,6 +41,7 @@ private:
     std::condition_variable changed_;
     std::deque<Task> tasks_;
     std::thread::id mainThread_;
+    std::mutex wakeMutex_;
     std::function<void()> wakeUp_;
 };
 

@@ -66,7 +66,6 @@ public:
     // list, but for new names and checks, as long as the revision stays.
     std::uint64_t revision = 0;
     std::function<void()> validationCanceller;
-    std::function<void(const std::vector<int>&)> rowsUpdated;
 
 private:
     SerialExecutor executor_;
@@ -149,7 +148,7 @@ void FileDataSource::forEachFile(const std::function<void(const FileRef&)>& visi
 void FileDataSource::markAllForTransform() {
     auto& actor = *fileDataSourceActor_;
     std::vector<int> rows;
-    auto handler = actor.run([&] {
+    actor.run([&] {
         rows.reserve(actor.fileTransforms.size());
         for (std::size_t i = 0; i < actor.fileTransforms.size(); ++i) {
             actor.fileTransforms[i].isDirty = true;
@@ -159,10 +158,8 @@ void FileDataSource::markAllForTransform() {
             validation.uniqueSuffix.clear();
             rows.push_back(static_cast<int>(i));
         }
-        return actor.rowsUpdated;
     });
-    if (handler && !rows.empty())
-        handler(rows);
+    notifyRowsUpdated(rows);
 }
 
 std::vector<int> FileDataSource::orderedIndex() const {
@@ -430,9 +427,7 @@ std::vector<int> FileDataSource::writeFiles(Files& files, std::stop_token stopTo
                 describe(files.empty() ? std::nullopt : files.front().index), " to ",
                 describe(files.empty() ? std::nullopt : files.back().index));
     std::vector<int> rows = std::move(written);
-    auto handler = actor.run([&] { return actor.rowsUpdated; });
-    if (handler && !rows.empty())
-        handler(rows);
+    notifyRowsUpdated(rows);
     return rows;
 }
 
@@ -614,7 +609,18 @@ void FileDataSource::setValidationCanceller(std::function<void()> cancel) {
 }
 
 void FileDataSource::setRowsUpdatedHandler(std::function<void(const std::vector<int>&)> handler) {
-    fileDataSourceActor_->run([&] { fileDataSourceActor_->rowsUpdated = std::move(handler); });
+    std::lock_guard lock(rowsHandlerMutex_);
+    rowsUpdated_ = std::move(handler);
+}
+
+void FileDataSource::notifyRowsUpdated(const std::vector<int>& rows) {
+    if (rows.empty())
+        return;
+    // Called under its lock, so that a handler is never running once it has been replaced: its owner
+    // may be gone the moment after.
+    std::lock_guard lock(rowsHandlerMutex_);
+    if (rowsUpdated_)
+        rowsUpdated_(rows);
 }
 
 void FileDataSource::observeNotifications() {

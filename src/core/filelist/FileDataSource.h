@@ -132,7 +132,8 @@ public:
     // --- hooks
     // Called first by every rebuild of the list: cancels the validation in progress.
     void setValidationCanceller(std::function<void()> cancel);
-    // Receives the storage indexes written by updateFiles, so that a table can redraw those rows.
+    // Receives the storage indexes written by updateFiles, so that a table can redraw those rows. Called
+    // from the writing thread; it must not change the list or this hook. Once replaced, it is not running.
     void setRowsUpdatedHandler(std::function<void(const std::vector<int>&)> handler);
     // Observes "removeFiles" on the centre given at construction.
     void observeNotifications();
@@ -140,6 +141,7 @@ public:
 private:
     class Actor;
     struct Storage;
+    void notifyRowsUpdated(const std::vector<int>& rows);
     void registerFileActionUndo(std::vector<File> oldFiles, std::size_t newCount, FileAction action, bool undoing);
     void post(std::string_view name, std::string text = {});
     bool writeComponent(const File& file, FileComponentMutation mutation);
@@ -150,6 +152,8 @@ private:
     NotificationCenter* notifications_;
     UndoManager* undoManager_;
     std::unique_ptr<Actor> fileDataSourceActor_;
+    std::mutex rowsHandlerMutex_;
+    std::function<void(const std::vector<int>&)> rowsUpdated_;
     BackgroundJob currentSortTask_;
     NotificationObservers observers_;
     mutable std::mutex openedFoldersMutex_;
