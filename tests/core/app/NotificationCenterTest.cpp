@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <regex>
 #include <thread>
 
@@ -75,6 +76,37 @@ TEST(NotificationCenterTest, RemovedObserversAndOtherNamesAreNotCalled) {
     center.post("applyChanges");
     queue.runPending();
     EXPECT_EQ(calls, 1);
+}
+
+// The owner of a wake-up hook may be gone the moment it has replaced the hook: a call already running on a
+// posting thread must end first.
+TEST(MainQueueTest, ReplacingTheWakeUpWaitsForTheCallInProgress) {
+    MainQueue queue;
+    std::atomic<bool> inHook{false};
+    std::atomic<bool> release{false};
+    std::atomic<bool> hookDone{false};
+    queue.setWakeUp([&] {
+        inHook = true;
+        while (!release)
+            std::this_thread::yield();
+        hookDone = true;
+    });
+    std::thread poster([&] { queue.enqueue([] {}); });
+    while (!inHook)
+        std::this_thread::yield();
+    std::atomic<bool> replaced{false};
+    std::thread owner([&] {
+        queue.setWakeUp({});
+        replaced = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(replaced) << "the hook was replaced while it was still running";
+    release = true;
+    owner.join();
+    poster.join();
+    EXPECT_TRUE(hookDone && replaced);
+    queue.enqueue([] {}); // no hook any more: nothing is called
+    EXPECT_EQ(queue.runPending(), 2u);
 }
 
 TEST(LoggerTest, LineBeginsWithLocalTimeAndABlank) {

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 using namespace quillory;
 using namespace quillory::test;
 
@@ -135,6 +139,33 @@ TEST_F(FileDataSourceTest, RebuildCancelsValidationFirst) {
     open({"/d/a"});
     dataSource.clear();
     EXPECT_EQ(cancelled, 2);
+}
+
+// The table that set the row-update hook may be gone the moment it has replaced the hook: a call already
+// running on a writing thread must end first.
+TEST_F(FileDataSourceTest, ReplacingTheRowUpdateHookWaitsForTheCallInProgress) {
+    open({"/d/a"});
+    std::atomic<bool> inHook{false};
+    std::atomic<bool> release{false};
+    dataSource.setRowsUpdatedHandler([&](const std::vector<int>&) {
+        inHook = true;
+        while (!release)
+            std::this_thread::yield();
+    });
+    std::thread writer([&] { dataSource.updateFiles(dataSource.files(), {}, {FileComponentMutation::transformed}); });
+    while (!inHook)
+        std::this_thread::yield();
+    std::atomic<bool> replaced{false};
+    std::thread owner([&] {
+        dataSource.setRowsUpdatedHandler({});
+        replaced = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(replaced) << "the hook was replaced while it was still running";
+    release = true;
+    owner.join();
+    writer.join();
+    EXPECT_TRUE(replaced);
 }
 
 TEST_F(FileDataSourceTest, UpdateFilesWritesChosenComponentsByStorageIndex) {
