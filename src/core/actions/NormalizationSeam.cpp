@@ -3,6 +3,7 @@
 
 #include "actions/Transformable.h"
 #include "text/Normalization.h"
+#include "text/Utf.h"
 #include "text/RegexTimeoutWatch.h"
 
 #include <algorithm>
@@ -10,10 +11,6 @@
 
 namespace quillory {
 namespace {
-
-bool isAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; });
-}
 
 // The pieces between slashes; normalisation never moves a slash, so a text and its NFD form have the
 // same number of them.
@@ -29,13 +26,13 @@ std::vector<std::string_view> components(std::string_view text) {
 } // namespace
 
 std::string NormalizationSeam::decomposed(std::string_view text) {
-    if (isAscii(text))
+    if (text::isAscii(text))
         return std::string(text);
     return text::nfd(text);
 }
 
 NormalizationSeam::NormalizationSeam(std::string original) : original_(std::move(original)) {
-    if (isAscii(original_)) {
+    if (text::isAscii(original_)) {
         working_ = original_;
         wasNfc_ = true;
         return;
@@ -48,7 +45,7 @@ std::string NormalizationSeam::writeBack(std::string_view output) const {
     if (output == working_)
         return original_;
     const auto normalised = [this](std::string_view changed) {
-        return wasNfc_ && !isAscii(changed) ? text::nfc(changed) : std::string(changed);
+        return wasNfc_ && !text::isAscii(changed) ? text::nfc(changed) : std::string(changed);
     };
     if (original_.find('/') == std::string::npos || original_ == working_)
         return normalised(output);

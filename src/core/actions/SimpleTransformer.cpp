@@ -5,6 +5,7 @@
 
 #include "actions/FindHelpers.h"
 #include "actions/NormalizationSeam.h"
+#include "text/Utf.h"
 
 #include <algorithm>
 #include <optional>
@@ -13,10 +14,6 @@
 namespace quillory {
 namespace {
 
-bool isAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; });
-}
-
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // A literal find in a name of plain ASCII letters: there are no marks to follow a letter, and ASCII case
@@ -24,7 +21,7 @@ char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + '
 // backslash keeps the pattern engine, which reads those.
 std::optional<std::string> replaceAsciiLiteral(std::string_view text, std::string_view find, std::string_view replacement,
                                                bool caseInsensitive, bool findFirst) {
-    if (!isAscii(text) || !isAscii(find) || replacement.find_first_of("$\\") != std::string_view::npos)
+    if (!text::isAscii(text) || !text::isAscii(find) || replacement.find_first_of("$\\") != std::string_view::npos)
         return std::nullopt;
     const auto at = [&](std::size_t from) -> std::size_t {
         if (!caseInsensitive)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "filelist/FolderListings.h"
 
+#include "text/Utf.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -27,7 +29,7 @@ bool before(const timespec& a, const timespec& b) {
 } // namespace
 
 bool FolderListings::Listing::mayHold(std::string_view name) const {
-    if (std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+    if (!text::isAscii(name))
         return true;
     return std::binary_search(keys.begin(), keys.end(), keyOf(name));
 }

@@ -13,5 +13,12 @@ std::string toUtf8(std::u16string_view utf16);
 
 // True when the text is well-formed UTF-8.
 bool isValidUtf8(std::string_view text);
+// True when every byte is ASCII: no normalisation, case folding beyond A-Z, or marks to think of.
+inline bool isAscii(std::string_view text) {
+    for (const char c : text)
+        if ((static_cast<unsigned char>(c) & 0x80) != 0)
+            return false;
+    return true;
+}
 
 } // namespace quillory::text
