@@ -310,8 +310,8 @@ RenameReport Session::rename(const RenameOptions& options, std::stop_token stopT
         notStarted.aborted = stopToken.stop_requested();
         return notStarted;
     }
-    RenameReport result = services_.renamer().renameComputed(
-        services_.fileDataSource().files(), options.force, stopToken, [&](int done, int total) {
+    RenameReport result = services_.renamer().renameListed(
+        options.force, stopToken, [&](int done, int total) {
             report(progress, SessionStage::renaming, static_cast<std::size_t>(done), static_cast<std::size_t>(total));
         });
     if (result.started && options.refreshRows)

@@ -154,7 +154,7 @@ void FileDataSource::forEachFile(const std::function<void(const FileRef&)>& visi
     actor.run([&] {
         for (int storageIndex : actor.orderedIndex) {
             const auto i = static_cast<std::size_t>(storageIndex);
-            visit(FileRef{actor.fileSources[i], actor.fileTransforms[i], actor.fileValidations[i]});
+            visit(FileRef{actor.fileSources[i], actor.fileTransforms[i], actor.fileValidations[i], storageIndex});
         }
     });
 }

@@ -61,6 +61,7 @@ public:
         const FileSource& source;
         const FileTransform& transformed;
         const FileValidation& validation;
+        int storageIndex = -1; // what File::index holds for this file
     };
     // Hands every file to `visit` in display order without copying the list. Runs on the list's actor:
     // `visit` must not change the list.

@@ -47,10 +47,10 @@ bool isInside(const std::string& path, const std::string& folder) {
 
 
 // The source of an item at its new place, split as a file URL would be; it keeps its identity.
-FileSource sourceAt(const std::string& location, bool isFolder, const FileSource& previous) {
+FileSource sourceAt(const std::string& location, bool isFolder, const FileId& id, bool isAlias) {
     FileSource source;
-    source.id = previous.id;
-    source.isAlias = previous.isAlias;
+    source.id = id;
+    source.isAlias = isAlias;
     if (isFolder) {
         source.path = location == "/" ? std::string() : location;
         return source;
@@ -114,7 +114,7 @@ RenameReport FileRenamer::rename(bool force, std::stop_token stopToken) {
 
 // What one run carries along while it executes its plan.
 struct FileRenamer::Execution {
-    const std::vector<File>& files;
+    std::vector<Origin> origins; // one per move of the plan
     const MovePlan& plan;
     RenameReport& report;
     bool autoIgnorePermissions = false;
@@ -151,14 +151,63 @@ RenameReport FileRenamer::renameComputed(std::vector<File> files, bool force, st
                     "files have errors and force is not set.");
         return report;
     }
-    report.started = true;
-
     const bool renameEmptyFolders = preference(PreferenceKey::renameEmptyFolders, true);
-    knownDirectories_.clear();
-    lastProgress_ = {};
     temporaryTag_ = MovePlan::randomTag();
     FolderCase folderCase(services_.fileSystem);
     const MovePlan plan = MovePlan::build(files, renameEmptyFolders, temporaryTag_, &folderCase);
+    std::vector<Origin> origins;
+    origins.reserve(plan.moves.size());
+    for (const MovePlan::Move& move : plan.moves) {
+        const File& file = files[move.item];
+        origins.push_back({file.index, file.source.id, file.source.isAlias});
+    }
+    files = {};
+    return runPlan(std::move(report), plan, std::move(origins), stopToken);
+}
+
+RenameReport FileRenamer::renameListed(bool force, std::stop_token stopToken, Progress progress) {
+    progress_ = std::move(progress);
+    struct ClearProgress {
+        Progress& progress;
+        ~ClearProgress() { progress = nullptr; }
+    } clearProgress{progress_};
+    RenameReport report;
+    const bool renameEmptyFolders = preference(PreferenceKey::renameEmptyFolders, true);
+    std::vector<MovePlan::Move> moves;
+    std::vector<Origin> origins;
+    std::size_t position = 0;
+    services_.fileDataSource.forEachFile([&](const FileDataSource::FileRef& file) {
+        const std::size_t item = position++;
+        if (!file.validation.errors.empty()) {
+            ++report.errorCount;
+            return;
+        }
+        if (!MovePlan::changes(file.source, file.transformed))
+            return;
+        ++report.renameCount;
+        if (!MovePlan::willMove(file.source, file.transformed, file.validation, renameEmptyFolders))
+            return;
+        moves.push_back({item, MovePlan::sourceOf(file.source),
+                         MovePlan::targetOf(file.source, file.transformed, file.validation.uniqueSuffix),
+                         file.source.isFolderEntry()});
+        origins.push_back({file.storageIndex, file.source.id, file.source.isAlias});
+    });
+    if (report.errorCount >= 1 && !force) {
+        Logger::log("Aborting applyTransformationsAndRename because ", report.errorCount, " ",
+                    "files have errors and force is not set.");
+        return report;
+    }
+    temporaryTag_ = MovePlan::randomTag();
+    FolderCase folderCase(services_.fileSystem);
+    const MovePlan plan = MovePlan::order(std::move(moves), temporaryTag_, &folderCase);
+    return runPlan(std::move(report), plan, std::move(origins), stopToken);
+}
+
+RenameReport FileRenamer::runPlan(RenameReport report, const MovePlan& plan, std::vector<Origin> origins,
+                                  std::stop_token stopToken) {
+    report.started = true;
+    knownDirectories_.clear();
+    lastProgress_ = {};
     if (services_.recorder && !plan.moves.empty()) {
         report.journalError = services_.recorder->begin(plan);
         if (report.journalError.empty())
@@ -167,7 +216,7 @@ RenameReport FileRenamer::renameComputed(std::vector<File> files, bool force, st
             Logger::error("The run is not recorded: ", report.journalError);
     }
 
-    Execution execution{files, plan, report, false, {}, {}};
+    Execution execution{std::move(origins), plan, report, false, {}, {}};
     execution.autoIgnorePermissions = preference(PreferenceKey::autoIgnoreFilePermissionErrors, false);
     execution.states.assign(plan.moves.size(), Execution::State::untried);
     // Folders kept open by the file system belong to one run: what happened on disk before it (or
@@ -204,12 +253,12 @@ void FileRenamer::executePlan(Execution& execution, std::stop_token stopToken) {
 
     const auto succeed = [&](std::size_t m) {
         const MovePlan::Move& move = plan.moves[m];
-        const File& file = execution.files[move.item];
+        const Origin& origin = execution.origins[m];
         execution.states[m] = State::done;
         // Only the source is written: no need to copy the rest of the file.
         File updated;
-        updated.index = file.index;
-        updated.source = sourceAt(move.target, move.isFolder, file.source);
+        updated.index = origin.index;
+        updated.source = sourceAt(move.target, move.isFolder, origin.id, origin.isAlias);
         services_.fileDataSource.updateSource(updated);
         ++report.successCount;
         report.renamed.push_back({move.source, move.target});
@@ -273,8 +322,9 @@ void FileRenamer::executePlan(Execution& execution, std::stop_token stopToken) {
             const MovePlan::Move& move = plan.moves[step.move];
             if (services_.fileSystem.moveItem(step.from, move.source)) {
                 File updated;
-                updated.index = execution.files[move.item].index;
-                updated.source = sourceAt(step.from, move.isFolder, execution.files[move.item].source);
+                const Origin& origin = execution.origins[step.move];
+                updated.index = origin.index;
+                updated.source = sourceAt(step.from, move.isFolder, origin.id, origin.isAlias);
                 services_.fileDataSource.updateSource(updated);
                 error->description += " (left as \"" + step.from + "\")";
             }
@@ -379,7 +429,7 @@ FileRenamer::Move FileRenamer::renameFile(const File& file) {
         }
     }
     move.movedTo = move.target;
-    move.newSource = sourceAt(move.movedTo, folderEntry, file.source);
+    move.newSource = sourceAt(move.movedTo, folderEntry, file.source.id, file.source.isAlias);
     if (folderEntry)
         knownDirectories_.insert(move.movedTo);
     const std::string sourceFolder = parentOf(move.source);

@@ -3,6 +3,7 @@
 
 #include "model/File.h"
 #include "rename/FileError.h"
+#include "rename/MovePlan.h"
 #include "rename/RenameReport.h"
 
 #include <chrono>
@@ -69,6 +70,8 @@ public:
     using Progress = std::function<void(int done, int total)>;
     RenameReport renameComputed(std::vector<File> files, bool force, std::stop_token stopToken = {},
                                 Progress progress = {});
+    // The same over the list as it stands, read in place: a run over 100,000 files needs no copy of them.
+    RenameReport renameListed(bool force, std::stop_token stopToken = {}, Progress progress = {});
     // Moves one file to its computed place (its unique suffix included), on its own.
     Move renameFile(const File& file);
     Answer askAbortOrContinue(const std::string& sourcePath, const std::string& targetPath, const FileError& error);
@@ -84,6 +87,15 @@ public:
 
 private:
     struct Execution;
+    // What a move needs of its file to write the new place back into the list.
+    struct Origin {
+        std::optional<int> index;
+        FileId id;
+        bool isAlias = false;
+    };
+    // Records, executes and reports a plan; `origins` go with the plan's moves.
+    RenameReport runPlan(RenameReport report, const MovePlan& plan, std::vector<Origin> origins,
+                         std::stop_token stopToken);
 
     bool preference(const PreferenceKey& key, bool fallback) const;
     std::optional<FileError> ensureDirectory(const std::string& path);

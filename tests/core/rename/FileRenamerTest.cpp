@@ -216,6 +216,28 @@ TEST_F(FileRenamerTest, ErrorsBlockTheRunUnlessForced) {
     EXPECT_TRUE(ui_.alerts().empty()) << "files with errors are not failures";
 }
 
+TEST_F(FileRenamerTest, RunOverTheListInPlaceMovesWhatTheValidatedListSays) {
+    list({{"a.txt", "b.txt"}, {"b.txt", "a.txt"}, {"bad.txt", "tab\there.txt"}, {"c.txt", "d.txt"}, {"e.txt", "d.txt"}});
+    ASSERT_TRUE(validator_.validateList(false));
+    EXPECT_FALSE(renamer_.renameListed(false).started) << "errors block the run unless forced";
+    EXPECT_TRUE(fs::exists(at("c.txt")));
+
+    const RenameReport report = renamer_.renameListed(true);
+    EXPECT_TRUE(report.started);
+    EXPECT_EQ(report.errorCount, 1);
+    EXPECT_EQ(report.renameCount, 4);
+    EXPECT_EQ(report.successCount, 4);
+    EXPECT_EQ(report.renamed.size(), 4u);
+    EXPECT_EQ(readFile(at("a.txt")), "b.txt");
+    EXPECT_EQ(readFile(at("b.txt")), "a.txt");
+    EXPECT_EQ(readFile(at("d.txt")), "c.txt");
+    EXPECT_EQ(readFile(at("d 2.txt")), "e.txt");
+    EXPECT_EQ(readFile(at("bad.txt")), "bad.txt");
+    EXPECT_EQ(listedPaths(), (std::vector<std::string>{at("b.txt"), at("a.txt"), at("bad.txt"), at("d.txt"),
+                                                       at("d 2.txt")}));
+    EXPECT_EQ(fullPasses_, 0) << "the caller computed the names";
+}
+
 TEST_F(FileRenamerTest, FailedFullPassRenamesNothing) {
     list({{"a.txt", "b.txt"}});
     FileRenamer failing({list_, faults_, &prefs_, &ui_, nullptr}, [](std::stop_token) { return false; });
