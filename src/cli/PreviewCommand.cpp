@@ -15,20 +15,22 @@ PreviewCommand::PreviewCommand(Session& session, std::ostream& out, std::ostream
     : session_(session), out_(out), err_(err) {}
 
 int PreviewCommand::run(const Options& options, std::stop_token stopToken) {
-    std::vector<SessionRow> rows;
     {
         ProgressLine line(err_, options.showProgress, options.progressDelay);
-        rows = session_.preview(stopToken, line.callback());
+        session_.compute(stopToken, line.callback());
     }
     if (stopToken.stop_requested()) {
         err_ << "Interrupted: nothing was renamed.\n";
         return exitInterrupted;
     }
     const auto result = session_.validationResult();
-    if (options.json)
-        out_ << jsonText(previewJson(rows, result, std::nullopt, options.changedOnly)) << "\n";
-    else
+    const RowWalk rows = [this](const RowVisitor& visit) { session_.forEachRow(visit); };
+    if (options.json) {
+        writePreviewJson(out_, rows, result, std::nullopt, options.changedOnly);
+        out_ << "\n";
+    } else {
         printPreviewTable(out_, rows, result, {options.color, options.changedOnly});
+    }
     if (!options.json && result.renameCount > 0) {
         out_.flush(); // the hint comes after the table on a shared terminal
         err_ << "Nothing was renamed; add --rename to do it\n";

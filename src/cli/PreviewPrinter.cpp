@@ -7,7 +7,7 @@
 
 #include <algorithm>
 #include <optional>
-#include <set>
+#include <unordered_set>
 #include <ostream>
 
 namespace quillory::cli {
@@ -64,28 +64,37 @@ std::string folderOf(const SessionRow& row) {
 }
 
 // The folder that holds every listed item, so that rows can name their items below it.
-std::string commonFolder(const std::vector<SessionRow>& rows) {
-    std::optional<std::string> common;
-    for (const auto& row : rows) {
+class CommonFolder {
+public:
+    void add(const SessionRow& row) {
         const std::string folder = folderOf(row);
-        if (!common) {
-            common = folder;
-            continue;
+        if (!common_) {
+            common_ = folder;
+            return;
         }
-        while (!common->empty() && folder != *common && !folder.starts_with(*common + "/"))
-            *common = parentOf(*common);
+        while (!common_->empty() && folder != *common_ && !folder.starts_with(*common_ + "/"))
+            *common_ = parentOf(*common_);
     }
-    return common.value_or(std::string());
-}
+    std::string folder() const { return common_.value_or(std::string()); }
 
-// Names that occur more than once are told apart by their path below the common folder.
-bool namesRepeat(const std::vector<SessionRow>& rows) {
-    std::set<std::string> seen;
-    for (const auto& row : rows)
-        if (!seen.insert(sourceName(row)).second)
-            return true;
-    return false;
-}
+private:
+    std::optional<std::string> common_;
+};
+
+// Names that occur more than once are told apart by their path below the common folder. Kept as hashes:
+// a collision only shows the paths of a list whose names are all different.
+class RepeatedNames {
+public:
+    void add(const SessionRow& row) {
+        if (!repeat_)
+            repeat_ = !seen_.insert(std::hash<std::string>{}(sourceName(row))).second;
+    }
+    bool found() const { return repeat_; }
+
+private:
+    std::unordered_set<std::size_t> seen_;
+    bool repeat_ = false;
+};
 
 std::string shownSource(const SessionRow& row, const std::string& base) {
     const std::string folder = folderOf(row);
@@ -116,24 +125,32 @@ const char* tintOf(RowState state) {
 
 } // namespace
 
-void printPreviewTable(std::ostream& out, const std::vector<SessionRow>& rows, const FileValidationResult& result,
+void printPreviewTable(std::ostream& out, const RowWalk& rows, const FileValidationResult& result,
                        const PreviewStyle& style) {
-    const bool relative = namesRepeat(rows);
-    const std::string base = relative ? commonFolder(rows) : std::string();
+    // Three walks over the list rather than a copy of every row: the layout needs the whole list first.
+    RepeatedNames repeated;
+    CommonFolder common;
+    rows([&](const SessionRow& row) {
+        repeated.add(row);
+        common.add(row);
+    });
+    const bool relative = repeated.found();
+    const std::string base = relative ? common.folder() : std::string();
     auto source = [&](const SessionRow& row) {
         return text::visibleEscapes(relative ? shownSource(row, base) : sourceName(row));
     };
     std::size_t width = 0;
-    for (const auto& row : rows)
+    rows([&](const SessionRow& row) {
         if (!style.changedOnly || row.changes())
             width = std::max(width, std::min(maxColumn, text::displayWidth(source(row))));
+    });
 
     int warnings = 0;
-    for (const auto& row : rows) {
+    rows([&](const SessionRow& row) {
         if (!row.warnings.empty())
             ++warnings;
         if (style.changedOnly && !row.changes())
-            continue;
+            return;
         const char* tint = tintOf(row.state);
         if (style.color && tint)
             out << tint;
@@ -147,7 +164,7 @@ void printPreviewTable(std::ostream& out, const std::vector<SessionRow>& rows, c
         if (style.color && tint)
             out << reset;
         out << "\n";
-    }
+    });
     out << counted(static_cast<std::size_t>(result.totalCount), "file") << ": " << result.renameCount << " to rename, " << result.errorCount
         << " with errors, " << warnings << " with warnings" << (result.isPending ? " (pending)" : "") << "\n";
 }

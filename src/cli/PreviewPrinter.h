@@ -22,12 +22,16 @@ struct PreviewStyle {
 
 // One row per file: old name -> new name, the new folder when it changes, and the messages; then a
 // summary with the validation counts.
-void printPreviewTable(std::ostream& out, const std::vector<SessionRow>& rows, const FileValidationResult& result,
+void printPreviewTable(std::ostream& out, const RowWalk& rows, const FileValidationResult& result,
                        const PreviewStyle& style);
 
 // The JSON document is built in the core, where scripting over D-Bus builds the same objects.
 using quillory::jsonText;
 using quillory::previewJson;
+using quillory::RowVisitor;
+using quillory::RowWalk;
+using quillory::walkRows;
+using quillory::writePreviewJson;
 
 void printRenameReport(std::ostream& out, const RenameReport& report);
 

@@ -26,13 +26,15 @@ int RenameCommand::run(const Options& options, std::stop_token stopToken) {
         err_ << "Interrupted: nothing was renamed.\n";
         return exitInterrupted;
     }
+    const RowWalk rows = [this](const RowVisitor& visit) { session_.forEachRow(visit); };
     if (!report.started) {
-        const auto rows = session_.rows();
         const auto result = session_.validationResult();
-        if (options.json)
-            out_ << jsonText(previewJson(rows, result, report, options.changedOnly)) << "\n";
-        else
+        if (options.json) {
+            writePreviewJson(out_, rows, result, report, options.changedOnly);
+            out_ << "\n";
+        } else {
             printPreviewTable(out_, rows, result, {options.color, true});
+        }
         // A rename action that fails for a file stops the whole run, forced or not: no name is
         // trusted when the chain could not be computed.
         if (options.force || result.errorCount == 0)
@@ -44,8 +46,8 @@ int RenameCommand::run(const Options& options, std::stop_token stopToken) {
         return exitFilesWithErrors;
     }
     if (options.json) {
-        out_ << jsonText(previewJson(session_.rows(), session_.validationResult(), report, options.changedOnly))
-             << "\n";
+        writePreviewJson(out_, rows, session_.validationResult(), report, options.changedOnly);
+        out_ << "\n";
         printRenameReport(err_, report);
     } else {
         printRenameReport(out_, report);

@@ -63,10 +63,10 @@ AppServices::AppServices(Options options) : userInteraction_(options.userInterac
                                                   userInteraction_);
     engine_->setValidationStarter(
         [this](std::vector<File> files, bool needsLateUpdate) { validatorWorker_->validate(std::move(files), needsLateUpdate); });
-    engine_->setValidation([this](std::vector<File> files) {
+    engine_->setValidation([this] {
         validatorWorker_->cancel();
         validatorWorker_->wait();
-        validator_->validateFiles(std::move(files), false);
+        validator_->validateList(false);
     });
     fileDataSource_->setValidationCanceller([this] { validatorWorker_->cancel(); });
 

@@ -112,15 +112,15 @@ Session::Session(Options options)
       list_(&services_.fileDataSource()), transformers_(&services_.transformers()) {
     journalFolder_ = options.journalFolder;
     // The full pass validates on its own thread; this is the same validation, telling its progress.
-    services_.engine().setValidation([this](std::vector<File> files) {
-        const std::size_t count = files.size();
+    services_.engine().setValidation([this] {
+        const std::size_t count = list_->count();
         if (currentProgress) {
             report(*currentProgress, SessionStage::computing, count, count);
             report(*currentProgress, SessionStage::validating, 0, count);
         }
         services_.validatorWorker().cancel();
         services_.validatorWorker().wait();
-        services_.validator().validateFiles(std::move(files), false);
+        services_.validator().validateList(false);
         if (currentProgress)
             report(*currentProgress, SessionStage::validating, count, count);
     });
@@ -246,9 +246,17 @@ bool Session::computeAll(std::stop_token stopToken, const ProgressCallback& prog
 }
 
 std::vector<SessionRow> Session::preview(std::stop_token stopToken, const ProgressCallback& progress) {
+    compute(stopToken, progress);
+    return rows();
+}
+
+void Session::compute(std::stop_token stopToken, const ProgressCallback& progress) {
     computeAll(stopToken, progress);
     drainMainQueue();
-    return rows();
+}
+
+void Session::forEachRow(const std::function<void(const SessionRow&)>& visit) const {
+    list_->forEachFile([&](const FileDataSource::FileRef& file) { visit(SessionRow::from(file)); });
 }
 
 std::vector<SessionRow> Session::rows() const {

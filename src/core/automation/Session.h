@@ -146,8 +146,13 @@ public:
     // The cheap recompute for a live preview: every name again with the quick pass (attributes already
     // loaded are used; what still waits for a value gets the full transform), then validation.
     std::vector<SessionRow> quickPreview(std::stop_token stopToken = {}, const ProgressCallback& progress = {});
+    // Computes as preview() does without handing out the rows, for a caller that walks them.
+    void compute(std::stop_token stopToken = {}, const ProgressCallback& progress = {});
     // The rows as the list holds them now, without computing anything.
     std::vector<SessionRow> rows() const;
+    // The same rows one at a time, in list order, with no copy of them all. `visit` must not call the
+    // session: it runs while the list is held.
+    void forEachRow(const std::function<void(const SessionRow&)>& visit) const;
     std::optional<SessionRow> row(std::size_t position) const;
     // The totals of the rows as they are now.
     FileValidationResult validationResult() const;

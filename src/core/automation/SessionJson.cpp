@@ -3,6 +3,8 @@
 
 #include "text/Utf.h"
 
+#include <ostream>
+
 namespace quillory {
 namespace {
 
@@ -57,6 +59,40 @@ nlohmann::ordered_json validationResultJson(const FileValidationResult& result) 
             {"renameCount", result.renameCount}};
 }
 
+namespace {
+
+nlohmann::ordered_json renameReportJson(const RenameReport& report) {
+    nlohmann::ordered_json failed = nlohmann::ordered_json::array();
+    for (const auto& failure : report.failures)
+        failed.push_back({{"file", failure.source},
+                          {"target", failure.target},
+                          {"error", failure.error.description},
+                          {"code", failure.error.code}});
+    nlohmann::ordered_json renamed = nlohmann::ordered_json::array();
+    for (const auto& move : report.renamed)
+        renamed.push_back({{"from", move.from}, {"to", move.to}});
+    return {{"renamed", std::move(renamed)},
+            {"renamedCount", report.successCount},
+            {"failed", std::move(failed)},
+            {"skipped", report.errorCount},
+            {"notTried", report.notTriedCount},
+            {"aborted", report.aborted},
+            {"runId", report.journalId}};
+}
+
+// A value dumped on its own, indented as it stands `depth` levels deep in the document. Texts inside
+// never hold a raw line break (it is escaped), so every line break is one of the layout's.
+void writeNested(std::ostream& out, const nlohmann::ordered_json& value, int depth) {
+    const std::string text = jsonText(value, 2);
+    const std::string pad(static_cast<std::size_t>(depth) * 2, ' ');
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        out.write(text.data() + start, static_cast<std::streamsize>(end + 1 - start)) << pad;
+    out.write(text.data() + start, static_cast<std::streamsize>(text.size() - start));
+}
+
+} // namespace
+
 nlohmann::ordered_json previewJson(const std::vector<SessionRow>& rows, const FileValidationResult& result,
                                    const std::optional<RenameReport>& report, bool changedOnly) {
     nlohmann::ordered_json document;
@@ -65,25 +101,36 @@ nlohmann::ordered_json previewJson(const std::vector<SessionRow>& rows, const Fi
         if (!changedOnly || row.changes())
             list.push_back(sessionRowJson(row));
     document["validationResult"] = validationResultJson(result);
-    if (report) {
-        nlohmann::ordered_json failed = nlohmann::ordered_json::array();
-        for (const auto& failure : report->failures)
-            failed.push_back({{"file", failure.source},
-                              {"target", failure.target},
-                              {"error", failure.error.description},
-                              {"code", failure.error.code}});
-        nlohmann::ordered_json renamed = nlohmann::ordered_json::array();
-        for (const auto& move : report->renamed)
-            renamed.push_back({{"from", move.from}, {"to", move.to}});
-        document["renameReport"] = {{"renamed", std::move(renamed)},
-                                    {"renamedCount", report->successCount},
-                                    {"failed", std::move(failed)},
-                                    {"skipped", report->errorCount},
-                                    {"notTried", report->notTriedCount},
-                                    {"aborted", report->aborted},
-                                    {"runId", report->journalId}};
-    }
+    if (report)
+        document["renameReport"] = renameReportJson(*report);
     return document;
+}
+
+RowWalk walkRows(const std::vector<SessionRow>& rows) {
+    return [&rows](const RowVisitor& visit) {
+        for (const auto& row : rows)
+            visit(row);
+    };
+}
+
+void writePreviewJson(std::ostream& out, const RowWalk& rows, const FileValidationResult& result,
+                      const std::optional<RenameReport>& report, bool changedOnly) {
+    out << "{\n  \"files\": [";
+    bool first = true;
+    rows([&](const SessionRow& row) {
+        if (changedOnly && !row.changes())
+            return;
+        out << (first ? "\n    " : ",\n    ");
+        first = false;
+        writeNested(out, sessionRowJson(row), 2);
+    });
+    out << (first ? "]" : "\n  ]") << ",\n  \"validationResult\": ";
+    writeNested(out, validationResultJson(result), 1);
+    if (report) {
+        out << ",\n  \"renameReport\": ";
+        writeNested(out, renameReportJson(*report), 1);
+    }
+    out << "\n}";
 }
 
 std::string jsonText(const nlohmann::ordered_json& document, int indent) {

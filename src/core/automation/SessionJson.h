@@ -7,6 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <functional>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +25,16 @@ nlohmann::ordered_json validationResultJson(const FileValidationResult& result);
 // The scripting document: {"files": [...], "validationResult": {...}} plus "renameReport" after a run.
 nlohmann::ordered_json previewJson(const std::vector<SessionRow>& rows, const FileValidationResult& result,
                                    const std::optional<RenameReport>& report, bool changedOnly);
+
+// Hands every row to a visitor in list order: a session walks its list without a copy of all rows.
+using RowVisitor = std::function<void(const SessionRow&)>;
+using RowWalk = std::function<void(const RowVisitor&)>;
+RowWalk walkRows(const std::vector<SessionRow>& rows);
+
+// The text of jsonText(previewJson(...)), written a row at a time: the document of 100,000 files is
+// never built whole.
+void writePreviewJson(std::ostream& out, const RowWalk& rows, const FileValidationResult& result,
+                      const std::optional<RenameReport>& report, bool changedOnly);
 
 // File names need not be UTF-8; such bytes become U+FFFD rather than failing the whole document. An
 // indent below 0 writes one line.

@@ -26,19 +26,36 @@ struct TransformerEngine::PassContext {
     AttributeSources wanted; // what the chain's attribute tokens read
 };
 
-void assignSequenceOffsets(std::vector<File>& files) {
-    // The source folder, not the previous pass's new folder: a chain that moves files must not
-    // change the numbering from one pass to the next.
-    const std::string* previous = nullptr;
-    int start = 0;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (!previous || files[i].source.path != *previous) {
-            previous = &files[i].source.path;
-            start = static_cast<int>(i);
+namespace {
+
+// Numbering counts from the start of each folder's run in the list. The source folder, not the previous
+// pass's new folder: a chain that moves files must not change the numbering from one pass to the next.
+// Carried from one slice of the list to the next.
+class SequenceOffsets {
+public:
+    void assign(std::vector<File>& files, std::size_t firstPosition) {
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            if (!started_ || files[i].source.path != previous_) {
+                previous_ = files[i].source.path;
+                started_ = true;
+                start_ = static_cast<int>(firstPosition + i);
+            }
+            files[i].transformed.sequenceOffset = start_;
         }
-        files[i].transformed.sequenceOffset = start;
     }
-}
+
+private:
+    std::string previous_;
+    bool started_ = false;
+    int start_ = 0;
+};
+
+// Files the full pass holds at a time: a long list is not copied whole.
+constexpr std::size_t passSliceSize = 1000;
+
+} // namespace
+
+void assignSequenceOffsets(std::vector<File>& files) { SequenceOffsets().assign(files, 0); }
 
 TransformerEngine::TransformerEngine(FileDataSource& dataSource, Transformers& transformers, Preferences& preferences,
                                      NotificationCenter* notifications, UserInteraction* userInteraction)
@@ -246,57 +263,66 @@ PassStatus TransformerEngine::transformAllFiles(std::stop_token stopToken, const
 }
 
 PassStatus TransformerEngine::runFullPass(std::stop_token stopToken, const ProgressHandler& progress,
-                                             std::vector<std::pair<std::string, std::string>>& alerts) {
+                                         std::vector<std::pair<std::string, std::string>>& alerts) {
     std::lock_guard actor(actorMutex_);
     Logger::log("🔹 Starting transform all files");
     PassStatus status;
-    const std::uint64_t revision = dataSource_.revision();
-    std::vector<File> files = dataSource_.files();
-    assignSequenceOffsets(files);
+    const std::size_t total = dataSource_.count();
+    SequenceOffsets offsets;
     PassContext context = makeContext(false);
 
-    // Files from here on keep what the list has: a stop can cut a file's chain short.
-    std::size_t computed = files.size();
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (progress)
-            progress(i, files.size(), "Preparing");
-        if (stopToken.stop_requested()) {
-            Logger::log("🔹 Aborting transformation process");
-            status = PassFailure{PassFailure::Kind::aborted, {}};
-            computed = i;
-            break;
+    bool stopped = false;
+    for (std::size_t first = 0; first < total && !stopped; first += passSliceSize) {
+        std::vector<File> files = dataSource_.files(first, passSliceSize);
+        if (files.empty())
+            break; // the list got shorter meanwhile
+        offsets.assign(files, first);
+        // Files from a stop on keep what the list has: a stop can cut a file's chain short.
+        std::size_t computed = files.size();
+        for (std::size_t i = 0; i < files.size() && !stopped; ++i) {
+            const std::size_t position = first + i;
+            if (progress)
+                progress(position, total, "Preparing");
+            if (stopToken.stop_requested()) {
+                Logger::log("🔹 Aborting transformation process");
+                status = PassFailure{PassFailure::Kind::aborted, {}};
+                stopped = true;
+                computed = i;
+                break;
+            }
+            // A file whose chain fails keeps its error; the pass goes on with the others.
+            const auto error = fullTransform(files[i], static_cast<int>(position), context, stopToken);
+            if (!error)
+                continue;
+            if (error->isFatal()) {
+                Logger::log("🔹 Aborting transformation process");
+                alerts.emplace_back(error->messageText, error->informativeText);
+                status = PassFailure{PassFailure::Kind::failed, error->informativeText};
+            } else if (error->isAborted()) {
+                Logger::log("🔹 Aborting transformation process (user initiated)");
+                status = PassFailure{PassFailure::Kind::aborted, {}};
+                stopped = true;
+                computed = i;
+                break;
+            } else {
+                Logger::log("🔹 Aborting transformation process. Error: ", error->description());
+                alerts.emplace_back("File rename failed", error->description());
+                status = PassFailure{PassFailure::Kind::failed, error->description()};
+            }
         }
-        const auto error = fullTransform(files[i], static_cast<int>(i), context, stopToken);
-        if (!error)
-            continue;
-        if (error->isFatal()) {
-            Logger::log("🔹 Aborting transformation process");
-            alerts.emplace_back(error->messageText, error->informativeText);
-            status = PassFailure{PassFailure::Kind::failed, error->informativeText};
-        } else if (error->isAborted()) {
-            Logger::log("🔹 Aborting transformation process (user initiated)");
-            status = PassFailure{PassFailure::Kind::aborted, {}};
-            computed = i;
-            break;
-        } else {
-            Logger::log("🔹 Aborting transformation process. Error: ", error->description());
-            alerts.emplace_back("File rename failed", error->description());
-            status = PassFailure{PassFailure::Kind::failed, error->description()};
-        }
+        files.erase(files.begin() + static_cast<std::ptrdiff_t>(computed), files.end());
+        dataSource_.updateFiles(std::move(files), {},
+                                {FileComponentMutation::transformed, FileComponentMutation::attributes,
+                                 FileComponentMutation::validation});
     }
-    const bool whole = computed == files.size();
-    files.erase(files.begin() + static_cast<std::ptrdiff_t>(computed), files.end());
-    dataSource_.updateFiles(files, {},
-                            {FileComponentMutation::transformed, FileComponentMutation::attributes,
-                             FileComponentMutation::validation});
     Validation validation;
     {
         std::lock_guard lock(hooksMutex_);
         validation = validation_;
     }
-    // What the pass wrote is the list's content unless files came, went or moved meanwhile.
+    // Validation reads the list as the pass left it.
     if (validation)
-        validation(whole && dataSource_.revision() == revision ? std::move(files) : dataSource_.files());
+        validation();
     return status;
 }
 

@@ -37,8 +37,8 @@ public:
     using ProgressHandler = std::function<void(std::size_t index, std::size_t count, const std::string& title)>;
     // Starts validating the files (cancelling a run in progress) and returns at once.
     using ValidationStarter = std::function<void(std::vector<File> files, bool needsLateUpdate)>;
-    // Validates the files before returning; the results are written to the list.
-    using Validation = std::function<void(std::vector<File> files)>;
+    // Validates the list as the full pass left it before returning; the results are written to the list.
+    using Validation = std::function<void()>;
     // Loads a file's attribute map from the given sources (full resolution needs it).
     using AttributeLoader = quillory::AttributeLoader;
     // Starts loading the attributes of the files that lack these sources in the background; false when
@@ -113,7 +113,7 @@ private:
     bool quickPassLocked(std::stop_token stopToken);
     // The full pass in one turn of the actor; the alerts it would show are collected in `alerts`.
     PassStatus runFullPass(std::stop_token stopToken, const ProgressHandler& progress,
-                              std::vector<std::pair<std::string, std::string>>& alerts);
+                       std::vector<std::pair<std::string, std::string>>& alerts);
 
     FileDataSource& dataSource_;
     Transformers& transformers_;

@@ -135,6 +135,20 @@ std::vector<File> FileDataSource::files() const {
     });
 }
 
+std::vector<File> FileDataSource::files(std::size_t first, std::size_t count) const {
+    auto& actor = *fileDataSourceActor_;
+    return actor.run([&] {
+        std::vector<File> result;
+        const std::size_t size = actor.orderedIndex.size();
+        const std::size_t end = first < size ? first + std::min(count, size - first) : first;
+        if (end > first)
+            result.reserve(end - first);
+        for (std::size_t position = first; position < end; ++position)
+            result.push_back(actor.assemble(actor.orderedIndex[position]));
+        return result;
+    });
+}
+
 void FileDataSource::forEachFile(const std::function<void(const FileRef&)>& visit) const {
     auto& actor = *fileDataSourceActor_;
     actor.run([&] {
@@ -344,9 +358,10 @@ void FileDataSource::replaceMovedFiles(std::vector<File> reordered) {
 
 void FileDataSource::clear() { applyFileAction(files(), {}, FileAction::clear, false); }
 
-std::vector<int> FileDataSource::updateFiles(const std::vector<File>& files, std::stop_token stopToken,
+std::vector<int> FileDataSource::updateFiles(std::span<const File> files, std::stop_token stopToken,
                                              const FileComponentMutations& mutations) {
-    return writeFiles(files, stopToken, mutations);
+    const std::span<const File> view = files;
+    return writeFiles(view, stopToken, mutations);
 }
 
 std::vector<int> FileDataSource::updateFiles(std::vector<File>&& files, std::stop_token stopToken,
@@ -354,7 +369,7 @@ std::vector<int> FileDataSource::updateFiles(std::vector<File>&& files, std::sto
     return writeFiles(files, stopToken, mutations);
 }
 
-// Files is `const std::vector<File>` (components copied) or `std::vector<File>` (moved).
+// Files is `const std::span<const File>` (components copied) or `std::vector<File>` (moved).
 template <typename Files>
 std::vector<int> FileDataSource::writeFiles(Files& files, std::stop_token stopToken,
                                             const FileComponentMutations& mutations) {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <set>
 #include <stop_token>
 #include <string>
@@ -52,6 +53,9 @@ public:
     std::optional<File> file(std::size_t position) const;
     // All files in display order.
     std::vector<File> files() const;
+    // At most `count` files from display position `first` on: a pass over a long list holds one slice
+    // at a time instead of a second copy of the list.
+    std::vector<File> files(std::size_t first, std::size_t count) const;
     // One file seen in place; valid only during the call that hands it out.
     struct FileRef {
         const FileSource& source;
@@ -100,7 +104,7 @@ public:
     // storage indexes written.
     // Marks every file for a new pass and forgets its validation, in place (a chain change).
     void markAllForTransform();
-    std::vector<int> updateFiles(const std::vector<File>& files, std::stop_token stopToken = {},
+    std::vector<int> updateFiles(std::span<const File> files, std::stop_token stopToken = {},
                                  const FileComponentMutations& mutations = allFileComponents());
     // The same, moving the written components out of the files: worth it for attribute maps, while
     // texts copied into the stored ones reuse their buffers and are cheaper copied than moved.

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <deque>
 #include <map>
 #include <thread>
 #include <unordered_map>
@@ -261,9 +262,46 @@ bool FileValidator::applyUniqueness(std::vector<File>& files, bool autoResolve, 
 
 namespace {
 
+// What the uniqueness rules read of one file. Built from copies of the files or from the list's storage,
+// so that validating a long list needs no second copy of its records.
+struct UniqueItem {
+    std::string source;
+    std::string target;             // without a suffix; empty when the item stays
+    std::size_t suffixAt = 0;       // where a numeric suffix goes into the target
+    std::size_t componentBytes = 0; // of the target's last component, without a suffix
+    bool moves = false;
+
+    static UniqueItem of(const FileSource& source, const FileTransform& transformed, const FileValidation& validation,
+                         bool renameEmptyFolders) {
+        UniqueItem item;
+        item.source = MovePlan::sourceOf(source);
+        item.moves = MovePlan::willMove(source, transformed, validation, renameEmptyFolders);
+        if (!item.moves)
+            return item;
+        item.target = MovePlan::targetOf(source, transformed, {});
+        if (source.isFolderEntry()) {
+            item.suffixAt = item.target.size();
+            item.componentBytes = lastPathComponent(transformed.transformedPath).size();
+        } else {
+            const std::size_t extension = transformed.dottedExtension().size();
+            item.suffixAt = item.target.size() - extension;
+            item.componentBytes = transformed.transformedName.size() + extension;
+        }
+        return item;
+    }
+
+    std::string withSuffix(std::string_view suffix) const {
+        std::string candidate;
+        candidate.reserve(target.size() + suffix.size());
+        candidate.append(target, 0, suffixAt).append(suffix).append(target, suffixAt);
+        return candidate;
+    }
+};
+
 // One pass of the uniqueness rules; decides without touching the files, so that a pass that finds
 // new errors can be run again with those files staying where they are.
 struct UniquenessDecision {
+    std::size_t position = 0;
     std::string suffix;
     std::string warning;
     std::string error;
@@ -271,45 +309,40 @@ struct UniquenessDecision {
 
 class UniquenessPass {
 public:
-    UniquenessPass(const std::vector<File>& files, const FileValidator::UniquenessOptions& options,
+    UniquenessPass(const std::vector<UniqueItem>& items, const FileValidator::UniquenessOptions& options,
                    FolderCase* folderCase)
-        : files_(files), options_(options), folderCase_(folderCase) {
-        occupied_.reserve(files.size() * 2);
-        leaving_.reserve(files.size() * 2);
-        for (const File& file : files) {
-            if (MovePlan::willMove(file, options.renameEmptyFolders))
-                leaving_.insert(keyOf(MovePlan::sourceOf(file)));
-            else
-                occupied_.insert(keyOf(MovePlan::sourceOf(file)));
-        }
+        : items_(items), options_(options), folderCase_(folderCase) {
+        occupied_.reserve(items.size() * 2);
+        leaving_.reserve(items.size());
+        for (const UniqueItem& item : items)
+            (item.moves ? leaving_ : occupied_).insert(keyOf(item.source));
     }
 
-    // False when cancelled.
+    // Decisions only for the items that do not keep their plain target. False when cancelled.
     bool run(std::vector<UniquenessDecision>& decisions, std::stop_token stopToken) {
-        decisions.assign(files_.size(), {});
-        for (std::size_t i = 0; i < files_.size(); ++i) {
-            const File& file = files_[i];
-            if (!MovePlan::willMove(file, options_.renameEmptyFolders))
+        decisions.clear();
+        for (std::size_t i = 0; i < items_.size(); ++i) {
+            const UniqueItem& item = items_[i];
+            if (!item.moves)
                 continue;
             if (stopToken.stop_requested())
                 return false;
-            std::string target = MovePlan::targetOf(file, {});
-            const std::string source = MovePlan::sourceOf(file);
-            const bool onDisk = options_.probed ? (*options_.probed)[i] != 0 : probe(target);
-            if (isFree(target, onDisk, &source)) {
-                occupied_.insert(keyOf(std::move(target)));
+            const bool onDisk = options_.probed ? (*options_.probed)[i] != 0 : probe(item.target);
+            if (isFree(item.target, onDisk, &item.source)) {
+                occupied_.insert(keyOf(item.target));
                 continue;
             }
-            UniquenessDecision& decision = decisions[i];
+            UniquenessDecision& decision = decisions.emplace_back();
+            decision.position = i;
             if (!options_.autoResolve) {
                 decision.error = kNotUnique;
                 continue;
             }
             // Every lower number was taken when it was tried, and taken names stay taken, so the search
             // for the same target goes on where it stopped.
-            long& number = nextSuffix_.try_emplace(target, 2).first->second;
+            long& number = nextSuffix_.try_emplace(item.target, 2).first->second;
             // A folder that cannot be examined answers "taken" for every name: the search ends somewhere.
-            const long last = number + static_cast<long>(files_.size()) + 10000;
+            const long last = number + static_cast<long>(items_.size()) + 10000;
             for (;; ++number) {
                 if (stopToken.stop_requested())
                     return false;
@@ -318,18 +351,22 @@ public:
                     break;
                 }
                 const std::string suffix = " " + std::to_string(number);
-                std::string candidate = MovePlan::targetOf(file, suffix);
+                // Numbers only grow: once a suffix makes the name too long, every later one does. Checked
+                // before the disk, which answers "taken" for a name too long to look up.
+                if (item.componentBytes + suffix.size() > kMaximumComponentBytes) {
+                    decision.error = kFilenameTooManyBytes;
+                    break;
+                }
+                std::string candidate = item.withSuffix(suffix);
                 if (!isFree(candidate, probe(candidate), nullptr))
                     continue;
-                occupied_.insert(keyOf(std::move(candidate)));
+                occupied_.insert(own(keyOf(candidate)));
                 decision.suffix = suffix;
                 decision.warning = "Filename is not unique. A numeric suffix '" + std::to_string(number) +
                                    "' has been added.";
                 ++number;
                 break;
             }
-            if (lastComponentBytes(file, decision.suffix) > kMaximumComponentBytes)
-                decision.error = kFilenameTooManyBytes;
         }
         return true;
     }
@@ -337,25 +374,30 @@ public:
 private:
     static constexpr const char* kNotUnique = "Filename is not unique.";
 
-    static std::size_t lastComponentBytes(const File& file, const std::string& suffix) {
-        if (MovePlan::isFolderEntry(file))
-            return lastPathComponent(file.transformed.transformedPath).size() + suffix.size();
-        return file.transformed.transformedName.size() + suffix.size() + file.transformed.dottedExtension().size();
-    }
-
     bool probe(const std::string& path) const { return options_.disk && options_.disk->exists(path); }
 
-    // Where a folder ignores letter case, names that differ only in case are one name.
-    std::string keyOf(std::string path) const { return folderCase_ ? folderCase_->key(std::move(path)) : path; }
+    // Where a folder ignores letter case, names that differ only in case are one name. The key of a path
+    // the items hold is a view of it unless folding changed it.
+    std::string_view keyOf(const std::string& path) {
+        if (!folderCase_)
+            return path;
+        std::string key = folderCase_->key(path);
+        return key == path ? std::string_view(path) : own(std::move(key));
+    }
+    std::string_view own(std::string_view text) {
+        owned_.emplace_back(text);
+        return owned_.back();
+    }
 
     // A target is free unless the list claims it, or something on disk holds it that is not a listed
     // item moving away. An item on disk that is the file itself under another spelling (a volume that
     // ignores letter case) leaves it free too.
-    bool isFree(const std::string& target, bool onDisk, const std::string* source) const {
-        const std::string key = keyOf(target);
-        if (occupied_.count(key))
+    bool isFree(const std::string& target, bool onDisk, const std::string* source) {
+        const std::string key = folderCase_ ? folderCase_->key(target) : std::string();
+        const std::string_view lookup = folderCase_ ? std::string_view(key) : std::string_view(target);
+        if (occupied_.count(lookup))
             return false;
-        if (!onDisk || leaving_.count(key))
+        if (!onDisk || leaving_.count(lookup))
             return true;
         if (!source || !options_.disk)
             return false;
@@ -364,47 +406,63 @@ private:
         return there && here && there->sameItem(*here);
     }
 
-    const std::vector<File>& files_;
+    const std::vector<UniqueItem>& items_;
     const FileValidator::UniquenessOptions& options_;
     FolderCase* folderCase_;
-    std::unordered_set<std::string> occupied_;
-    std::unordered_set<std::string> leaving_;
+    std::deque<std::string> owned_; // keys that are not the items' own texts; a deque keeps views valid
+    std::unordered_set<std::string_view> occupied_;
+    std::unordered_set<std::string_view> leaving_;
     std::unordered_map<std::string, long> nextSuffix_;
 };
+
+// The rules over all items: a file that cannot take its target stays where it is, which may take a
+// name another file was given, so the pass runs again with it in place. `errors` gets every error
+// found; `decisions` the suffixes of the last pass. False when cancelled.
+bool decideUniqueness(std::vector<UniqueItem>& items, const FileValidator::UniquenessOptions& options,
+                      std::stop_token stopToken, std::vector<UniquenessDecision>& errors,
+                      std::vector<UniquenessDecision>& decisions) {
+    std::optional<FolderCase> folderCase;
+    if (options.disk)
+        folderCase.emplace(*options.disk);
+    for (;;) {
+        UniquenessPass pass(items, options, folderCase ? &*folderCase : nullptr);
+        if (!pass.run(decisions, stopToken))
+            return false;
+        bool newErrors = false;
+        for (UniquenessDecision& decision : decisions) {
+            if (decision.error.empty())
+                continue;
+            items[decision.position].moves = false;
+            errors.push_back(std::move(decision));
+            newErrors = true;
+        }
+        if (!newErrors)
+            return true;
+    }
+}
 
 } // namespace
 
 bool FileValidator::applyUniqueness(std::vector<File>& files, const UniquenessOptions& options,
                                     std::stop_token stopToken, std::vector<char>* touched) {
+    std::vector<UniqueItem> items;
+    items.reserve(files.size());
+    for (const File& file : files)
+        items.push_back(UniqueItem::of(file.source, file.transformed, file.validation, options.renameEmptyFolders));
+    std::vector<UniquenessDecision> errors;
     std::vector<UniquenessDecision> decisions;
-    std::optional<FolderCase> folderCase;
-    if (options.disk)
-        folderCase.emplace(*options.disk);
-    for (;;) {
-        UniquenessPass pass(files, options, folderCase ? &*folderCase : nullptr);
-        if (!pass.run(decisions, stopToken))
-            return false;
-        // A file that cannot take its target stays where it is, which may take a name another file
-        // was given: decide again with it in place.
-        bool newErrors = false;
-        for (std::size_t i = 0; i < files.size(); ++i) {
-            if (decisions[i].error.empty())
-                continue;
-            files[i].validation.errors.insert(decisions[i].error);
-            if (touched)
-                (*touched)[i] = 1;
-            newErrors = true;
-        }
-        if (!newErrors)
-            break;
-    }
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (decisions[i].warning.empty())
-            continue;
-        files[i].validation.uniqueSuffix = decisions[i].suffix;
-        files[i].validation.warnings.insert(decisions[i].warning);
+    if (!decideUniqueness(items, options, stopToken, errors, decisions))
+        return false;
+    for (const UniquenessDecision& error : errors) {
+        files[error.position].validation.errors.insert(error.error);
         if (touched)
-            (*touched)[i] = 1;
+            (*touched)[error.position] = 1;
+    }
+    for (const UniquenessDecision& decision : decisions) {
+        files[decision.position].validation.uniqueSuffix = decision.suffix;
+        files[decision.position].validation.warnings.insert(decision.warning);
+        if (touched)
+            (*touched)[decision.position] = 1;
     }
     return true;
 }
@@ -445,20 +503,21 @@ FileSystem& FileValidator::fileSystem() {
     return *ownFileSystem_;
 }
 
-bool FileValidator::validateChunks(bool renameEmptyFolders, std::stop_token stopToken) {
+bool FileValidator::validateChunks(std::size_t chunkCount, const ChunkSource& chunks, bool renameEmptyFolders,
+                                   std::stop_token stopToken) {
     FileSystem& disk = fileSystem();
     const std::size_t workerCount =
-        std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), fileChunks_.size());
+        std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), chunkCount);
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         PathRuleCache cache;
         FolderWayCache way;
         ListedFolders listed(listings_, disk);
-        for (std::size_t i; (i = next.fetch_add(1)) < fileChunks_.size();) {
-            FileChunk& chunk = fileChunks_[i];
-            Logger::log("Validation chunk ", chunk.index, " starting");
-            std::size_t position = static_cast<std::size_t>(chunk.index) * FileChunk::maximumSize;
-            for (File& file : chunk.files) {
+        std::vector<File> held;
+        for (std::size_t i; (i = next.fetch_add(1)) < chunkCount;) {
+            const std::span<File> files = chunks.take(i, held);
+            std::size_t position = i * FileChunk::maximumSize;
+            for (File& file : files) {
                 if (stopToken.stop_requested())
                     return;
                 validateOneFile(file, *directoryValidator_, &cache);
@@ -468,13 +527,12 @@ bool FileValidator::validateChunks(bool renameEmptyFolders, std::stop_token stop
                     if (const std::string& blocker = blockingItem(disk, parentOf(target), way); !blocker.empty())
                         file.validation.errors.insert("\"" + blocker + "\" is not a folder: nothing can be moved "
                                                       "into it");
-                    else
+                    else if (position < probed_.size())
                         probed_[position] = !listed.knownFree(target) && disk.exists(target) ? 1 : 0;
                 }
                 ++position;
             }
-            if (_fileDataSource)
-                _fileDataSource->updateFiles(chunk.files, stopToken, {FileComponentMutation::validation});
+            chunks.give(files, held);
         }
     };
     {
@@ -483,18 +541,41 @@ bool FileValidator::validateChunks(bool renameEmptyFolders, std::stop_token stop
             workers.emplace_back(work);
         work();
     }
-    chunkIndex_ = static_cast<int>(fileChunks_.size());
     return !stopToken.stop_requested();
+}
+
+FileValidator::UniquenessOptions FileValidator::uniquenessOptions(bool renameEmptyFolders) {
+    UniquenessOptions options;
+    options.autoResolve = preferences_ ? preferences_->boolValue(PreferenceKey::autoResolveDuplicates) : true;
+    options.renameEmptyFolders = renameEmptyFolders;
+    options.disk = &fileSystem();
+    options.probed = &probed_;
+    return options;
+}
+
+bool FileValidator::renamesEmptyFolders() const {
+    return preferences_ ? preferences_->boolValue(PreferenceKey::renameEmptyFolders) : true;
+}
+
+std::optional<FileValidationResult> FileValidator::aborted() {
+    Logger::log("🔷 FileValidator valiate files aborted.");
+    postText(AppNotification::hideProgressIndicator);
+    return std::nullopt;
+}
+
+FileValidationResult FileValidator::finish(FileValidationResult final, bool needsLateUpdate) {
+    Logger::log("Reporting validation result: files: ", final.totalCount, ", renameCount: ", final.renameCount,
+                ", pending: ", final.isPending ? "true" : "false");
+    post(final);
+    if (needsLateUpdate)
+        Logger::log("> Validation finished but needs lateUpdate <");
+    postText(AppNotification::hideProgressIndicator);
+    return final;
 }
 
 std::optional<FileValidationResult> FileValidator::validateFiles(std::vector<File> files, bool needsLateUpdate,
                                                                  std::stop_token stopToken) {
     return executor_.run([&]() -> std::optional<FileValidationResult> {
-        const auto aborted = [&]() -> std::optional<FileValidationResult> {
-            Logger::log("🔷 FileValidator valiate files aborted.");
-            postText(AppNotification::hideProgressIndicator);
-            return std::nullopt;
-        };
         if (files.empty()) {
             {
                 std::lock_guard lock(resultsMutex_);
@@ -507,59 +588,135 @@ std::optional<FileValidationResult> FileValidator::validateFiles(std::vector<Fil
         postText(AppNotification::showProgressIndicator, "Validating...");
         post(FileValidationResult{true, 0, 0, 0});
 
-        chunkIndex_ = 0;
-        const bool renameEmptyFolders =
-            preferences_ ? preferences_->boolValue(PreferenceKey::renameEmptyFolders) : true;
+        const bool renameEmptyFolders = renamesEmptyFolders();
         probed_.assign(files.size(), 0);
-        fileChunks_ = FileChunk::cut(std::move(files));
-        if (!validateChunks(renameEmptyFolders, stopToken))
+        const std::vector<FileChunk> fileChunks = FileChunk::cut(files);
+        const ChunkSource chunks{
+            [&](std::size_t i, std::vector<File>&) { return fileChunks[i].files; },
+            [&](std::span<File> checked, std::vector<File>&) {
+                if (_fileDataSource)
+                    _fileDataSource->updateFiles(checked, stopToken, {FileComponentMutation::validation});
+            }};
+        if (!validateChunks(fileChunks.size(), chunks, renameEmptyFolders, stopToken))
             return aborted();
+        post(result(files, true));
 
-        std::vector<File> collected;
-        std::size_t total = 0;
-        for (const FileChunk& chunk : fileChunks_)
-            total += chunk.files.size();
-        // Reserved: a File may not move without copying, so a growing vector would copy them all.
-        collected.reserve(total);
-        for (FileChunk& chunk : fileChunks_)
-            std::move(chunk.files.begin(), chunk.files.end(), std::back_inserter(collected));
-        fileChunks_.clear();
-        post(result(collected, true));
-
-        UniquenessOptions options;
-        options.autoResolve = preferences_ ? preferences_->boolValue(PreferenceKey::autoResolveDuplicates) : true;
-        options.renameEmptyFolders = renameEmptyFolders;
-        options.disk = &fileSystem();
-        options.probed = &probed_;
-        std::vector<char> touched(collected.size(), 0);
-        if (!applyUniqueness(collected, options, stopToken, &touched))
+        std::vector<char> touched(files.size(), 0);
+        if (!applyUniqueness(files, uniquenessOptions(renameEmptyFolders), stopToken, &touched))
             return aborted();
         if (_fileDataSource) {
             // The chunks wrote every validation already; only what the uniqueness pass added is new.
             std::vector<File> warned;
-            for (std::size_t i = 0; i < collected.size(); ++i)
+            for (std::size_t i = 0; i < files.size(); ++i)
                 if (touched[i])
-                    warned.push_back(collected[i]);
+                    warned.push_back(files[i]);
             if (!warned.empty())
-                _fileDataSource->updateFiles(warned, stopToken, {FileComponentMutation::validation});
+                _fileDataSource->updateFiles(std::move(warned), stopToken, {FileComponentMutation::validation});
         }
 
-        const FileValidationResult final = result(collected, needsLateUpdate);
+        const FileValidationResult final = result(files, needsLateUpdate);
         {
             std::lock_guard lock(resultsMutex_);
             if (keepsValidatedFiles_)
-                validatedFiles_ = std::move(collected);
+                validatedFiles_ = std::move(files);
             else
                 validatedFiles_.clear();
         }
-        Logger::log("Reporting validation result: files: ", final.totalCount, ", renameCount: ", final.renameCount,
-                    ", pending: ", final.isPending ? "true" : "false");
-        post(final);
-        if (needsLateUpdate)
-            Logger::log("> Validation finished but needs lateUpdate <");
-        postText(AppNotification::hideProgressIndicator);
-        return final;
+        return finish(final, needsLateUpdate);
     });
+}
+
+std::optional<FileValidationResult> FileValidator::validateList(bool needsLateUpdate, std::stop_token stopToken) {
+    return executor_.run([&]() -> std::optional<FileValidationResult> {
+        {
+            std::lock_guard lock(resultsMutex_);
+            validatedFiles_.clear();
+        }
+        FileDataSource* list = _fileDataSource;
+        const std::size_t count = list ? list->count() : 0;
+        if (count == 0) {
+            const FileValidationResult empty{};
+            post(empty);
+            return empty;
+        }
+        postText(AppNotification::showProgressIndicator, "Validating...");
+        post(FileValidationResult{true, 0, 0, 0});
+
+        const std::uint64_t revision = list->revision();
+        const bool renameEmptyFolders = renamesEmptyFolders();
+        probed_.assign(count, 0);
+        // Each worker holds one chunk's copy at a time and moves the checks back into the list.
+        const ChunkSource chunks{[&](std::size_t i, std::vector<File>& held) -> std::span<File> {
+                                     held = list->files(i * FileChunk::maximumSize, FileChunk::maximumSize);
+                                     return held;
+                                 },
+                                 [&](std::span<File>, std::vector<File>& held) {
+                                     list->updateFiles(std::move(held), stopToken,
+                                                       {FileComponentMutation::validation});
+                                     held.clear();
+                                 }};
+        const std::size_t chunkCount = (count + FileChunk::maximumSize - 1) / FileChunk::maximumSize;
+        if (!validateChunks(chunkCount, chunks, renameEmptyFolders, stopToken))
+            return aborted();
+        post(resultOfList(true));
+
+        std::vector<UniqueItem> items;
+        items.reserve(count);
+        list->forEachFile([&](const FileDataSource::FileRef& file) {
+            items.push_back(UniqueItem::of(file.source, file.transformed, file.validation, renameEmptyFolders));
+        });
+        UniquenessOptions options = uniquenessOptions(renameEmptyFolders);
+        if (items.size() != probed_.size())
+            options.probed = nullptr; // the list changed meanwhile: the probes no longer line up
+        std::vector<UniquenessDecision> errors;
+        std::vector<UniquenessDecision> decisions;
+        if (!decideUniqueness(items, options, stopToken, errors, decisions))
+            return aborted();
+        items = {};
+        if (list->revision() != revision) {
+            // Files came, went or moved: positions name other files now, and a new pass follows.
+            Logger::log("🔷 FileValidator: the list changed during validation");
+            return aborted();
+        }
+        // The chunks wrote every validation already; only what the uniqueness pass added is new.
+        std::map<std::size_t, File> touched;
+        const auto touch = [&](std::size_t position) -> File* {
+            auto [at, fresh] = touched.try_emplace(position);
+            if (fresh)
+                if (auto file = list->file(position))
+                    at->second = std::move(*file);
+            return at->second.index ? &at->second : nullptr;
+        };
+        for (const UniquenessDecision& error : errors)
+            if (File* file = touch(error.position))
+                file->validation.errors.insert(error.error);
+        for (const UniquenessDecision& decision : decisions)
+            if (File* file = touch(decision.position)) {
+                file->validation.uniqueSuffix = decision.suffix;
+                file->validation.warnings.insert(decision.warning);
+            }
+        std::vector<File> warned;
+        warned.reserve(touched.size());
+        for (auto& [position, file] : touched)
+            if (file.index)
+                warned.push_back(std::move(file));
+        if (!warned.empty())
+            list->updateFiles(std::move(warned), stopToken, {FileComponentMutation::validation});
+        return finish(resultOfList(needsLateUpdate), needsLateUpdate);
+    });
+}
+
+FileValidationResult FileValidator::resultOfList(bool isPending) const {
+    FileValidationResult result;
+    result.isPending = isPending;
+    _fileDataSource->forEachFile([&](const FileDataSource::FileRef& file) {
+        ++result.totalCount;
+        if (!file.validation.errors.empty())
+            ++result.errorCount;
+        else if (MovePlan::changes(file.source, file.transformed))
+            ++result.renameCount;
+    });
+    return result;
 }
 
 } // namespace quillory

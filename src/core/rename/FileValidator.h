@@ -5,9 +5,11 @@
 #include "rename/FileChunk.h"
 #include "rename/FileValidationResult.h"
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <stop_token>
 #include <string>
 #include <string_view>
@@ -37,6 +39,9 @@ public:
     // One run. Returns the final result, or nothing when the run was cancelled.
     std::optional<FileValidationResult> validateFiles(std::vector<File> files, bool needsLateUpdate,
                                                       std::stop_token stopToken = {});
+    // One run over the list itself, a chunk at a time: no copy of the whole list is made. Nothing (an
+    // empty result) without a list; cancelled when files join, leave or move meanwhile.
+    std::optional<FileValidationResult> validateList(bool needsLateUpdate, std::stop_token stopToken = {});
 
     // The files of the last run with their validations, in list order; empty when not kept.
     std::vector<File> validatedFiles() const;
@@ -72,7 +77,18 @@ public:
 private:
     void post(const FileValidationResult& result);
     void postText(std::string_view name, std::string text = {});
-    bool validateChunks(bool renameEmptyFolders, std::stop_token stopToken);
+    // Hands out chunk i's files (`held` may keep them) and takes them back once checked.
+    struct ChunkSource {
+        std::function<std::span<File>(std::size_t chunk, std::vector<File>& held)> take;
+        std::function<void(std::span<File> checked, std::vector<File>& held)> give;
+    };
+    bool validateChunks(std::size_t chunkCount, const ChunkSource& chunks, bool renameEmptyFolders,
+                        std::stop_token stopToken);
+    UniquenessOptions uniquenessOptions(bool renameEmptyFolders);
+    bool renamesEmptyFolders() const;
+    std::optional<FileValidationResult> aborted();
+    FileValidationResult finish(FileValidationResult final, bool needsLateUpdate);
+    FileValidationResult resultOfList(bool isPending) const;
     FileSystem& fileSystem();
 
     FileDataSource* _fileDataSource;
@@ -83,8 +99,6 @@ private:
 
     std::vector<File> validatedFiles_;
     bool keepsValidatedFiles_ = true;
-    int chunkIndex_ = 0;
-    std::vector<FileChunk> fileChunks_;
     std::vector<char> probed_;
     FileSystem* fileSystem_ = nullptr;
     const FolderListings* listings_ = nullptr;

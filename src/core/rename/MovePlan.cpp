@@ -28,24 +28,34 @@ constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
 bool MovePlan::isFolderEntry(const File& file) { return file.source.isFolderEntry(); }
 
-bool MovePlan::changes(const File& file) {
-    const FileTransform& t = file.transformed;
-    return t.transformedName != file.source.name || t.transformedPath != file.source.path ||
-           t.transformedExt != file.source.ext;
+bool MovePlan::changes(const File& file) { return changes(file.source, file.transformed); }
+
+bool MovePlan::changes(const FileSource& source, const FileTransform& t) {
+    return t.transformedName != source.name || t.transformedPath != source.path || t.transformedExt != source.ext;
 }
 
 bool MovePlan::willMove(const File& file, bool renameEmptyFolders) {
-    return file.validation.errors.empty() && changes(file) && (!file.source.name.empty() || renameEmptyFolders);
+    return willMove(file.source, file.transformed, file.validation, renameEmptyFolders);
 }
 
-std::string MovePlan::sourceOf(const File& file) {
-    return isFolderEntry(file) ? withoutTrailingSlash(file.source.path) : file.source.fullPath();
+bool MovePlan::willMove(const FileSource& source, const FileTransform& t, const FileValidation& validation,
+                        bool renameEmptyFolders) {
+    return validation.errors.empty() && changes(source, t) && (!source.name.empty() || renameEmptyFolders);
+}
+
+std::string MovePlan::sourceOf(const File& file) { return sourceOf(file.source); }
+
+std::string MovePlan::sourceOf(const FileSource& source) {
+    return source.isFolderEntry() ? withoutTrailingSlash(source.path) : source.fullPath();
 }
 
 std::string MovePlan::targetOf(const File& file, std::string_view suffix) {
-    const FileTransform& t = file.transformed;
+    return targetOf(file.source, file.transformed, suffix);
+}
+
+std::string MovePlan::targetOf(const FileSource& source, const FileTransform& t, std::string_view suffix) {
     // A folder entry stands for its folder: its new path is where the folder goes.
-    if (isFolderEntry(file))
+    if (source.isFolderEntry())
         return withoutTrailingSlash(t.transformedPath) + std::string(suffix);
     std::string target = t.transformedPath + "/" + t.transformedName;
     target += suffix;

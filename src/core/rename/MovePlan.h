@@ -53,10 +53,16 @@ public:
     // Where the item is now, without a trailing "/".
     static std::string sourceOf(const File& file);
     // Where it goes: the computed location with the given suffix before the extension (folders: at the end).
-    // Eight random hex digits that make one run's temporary names its own.
-    static std::string randomTag();
     static std::string targetOf(const File& file, std::string_view suffix);
     static std::string targetOf(const File& file) { return targetOf(file, file.validation.uniqueSuffix); }
+    // The same on the components of a record, for readers of the list's storage.
+    static bool changes(const FileSource& source, const FileTransform& transformed);
+    static bool willMove(const FileSource& source, const FileTransform& transformed, const FileValidation& validation,
+                         bool renameEmptyFolders);
+    static std::string sourceOf(const FileSource& source);
+    static std::string targetOf(const FileSource& source, const FileTransform& transformed, std::string_view suffix);
+    // Eight random hex digits that make one run's temporary names its own.
+    static std::string randomTag();
 
     // A name in the folder of `path` for a cycle's temporary step.
     static std::string temporaryName(const std::string& path, std::string_view tag, std::size_t number);

@@ -105,7 +105,7 @@ TEST_F(ValidatedChainTest, RealChainGivesTheExpectedNamesAndValidationCounts) {
     auto directories = std::make_shared<DirectoryValidator>(DirectoryEnvironment{temp.str(), "me", ""}, &preferences);
     FileValidator validator(&dataSource, &preferences, nullptr, directories);
     std::optional<FileValidationResult> result;
-    engine.setValidation([&](std::vector<File> files) { result = validator.validateFiles(std::move(files), false); });
+    engine.setValidation([&] { result = validator.validateList(false); });
 
     add(R"({"type":"select","properties":{"selectType":"notmatching","selectMatch":"^keep"}})");
     add(R"({"type":"simple","properties":{"simpleFindText":"IMG *","simpleReplaceText":"Photo $1",

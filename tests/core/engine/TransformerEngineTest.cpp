@@ -253,7 +253,7 @@ TEST_F(TransformerEngineTest, QuickPassEventSettlesLateUpdatesOnlyWhenNoPreloadW
 
 TEST_F(TransformerEngineTest, FullPassStatusOkWithAndWithoutFiles) {
     int validations = 0;
-    engine.setValidation([&](std::vector<File>) { ++validations; });
+    engine.setValidation([&] { ++validations; });
     EXPECT_TRUE(engine.transformAllFiles().ok());
 
     open({"a.txt"});
@@ -383,6 +383,29 @@ TEST_F(TransformerEngineTest, PerFolderNumberingStaysTheSameWhenTheChainMovesFil
     EXPECT_EQ(plan[1].label, "Number filename");
     EXPECT_EQ(plan.back().filename, "b2-2.txt");
     EXPECT_EQ(plan.back().path, dir("beta"));
+}
+
+TEST_F(TransformerEngineTest, FolderRunsLongerThanOneSliceOfTheFullPassAreNumberedOnAsTheQuickPassDoes) {
+    // The full pass reads the list a slice at a time; a folder's run goes on across the slices.
+    std::vector<File> files;
+    for (int i = 0; i < 1500; ++i)
+        files.push_back(File::fromPath(dir("alpha/a" + std::to_string(i) + ".txt")));
+    for (int i = 0; i < 700; ++i)
+        files.push_back(File::fromPath(dir("beta/b" + std::to_string(i) + ".txt")));
+    dataSource.doReplaceAllFiles(files, FileAction::replace, false);
+    add(R"({"type":"numbering","properties":{"numberSeparatorText":"-","numberResetEveryDirectoryChange":true}})");
+
+    engine.applyChanges();
+    const Names quick = names();
+    ASSERT_TRUE(engine.transformAllFiles().ok());
+    const Names full = names();
+    EXPECT_EQ(full, quick);
+    ASSERT_EQ(full.size(), 2200u);
+    EXPECT_EQ(full[999], "a999-1000.txt");
+    EXPECT_EQ(full[1000], "a1000-1001.txt");
+    EXPECT_EQ(full[1499], "a1499-1500.txt");
+    EXPECT_EQ(full[1500], "b0-1.txt");
+    EXPECT_EQ(full[2199], "b699-700.txt");
 }
 
 // --- renaming plan ----------------------------------------------------------------------------------

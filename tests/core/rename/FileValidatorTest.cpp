@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <stop_token>
 
 namespace quillory {
@@ -265,6 +266,55 @@ TEST_F(FileValidatorTest, RunCountsWritesBackAndKeepsOrder) {
     EXPECT_EQ(validator.validatedFiles()[1500].source.name, "f1500");
 
     EXPECT_EQ(*validator.validateFiles({}, false), FileValidationResult{});
+}
+
+TEST_F(FileValidatorTest, ValidatingTheListInPlaceGivesWhatValidatingACopyGives) {
+    // Three chunks, with targets that meet within a chunk and across chunks, empty names and names that
+    // end up too long once numbered; a folder entry and files staying put among them.
+    std::vector<File> files;
+    for (int i = 0; i < 2500; ++i) {
+        const std::string original = "f" + std::to_string(i) + ".txt";
+        if (i % 97 == 0)
+            files.push_back(renamed(original, ""));
+        else if (i % 13 == 0)
+            files.push_back(renamed(original, "f" + std::to_string(i))); // stays
+        else if (i % 5 == 0)
+            files.push_back(renamed(original, std::string(251, 'x'))); // fits only without a suffix
+        else
+            files.push_back(renamed(original, "g" + std::to_string(i % 1200)));
+    }
+    files.push_back(renamed("g7.txt", "g7")); // on the list and staying: every g7 moving in is numbered
+    fs::create_directories(home() + "/sub");
+    files.push_back(file("sub", home() + "/sub2", "", ""));
+    files.back().source = File::fromPath(home() + "/sub/").source;
+    std::ofstream(home() + "/g8.txt") << "on disk, not listed";
+
+    FileDataSource copied;
+    FileDataSource inPlace;
+    copied.doReplaceAllFiles(files, FileAction::replace, false);
+    inPlace.doReplaceAllFiles(files, FileAction::replace, false);
+    FileValidator byCopy(&copied, &prefs_, nullptr, directories_);
+    FileValidator byList(&inPlace, &prefs_, nullptr, directories_);
+
+    const auto expected = byCopy.validateFiles(copied.files(), false);
+    const auto result = byList.validateList(false);
+    ASSERT_TRUE(expected && result);
+    EXPECT_EQ(*result, *expected);
+    const auto want = copied.files();
+    const auto got = inPlace.files();
+    ASSERT_EQ(got.size(), want.size());
+    int numbered = 0;
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        EXPECT_EQ(got[i].validation, want[i].validation) << want[i].source.name;
+        numbered += want[i].validation.uniqueSuffix.empty() ? 0 : 1;
+    }
+    EXPECT_GT(numbered, 800);
+    EXPECT_EQ(want[7].validation.uniqueSuffix, " 2") << "g7 is held by the listed g7.txt";
+    EXPECT_EQ(want[8].validation.uniqueSuffix, " 2") << "g8 is held by a file on disk";
+    EXPECT_TRUE(want[5].validation.errors.empty());
+    EXPECT_EQ(want[10].validation.errors, Errors{"Filename is longer than 255 bytes"})
+        << "the second long name cannot take a suffix";
+    EXPECT_TRUE(byList.validatedFiles().empty()) << "the list holds the checks";
 }
 
 TEST_F(FileValidatorTest, CancelledRunEndsWithoutResult) {
