@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <thread>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -115,8 +116,19 @@ void Directory::load(LoadContext& context) {
     isEmptyDirectory = false;
 
     // Directory order on Linux is arbitrary; numbering follows list order, so list names naturally.
-    for (auto& child : children)
-        child.key = text::localizedStandardSortKey(child.name);
+    // The collation keys of a large folder are made on two threads (each has its own collator).
+    const auto makeKeys = [&children](std::size_t first, std::size_t end) {
+        for (std::size_t i = first; i < end; ++i)
+            children[i].key = text::localizedStandardSortKey(children[i].name);
+    };
+    constexpr std::size_t twoThreadsFrom = 4096;
+    if (children.size() >= twoThreadsFrom && std::thread::hardware_concurrency() > 1) {
+        const std::size_t half = children.size() / 2;
+        std::jthread second(makeKeys, half, children.size());
+        makeKeys(0, half);
+    } else {
+        makeKeys(0, children.size());
+    }
     std::sort(children.begin(), children.end(), [](const Child& a, const Child& b) {
         if (a.key != b.key)
             return a.key < b.key;

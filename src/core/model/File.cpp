@@ -22,13 +22,13 @@ FileId makeFileId() {
     // Written by hand: ids are made for every listed file, and formatting through printf dominated
     // the cost of opening large folders.
     static constexpr char digits[] = "0123456789ABCDEF";
-    std::string text;
-    text.reserve(36);
+    std::string text(36, '-');
+    std::size_t at = 0;
     for (int i = 0; i < 16; ++i) {
         if (i == 4 || i == 6 || i == 8 || i == 10)
-            text += '-';
-        text += digits[bytes[i] >> 4];
-        text += digits[bytes[i] & 15];
+            ++at; // the dash is there already
+        text[at++] = digits[bytes[i] >> 4];
+        text[at++] = digits[bytes[i] & 15];
     }
     return text;
 }

@@ -360,7 +360,7 @@ public:
                 std::string candidate = item.withSuffix(suffix);
                 if (!isFree(candidate, probe(candidate), nullptr))
                     continue;
-                occupied_.insert(own(keyOf(candidate)));
+                occupied_.insert(folds(candidate) ? own(folderCase_->key(candidate)) : own(std::move(candidate)));
                 decision.suffix = suffix;
                 decision.warning = "Filename is not unique. A numeric suffix '" + std::to_string(number) +
                                    "' has been added.";
@@ -377,15 +377,13 @@ private:
     bool probe(const std::string& path) const { return options_.disk && options_.disk->exists(path); }
 
     // Where a folder ignores letter case, names that differ only in case are one name. The key of a path
-    // the items hold is a view of it unless folding changed it.
+    // the items hold is a view of it unless folding changes it.
+    bool folds(const std::string& path) { return folderCase_ && folderCase_->foldsName(path); }
     std::string_view keyOf(const std::string& path) {
-        if (!folderCase_)
-            return path;
-        std::string key = folderCase_->key(path);
-        return key == path ? std::string_view(path) : own(std::move(key));
+        return folds(path) ? own(folderCase_->key(path)) : std::string_view(path);
     }
-    std::string_view own(std::string_view text) {
-        owned_.emplace_back(text);
+    std::string_view own(std::string text) {
+        owned_.push_back(std::move(text));
         return owned_.back();
     }
 
@@ -393,8 +391,8 @@ private:
     // item moving away. An item on disk that is the file itself under another spelling (a volume that
     // ignores letter case) leaves it free too.
     bool isFree(const std::string& target, bool onDisk, const std::string* source) {
-        const std::string key = folderCase_ ? folderCase_->key(target) : std::string();
-        const std::string_view lookup = folderCase_ ? std::string_view(key) : std::string_view(target);
+        const std::string folded = folds(target) ? folderCase_->key(target) : std::string();
+        const std::string_view lookup = folded.empty() ? std::string_view(target) : std::string_view(folded);
         if (occupied_.count(lookup))
             return false;
         if (!onDisk || leaving_.count(lookup))

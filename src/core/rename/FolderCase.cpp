@@ -71,14 +71,18 @@ bool FolderCase::ignoresCase(const std::string& folder) {
     return lastAnswer_;
 }
 
-std::string FolderCase::key(std::string path) {
+bool FolderCase::foldsName(std::string_view path) {
     const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
+    if (slash == std::string_view::npos)
+        return false;
+    const std::string_view folder = slash == 0 ? std::string_view("/") : path.substr(0, slash);
+    return !lastFolder_.empty() && folder == lastFolder_ ? lastAnswer_ : ignoresCase(std::string(folder));
+}
+
+std::string FolderCase::key(std::string path) {
+    if (!foldsName(path))
         return path;
-    const std::string_view folder = slash == 0 ? std::string_view("/") : std::string_view(path).substr(0, slash);
-    const bool folds = !lastFolder_.empty() && folder == lastFolder_ ? lastAnswer_ : ignoresCase(std::string(folder));
-    if (!folds)
-        return path;
+    const auto slash = path.rfind('/');
     std::string folded = text::foldCase(std::string_view(path).substr(slash + 1));
     path.resize(slash + 1);
     return path + folded;

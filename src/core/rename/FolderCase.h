@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 namespace quillory {
@@ -19,6 +20,8 @@ public:
     // The path itself, or with its last component case-folded where its folder ignores case: two paths
     // with the same key name the same entry.
     std::string key(std::string path);
+    // Whether key(path) may differ from the path: the folder of its last component ignores case.
+    bool foldsName(std::string_view path);
     // Two different spellings of one entry: a rename that changes only letter case, which such a folder
     // carries out only through another name.
     bool sameEntry(const std::string& a, const std::string& b);

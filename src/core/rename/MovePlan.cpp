@@ -86,16 +86,22 @@ MovePlan MovePlan::order(std::vector<Move> moves, std::string_view temporaryTag,
     plan.moves = std::move(moves);
     const std::size_t count = plan.moves.size();
     // Where a folder ignores case, "a" and "A" are one name: sources and targets meet by their keys.
+    // Only folded keys are made; elsewhere a path is its own key.
+    const auto folded = [folderCase](const std::string& path) {
+        return folderCase && folderCase->foldsName(path) ? folderCase->key(path) : std::string();
+    };
     std::vector<std::string> sourceKeys;
     if (folderCase) {
         sourceKeys.reserve(count);
         for (const Move& move : plan.moves)
-            sourceKeys.push_back(folderCase->key(move.source));
+            sourceKeys.push_back(folded(move.source));
     }
     std::unordered_map<std::string_view, std::size_t> bySource;
     bySource.reserve(count * 2);
-    for (std::size_t i = 0; i < count; ++i)
-        bySource.emplace(folderCase ? std::string_view(sourceKeys[i]) : std::string_view(plan.moves[i].source), i);
+    for (std::size_t i = 0; i < count; ++i) {
+        const bool hasKey = folderCase && !sourceKeys[i].empty();
+        bySource.emplace(hasKey ? std::string_view(sourceKeys[i]) : std::string_view(plan.moves[i].source), i);
+    }
 
     // Each target is held by at most one moving source and each source is wanted by at most one move,
     // so the moves form simple chains and cycles. A move blocked by itself changes only letter case in
@@ -104,12 +110,8 @@ MovePlan MovePlan::order(std::vector<Move> moves, std::string_view temporaryTag,
     for (std::size_t i = 0; i < count; ++i) {
         if (plan.moves[i].target == plan.moves[i].source)
             continue;
-        std::string key;
-        std::string_view target = plan.moves[i].target;
-        if (folderCase) {
-            key = folderCase->key(plan.moves[i].target);
-            target = key;
-        }
+        const std::string key = folded(plan.moves[i].target);
+        const std::string_view target = key.empty() ? std::string_view(plan.moves[i].target) : std::string_view(key);
         const auto found = bySource.find(target);
         if (found != bySource.end())
             blocker[i] = found->second;
