@@ -34,7 +34,7 @@ void runAction(benchmark::State &state, Transformable &action, const Transformer
     LiteralTokenResolver resolver;
     for (auto _ : state) {
         for (File file : files)
-            benchmark::DoNotOptimize(action.transformWith(properties, TransformScope::filename, file, 0, resolver));
+            benchmark::DoNotOptimize(action.transformWith(properties, TransformScope::filename, file, 0, resolver, {}));
     }
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(files.size()));
 }

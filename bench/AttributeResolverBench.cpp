@@ -57,7 +57,7 @@ void quickPass(benchmark::State& state, bool loaded, bool withDate) {
     for (auto _ : state) {
         std::size_t bytes = 0;
         for (File& file : files) {
-            auto result = resolver.text(text, file);
+            auto result = resolver.text(text, file, {});
             bytes += result.ok() ? result->size() : 1;
         }
         benchmark::DoNotOptimize(bytes);

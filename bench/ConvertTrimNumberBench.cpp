@@ -13,7 +13,7 @@ namespace {
 
 class NoTokens final : public TokenResolver {
 public:
-    TransformResult<std::string> rawText(const TokenItem&, File&) override { return std::string(); }
+    TransformResult<std::string> rawText(const TokenItem&, File&, std::stop_token) override { return std::string(); }
 };
 
 File sampleFile(int i) {
@@ -28,7 +28,7 @@ void runAction(benchmark::State& state, Transformable& action, const Transformer
     int i = 0;
     for (auto _ : state) {
         File file = sampleFile(i);
-        benchmark::DoNotOptimize(action.transformWith(properties, TransformScope::filename, file, i, resolver));
+        benchmark::DoNotOptimize(action.transformWith(properties, TransformScope::filename, file, i, resolver, {}));
         ++i;
     }
 }
@@ -70,7 +70,7 @@ void numberRandomFullPass(benchmark::State& state) {
         NumberingTransformer action;
         for (int i = 0; i < state.range(0); ++i) {
             File file = sampleFile(i);
-            benchmark::DoNotOptimize(action.transform(properties, TransformScope::filename, file, i));
+            benchmark::DoNotOptimize(action.transform(properties, TransformScope::filename, file, i, {}));
         }
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));

@@ -48,7 +48,7 @@ BENCHMARK(BM_OfflineNearest)->Unit(benchmark::kMillisecond);
 // The whole answer, placemark with country name included.
 void BM_OfflineReverseGeocode(benchmark::State& state) {
     timeLookups(state, [](quillory::OfflineGeocoder& geocoder, double lat, double lon) {
-        return geocoder.reverseGeocode(lat, lon);
+        return geocoder.reverseGeocode(lat, lon, {});
     });
 }
 BENCHMARK(BM_OfflineReverseGeocode)->Unit(benchmark::kMillisecond);

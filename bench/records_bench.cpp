@@ -53,7 +53,7 @@ void renderLiteralTokens100k(benchmark::State& state) {
     auto file = File::fromPath("/photos/a.jpg");
     for (auto _ : state)
         for (int i = 0; i < 100000; ++i)
-            benchmark::DoNotOptimize(resolver.text(tokens, file));
+            benchmark::DoNotOptimize(resolver.text(tokens, file, {}));
 }
 BENCHMARK(renderLiteralTokens100k)->Unit(benchmark::kMillisecond);
 

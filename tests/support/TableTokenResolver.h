@@ -16,7 +16,7 @@ public:
     std::map<std::string, TransformError> errors;
     int calls = 0;
 
-    TransformResult<std::string> rawText(const TokenItem& item, File&) override {
+    TransformResult<std::string> rawText(const TokenItem& item, File&, std::stop_token) override {
         ++calls;
         if (!item.isAttribute())
             return item.value;

@@ -158,7 +158,7 @@ std::string ConversionTransformer::convertText(std::string_view text, const Tran
 }
 
 TransformStatus ConversionTransformer::transformWith(const TransformerProperties& properties, TransformScope scope,
-                                                     File& file, int, TokenResolver&) {
+                                                     File& file, int, TokenResolver&, std::stop_token) {
     return NormalizationSeam::rewrite(
         file, scope, [&](const std::string& working) -> TransformResult<std::optional<std::string>> {
             return std::optional<std::string>(convertText(working, properties));

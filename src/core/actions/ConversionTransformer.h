@@ -20,7 +20,7 @@ public:
     std::string_view title() const override { return "Convert"; }
 
     TransformStatus transformWith(const TransformerProperties& properties, TransformScope scope, File& file,
-                                  int index, TokenResolver& resolver) override;
+                                  int index, TokenResolver& resolver, std::stop_token stop) override;
 
     // The whole conversion of one text: the find pattern's matches, converted from the last to the first.
     static std::string convertText(std::string_view text, const TransformerProperties& properties);

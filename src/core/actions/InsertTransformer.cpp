@@ -20,10 +20,10 @@ std::string_view InsertTransformer::title() const {
 }
 
 TransformStatus InsertTransformer::transformWith(const TransformerProperties &properties, TransformScope scope,
-                                                 File &file, int, TokenResolver &resolver) {
+                                                 File &file, int, TokenResolver &resolver, std::stop_token stop) {
     if (!properties.insertText)
         return TransformStatus::success();
-    auto inserted = resolver.text(*properties.insertText, file);
+    auto inserted = resolver.text(*properties.insertText, file, stop);
     if (!inserted)
         return inserted.error();
 

@@ -21,7 +21,7 @@ public:
     std::string_view title() const override;
 
     TransformStatus transformWith(const TransformerProperties &properties, TransformScope scope, File &file, int index,
-                                  TokenResolver &resolver) override;
+                                  TokenResolver &resolver, std::stop_token stop) override;
 };
 
 } // namespace quillory

@@ -18,9 +18,10 @@ std::string insertAtMatches(std::string_view text, const std::vector<MatchRange>
 }
 
 TransformStatus insertAtEachMatch(const std::optional<TokenString> &text, const FindOptions &options, MatchEdge edge,
-                                  TransformScope scope, File &file, TokenResolver &resolver) {
+                                  TransformScope scope, File &file, TokenResolver &resolver,
+                                  std::stop_token stop) {
     // An absent text renders as empty; the resolver still runs.
-    auto inserted = resolver.text(text, file);
+    auto inserted = resolver.text(text, file, stop);
     if (!inserted)
         return inserted.error();
     return NormalizationSeam::rewrite(file, scope, [&](const std::string &current) {

@@ -24,6 +24,7 @@ std::string insertAtMatches(std::string_view text, const std::vector<MatchRange>
 // insert the text at the start (prefix) or the end (suffix) of each match.
 enum class MatchEdge { start, end };
 TransformStatus insertAtEachMatch(const std::optional<TokenString> &text, const FindOptions &options, MatchEdge edge,
-                                  TransformScope scope, File &file, TokenResolver &resolver);
+                                  TransformScope scope, File &file, TokenResolver &resolver,
+                                  std::stop_token stop);
 
 } // namespace quillory

@@ -124,12 +124,12 @@ std::string NumberingTransformer::formatNumber(std::int64_t value, const Transfo
 }
 
 TransformStatus NumberingTransformer::dispatch(const TransformerProperties& properties, TransformScope scope,
-                                               File& file, int index, bool quick) {
+                                               File& file, int index, bool quick, std::stop_token) {
     return run(properties, scope, file, index, quick);
 }
 
 TransformStatus NumberingTransformer::transformWith(const TransformerProperties& properties, TransformScope scope,
-                                                    File& file, int index, TokenResolver&) {
+                                                    File& file, int index, TokenResolver&, std::stop_token) {
     // No token strings: the resolver only tells the passes apart, and transform() already did.
     return run(properties, scope, file, index, false);
 }

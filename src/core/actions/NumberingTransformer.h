@@ -24,7 +24,7 @@ public:
     std::string_view title() const override { return "Number"; }
 
     TransformStatus transformWith(const TransformerProperties& properties, TransformScope scope, File& file,
-                                  int index, TokenResolver& resolver) override;
+                                  int index, TokenResolver& resolver, std::stop_token stop) override;
 
     // The sequence value of the file at list position `index`: start + step * n, where n counts from
     // the start of the file's directory run when restarting per directory, is divided by the repeat
@@ -42,7 +42,7 @@ protected:
     // The full pass draws random numbers; the quick pass inserts the sequence value as a placeholder
     // for a number not drawn yet and asks for a late update.
     TransformStatus dispatch(const TransformerProperties& properties, TransformScope scope, File& file, int index,
-                             bool quick) override;
+                             bool quick, std::stop_token stop) override;
 
 private:
     TransformStatus run(const TransformerProperties& properties, TransformScope scope, File& file, int index,

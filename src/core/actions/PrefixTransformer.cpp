@@ -18,9 +18,9 @@ std::string_view PrefixTransformer::title() const {
 }
 
 TransformStatus PrefixTransformer::transformWith(const TransformerProperties &properties, TransformScope scope,
-                                                 File &file, int, TokenResolver &resolver) {
+                                                 File &file, int, TokenResolver &resolver, std::stop_token stop) {
     return insertAtEachMatch(properties.prefixText, FindOptions::prefix(properties),
-                             MatchEdge::start, scope, file, resolver);
+                             MatchEdge::start, scope, file, resolver, stop);
 }
 
 } // namespace quillory

@@ -22,12 +22,12 @@ std::string RegularExpressionTransformer::expression(const TransformerProperties
 
 TransformStatus RegularExpressionTransformer::transformWith(const TransformerProperties& properties,
                                                             TransformScope scope, File& file, int,
-                                                            TokenResolver& resolver) {
+                                                            TokenResolver& resolver, std::stop_token stop) {
     const std::string pattern = expression(properties);
     // Nothing to find: the replacement is not even resolved, so unloaded attributes cannot delay the file.
     if (pattern.empty())
         return TransformStatus::success();
-    auto replacement = resolver.text(properties.regexReplaceText, file);
+    auto replacement = resolver.text(properties.regexReplaceText, file, stop);
     if (!replacement)
         return replacement.error();
 

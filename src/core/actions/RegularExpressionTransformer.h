@@ -20,7 +20,7 @@ public:
     std::string_view title() const override { return "RegEx"; }
 
     TransformStatus transformWith(const TransformerProperties& properties, TransformScope scope, File& file,
-                                  int index, TokenResolver& resolver) override;
+                                  int index, TokenResolver& resolver, std::stop_token stop) override;
 
     // The expression the find token string stands for; it does not depend on the file.
     static std::string expression(const TransformerProperties& properties);

@@ -39,7 +39,7 @@ std::string_view SelectTransformer::title() const {
 }
 
 TransformStatus SelectTransformer::transformWith(const TransformerProperties &properties, TransformScope scope,
-                                                 File &file, int, TokenResolver &) {
+                                                 File &file, int, TokenResolver &, std::stop_token) {
     const std::string type = properties.selectType.value_or("all");
     if (type == "all") {
         file.transformed.isSelected = true;

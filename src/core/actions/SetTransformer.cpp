@@ -19,8 +19,8 @@ std::string_view SetTransformer::title() const {
 }
 
 TransformStatus SetTransformer::transformWith(const TransformerProperties &properties, TransformScope scope, File &file,
-                                              int, TokenResolver &resolver) {
-    auto text = resolver.text(properties.setText, file);
+                                              int, TokenResolver &resolver, std::stop_token stop) {
+    auto text = resolver.text(properties.setText, file, stop);
     if (!text)
         return text.error();
 

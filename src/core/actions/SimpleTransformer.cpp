@@ -55,12 +55,12 @@ std::string_view SimpleTransformer::title() const {
 }
 
 TransformStatus SimpleTransformer::transformWith(const TransformerProperties &properties, TransformScope scope,
-                                                 File &file, int, TokenResolver &resolver) {
+                                                 File &file, int, TokenResolver &resolver, std::stop_token stop) {
     const FindOptions options = FindOptions::simple(properties);
     // Nothing to find: the replacement is not even resolved, so missing attributes cannot delay the file.
     if (options.findText.empty())
         return TransformStatus::success();
-    auto replacement = resolver.text(properties.simpleReplaceText, file);
+    auto replacement = resolver.text(properties.simpleReplaceText, file, stop);
     if (!replacement)
         return replacement.error();
 

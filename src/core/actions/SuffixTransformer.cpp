@@ -18,9 +18,9 @@ std::string_view SuffixTransformer::title() const {
 }
 
 TransformStatus SuffixTransformer::transformWith(const TransformerProperties &properties, TransformScope scope,
-                                                 File &file, int, TokenResolver &resolver) {
+                                                 File &file, int, TokenResolver &resolver, std::stop_token stop) {
     return insertAtEachMatch(properties.suffixText, FindOptions::suffix(properties),
-                             MatchEdge::end, scope, file, resolver);
+                             MatchEdge::end, scope, file, resolver, stop);
 }
 
 } // namespace quillory

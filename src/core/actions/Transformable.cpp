@@ -23,18 +23,18 @@ TransformError Transformable::timeoutError() {
 }
 
 TransformStatus Transformable::dispatch(const TransformerProperties& properties, TransformScope scope, File& file,
-                                        int index, bool quick) {
+                                        int index, bool quick, std::stop_token stop) {
     auto chosen = resolver(quick);
     if (!chosen)
         return TransformError::fatal("Attribute resolution is not available", "No token resolver is registered.");
-    return transformWith(properties, scope, file, index, *chosen);
+    return transformWith(properties, scope, file, index, *chosen, std::move(stop));
 }
 
 TransformStatus Transformable::transform(const TransformerProperties& properties, TransformScope scope, File& file,
-                                         int index) {
+                                         int index, std::stop_token stop) {
     const bool wasSelected = file.transformed.isSelected;
     const text::RegexTimeoutWatch watch;
-    TransformStatus status = dispatch(properties, scope, file, index, false);
+    TransformStatus status = dispatch(properties, scope, file, index, false, std::move(stop));
     if (!watch.timedOut())
         return status;
     // The texts are guarded where they are written; the selection is the one other thing an action sets.
@@ -43,10 +43,10 @@ TransformStatus Transformable::transform(const TransformerProperties& properties
 }
 
 TransformStatus Transformable::transformQuick(const TransformerProperties& properties, TransformScope scope,
-                                              File& file, int index) {
+                                              File& file, int index, std::stop_token stop) {
     const bool wasSelected = file.transformed.isSelected;
     const text::RegexTimeoutWatch watch;
-    TransformStatus status = dispatch(properties, scope, file, index, true);
+    TransformStatus status = dispatch(properties, scope, file, index, true, std::move(stop));
     if (!watch.timedOut())
         return status;
     file.transformed.isSelected = wasSelected;

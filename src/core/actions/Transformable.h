@@ -8,6 +8,7 @@
 #include "tokens/TokenResolvers.h"
 
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -34,14 +35,17 @@ public:
 
     // Reads file.transformed.text(scope), computes the new text and writes it with setText(). `index`
     // is the file's 0-based position in the list during the pass (every file counted). A pattern that
-    // runs out of time is this file's error (timeoutError()), never a silent no-match.
-    TransformStatus transform(const TransformerProperties& properties, TransformScope scope, File& file, int index);
+    // runs out of time is this file's error (timeoutError()), never a silent no-match. `stop` is the
+    // pass's: a token that waits for a slow value (a place name) gives up when it is requested, and the
+    // file's error is then TransformError::aborted().
+    TransformStatus transform(const TransformerProperties& properties, TransformScope scope, File& file, int index,
+                              std::stop_token stop);
     TransformStatus transformQuick(const TransformerProperties& properties, TransformScope scope, File& file,
-                                   int index);
+                                   int index, std::stop_token stop);
 
     // The shared body. On an error the file's text must be left as it was.
     virtual TransformStatus transformWith(const TransformerProperties& properties, TransformScope scope,
-                                          File& file, int index, TokenResolver& resolver) = 0;
+                                          File& file, int index, TokenResolver& resolver, std::stop_token stop) = 0;
 
     static TransformError timeoutError();
 
@@ -49,7 +53,7 @@ protected:
     // Both passes: hands transformWith() the full or the quick resolver. A kind whose quick pass differs
     // in more than the resolver (numbering defers random draws) overrides this.
     virtual TransformStatus dispatch(const TransformerProperties& properties, TransformScope scope, File& file,
-                                     int index, bool quick);
+                                     int index, bool quick, std::stop_token stop);
 
 private:
     TokenResolver* resolver(bool quick);

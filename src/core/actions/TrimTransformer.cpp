@@ -124,7 +124,7 @@ std::string TrimTransformer::trimText(std::string_view text, const TransformerPr
 }
 
 TransformStatus TrimTransformer::transformWith(const TransformerProperties& properties, TransformScope scope,
-                                               File& file, int, TokenResolver&) {
+                                               File& file, int, TokenResolver&, std::stop_token) {
     const auto expression = compiledExpression(properties);
     const FindOptions options = FindOptions::trim(properties);
     return NormalizationSeam::rewrite(

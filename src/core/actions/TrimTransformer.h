@@ -20,7 +20,7 @@ public:
     std::string_view title() const override { return "Trim"; }
 
     TransformStatus transformWith(const TransformerProperties& properties, TransformScope scope, File& file,
-                                  int index, TokenResolver& resolver) override;
+                                  int index, TokenResolver& resolver, std::stop_token stop) override;
 
     // The one expression a piece is rewritten with ("$1$2$3"): in trim mode its groups hold what
     // remains, in keep mode what is kept. Every unit is a whole character (grapheme cluster); the

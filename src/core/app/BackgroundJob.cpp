@@ -4,32 +4,49 @@
 namespace quillory {
 
 void BackgroundJob::start(Work work) {
-    std::lock_guard lock(mutex_);
-    if (thread_.joinable()) {
-        thread_.request_stop();
-        thread_.join();
-    }
+    std::lock_guard turn(turnMutex_);
+    stopAndJoin();
     auto running = std::make_shared<std::atomic<bool>>(true);
-    running_ = running;
-    thread_ = std::jthread([work = std::move(work), running](std::stop_token stop) {
+    std::jthread thread([work = std::move(work), running](std::stop_token stop) {
         work(stop);
         running->store(false);
         running->notify_all();
     });
+    std::lock_guard lock(mutex_);
+    running_ = std::move(running);
+    thread_ = std::move(thread);
 }
 
 void BackgroundJob::cancel() {
     std::lock_guard lock(mutex_);
-    if (thread_.joinable())
-        thread_.request_stop();
+    thread_.request_stop();
 }
 
 void BackgroundJob::cancelAndWait() {
-    std::lock_guard lock(mutex_);
-    if (thread_.joinable()) {
-        thread_.request_stop();
-        thread_.join();
+    std::lock_guard turn(turnMutex_);
+    stopAndJoin();
+}
+
+// Joined outside mutex_: the run may still call cancel() or isRunning() on its way out, and would
+// wait for ever on a lock held by the thread that waits for it.
+void BackgroundJob::stopAndJoin() {
+    if (retired_.joinable() && retired_.get_id() != std::this_thread::get_id())
+        retired_.join();
+    std::jthread previous;
+    {
+        std::lock_guard lock(mutex_);
+        previous = std::move(thread_);
     }
+    if (!previous.joinable())
+        return;
+    previous.request_stop();
+    // A run that restarts its own job cannot wait for itself: it is joined by the next start, the
+    // next cancelAndWait() or the destructor, so that it never outlives the job.
+    if (previous.get_id() == std::this_thread::get_id()) {
+        retired_ = std::move(previous);
+        return;
+    }
+    previous.join();
 }
 
 void BackgroundJob::wait() {

@@ -11,7 +11,8 @@
 namespace quillory {
 
 // One cancellable background run at a time. start() asks the running job to stop, waits for it, and
-// starts the new one; the work checks its stop_token between items.
+// starts the new one; the work checks its stop_token between items. No lock is held while a run is
+// waited for, so the run may call cancel() or isRunning() of its own job at any time.
 class BackgroundJob {
 public:
     using Work = std::function<void(std::stop_token)>;
@@ -29,12 +30,18 @@ public:
     bool isRunning() const;
 
 private:
-    mutable std::mutex mutex_;
+    void stopAndJoin(); // called with turnMutex_ held
+
+    std::mutex turnMutex_;    // one start() or cancelAndWait() at a time, held while a run is joined
+    mutable std::mutex mutex_; // guards thread_ and running_, never held while waiting
     std::jthread thread_;
     std::shared_ptr<std::atomic<bool>> running_;
+    std::jthread retired_; // a run that restarted its own job; guarded by turnMutex_
 };
 
-// An actor's serial executor: each operation runs alone, in call order. Readers get copies.
+// An actor's serial executor: each operation runs alone, in call order. Readers get copies. The
+// file list's sort still installs its order through a public operation from inside one of its own,
+// hence the recursive lock.
 class SerialExecutor {
 public:
     template <typename F> auto run(F&& operation) -> decltype(operation()) {

@@ -106,11 +106,23 @@ void UndoManager::run(std::vector<Step>& from, bool undoing) {
         (undoing ? undoing_ : redoing_) = true;
         collecting_ = &inverse;
     }
-    for (auto it = step.actions.rbegin(); it != step.actions.rend(); ++it)
-        (*it)();
+    // An action that throws must not leave the manager collecting for ever: every later undo would
+    // be refused and every registration swallowed. The step it broke is dropped.
+    struct EndRun {
+        UndoManager& manager;
+        bool undoing;
+        ~EndRun() {
+            std::lock_guard lock(manager.mutex_);
+            manager.collecting_ = nullptr;
+            (undoing ? manager.undoing_ : manager.redoing_) = false;
+        }
+    };
+    {
+        EndRun end{*this, undoing};
+        for (auto it = step.actions.rbegin(); it != step.actions.rend(); ++it)
+            (*it)();
+    }
     std::lock_guard lock(mutex_);
-    collecting_ = nullptr;
-    (undoing ? undoing_ : redoing_) = false;
     Step& made = inverse.back();
     if (made.actions.empty())
         return;

@@ -10,7 +10,8 @@ namespace quillory {
 
 // Undo and redo of list and chain changes, with action names. An undo action registered while
 // undoing becomes the redo action, as in the desktop toolkits; registrations between beginGroup and
-// endGroup form one step. Thread-safe; actions run on the caller's thread, outside the lock.
+// endGroup form one step. Thread-safe; actions run on the caller's thread, outside the lock, so they
+// may read the manager and register their inverse.
 class UndoManager {
 public:
     using Action = std::function<void()>;
@@ -40,7 +41,7 @@ private:
     };
     void run(std::vector<Step>& from, bool undoing);
 
-    mutable std::recursive_mutex mutex_;
+    mutable std::mutex mutex_;
     std::vector<Step> undoStack_;
     std::vector<Step> redoStack_;
     std::vector<Step> openGroups_;

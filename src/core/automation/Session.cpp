@@ -221,11 +221,10 @@ Status Session::saveRecipe(const std::string& path) {
 
 bool Session::computeAll(std::stop_token stopToken, const ProgressCallback& progress) {
     ProgressScope scope(progress);
-    // A stop must also end a place-name lookup that is waiting for its service.
+    // The pass hands its stop to the place-name lookups; the lookups tell the progress that they wait.
     auto& places = services_.gpsResolver();
     std::size_t index = 0;
     std::size_t count = 0;
-    places.setStopToken(stopToken);
     if (progress)
         // The pass waits for the service now: the progress tells so, at the file it is on.
         places.setLookupListener([&, thread = std::this_thread::get_id()] {
@@ -235,10 +234,7 @@ bool Session::computeAll(std::stop_token stopToken, const ProgressCallback& prog
         });
     struct ForgetStop {
         GPSAddressResolver& places;
-        ~ForgetStop() {
-            places.setStopToken({});
-            places.setLookupListener({});
-        }
+        ~ForgetStop() { places.setLookupListener({}); }
     } forgetStop{places};
     const auto status = services_.engine().transformAllFiles(
         stopToken, [&](std::size_t at, std::size_t of, const std::string&) {

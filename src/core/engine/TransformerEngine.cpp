@@ -143,7 +143,7 @@ bool TransformerEngine::applies(const Transformer& transformer, const File& file
 }
 
 // Returns whether the file still waits for attribute values.
-bool TransformerEngine::quickTransform(File& file, int index, PassContext& context) {
+bool TransformerEngine::quickTransform(File& file, int index, PassContext& context, std::stop_token stopToken) {
     if (!file.transformed.isDirty)
         return false;
     file.resetTransform();
@@ -155,7 +155,8 @@ bool TransformerEngine::quickTransform(File& file, int index, PassContext& conte
         Transformable* kind = context.kinds[r].get();
         if (!kind || !applies(record, file, context))
             continue;
-        const TransformStatus status = kind->transformQuick(record.properties, record.transformScope, file, index);
+        const TransformStatus status =
+            kind->transformQuick(record.properties, record.transformScope, file, index, stopToken);
         if (status.ok())
             continue;
         if (status.error().isLateUpdateRequired()) {
@@ -170,7 +171,8 @@ bool TransformerEngine::quickTransform(File& file, int index, PassContext& conte
     return needsLateUpdate;
 }
 
-std::optional<TransformError> TransformerEngine::fullTransform(File& file, int index, PassContext& context) {
+std::optional<TransformError> TransformerEngine::fullTransform(File& file, int index, PassContext& context,
+                                                              std::stop_token stopToken) {
     file.resetTransform();
     file.validation.uniqueSuffix.clear();
     if (context.records.empty()) {
@@ -183,7 +185,8 @@ std::optional<TransformError> TransformerEngine::fullTransform(File& file, int i
         Transformable* kind = context.kinds[r].get();
         if (!kind || !applies(record, file, context))
             continue;
-        const TransformStatus status = kind->transform(record.properties, record.transformScope, file, index);
+        const TransformStatus status =
+            kind->transform(record.properties, record.transformScope, file, index, stopToken);
         if (!status.ok()) {
             Logger::log("transform error: transformerId: ", record.id);
             file.validation.errors.insert(record.id);
@@ -196,6 +199,10 @@ std::optional<TransformError> TransformerEngine::fullTransform(File& file, int i
 
 bool TransformerEngine::transformAllFilesQuick(std::stop_token stopToken) {
     std::lock_guard actor(actorMutex_);
+    return quickPassLocked(stopToken);
+}
+
+bool TransformerEngine::quickPassLocked(std::stop_token stopToken) {
     const std::uint64_t revision = dataSource_.revision();
     std::vector<File> files = dataSource_.files();
     Logger::log("🔷 Transforming all ", files.size(), " files (quick)");
@@ -216,7 +223,7 @@ bool TransformerEngine::transformAllFilesQuick(std::stop_token stopToken) {
         File& file = files[i];
         if (!file.transformed.isDirty)
             continue;
-        if (quickTransform(file, static_cast<int>(i), context))
+        if (quickTransform(file, static_cast<int>(i), context, stopToken))
             needsLateUpdate = true;
         // Moved, not copied: the snapshot is not read again.
         changed.push_back(std::move(file));
@@ -243,6 +250,20 @@ bool TransformerEngine::transformAllFilesQuick(std::stop_token stopToken) {
 }
 
 PassStatus TransformerEngine::transformAllFiles(std::stop_token stopToken, const ProgressHandler& progress) {
+    // Alerts wait for the user, and whoever answers them (the window's event loop) may ask for a
+    // file's renaming plan meanwhile: they are shown once the pass has let go of the engine.
+    std::vector<std::pair<std::string, std::string>> alerts;
+    PassStatus status = runFullPass(stopToken, progress, alerts);
+    if (userInteraction_)
+        for (const auto& [title, text] : alerts)
+            userInteraction_->showAlert(title, text);
+    Logger::log("🔹 Completed transform all files");
+    post(AppNotification::dataSourceUpdated);
+    return status;
+}
+
+PassStatus TransformerEngine::runFullPass(std::stop_token stopToken, const ProgressHandler& progress,
+                                         std::vector<std::pair<std::string, std::string>>& alerts) {
     std::lock_guard actor(actorMutex_);
     Logger::log("🔹 Starting transform all files");
     PassStatus status;
@@ -256,6 +277,8 @@ PassStatus TransformerEngine::transformAllFiles(std::stop_token stopToken, const
         if (files.empty())
             break; // the list got shorter meanwhile
         offsets.assign(files, first);
+        // Files from a stop on keep what the list has: a stop can cut a file's chain short.
+        std::size_t computed = files.size();
         for (std::size_t i = 0; i < files.size() && !stopped; ++i) {
             const std::size_t position = first + i;
             if (progress)
@@ -264,27 +287,30 @@ PassStatus TransformerEngine::transformAllFiles(std::stop_token stopToken, const
                 Logger::log("🔹 Aborting transformation process");
                 status = PassFailure{PassFailure::Kind::aborted, {}};
                 stopped = true;
+                computed = i;
                 break;
             }
             // A file whose chain fails keeps its error; the pass goes on with the others.
-            const auto error = fullTransform(files[i], static_cast<int>(position), context);
+            const auto error = fullTransform(files[i], static_cast<int>(position), context, stopToken);
             if (!error)
                 continue;
             if (error->isFatal()) {
                 Logger::log("🔹 Aborting transformation process");
-                if (userInteraction_)
-                    userInteraction_->showAlert(error->messageText, error->informativeText);
+                alerts.emplace_back(error->messageText, error->informativeText);
                 status = PassFailure{PassFailure::Kind::failed, error->informativeText};
             } else if (error->isAborted()) {
                 Logger::log("🔹 Aborting transformation process (user initiated)");
                 status = PassFailure{PassFailure::Kind::aborted, {}};
+                stopped = true;
+                computed = i;
+                break;
             } else {
                 Logger::log("🔹 Aborting transformation process. Error: ", error->description());
-                if (userInteraction_)
-                    userInteraction_->showAlert("File rename failed", error->description());
+                alerts.emplace_back("File rename failed", error->description());
                 status = PassFailure{PassFailure::Kind::failed, error->description()};
             }
         }
+        files.erase(files.begin() + static_cast<std::ptrdiff_t>(computed), files.end());
         dataSource_.updateFiles(std::move(files), {},
                                 {FileComponentMutation::transformed, FileComponentMutation::attributes,
                                  FileComponentMutation::validation});
@@ -297,19 +323,16 @@ PassStatus TransformerEngine::transformAllFiles(std::stop_token stopToken, const
     // Validation reads the list as the pass left it.
     if (validation)
         validation();
-    Logger::log("🔹 Completed transform all files");
-    post(AppNotification::dataSourceUpdated);
     return status;
 }
 
 void TransformerEngine::applyChanges(std::stop_token stopToken) {
-    {
-        std::lock_guard actor(actorMutex_);
-        if (stopToken.stop_requested())
-            return;
-        dataSource_.markAllForTransform();
-    }
-    transformAllFilesQuick(stopToken);
+    // One turn of the actor: no other pass gets between marking the files and computing them.
+    std::lock_guard actor(actorMutex_);
+    if (stopToken.stop_requested())
+        return;
+    dataSource_.markAllForTransform();
+    quickPassLocked(stopToken);
 }
 
 void TransformerEngine::settleLateUpdates(std::stop_token stopToken) {
@@ -323,7 +346,10 @@ void TransformerEngine::settleLateUpdates(std::stop_token stopToken) {
             return;
         if (!files[i].transformed.isDirty)
             continue;
-        fullTransform(files[i], static_cast<int>(i), context);
+        // Stopped while a value was awaited: like a stop between files, nothing is written.
+        if (const auto error = fullTransform(files[i], static_cast<int>(i), context, stopToken);
+            error && error->isAborted() && stopToken.stop_requested())
+            return;
         files[i].transformed.isDirty = false;
         settled.push_back(files[i]);
     }
@@ -341,8 +367,10 @@ void TransformerEngine::settleLateUpdates(std::stop_token stopToken) {
         starter(dataSource_.files(), false);
 }
 
+// Not a turn of the actor: the plan reads copies and writes nothing back (the random numbers it may
+// draw are the list's own, behind their own lock), so the window can show it while a pass runs, and
+// a progress handler or an alert of a pass may ask for it.
 std::vector<RenamePlanTableItem> TransformerEngine::renamingPlan(const File& original) {
-    std::lock_guard actor(actorMutex_);
     std::vector<RenamePlanTableItem> plan;
     plan.push_back({"Original Filename",
                     original.source.name + (original.source.ext.empty() ? "" : "." + original.source.ext),
@@ -368,7 +396,10 @@ std::vector<RenamePlanTableItem> TransformerEngine::renamingPlan(const File& ori
             continue;
         loadWantedAttributes(file, context);
         if (applies(record, file, context)) {
-            const TransformStatus status = kind->transform(record.properties, record.transformScope, file, index);
+            // One file's plan, asked for by the window: nothing to cancel it but the user's abort of a
+            // place-name lookup, which the resolver hears itself.
+            const TransformStatus status =
+                kind->transform(record.properties, record.transformScope, file, index, std::stop_token());
             if (!status.ok())
                 Logger::log("getRenamingPlanFor error: transformerId: ", record.id,
                             ", error: ", status.error().description());

@@ -16,6 +16,7 @@
 #include <optional>
 #include <stop_token>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quillory {
@@ -67,12 +68,14 @@ public:
     // Quick pass over all dirty files. Returns whether some files still wait for attributes.
     bool transformAllFilesQuick(std::stop_token stopToken = {});
     // Full pass over all files, validation included. Every file is computed even after a failure; the
-    // status tells the last failure.
+    // status tells the last failure, and the failures are shown to the user once the pass is over.
+    // `progress` is called during the pass: it may ask for a renaming plan but must not start a pass.
     PassStatus transformAllFiles(std::stop_token stopToken = {}, const ProgressHandler& progress = {});
     // Marks every file dirty and clears its messages and unique suffix, then runs the quick pass.
     void applyChanges(std::stop_token stopToken = {});
     // Computes the files that still wait for values with the full transform, and validates again.
     void settleLateUpdates(std::stop_token stopToken = {});
+    // The plan of one file; it does not wait for a pass in progress.
     std::vector<RenamePlanTableItem> renamingPlan(const File& file);
 
     // Event handlers, on the main thread; each starts background work.
@@ -101,10 +104,16 @@ private:
     PassContext makeContext(bool quick);
     static void loadWantedAttributes(File& file, const PassContext& context);
     bool applies(const Transformer& transformer, const File& file, const PassContext& context) const;
-    bool quickTransform(File& file, int index, PassContext& context);
-    std::optional<TransformError> fullTransform(File& file, int index, PassContext& context);
+    bool quickTransform(File& file, int index, PassContext& context, std::stop_token stopToken);
+    std::optional<TransformError> fullTransform(File& file, int index, PassContext& context,
+                                                std::stop_token stopToken);
     void post(std::string_view name);
     void quickPassThenSettle(std::stop_token stopToken, bool markDirtyFirst);
+    // The quick pass, called with actorMutex_ held.
+    bool quickPassLocked(std::stop_token stopToken);
+    // The full pass in one turn of the actor; the alerts it would show are collected in `alerts`.
+    PassStatus runFullPass(std::stop_token stopToken, const ProgressHandler& progress,
+                       std::vector<std::pair<std::string, std::string>>& alerts);
 
     FileDataSource& dataSource_;
     Transformers& transformers_;
@@ -112,7 +121,7 @@ private:
     NotificationCenter* notifications_;
     UserInteraction* userInteraction_;
 
-    std::recursive_mutex actorMutex_; // the engine's actor: one pass at a time
+    std::mutex actorMutex_; // the engine's actor: one pass at a time
     std::mutex hooksMutex_;
     std::optional<TokenResolvers> resolvers_;
     ValidationStarter validationStarter_;

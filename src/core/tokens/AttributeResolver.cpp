@@ -215,7 +215,7 @@ std::string AttributeResolver::printValue(const TokenItem& item, const Attribute
     return {};
 }
 
-TransformResult<std::string> AttributeResolver::rawText(const TokenItem& item, File& file) {
+TransformResult<std::string> AttributeResolver::rawText(const TokenItem& item, File& file, std::stop_token stop) {
     if (!item.isAttribute())
         return item.value;
     const AttributeSources needed = attributeSourcesOf(item.value);
@@ -231,10 +231,11 @@ TransformResult<std::string> AttributeResolver::rawText(const TokenItem& item, F
     const auto found = file.attributes.attributes.find(item.value);
     if (found != file.attributes.attributes.end())
         return printValue(item, found->second.attributeValue, file.attributes.attributes);
-    return computedText(item, file);
+    return computedText(item, file, stop);
 }
 
-TransformResult<std::string> AttributeResolver::computedText(const TokenItem& item, File& file) {
+TransformResult<std::string> AttributeResolver::computedText(const TokenItem& item, File& file,
+                                                             std::stop_token stop) {
     const std::string_view id = item.value;
     if (id == kOriginalFilename)
         return file.source.name;
@@ -248,7 +249,8 @@ TransformResult<std::string> AttributeResolver::computedText(const TokenItem& it
     }
     if (gps_ && isGPSAddressToken(id)) {
         const AttributeMap& attributes = file.attributes.attributes;
-        return fromLookup(mode_ == Mode::quick ? gps_->quickText(attributes, id) : gps_->fullText(attributes, id));
+        return fromLookup(mode_ == Mode::quick ? gps_->quickText(attributes, id)
+                                               : gps_->fullText(attributes, id, std::move(stop)));
     }
     return std::string();
 }

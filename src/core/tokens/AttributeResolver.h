@@ -14,7 +14,8 @@ class GPSAddressResolver;
 
 // Renders attribute tokens for a file. Full mode loads a missing attribute map on demand and may wait
 // for a GPS address; quick mode never waits: a map that is not loaded, or an address that is not
-// cached, gives TransformError::lateUpdateRequired. Safe to call from several threads at once.
+// cached, gives TransformError::lateUpdateRequired. Safe to call from several threads at once. A stop
+// request ends a wait for an address.
 class AttributeResolver final : public TokenResolver {
 public:
     enum class Mode { full, quick };
@@ -23,7 +24,7 @@ public:
     // Without a GPS resolver the ten address tokens give the empty text in both modes.
     AttributeResolver(Mode mode, Loader loader, std::shared_ptr<GPSAddressResolver> gps = nullptr);
 
-    TransformResult<std::string> rawText(const TokenItem& item, File& file) override;
+    TransformResult<std::string> rawText(const TokenItem& item, File& file, std::stop_token stop) override;
 
     Mode mode() const { return mode_; }
 
@@ -37,7 +38,7 @@ public:
     static std::string formatNumber(long long number, int digits);
 
 private:
-    TransformResult<std::string> computedText(const TokenItem& item, File& file);
+    TransformResult<std::string> computedText(const TokenItem& item, File& file, std::stop_token stop);
 
     Mode mode_;
     Loader loader_;

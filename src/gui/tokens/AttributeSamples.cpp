@@ -27,8 +27,9 @@ QString AttributeSamples::render(const TokenItem& item) {
     TokenResolver* resolver = wait ? resolvers_.full.get() : resolvers_.quick.get();
     if (!file_ || !resolver)
         return {};
-    // The resolver keeps the attribute map it reads in the file, so the next value is quick.
-    const auto text = resolver->itemText(item, *file_);
+    // The resolver keeps the attribute map it reads in the file, so the next value is quick. A sample
+    // is not part of a pass: only the user's abort ends a lookup it waits for.
+    const auto text = resolver->itemText(item, *file_, std::stop_token());
     return text.ok() ? QString::fromStdString(text.value()) : QString();
 }
 

@@ -14,7 +14,7 @@ protected:
     File convert(const std::string& path, TransformScope scope = TransformScope::filename) {
         File file = File::fromPath(path);
         file.resetTransform();
-        EXPECT_TRUE(transformer.transformWith(properties, scope, file, 0, resolver).ok());
+        EXPECT_TRUE(transformer.transformWith(properties, scope, file, 0, resolver, {}).ok());
         return file;
     }
     std::string name(const std::string& fileName) { return convert("/d/" + fileName).transformed.transformedName; }

@@ -108,7 +108,7 @@ class NumberingTransformTest : public ::testing::Test {
 protected:
     std::string numberFull(const std::string& path, int index) {
         File file = fileAt(path);
-        const auto status = transformer.transform(properties, TransformScope::filename, file, index);
+        const auto status = transformer.transform(properties, TransformScope::filename, file, index, {});
         EXPECT_TRUE(status.ok());
         return file.transformed.transformedName;
     }
@@ -166,7 +166,7 @@ TEST_F(NumberingTransformTest, RandomNumbersAreUniqueAndStable) {
     // A second pass, quick or full, finds the same numbers.
     for (int i = 0; i < 150; ++i) {
         File file = fileAt("/d/f");
-        EXPECT_TRUE(transformer.transformQuick(properties, TransformScope::filename, file, i).ok());
+        EXPECT_TRUE(transformer.transformQuick(properties, TransformScope::filename, file, i, {}).ok());
         EXPECT_EQ(file.transformed.transformedName, names[i]);
         EXPECT_EQ(numberFull("/d/f", i), names[i]);
     }
@@ -183,7 +183,7 @@ TEST_F(NumberingTransformTest, QuickPassDefersRandomNumbers) {
     properties.numberRandom = true;
     properties.numberStartText = "7";
     File file = fileAt("/d/f");
-    const auto status = transformer.transformQuick(properties, TransformScope::filename, file, 4);
+    const auto status = transformer.transformQuick(properties, TransformScope::filename, file, 4, {});
     ASSERT_FALSE(status.ok());
     EXPECT_TRUE(status.error().isLateUpdateRequired());
     // The sequence value stands in, and nothing was drawn.
@@ -197,7 +197,7 @@ TEST_F(NumberingTransformTest, CopiesOfTheStateShareTheGenerator) {
     const std::string first = numberFull("/d/f", 0);
     NumberingTransformer copy(transformer.state());
     File file = fileAt("/d/f");
-    EXPECT_TRUE(copy.transformQuick(properties, TransformScope::filename, file, 0).ok());
+    EXPECT_TRUE(copy.transformQuick(properties, TransformScope::filename, file, 0, {}).ok());
     EXPECT_EQ(file.transformed.transformedName, first);
 }
 

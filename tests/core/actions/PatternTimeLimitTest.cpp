@@ -21,7 +21,7 @@ protected:
         Action action;
         auto resolver = std::make_shared<test::StubTokenResolver>();
         action.setResolvers({resolver, resolver});
-        return action.transform(properties, TransformScope::filename, file, 0);
+        return action.transform(properties, TransformScope::filename, file, 0, {});
     }
 };
 

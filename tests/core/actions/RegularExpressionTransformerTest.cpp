@@ -20,7 +20,7 @@ protected:
     std::string name(const std::string& fileName) {
         File file = File::fromPath("/d/" + fileName);
         file.resetTransform();
-        const auto status = transformer.transform(properties, TransformScope::filename, file, 0);
+        const auto status = transformer.transform(properties, TransformScope::filename, file, 0, {});
         EXPECT_TRUE(status.ok());
         return file.transformed.transformedName;
     }
@@ -92,7 +92,7 @@ TEST_F(RegularExpressionTransformerTest, ResolverErrorsLeaveTheTextAlone) {
     properties.regexReplaceText = TokenString({TokenItem::attribute("exifDate")});
     File file = File::fromPath("/d/abc");
     file.resetTransform();
-    const auto status = transformer.transformQuick(properties, TransformScope::filename, file, 0);
+    const auto status = transformer.transformQuick(properties, TransformScope::filename, file, 0, {});
     ASSERT_FALSE(status.ok());
     EXPECT_TRUE(status.error().isLateUpdateRequired());
     EXPECT_EQ(file.transformed.transformedName, "abc");

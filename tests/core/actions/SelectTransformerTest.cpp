@@ -60,14 +60,16 @@ TEST(SelectTransformerTest, ALaterSelectDecidesAfresh) {
     SelectTransformer first;
     SelectTransformer second;
     File file = kDoc;
-    EXPECT_TRUE(first.transformWith(select("matching", "^IMG"), TransformScope::filename, file, 0, resolver).ok());
+    EXPECT_TRUE(first.transformWith(select("matching", "^IMG"), TransformScope::filename, file, 0, resolver, {}).ok());
     EXPECT_FALSE(file.transformed.isSelected);
-    EXPECT_TRUE(second.transformWith(select("matching", "report"), TransformScope::filename, file, 0, resolver).ok());
+    EXPECT_TRUE(
+        second.transformWith(select("matching", "report"), TransformScope::filename, file, 0, resolver, {}).ok());
     EXPECT_TRUE(file.transformed.isSelected);
     EXPECT_TRUE(
-        second.transformWith(select("notmatching", "report"), TransformScope::filename, file, 0, resolver).ok());
+        second.transformWith(select("notmatching", "report"), TransformScope::filename, file, 0, resolver, {}).ok());
     EXPECT_FALSE(file.transformed.isSelected);
-    EXPECT_TRUE(second.transformWith(select("all", std::nullopt), TransformScope::filename, file, 0, resolver).ok());
+    EXPECT_TRUE(
+        second.transformWith(select("all", std::nullopt), TransformScope::filename, file, 0, resolver, {}).ok());
     EXPECT_TRUE(file.transformed.isSelected);
 }
 

@@ -121,9 +121,9 @@ TEST(SimpleTransformerTest, EmptyFindTextResolvesNothing) {
     File file = kPhoto;
     test::StubTokenResolver resolver;
     SimpleTransformer action;
-    EXPECT_TRUE(action.transformWith(p, TransformScope::filename, file, 0, resolver).ok());
+    EXPECT_TRUE(action.transformWith(p, TransformScope::filename, file, 0, resolver, {}).ok());
     p.simpleFindText = "";
-    EXPECT_TRUE(action.transformWith(p, TransformScope::filename, file, 0, resolver).ok());
+    EXPECT_TRUE(action.transformWith(p, TransformScope::filename, file, 0, resolver, {}).ok());
     EXPECT_EQ(resolver.calls, 0);
     EXPECT_EQ(file.transformed, kPhoto.transformed);
 }

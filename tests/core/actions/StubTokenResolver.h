@@ -13,7 +13,7 @@ namespace quillory::test {
 // resolver does before attributes are loaded. Counts its calls so tests can tell whether it ran.
 class StubTokenResolver final : public TokenResolver {
 public:
-    TransformResult<std::string> rawText(const TokenItem &item, File &) override {
+    TransformResult<std::string> rawText(const TokenItem& item, File&, std::stop_token) override {
         ++calls;
         if (item.isAttribute())
             return TransformError::lateUpdateRequired();
@@ -41,7 +41,7 @@ File applied(const TransformerProperties &properties, TransformScope scope, File
              TransformStatus *status = nullptr) {
     Action action;
     StubTokenResolver resolver;
-    const TransformStatus result = action.transformWith(properties, scope, file, 0, resolver);
+    const TransformStatus result = action.transformWith(properties, scope, file, 0, resolver, {});
     if (status)
         *status = result;
     return file;

@@ -61,9 +61,9 @@ TEST(TransformableFactoryTest, FullAndQuickTransformsUseTheirOwnResolver) {
     kind->setResolvers({std::make_shared<LiteralTokenResolver>(), std::make_shared<test::StubTokenResolver>()});
 
     File file = File::fromPath("/tmp/name.txt");
-    EXPECT_TRUE(kind->transform(record.properties, TransformScope::filename, file, 0).ok());
+    EXPECT_TRUE(kind->transform(record.properties, TransformScope::filename, file, 0, {}).ok());
     EXPECT_EQ(file.transformed.transformedName, "xname");
-    const auto quick = kind->transformQuick(record.properties, TransformScope::filename, file, 0);
+    const auto quick = kind->transformQuick(record.properties, TransformScope::filename, file, 0, {});
     ASSERT_FALSE(quick.ok());
     EXPECT_TRUE(quick.error().isLateUpdateRequired());
     EXPECT_EQ(file.transformed.transformedName, "xname");

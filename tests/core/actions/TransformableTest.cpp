@@ -22,8 +22,8 @@ public:
     std::string_view typeId() const override { return "suffix"; }
     std::string_view title() const override { return "Suffix"; }
     TransformStatus transformWith(const TransformerProperties& properties, TransformScope scope, File& file, int,
-                                  TokenResolver& resolver) override {
-        auto text = resolver.text(properties.suffixText, file);
+                                  TokenResolver& resolver, std::stop_token stop) override {
+        auto text = resolver.text(properties.suffixText, file, stop);
         if (!text)
             return text.error();
         file.transformed.setText(file.transformed.text(scope) + *text, scope);
@@ -34,7 +34,7 @@ public:
 class FixedResolver : public TokenResolver {
 public:
     explicit FixedResolver(std::optional<std::string> text) : text_(std::move(text)) {}
-    TransformResult<std::string> rawText(const TokenItem& item, File&) override {
+    TransformResult<std::string> rawText(const TokenItem& item, File&, std::stop_token) override {
         if (!item.isAttribute())
             return item.value;
         if (!text_)
@@ -53,11 +53,11 @@ TEST(TransformableTest, TransformAndQuickTransformDifferOnlyInTheResolver) {
     kind.setResolvers({std::make_shared<FixedResolver>("2021"), std::make_shared<FixedResolver>(std::nullopt)});
 
     auto file = File::fromPath("/photos/a.jpg");
-    EXPECT_TRUE(kind.transform(properties, TransformScope::filename, file, 0).ok());
+    EXPECT_TRUE(kind.transform(properties, TransformScope::filename, file, 0, {}).ok());
     EXPECT_EQ(file.transformed.transformedName, "a_2021");
 
     auto quick = File::fromPath("/photos/a.jpg");
-    auto status = kind.transformQuick(properties, TransformScope::filename, quick, 0);
+    auto status = kind.transformQuick(properties, TransformScope::filename, quick, 0, {});
     ASSERT_FALSE(status.ok());
     EXPECT_TRUE(status.error().isLateUpdateRequired());
     EXPECT_EQ(quick.transformed.transformedName, "a");
@@ -68,7 +68,7 @@ TEST(TransformableTest, WithoutResolversTheTransformFailsClearly) {
     Registry::shared().clear();
     AppendKind kind("help", TransformerState());
     auto file = File::fromPath("/photos/a.jpg");
-    auto status = kind.transform({}, TransformScope::filename, file, 0);
+    auto status = kind.transform({}, TransformScope::filename, file, 0, {});
     ASSERT_FALSE(status.ok());
     EXPECT_TRUE(status.error().isFatal());
     EXPECT_EQ(file.transformed.transformedName, "a");

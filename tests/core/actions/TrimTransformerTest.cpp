@@ -36,7 +36,7 @@ File transformed(const TransformerProperties& properties, TransformScope scope, 
     file.resetTransform();
     TrimTransformer transformer;
     test::TableTokenResolver resolver;
-    EXPECT_TRUE(transformer.transformWith(properties, scope, file, 0, resolver).ok());
+    EXPECT_TRUE(transformer.transformWith(properties, scope, file, 0, resolver, {}).ok());
     return file;
 }
 

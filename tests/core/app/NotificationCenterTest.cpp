@@ -182,6 +182,38 @@ TEST(BackgroundJobTest, CancelReachesARunThatSomeoneIsWaitingFor) {
     EXPECT_FALSE(job.isRunning());
 }
 
+TEST(BackgroundJobTest, ARunMayCancelOrRestartItsOwnJob) {
+    BackgroundJob job;
+    std::atomic<bool> started{false};
+    std::atomic<bool> firstEnded{false};
+    // A run that tells its end through its own job, as a progress handler does, while another thread
+    // restarts the job: the restart waits for the run without locking it out.
+    job.start([&](std::stop_token stop) {
+        started = true;
+        while (!stop.stop_requested())
+            std::this_thread::sleep_for(1ms);
+        job.cancel();
+        (void)job.isRunning();
+        firstEnded = true;
+    });
+    while (!started)
+        std::this_thread::sleep_for(1ms);
+    std::atomic<int> restarted{0};
+    job.start([&](std::stop_token) { ++restarted; });
+    EXPECT_TRUE(firstEnded);
+    job.wait();
+    EXPECT_EQ(restarted, 1);
+
+    // A run that starts the next run of its own job cannot wait for itself; the next one still runs.
+    std::atomic<int> chained{0};
+    job.start([&](std::stop_token) { job.start([&](std::stop_token) { chained = 2; }); });
+    for (int i = 0; i < 100000 && chained == 0; ++i)
+        std::this_thread::sleep_for(1ms);
+    job.cancelAndWait();
+    EXPECT_EQ(chained, 2);
+    EXPECT_FALSE(job.isRunning());
+}
+
 TEST(SerialExecutorTest, OperationsRunOneAtATimeAndMayNest) {
     SerialExecutor executor;
     long counter = 0; // deliberately not atomic: only the executor keeps it consistent

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 using namespace quillory;
 
 namespace {
@@ -72,6 +74,22 @@ TEST(UndoManagerTest, ReportsWhetherItIsUndoingOrRedoing) {
     EXPECT_TRUE(sawUndoing);
     EXPECT_TRUE(sawRedoing);
     EXPECT_FALSE(undo.isUndoing());
+}
+
+TEST(UndoManagerTest, AnActionThatThrowsLeavesTheManagerUsable) {
+    UndoManager undo;
+    Counter counter{undo};
+    counter.set(1, "Open 1 files");
+    undo.registerUndo("Broken", [] { throw std::runtime_error("disk gone"); });
+    EXPECT_THROW(undo.undo(), std::runtime_error);
+    EXPECT_FALSE(undo.isUndoing());
+    // The broken step is gone; the one before it undoes, and its inverse becomes the redo step.
+    EXPECT_EQ(undo.undoActionName(), "Open 1 files");
+    undo.undo();
+    EXPECT_EQ(counter.value, 0);
+    EXPECT_EQ(undo.redoActionName(), "Open 1 files");
+    undo.redo();
+    EXPECT_EQ(counter.value, 1);
 }
 
 } // namespace

@@ -8,6 +8,9 @@
 #include "PresetUserInteraction.h"
 #include "engine/TransformerEngine.h"
 #include "tokens/TokenResolver.h"
+#include "tokens/gps/GPSAddressResolver.h"
+#include "tokens/gps/GPSError.h"
+#include "tokens/gps/Geocoder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -16,6 +19,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <future>
+#include <mutex>
+#include <thread>
 #include <filesystem>
 
 namespace quillory {
@@ -48,7 +55,7 @@ Transformer prefix(const std::string& text) {
 // Gives every item its value and counts how often it was asked.
 class CountingResolver final : public TokenResolver {
 public:
-    TransformResult<std::string> rawText(const TokenItem& item, File&) override {
+    TransformResult<std::string> rawText(const TokenItem& item, File&, std::stop_token) override {
         ++calls;
         return item.value;
     }
@@ -307,6 +314,49 @@ TEST_F(SessionTest, APreviewTellsWhenItLooksUpPlaces) {
     EXPECT_EQ(lookups[0].done, 1u);
     EXPECT_EQ(lookups[1].done, 2u);
     EXPECT_EQ(lookups[1].total, 2u);
+}
+
+// A place-name service that answers only when its request is stopped.
+class SilentGeocoder final : public Geocoder {
+public:
+    GeocoderAnswer reverseGeocode(double, double, std::stop_token stop) override {
+        ++calls;
+        std::mutex mutex;
+        std::unique_lock lock(mutex);
+        std::condition_variable_any().wait(lock, stop, [] { return false; });
+        return GeocoderAnswer::failure(GPSError::network, "stopped");
+    }
+    std::string serviceUrl() const override { return "https://geo.example.org"; }
+    std::atomic<int> calls{0};
+};
+
+TEST_F(SessionTest, ARenameStoppedWhileAPlaceNameIsAwaitedEndsWithTheFilesUntouched) {
+    std::filesystem::create_directories(work("photos"));
+    for (const char* name : {"img_gps_amsterdam.jpg", "img_gps_sydney.jpg"})
+        std::filesystem::copy_file(std::filesystem::path(test::kCorpusDir) / name, work("photos/") + name);
+    auto session = makeSession();
+    auto geocoder = std::make_shared<SilentGeocoder>();
+    session->services().gpsResolver().setGeocoder(geocoder);
+    ASSERT_TRUE(session->open({work("photos")}).ok());
+    session->setChain({action({{"type", "set"},
+                               {"transformScope", "filename"},
+                               {"properties",
+                                {{"setText", {{"items", {{{"type", "attribute"}, {"value", "GPS-AddressCity"}}}}}}}}})});
+
+    std::stop_source stop;
+    auto run = std::async(std::launch::async, [&] { return session->rename({.force = true}, stop.get_token()); });
+    // A bound that only catches a lookup that never began.
+    for (int i = 0; i < 60000 && geocoder->calls == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(geocoder->calls, 1);
+    stop.request_stop();
+    const RenameReport report = run.get();
+    EXPECT_TRUE(report.aborted);
+    EXPECT_FALSE(report.started);
+    EXPECT_EQ(geocoder->calls, 1) << "no other place is looked up after the stop";
+    EXPECT_TRUE(std::filesystem::exists(work("photos/img_gps_amsterdam.jpg")));
+    EXPECT_TRUE(std::filesystem::exists(work("photos/img_gps_sydney.jpg")));
+    EXPECT_THAT(newNames(session->rows()), ElementsAre("img_gps_amsterdam.jpg", "img_gps_sydney.jpg"));
 }
 
 TEST_F(SessionTest, PlanFindsAFileByPathOrIdentifierAndRecipesRoundTrip) {

@@ -23,7 +23,7 @@ class ScriptedResolver final : public TokenResolver {
 public:
     ScriptedResolver(bool quick, std::string failFor = {}) : quick_(quick), failFor_(std::move(failFor)) {}
 
-    TransformResult<std::string> rawText(const TokenItem& item, File& file) override {
+    TransformResult<std::string> rawText(const TokenItem& item, File& file, std::stop_token) override {
         if (!item.isAttribute())
             return item.value;
         if (item.value == "broken" && (failFor_.empty() || file.source.name == failFor_))

@@ -24,13 +24,13 @@ TEST(AttributeServicesTest, TheResolversShareTheLoaderOverTheCatalogue) {
     const auto services = AttributeServices::make(catalogue());
     File file = File::fromPath(test::copyCorpusFile(dir, "img_gps_newyork.jpg").string());
 
-    auto pending = services.resolvers.quick->rawText(TokenItem::attribute("{TIFF}.Model"), file);
+    auto pending = services.resolvers.quick->rawText(TokenItem::attribute("{TIFF}.Model"), file, {});
     ASSERT_FALSE(pending.ok());
     EXPECT_TRUE(pending.error().isLateUpdateRequired());
 
-    EXPECT_EQ(*services.resolvers.full->rawText(TokenItem::attribute("{TIFF}.Model"), file), "NIKON D750");
+    EXPECT_EQ(*services.resolvers.full->rawText(TokenItem::attribute("{TIFF}.Model"), file, {}), "NIKON D750");
     EXPECT_TRUE(file.attributes.isLoaded());
-    EXPECT_EQ(*services.resolvers.quick->rawText(TokenItem::attribute("{GPS}.LongitudeRef"), file), "W");
+    EXPECT_EQ(*services.resolvers.quick->rawText(TokenItem::attribute("{GPS}.LongitudeRef"), file, {}), "W");
     // Reading again finds the same values (the access date may have moved on).
     EXPECT_EQ(file.attributes.sources, AttributeSources(AttributeSources::image));
     EXPECT_EQ(services.loader(file, file.attributes.sources).attributes.size(), file.attributes.attributes.size());

@@ -3,6 +3,7 @@
 
 #include "app/Logger.h"
 #include "app/Preferences.h"
+#include "app/UserInteraction.h"
 #include "filelist/FileDataSource.h"
 #include "model/Transformers.h"
 #include "tokens/TokenResolver.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
 #include <mutex>
 #include <stop_token>
 #include <thread>
@@ -25,7 +27,7 @@ class ScriptedResolver final : public TokenResolver {
 public:
     ScriptedResolver(bool quick, std::string failFor = {}) : quick_(quick), failFor_(std::move(failFor)) {}
 
-    TransformResult<std::string> rawText(const TokenItem& item, File& file) override {
+    TransformResult<std::string> rawText(const TokenItem& item, File& file, std::stop_token) override {
         if (!item.isAttribute())
             return item.value;
         if (item.value == "broken" && (failFor_.empty() || file.source.name == failFor_))
@@ -436,6 +438,43 @@ TEST_F(TransformerEngineTest, RenamingPlanListsEveryActionAndDimsTheOnesThatSkip
     EXPECT_TRUE(plan[3].dimmed);
     EXPECT_TRUE(plan[4].dimmed);
     EXPECT_EQ(plan[4].path, dir());
+}
+
+// The window's side of a full pass: an alert is answered on another thread, which meanwhile asks for
+// the plan of the selected file, as the inspector does while a dialog runs its event loop.
+class PlanAskingInteraction final : public UserInteraction {
+public:
+    Answer ask(const Question&) override { return {}; }
+    void showAlert(const std::string& title, const std::string&) override {
+        titles.push_back(title);
+        planRows.push_back(std::async(std::launch::async, planOfSelection).get().size());
+    }
+    std::function<std::vector<RenamePlanTableItem>()> planOfSelection;
+    std::vector<std::string> titles;
+    std::vector<std::size_t> planRows;
+};
+
+TEST_F(TransformerEngineTest, ProgressAndAlertsOfTheFullPassMayAskForARenamingPlan) {
+    open({"a.txt", "b.txt"});
+    PlanAskingInteraction interaction;
+    TransformerEngine alerting{dataSource, transformers, preferences, nullptr, &interaction};
+    alerting.setResolvers(
+        {std::make_shared<ScriptedResolver>(false, "b"), std::make_shared<ScriptedResolver>(true, "b")});
+    Transformer failing("prefix");
+    failing.properties.prefixText = withAttribute("p", "broken");
+    add(failing);
+    const File first = dataSource.files()[0];
+    interaction.planOfSelection = [&] { return alerting.renamingPlan(first); };
+
+    std::vector<std::size_t> progressPlanRows;
+    const PassStatus status = alerting.transformAllFiles({}, [&](std::size_t, std::size_t, const std::string&) {
+        progressPlanRows.push_back(alerting.renamingPlan(first).size());
+    });
+    EXPECT_EQ(failureText(status), "The attribute of b failed.");
+    EXPECT_EQ(progressPlanRows, (std::vector<std::size_t>{2, 2}));
+    EXPECT_EQ(interaction.titles, std::vector<std::string>{"Cannot read attribute"});
+    EXPECT_EQ(interaction.planRows, std::vector<std::size_t>{2});
+    EXPECT_EQ(names(), (Names{"p[broken]a.txt", "b.txt"}));
 }
 
 // --- rename requests ----------------------------------------------------------------------------------

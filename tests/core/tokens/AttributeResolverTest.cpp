@@ -44,7 +44,7 @@ AttributeMap mapOf(std::initializer_list<std::pair<const char*, AttributeValue>>
 
 std::string fullText(const TokenItem& item, File file) {
     AttributeResolver resolver(Mode::full, {});
-    auto text = resolver.itemText(item, file);
+    auto text = resolver.itemText(item, file, {});
     EXPECT_TRUE(text.ok());
     return text.ok() ? *text : "<error>";
 }
@@ -54,21 +54,21 @@ TEST(AttributeResolverTest, QuickModeAsksForALateUpdateWhileTheMapIsNotLoaded) {
     AttributeResolver quick(Mode::quick, loader.loader());
     File file = File::fromPath("/Users/me/Photos/report.final.pdf");
     for (const char* id : {"date-modified", "GPS-AddressCity", "id3-artist", "some-unknown-id"}) {
-        auto text = quick.rawText(attribute(id), file);
+        auto text = quick.rawText(attribute(id), file, {});
         ASSERT_FALSE(text.ok()) << id;
         EXPECT_TRUE(text.error().isLateUpdateRequired()) << id;
     }
     EXPECT_EQ(*loader.calls, 0);
     EXPECT_EQ(file.attributes.state, FileAttributes::State::notLoaded);
     // Literal items and the values the path gives need no attributes.
-    EXPECT_EQ(*quick.rawText(TokenItem::text("abc"), file), "abc");
-    EXPECT_EQ(*quick.rawText(attribute("original-filename"), file), "report.final");
-    EXPECT_EQ(*quick.rawText(attribute("parent-directory-1"), file), "Photos");
+    EXPECT_EQ(*quick.rawText(TokenItem::text("abc"), file, {}), "abc");
+    EXPECT_EQ(*quick.rawText(attribute("original-filename"), file, {}), "report.final");
+    EXPECT_EQ(*quick.rawText(attribute("parent-directory-1"), file, {}), "Photos");
 
     // A map read from the file system alone still lacks the image's values.
     file.attributes = FileAttributes::loaded({}, AttributeSources::fileSystem);
-    EXPECT_EQ(*quick.rawText(attribute("date-modified"), file), "");
-    EXPECT_TRUE(quick.rawText(attribute("GPS-AddressCity"), file).error().isLateUpdateRequired());
+    EXPECT_EQ(*quick.rawText(attribute("date-modified"), file, {}), "");
+    EXPECT_TRUE(quick.rawText(attribute("GPS-AddressCity"), file, {}).error().isLateUpdateRequired());
 }
 
 TEST(AttributeResolverTest, FullModeLoadsTheMapOnDemandOnce) {
@@ -77,18 +77,18 @@ TEST(AttributeResolverTest, FullModeLoadsTheMapOnDemandOnce) {
     AttributeResolver full(Mode::full, loader.loader());
     File file = File::fromPath("/Users/me/Photos/report.final.pdf");
 
-    EXPECT_EQ(*full.rawText(attribute("original-filename"), file), "report.final");
+    EXPECT_EQ(*full.rawText(attribute("original-filename"), file, {}), "report.final");
     EXPECT_EQ(*loader.calls, 0);
-    EXPECT_EQ(*full.rawText(attribute("{TIFF}.Make"), file), "Canon");
+    EXPECT_EQ(*full.rawText(attribute("{TIFF}.Make"), file, {}), "Canon");
     EXPECT_EQ(file.attributes.state, FileAttributes::State::loaded);
-    EXPECT_EQ(*full.rawText(attribute("{Exif}.FNumber"), file), "");
+    EXPECT_EQ(*full.rawText(attribute("{Exif}.FNumber"), file, {}), "");
     EXPECT_EQ(*loader.calls, 1);
 
     // Without a loader the computed ids still resolve; nothing is left for later.
     AttributeResolver bare(Mode::full, {});
     File unread = File::fromPath("/Users/me/Photos/a.jpg");
-    EXPECT_EQ(*bare.rawText(attribute("parent-directory-1"), unread), "Photos");
-    EXPECT_EQ(*bare.rawText(attribute("{TIFF}.Make"), unread), "");
+    EXPECT_EQ(*bare.rawText(attribute("parent-directory-1"), unread, {}), "Photos");
+    EXPECT_EQ(*bare.rawText(attribute("{TIFF}.Make"), unread, {}), "");
 }
 
 TEST(AttributeResolverTest, ComputedIdsForNameAndParentDirectories) {
@@ -115,7 +115,7 @@ TEST(AttributeResolverTest, PrefixAndSuffixOnlyAroundNonEmptyValues) {
 
     AttributeResolver full(Mode::full, {});
     TokenString tokens({TokenItem::text("img"), missing, present});
-    EXPECT_EQ(*full.text(tokens, file), "img(X-T3)");
+    EXPECT_EQ(*full.text(tokens, file, {}), "img(X-T3)");
 }
 
 TEST(AttributeResolverTest, ImageDateTextsAreReformattedOrDropped) {
@@ -208,7 +208,7 @@ TEST(AttributeResolverTest, CoordinatesPrintWithTheirReferenceLetter) {
 class FixedGeocoder : public Geocoder {
 public:
     explicit FixedGeocoder(GeocoderAnswer answer) : answer_(std::move(answer)) {}
-    GeocoderAnswer reverseGeocode(double, double) override {
+    GeocoderAnswer reverseGeocode(double, double, std::stop_token) override {
         ++calls;
         return answer_;
     }
@@ -231,22 +231,22 @@ TEST(AttributeResolverTest, AddressTokensComeFromTheCacheInQuickModeAndTheGeocod
                                                {"{GPS}.LatitudeRef", "N"},
                                                {"{GPS}.Longitude", 4.895168},
                                                {"{GPS}.LongitudeRef", "E"}}));
-    auto pending = quick.rawText(attribute("GPS-AddressCity"), photo);
+    auto pending = quick.rawText(attribute("GPS-AddressCity"), photo, {});
     ASSERT_FALSE(pending.ok());
     EXPECT_TRUE(pending.error().isLateUpdateRequired());
     EXPECT_EQ(geocoder->calls, 0);
 
-    EXPECT_EQ(*full.rawText(attribute("GPS-AddressCity"), photo), "Amsterdam");
-    EXPECT_EQ(*quick.rawText(attribute("GPS-AddressCountry"), photo), "Nederland:NL");
+    EXPECT_EQ(*full.rawText(attribute("GPS-AddressCity"), photo, {}), "Amsterdam");
+    EXPECT_EQ(*quick.rawText(attribute("GPS-AddressCountry"), photo, {}), "Nederland:NL");
     EXPECT_EQ(geocoder->calls, 1);
 
     // Without coordinates there is nothing to look up, in either mode.
     File plain = loadedFile("/x/b.jpg", mapOf({{"{GPS}.Latitude", 52.370216}, {"{GPS}.LatitudeRef", "N"}}));
-    EXPECT_EQ(*quick.rawText(attribute("GPS-AddressCity"), plain), "");
-    EXPECT_EQ(*full.rawText(attribute("GPS-AddressCity"), plain), "");
+    EXPECT_EQ(*quick.rawText(attribute("GPS-AddressCity"), plain, {}), "");
+    EXPECT_EQ(*full.rawText(attribute("GPS-AddressCity"), plain, {}), "");
     // Without a GPS resolver the address tokens are empty.
     AttributeResolver bare(Mode::quick, {});
-    EXPECT_EQ(*bare.rawText(attribute("GPS-AddressCity"), photo), "");
+    EXPECT_EQ(*bare.rawText(attribute("GPS-AddressCity"), photo, {}), "");
 }
 
 TEST(AttributeResolverTest, AFailedAddressLookupStopsTheFullTransformWithTheGeocoderMessage) {
@@ -257,7 +257,7 @@ TEST(AttributeResolverTest, AFailedAddressLookupStopsTheFullTransformWithTheGeoc
                                                {"{GPS}.LatitudeRef", "S"},
                                                {"{GPS}.Longitude", 2.0},
                                                {"{GPS}.LongitudeRef", "W"}}));
-    auto text = full.rawText(attribute("GPS-AddressStreet"), photo);
+    auto text = full.rawText(attribute("GPS-AddressStreet"), photo, {});
     ASSERT_FALSE(text.ok());
     EXPECT_TRUE(text.error().isFatal());
     EXPECT_EQ(text.error().messageText, "The geocode request yielded no result. (8)");

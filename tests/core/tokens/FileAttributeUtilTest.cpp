@@ -53,7 +53,7 @@ std::string render(File& file, const std::string& id, const std::string& dateFor
     item.dateFormat = dateFormat;
     item.gpsFormat = gpsFormat;
     AttributeResolver resolver(AttributeResolver::Mode::quick, {});
-    auto text = resolver.rawText(item, file);
+    auto text = resolver.rawText(item, file, {});
     EXPECT_TRUE(text.ok()) << id;
     return text.ok() ? *text : "<error>";
 }

@@ -30,7 +30,7 @@ TEST(OfflineGeocoderTest, AmsterdamFromTheBuiltInPlaceData) {
     auto geocoder = realData();
     if (!geocoder)
         GTEST_SKIP() << "this build has no place data (download failed at configure time)";
-    auto answer = geocoder->reverseGeocode(52.370216, 4.895168);
+    auto answer = geocoder->reverseGeocode(52.370216, 4.895168, {});
     ASSERT_TRUE(answer.ok());
     ASSERT_TRUE(answer.placemark.has_value());
     // The nearest listed place is a district of the centre; the city it belongs to names the locality.
@@ -50,11 +50,11 @@ TEST(OfflineGeocoderTest, SydneyThroughTheResolver) {
         GTEST_SKIP() << "this build has no place data";
     GPSAddressResolver resolver(std::make_shared<GPSCache>(), geocoder);
     const std::optional<GPSCoordinates> harbour = GPSCoordinates::fromReferences(33.8688, "S", 151.2093, "E");
-    EXPECT_EQ(resolver.fullText(harbour, "GPS-AddressCity").text, "Sydney");
-    EXPECT_EQ(resolver.fullText(harbour, "GPS-AddressState").text, "New South Wales");
-    EXPECT_EQ(resolver.fullText(harbour, "GPS-AddressCountry").text, "Australia");
-    EXPECT_EQ(resolver.fullText(harbour, "GPS-FormattedAddress").text, ",Sydney,,New South Wales,,,Australia");
-    EXPECT_EQ(resolver.fullText(harbour, "GPS-AddressStreet").text, "");
+    EXPECT_EQ(resolver.fullText(harbour, "GPS-AddressCity", {}).text, "Sydney");
+    EXPECT_EQ(resolver.fullText(harbour, "GPS-AddressState", {}).text, "New South Wales");
+    EXPECT_EQ(resolver.fullText(harbour, "GPS-AddressCountry", {}).text, "Australia");
+    EXPECT_EQ(resolver.fullText(harbour, "GPS-FormattedAddress", {}).text, ",Sydney,,New South Wales,,,Australia");
+    EXPECT_EQ(resolver.fullText(harbour, "GPS-AddressStreet", {}).text, "");
 }
 
 TEST(OfflineGeocoderTest, OpenOceanHasNoPlaceWithinReach) {
@@ -65,11 +65,11 @@ TEST(OfflineGeocoderTest, OpenOceanHasNoPlaceWithinReach) {
     auto found = geocoder->nearest(0.0, -30.0);
     ASSERT_TRUE(found.has_value());
     EXPECT_GT(found->distanceKm, OfflineGeocoder::maxDistanceKm);
-    auto answer = geocoder->reverseGeocode(0.0, -30.0);
+    auto answer = geocoder->reverseGeocode(0.0, -30.0, {});
     EXPECT_TRUE(answer.ok());
     EXPECT_FALSE(answer.placemark.has_value());
     // Offshore but close to land still names the nearest place.
-    auto coast = geocoder->reverseGeocode(52.6, 4.3); // North Sea off the Dutch coast
+    auto coast = geocoder->reverseGeocode(52.6, 4.3, {}); // North Sea off the Dutch coast
     ASSERT_TRUE(coast.placemark.has_value());
     EXPECT_EQ(coast.placemark->country, "Netherlands");
 }
@@ -112,12 +112,12 @@ TEST(OfflineGeocoderTest, ParsesGeoNamesJsonWithAdminNames) {
     ASSERT_TRUE(places.ok());
     ASSERT_EQ(places->size(), 2u);
     auto geocoder = OfflineGeocoder::fromBytes(GeoNamesDataBuilder::build(places.value()));
-    auto haarlem = geocoder->reverseGeocode(52.38, 4.64);
+    auto haarlem = geocoder->reverseGeocode(52.38, 4.64, {});
     ASSERT_TRUE(haarlem.placemark.has_value());
     EXPECT_EQ(haarlem.placemark->locality, "Haarlem");
     EXPECT_EQ(haarlem.placemark->administrativeArea, "North Holland");
     EXPECT_EQ(haarlem.placemark->subAdministrativeArea, "Gemeente Haarlem");
-    auto lonely = geocoder->reverseGeocode(-10, 20);
+    auto lonely = geocoder->reverseGeocode(-10, 20, {});
     ASSERT_TRUE(lonely.placemark.has_value());
     EXPECT_EQ(lonely.placemark->administrativeArea, "");
 
@@ -133,9 +133,9 @@ TEST(OfflineGeocoderTest, MunicipalityNamesTheLocalityOnlyWhenClose) {
         Place{"Village", 50.300, 10.000, "DE", "Hesse", "Landkreis Farville"},
         Place{"Farville", 50.500, 10.000, "DE", "Hesse", "Landkreis Farville"},        // 22 km away
     }));
-    EXPECT_EQ(geocoder->reverseGeocode(49.999, 10.0).placemark->locality, "Bigtown");
-    EXPECT_EQ(geocoder->reverseGeocode(50.300, 10.0).placemark->locality, "Village");
-    EXPECT_EQ(geocoder->reverseGeocode(50.011, 10.0).placemark->locality, "Bigtown");
+    EXPECT_EQ(geocoder->reverseGeocode(49.999, 10.0, {}).placemark->locality, "Bigtown");
+    EXPECT_EQ(geocoder->reverseGeocode(50.300, 10.0, {}).placemark->locality, "Village");
+    EXPECT_EQ(geocoder->reverseGeocode(50.011, 10.0, {}).placemark->locality, "Bigtown");
 }
 
 TEST(OfflineGeocoderTest, MissingOrDamagedDataReportsNoData) {
@@ -144,7 +144,7 @@ TEST(OfflineGeocoderTest, MissingOrDamagedDataReportsNoData) {
                                        "XXXXXXXX" + bytes.substr(8)}) {
         auto geocoder = OfflineGeocoder::fromBytes(damaged);
         EXPECT_FALSE(geocoder->hasData());
-        auto answer = geocoder->reverseGeocode(1, 2);
+        auto answer = geocoder->reverseGeocode(1, 2, {});
         ASSERT_FALSE(answer.ok());
         EXPECT_EQ(*answer.errorCode, GPSError::noResult);
     }

@@ -53,7 +53,7 @@ protected:
 
 TEST_F(OnlineGeocoderTest, AnswerBecomesAPlacemark) {
     OnlineGeocoder geocoder(fastOptions(server));
-    auto answer = geocoder.reverseGeocode(52.3731, 4.8926);
+    auto answer = geocoder.reverseGeocode(52.3731, 4.8926, {});
     ASSERT_TRUE(answer.ok()) << answer.errorDescription;
     ASSERT_TRUE(answer.placemark.has_value());
     const GPSAddress address = GPSAddress::fromPlacemark(*answer.placemark);
@@ -76,18 +76,18 @@ TEST_F(OnlineGeocoderTest, AnswerBecomesAPlacemark) {
 
 TEST_F(OnlineGeocoderTest, ServiceErrorsMapToTheirCodes) {
     OnlineGeocoder geocoder(fastOptions(server));
-    EXPECT_EQ(geocoder.reverseGeocode(1, 1).errorCode, GPSError::noResult);
-    EXPECT_EQ(geocoder.reverseGeocode(2, 1).errorCode, GPSError::network);
-    EXPECT_EQ(geocoder.reverseGeocode(3, 1).errorCode, GPSError::network);
-    EXPECT_EQ(geocoder.reverseGeocode(5, 1).errorCode, GPSError::noResult); // HTTP 404
-    EXPECT_EQ(geocoder.reverseGeocode(4, 1).errorCode, GPSError::timeout);
+    EXPECT_EQ(geocoder.reverseGeocode(1, 1, {}).errorCode, GPSError::noResult);
+    EXPECT_EQ(geocoder.reverseGeocode(2, 1, {}).errorCode, GPSError::network);
+    EXPECT_EQ(geocoder.reverseGeocode(3, 1, {}).errorCode, GPSError::network);
+    EXPECT_EQ(geocoder.reverseGeocode(5, 1, {}).errorCode, GPSError::noResult); // HTTP 404
+    EXPECT_EQ(geocoder.reverseGeocode(4, 1, {}).errorCode, GPSError::timeout);
 }
 
 TEST_F(OnlineGeocoderTest, UnreachableServiceIsANetworkError) {
     OnlineGeocoder::Options options = fastOptions(server);
     options.baseUrl = "http://127.0.0.1:1";
     OnlineGeocoder geocoder(options);
-    auto answer = geocoder.reverseGeocode(52.3731, 4.8926);
+    auto answer = geocoder.reverseGeocode(52.3731, 4.8926, {});
     EXPECT_EQ(answer.errorCode, GPSError::network);
 }
 
@@ -100,7 +100,7 @@ TEST_F(OnlineGeocoderTest, RequestsAreSpacedByTheMinimumInterval) {
     std::vector<std::chrono::steady_clock::time_point> calls;
     for (int i = 0; i < 3; ++i) {
         calls.push_back(std::chrono::steady_clock::now());
-        ASSERT_TRUE(geocoder.reverseGeocode(52.3731, 4.8926).ok());
+        ASSERT_TRUE(geocoder.reverseGeocode(52.3731, 4.8926, {}).ok());
     }
     auto requests = server.requests();
     ASSERT_EQ(requests.size(), 3u);

@@ -24,11 +24,11 @@ TEST(TokenResolverTest, PrefixAndSuffixWrapOnlyNonEmptyText) {
     TokenString tokens({TokenItem::text("x"), wrapped(TokenItem::attribute("empty")),
                         wrapped(TokenItem::attribute("year")), wrapped(TokenItem::text("s")),
                         wrapped(TokenItem::text(""))});
-    auto text = resolver.text(tokens, file);
+    auto text = resolver.text(tokens, file, {});
     ASSERT_TRUE(text.ok());
     EXPECT_EQ(*text, "x(2021)(s)");
-    EXPECT_EQ(*resolver.text(std::optional<TokenString>(), file), "");
-    EXPECT_EQ(*resolver.text(TokenString(), file), "");
+    EXPECT_EQ(*resolver.text(std::optional<TokenString>(), file, {}), "");
+    EXPECT_EQ(*resolver.text(TokenString(), file, {}), "");
 }
 
 TEST(TokenResolverTest, FirstErrorStopsTheText) {
@@ -37,7 +37,7 @@ TEST(TokenResolverTest, FirstErrorStopsTheText) {
     resolver.errors.emplace("bad", TransformError::fatal("GPS failed", "offline"));
     auto file = File::fromPath("/tmp/a.txt");
     auto text = resolver.text(
-        TokenString({TokenItem::text("a"), TokenItem::attribute("late"), TokenItem::attribute("bad")}), file);
+        TokenString({TokenItem::text("a"), TokenItem::attribute("late"), TokenItem::attribute("bad")}), file, {});
     ASSERT_FALSE(text.ok());
     EXPECT_TRUE(text.error().isLateUpdateRequired());
     EXPECT_EQ(resolver.calls, 2);
@@ -48,7 +48,7 @@ TEST(TokenResolverTest, LiteralResolverLeavesAttributesEmpty) {
     auto file = File::fromPath("/tmp/a.txt");
     auto text = resolver.text(TokenString({TokenItem::text("a"), wrapped(TokenItem::attribute("date-created")),
                                            TokenItem::regex(RegExpToken(), "r")}),
-                              file);
+                              file, {});
     EXPECT_EQ(*text, "ar");
 }
 

@@ -5,18 +5,16 @@
 #include "app/NotificationCenter.h"
 #include "app/ProgressUpdate.h"
 
-#include <algorithm>
-#include <thread>
+#include <condition_variable>
+#include <mutex>
 
 namespace quillory {
 
-AppSleep::AppSleep(NotificationCenter* notifications, std::chrono::milliseconds second,
-                   std::shared_ptr<const std::atomic<bool>> alsoAbortWhen)
-    : notifications_(notifications), second_(second), alsoAbortWhen_(std::move(alsoAbortWhen)) {
+AppSleep::AppSleep(NotificationCenter* notifications, std::chrono::milliseconds second)
+    : notifications_(notifications), second_(second) {
     if (notifications_) {
-        // The flag is shared with the observer, so a delivery racing with destruction stays harmless.
-        observer_ = notifications_->addObserver(AppNotification::abortProcess,
-                                                [flag = processAborted_](const Notification&) { flag->store(true); });
+        observer_ = notifications_->addObserver(
+            AppNotification::abortProcess, [aborted = aborted_](const Notification&) { aborted->request_stop(); });
     }
 }
 
@@ -25,37 +23,33 @@ AppSleep::~AppSleep() {
         notifications_->removeObserver(observer_);
 }
 
-bool AppSleep::processAborted() const {
-    return processAborted_->load() || (alsoAbortWhen_ && alsoAbortWhen_->load());
-}
-
 void AppSleep::post(std::string_view name, int current, int maximum) {
     if (!notifications_)
         return;
     notifications_->post(name, ProgressUpdate{std::string(label), current, maximum, true});
 }
 
-bool AppSleep::countdown(int seconds) {
+bool AppSleep::countdown(int seconds, std::stop_token stop) {
+    // Either stop ends the waits below at once: the caller's, or the user's abort.
+    std::stop_source ended;
+    std::stop_callback byCaller(stop, [&ended] { ended.request_stop(); });
+    std::stop_callback byUser(aborted_->get_token(), [&ended] { ended.request_stop(); });
+    const std::stop_token endedToken = ended.get_token();
+    std::mutex mutex;
+    std::condition_variable_any wake; // woken only by a stop
+
     post(AppNotification::showProgressView, 0, seconds);
-    // Polled in slices shorter than a second, so that an abort is felt at once.
-    const auto slice = std::max(std::chrono::milliseconds(1), std::min(second_, std::chrono::milliseconds(100)));
     for (int elapsed = 0; elapsed < seconds; ++elapsed) {
-        if (processAborted()) {
+        if (endedToken.stop_requested()) {
             post(AppNotification::hideProgressView, elapsed, seconds);
             return false;
         }
         post(AppNotification::updateProgressView, elapsed + 1, seconds);
-        const auto end = std::chrono::steady_clock::now() + second_;
-        while (std::chrono::steady_clock::now() < end && !processAborted())
-            std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
-                slice, end - std::chrono::steady_clock::now()));
-    }
-    if (processAborted()) {
-        post(AppNotification::hideProgressView, seconds, seconds);
-        return false;
+        std::unique_lock lock(mutex);
+        wake.wait_for(lock, endedToken, second_, [] { return false; });
     }
     post(AppNotification::hideProgressView, seconds, seconds);
-    return true;
+    return !endedToken.stop_requested();
 }
 
 } // namespace quillory

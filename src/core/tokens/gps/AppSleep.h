@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <memory>
+#include <stop_token>
 #include <string_view>
 
 namespace quillory {
@@ -17,26 +17,25 @@ class AppSleep {
 public:
     static constexpr std::string_view label = "Awaiting GPS service availability";
 
-    // `alsoAbortWhen`, when given, is a flag of the caller that aborts the countdown too.
-    explicit AppSleep(NotificationCenter* notifications, std::chrono::milliseconds second = std::chrono::seconds(1),
-                      std::shared_ptr<const std::atomic<bool>> alsoAbortWhen = nullptr);
+    explicit AppSleep(NotificationCenter* notifications, std::chrono::milliseconds second = std::chrono::seconds(1));
     ~AppSleep();
     AppSleep(const AppSleep&) = delete;
     AppSleep& operator=(const AppSleep&) = delete;
 
-    // Counts n seconds down with progress posts. False when aborted.
-    bool countdown(int seconds);
+    // Counts n seconds down with progress posts. False when aborted, or when `stop` was requested
+    // (before or during the countdown).
+    bool countdown(int seconds, std::stop_token stop);
 
-    void abort() { processAborted_->store(true); }
-    bool processAborted() const;
+    void abort() { aborted_->request_stop(); }
+    bool processAborted() const { return aborted_->stop_requested(); }
 
 private:
     void post(std::string_view name, int current, int maximum);
 
     NotificationCenter* notifications_;
     std::chrono::milliseconds second_;
-    std::shared_ptr<std::atomic<bool>> processAborted_ = std::make_shared<std::atomic<bool>>(false);
-    std::shared_ptr<const std::atomic<bool>> alsoAbortWhen_;
+    // Shared with the "abortProcess" observer, so that a delivery racing with destruction stays harmless.
+    std::shared_ptr<std::stop_source> aborted_ = std::make_shared<std::stop_source>();
     std::size_t observer_ = 0;
 };
 

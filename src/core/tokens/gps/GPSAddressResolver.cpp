@@ -9,22 +9,18 @@
 #include "tokens/gps/Geocoder.h"
 #include "tokens/gps/OnlineGeocoder.h"
 
+#include <algorithm>
 #include <condition_variable>
-#include <thread>
 
 namespace quillory {
 
-namespace {
-
 // The meeting point of a waiting lookup and its request thread; shared, because a request that
 // timed out may still finish after the lookup has moved on.
-struct PendingRequest {
+struct GPSAddressResolver::PendingRequest {
     std::mutex mutex;
-    std::condition_variable done;
+    std::condition_variable_any done;
     std::optional<GeocoderAnswer> answer;
 };
-
-} // namespace
 
 GPSAddressResolver::GPSAddressResolver(std::shared_ptr<GPSCache> cache, std::shared_ptr<Geocoder> geocoder,
                                        const Preferences* preferences, NotificationCenter* notifications,
@@ -32,14 +28,29 @@ GPSAddressResolver::GPSAddressResolver(std::shared_ptr<GPSCache> cache, std::sha
     : cache_(std::move(cache)), geocoder_(std::move(geocoder)), preferences_(preferences),
       notifications_(notifications), timing_(timing) {
     if (notifications_) {
-        observer_ = notifications_->addObserver(AppNotification::abortProcess,
-                                                [flag = processAborted_](const Notification&) { flag->store(true); });
+        observer_ = notifications_->addObserver(AppNotification::abortProcess, [state = abort_](const Notification&) {
+            std::lock_guard lock(state->mutex);
+            state->current.request_stop();
+        });
     }
 }
 
 GPSAddressResolver::~GPSAddressResolver() {
     if (notifications_)
         notifications_->removeObserver(observer_);
+    std::vector<Request> requests;
+    {
+        std::lock_guard lock(requestsMutex_);
+        requests.swap(requests_);
+    }
+    // The geocoder's own wait (its HTTP call) ends on the stop; the threads are joined here.
+    for (auto& request : requests)
+        request.thread.request_stop();
+}
+
+void GPSAddressResolver::abort() {
+    std::lock_guard lock(abort_->mutex);
+    abort_->current.request_stop();
 }
 
 bool GPSAddressResolver::lookupEnabled() const {
@@ -62,7 +73,7 @@ GPSLookupResult GPSAddressResolver::quickText(const AttributeMap& attributes, st
 }
 
 GPSLookupResult GPSAddressResolver::fullText(const std::optional<GPSCoordinates>& coordinates,
-                                             std::string_view tokenId) {
+                                             std::string_view tokenId, std::stop_token stop) {
     if (!lookupEnabled() || !coordinates)
         return GPSLookupResult::ofText({});
     const GPSPrecision precision = gpsPrecisionForToken(tokenId);
@@ -73,7 +84,7 @@ GPSLookupResult GPSAddressResolver::fullText(const std::optional<GPSCoordinates>
     // Another pass may have looked this location up while we waited for our turn.
     if (auto address = cache_->lookup(*coordinates, precision, cacheSource()))
         return GPSLookupResult::ofText(address->field(tokenId));
-    Retrieval retrieval = retrieve(*coordinates);
+    Retrieval retrieval = retrieve(*coordinates, std::move(stop));
     if (auto* address = std::get_if<GPSAddress>(&retrieval))
         return GPSLookupResult::ofText(address->field(tokenId));
     if (auto* error = std::get_if<GPSError>(&retrieval))
@@ -81,34 +92,47 @@ GPSLookupResult GPSAddressResolver::fullText(const std::optional<GPSCoordinates>
     return GPSLookupResult::abortedByUser();
 }
 
-GPSLookupResult GPSAddressResolver::fullText(const AttributeMap& attributes, std::string_view tokenId) {
-    return fullText(GPSCoordinates::fromAttributes(attributes), tokenId);
+GPSLookupResult GPSAddressResolver::fullText(const AttributeMap& attributes, std::string_view tokenId,
+                                             std::stop_token stop) {
+    return fullText(GPSCoordinates::fromAttributes(attributes), tokenId, std::move(stop));
 }
 
-GPSAddressResolver::Retrieval GPSAddressResolver::retrieve(const GPSCoordinates& coordinates) {
-    processAborted_->store(false);
-    std::stop_token stopToken;
+GPSAddressResolver::Retrieval GPSAddressResolver::retrieve(const GPSCoordinates& coordinates, std::stop_token stop) {
     bool failFast = false;
     std::function<void()> listener;
     {
         std::lock_guard lock(geocoderMutex_);
-        stopToken = stopToken_;
         failFast = failFast_;
         listener = lookupListener_;
         if (failFast_ && unreachable_)
             return *unreachable_;
     }
+    // This lookup ends on the caller's stop or on the user's abort, whichever comes first; an abort
+    // from before the lookup began is not this lookup's.
+    std::stop_source lookup;
+    {
+        std::lock_guard lock(abort_->mutex);
+        abort_->current = lookup;
+    }
+    struct ForgetLookup {
+        AbortState& state;
+        ~ForgetLookup() {
+            std::lock_guard lock(state.mutex);
+            state.current = std::stop_source(std::nostopstate);
+        }
+    } forget{*abort_};
     // Runs at once when the stop came before the lookup began.
-    std::stop_callback onStop(stopToken, [flag = processAborted_] { flag->store(true); });
+    std::stop_callback onStop(stop, [&lookup] { lookup.request_stop(); });
+    const std::stop_token ended = lookup.get_token();
     const std::string source = cacheSource();
     int pause = timing_.firstPause;
     int retryCount = 0;
     while (true) {
-        if (processAborted_->load())
+        if (ended.stop_requested())
             return Aborted{};
         if (listener)
             listener();
-        Retrieval outcome = requestOnce(coordinates, timing_.second * (pause + timing_.waitMargin));
+        Retrieval outcome = requestOnce(coordinates, timing_.second * (pause + timing_.waitMargin), ended);
         if (auto* address = std::get_if<GPSAddress>(&outcome)) {
             cache_->store(coordinates, *address, source);
             return outcome;
@@ -131,8 +155,8 @@ GPSAddressResolver::Retrieval GPSAddressResolver::retrieve(const GPSCoordinates&
             return outcome;
         }
         Logger::log("Sleeping ", pause);
-        AppSleep sleep(notifications_, timing_.second, processAborted_);
-        if (!sleep.countdown(pause))
+        AppSleep sleep(notifications_, timing_.second);
+        if (!sleep.countdown(pause, ended))
             return Aborted{};
         pause = std::max(0, pause - timing_.pauseStep);
         ++retryCount;
@@ -143,11 +167,6 @@ void GPSAddressResolver::setGeocoder(std::shared_ptr<Geocoder> geocoder) {
     std::lock_guard lock(geocoderMutex_);
     geocoder_ = std::move(geocoder);
     unreachable_.reset();
-}
-
-void GPSAddressResolver::setStopToken(std::stop_token stopToken) {
-    std::lock_guard lock(geocoderMutex_);
-    stopToken_ = std::move(stopToken);
 }
 
 void GPSAddressResolver::setLookupListener(std::function<void()> listener) {
@@ -170,40 +189,51 @@ std::shared_ptr<Geocoder> GPSAddressResolver::geocoder() const {
     return geocoder_;
 }
 
+void GPSAddressResolver::joinFinishedRequests() {
+    std::lock_guard lock(requestsMutex_);
+    // A request with its answer has nothing left to do but return, so the join is at once.
+    std::erase_if(requests_, [](Request& request) {
+        std::lock_guard answered(request.pending->mutex);
+        return request.pending->answer.has_value();
+    });
+}
+
 GPSAddressResolver::Retrieval GPSAddressResolver::requestOnce(const GPSCoordinates& coordinates,
-                                                              std::chrono::milliseconds wait) {
+                                                              std::chrono::milliseconds wait, std::stop_token stop) {
     Logger::log("lookupAddress: GPS Address retrieval latitude:", GPSCache::numberDescription(coordinates.latitude),
                 ", longitude:", GPSCache::numberDescription(coordinates.longitude));
     auto pending = std::make_shared<PendingRequest>();
     const auto asked = geocoder();
     // The user needs to know which service failed to answer, to fix the setting or the network.
     const std::string host = asked ? OnlineGeocoder::hostOf(asked->serviceUrl()) : std::string();
+    joinFinishedRequests();
+    std::stop_source requestStop;
     try {
-        std::thread([geocoder = asked, pending, coordinates] {
-            GeocoderAnswer answer = geocoder ? geocoder->reverseGeocode(coordinates.latitude, coordinates.longitude)
-                                             : GeocoderAnswer::failure(GPSError::noResult, "no geocoder");
+        std::jthread thread([geocoder = asked, pending, coordinates](std::stop_token requestStopped) {
+            GeocoderAnswer answer =
+                geocoder ? geocoder->reverseGeocode(coordinates.latitude, coordinates.longitude, requestStopped)
+                         : GeocoderAnswer::failure(GPSError::noResult, "no geocoder");
             std::lock_guard lock(pending->mutex);
             pending->answer = std::move(answer);
             pending->done.notify_all();
-        }).detach();
+        });
+        requestStop = thread.get_stop_source();
+        std::lock_guard lock(requestsMutex_);
+        requests_.push_back(Request{pending, std::move(thread)});
     } catch (const std::system_error& error) {
         Logger::error("GPS Address error: ", error.what());
         return GPSError{};
     }
 
     std::unique_lock lock(pending->mutex);
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    const auto poll = std::max(std::chrono::milliseconds(1), std::min(timing_.second, std::chrono::milliseconds(100)));
-    // Waits in short steps so that the user's abort is felt while the service is slow.
-    while (!pending->answer) {
-        if (processAborted_->load())
+    // Ends at the answer, at the deadline, or at once on a stop of the lookup.
+    const bool answered = pending->done.wait_for(lock, stop, wait, [&] { return pending->answer.has_value(); });
+    if (!answered) {
+        lock.unlock();
+        // Nobody reads this request's answer any more: its HTTP call may end now.
+        requestStop.request_stop();
+        if (stop.stop_requested())
             return Aborted{};
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= deadline)
-            break;
-        pending->done.wait_for(lock, std::min<std::chrono::steady_clock::duration>(poll, deadline - now));
-    }
-    if (!pending->answer) {
         GPSError error = GPSError::fromCode(GPSError::timeout);
         if (!host.empty())
             error.messageText = "The place-name service " + host + " did not answer in time (" +

@@ -7,7 +7,6 @@
 #include "tokens/gps/GPSCoordinates.h"
 #include "tokens/gps/GPSLookupResult.h"
 
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -16,7 +15,9 @@
 #include <stop_token>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <variant>
+#include <vector>
 
 namespace quillory {
 
@@ -57,18 +58,15 @@ public:
     // otherwise lateUpdateRequired.
     GPSLookupResult quickText(const std::optional<GPSCoordinates>& coordinates, std::string_view tokenId) const;
     GPSLookupResult quickText(const AttributeMap& attributes, std::string_view tokenId) const;
-    // Full mode: may block on the geocoder. Switch off or no coordinates → empty text.
-    GPSLookupResult fullText(const std::optional<GPSCoordinates>& coordinates, std::string_view tokenId);
-    GPSLookupResult fullText(const AttributeMap& attributes, std::string_view tokenId);
-
-    // Asks the geocoder, with retries, and stores a success in the cache.
-    Retrieval retrieve(const GPSCoordinates& coordinates);
+    // Full mode: may block on the geocoder. Switch off or no coordinates → empty text. A stop request
+    // on `stop` ends the lookup, its wait for the service and its pauses like the user's abort does,
+    // however early it comes.
+    GPSLookupResult fullText(const std::optional<GPSCoordinates>& coordinates, std::string_view tokenId,
+                             std::stop_token stop);
+    GPSLookupResult fullText(const AttributeMap& attributes, std::string_view tokenId, std::stop_token stop);
 
     // What "abortProcess" does: ends a running lookup or countdown.
-    void abort() { processAborted_->store(true); }
-    // A stop request on this token ends lookups and countdowns like the abort does, however early it
-    // comes (until the token is replaced).
-    void setStopToken(std::stop_token stopToken);
+    void abort();
     // For a run that cannot wait (the command line): no pauses and retries, and once the service timed
     // out or could not be reached, every later lookup fails at once with that error (until the geocoder
     // is replaced).
@@ -84,24 +82,41 @@ public:
     std::shared_ptr<Geocoder> geocoder() const;
 
 private:
+    struct PendingRequest;
+    // A request to the geocoder on its own thread, so that a service that does not answer in time is
+    // given up on; stopped and joined at the latest by the destructor.
+    struct Request {
+        std::shared_ptr<PendingRequest> pending;
+        std::jthread thread;
+    };
+    // The stop of the lookup in progress, if any; shared with the "abortProcess" observer.
+    struct AbortState {
+        std::mutex mutex;
+        std::stop_source current{std::nostopstate};
+    };
+
+    // Asks the geocoder, with retries, and stores a success in the cache. Called with lookupMutex_ held.
+    Retrieval retrieve(const GPSCoordinates& coordinates, std::stop_token stop);
     // One geocoding request, waited for at most `wait`: an address, an error (99 on timeout) or the abort.
-    Retrieval requestOnce(const GPSCoordinates& coordinates, std::chrono::milliseconds wait);
+    Retrieval requestOnce(const GPSCoordinates& coordinates, std::chrono::milliseconds wait, std::stop_token stop);
+    void joinFinishedRequests();
     // The source of the cached answers of the current geocoder.
     std::string cacheSource() const;
 
     std::shared_ptr<GPSCache> cache_;
     mutable std::mutex geocoderMutex_;
     std::shared_ptr<Geocoder> geocoder_; // guarded by geocoderMutex_
-    std::stop_token stopToken_;          // guarded by geocoderMutex_
     bool failFast_ = false;              // guarded by geocoderMutex_
     std::optional<GPSError> unreachable_; // guarded by geocoderMutex_: why the service is given up
     std::function<void()> lookupListener_; // guarded by geocoderMutex_
     const Preferences* preferences_;
     NotificationCenter* notifications_;
     Timing timing_;
-    std::shared_ptr<std::atomic<bool>> processAborted_ = std::make_shared<std::atomic<bool>>(false);
+    std::shared_ptr<AbortState> abort_ = std::make_shared<AbortState>();
     std::size_t observer_ = 0;
     std::mutex lookupMutex_;
+    std::mutex requestsMutex_;
+    std::vector<Request> requests_; // guarded by requestsMutex_
 };
 
 } // namespace quillory

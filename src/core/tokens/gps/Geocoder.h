@@ -4,6 +4,7 @@
 #include "tokens/gps/Placemark.h"
 
 #include <optional>
+#include <stop_token>
 #include <string>
 
 namespace quillory {
@@ -24,11 +25,12 @@ struct GeocoderAnswer {
 };
 
 // Turns a coordinate into a placemark. Implementations are called from background threads, one
-// request per call, and must be safe to call from several threads at once.
+// request per call, and must be safe to call from several threads at once. A request that waits (for
+// the network, for its turn) gives up soon after `stop` is requested; what it answers then is not read.
 class Geocoder {
 public:
     virtual ~Geocoder() = default;
-    virtual GeocoderAnswer reverseGeocode(double latitude, double longitude) = 0;
+    virtual GeocoderAnswer reverseGeocode(double latitude, double longitude, std::stop_token stop) = 0;
     // The address of the web service asked; empty for a geocoder on this machine. Cached answers are
     // kept apart by it, since services differ in what they know (the offline one knows no streets).
     virtual std::string serviceUrl() const { return {}; }

@@ -267,7 +267,7 @@ std::uint32_t OfflineGeocoder::localityPlace(double latitude, double longitude, 
     return best;
 }
 
-GeocoderAnswer OfflineGeocoder::reverseGeocode(double latitude, double longitude) {
+GeocoderAnswer OfflineGeocoder::reverseGeocode(double latitude, double longitude, std::stop_token) {
     if (!hasData())
         return GeocoderAnswer::failure(GPSError::noResult, "no place data for the offline geocoder");
     auto found = nearest(latitude, longitude, maxDistanceKm);

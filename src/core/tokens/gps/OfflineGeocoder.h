@@ -39,7 +39,8 @@ public:
     // The data compiled into the program; one instance shared by everyone.
     static std::shared_ptr<OfflineGeocoder> embedded();
 
-    GeocoderAnswer reverseGeocode(double latitude, double longitude) override;
+    // A look-up in memory: nothing to wait for, so the stop is not read.
+    GeocoderAnswer reverseGeocode(double latitude, double longitude, std::stop_token stop) override;
 
     bool hasData() const { return count_ > 0; }
     std::size_t placeCount() const { return count_; }

@@ -121,24 +121,35 @@ GeocoderAnswer OnlineGeocoder::answerFromResponse(long httpStatus, std::string_v
     return GeocoderAnswer::found(std::move(placemark));
 }
 
-void OnlineGeocoder::waitForTurn() {
-    // Called with turnMutex_ held: requests leave one after the other, minInterval apart.
+bool OnlineGeocoder::waitForTurn(std::stop_token stop) {
+    // Requests leave one after the other, minInterval apart; a stop ends the wait at once.
+    std::unique_lock lock(turnMutex_);
     if (anyRequest_) {
         const auto next = lastRequest_ + options_.minInterval;
-        std::this_thread::sleep_until(next);
+        turnChanged_.wait_until(lock, stop, next, [] { return false; });
+        if (stop.stop_requested())
+            return false;
     }
     lastRequest_ = std::chrono::steady_clock::now();
     anyRequest_ = true;
+    return true;
 }
 
-GeocoderAnswer OnlineGeocoder::reverseGeocode(double latitude, double longitude) {
+#ifdef QUILLORY_HAVE_CURL
+namespace {
+// curl asks this about once a second and at every chunk; a non-zero answer ends the transfer.
+int stopWhenRequested(void* stopToken, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<const std::stop_token*>(stopToken)->stop_requested() ? 1 : 0;
+}
+} // namespace
+#endif
+
+GeocoderAnswer OnlineGeocoder::reverseGeocode(double latitude, double longitude, std::stop_token stop) {
 #ifdef QUILLORY_HAVE_CURL
     if (options_.baseUrl.empty())
         return GeocoderAnswer::failure(GPSError::network, "no address of a geocoding service is set");
-    {
-        std::lock_guard lock(turnMutex_);
-        waitForTurn();
-    }
+    if (!waitForTurn(stop))
+        return GeocoderAnswer::failure(GPSError::network, "stopped");
     CURL* curl = curl_easy_init();
     if (!curl)
         return GeocoderAnswer::failure(GPSError::network, "cannot start an HTTP request");
@@ -163,6 +174,9 @@ GeocoderAnswer OnlineGeocoder::reverseGeocode(double latitude, double longitude)
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, stopWhenRequested);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &stop);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     const CURLcode code = curl_easy_perform(curl);
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
@@ -176,6 +190,7 @@ GeocoderAnswer OnlineGeocoder::reverseGeocode(double latitude, double longitude)
 #else
     (void)latitude;
     (void)longitude;
+    (void)stop;
     return GeocoderAnswer::failure(GPSError::network, "this build has no HTTP support (libcurl)");
 #endif
 }

@@ -4,6 +4,7 @@
 #include "tokens/gps/Geocoder.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -28,7 +29,7 @@ public:
 
     explicit OnlineGeocoder(Options options);
 
-    GeocoderAnswer reverseGeocode(double latitude, double longitude) override;
+    GeocoderAnswer reverseGeocode(double latitude, double longitude, std::stop_token stop) override;
 
     std::string serviceUrl() const override { return options_.baseUrl; }
     // "nominatim.openstreetmap.org", "127.0.0.1:8080": the part of a URL that names the machine.
@@ -42,10 +43,12 @@ public:
     static GeocoderAnswer answerFromResponse(long httpStatus, std::string_view body);
 
 private:
-    void waitForTurn();
+    // False when stopped before the turn came.
+    bool waitForTurn(std::stop_token stop);
 
     Options options_;
     std::mutex turnMutex_;
+    std::condition_variable_any turnChanged_; // only ever woken by a stop request
     std::chrono::steady_clock::time_point lastRequest_{};
     bool anyRequest_ = false;
 };
