@@ -5,6 +5,7 @@
 #include "PathInput.h"
 #include "automation/AppServices.h"
 #include "automation/Session.h"
+#include "automation/SessionJson.h"
 #include "rename/JournalStore.h"
 #include "rename/RunRestorer.h"
 
@@ -33,10 +34,6 @@ std::string stateOf(const JournalRecord& record) {
     if (!record.undoneBy.empty())
         return "undone";
     return record.endState;
-}
-
-std::string jsonText(const nlohmann::ordered_json& document) {
-    return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 int printHistory(const JournalStore& store, bool json, std::ostream& out) {
@@ -79,12 +76,7 @@ int printHistory(const JournalStore& store, bool json, std::ostream& out) {
 int printOutcome(const std::string& what, const RunRestorer::Outcome& outcome, bool json, std::ostream& out) {
     const bool complete = outcome.failures.empty() && outcome.leftAlone.empty();
     if (json) {
-        nlohmann::ordered_json failed = nlohmann::ordered_json::array();
-        for (const auto& failure : outcome.failures)
-            failed.push_back({{"file", failure.source},
-                              {"target", failure.target},
-                              {"error", failure.error.description},
-                              {"code", failure.error.code}});
+        const nlohmann::ordered_json failed = failuresJson(outcome.failures);
         out << jsonText({{"runId", outcome.runId},
                          {"moved", outcome.moved},
                          {"alreadyInPlace", outcome.alreadyInPlace},

@@ -10,9 +10,7 @@ namespace quillory {
 
 ScriptObjectFile ScriptObjectFile::from(const File& file) {
     ScriptObjectFile object;
-    object.identifier = file.id();
-    std::transform(object.identifier.begin(), object.identifier.end(), object.identifier.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    object.identifier = file.id().text();
     object.displayName = file.source.fullPath();
     object.path = file.source.path;
     object.name = file.source.name;

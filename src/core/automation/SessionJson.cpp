@@ -31,7 +31,7 @@ std::string base64(std::string_view bytes) {
 
 nlohmann::ordered_json sessionRowJson(const SessionRow& row) {
     nlohmann::ordered_json item;
-    item["identifier"] = row.identifier;
+    item["identifier"] = row.identifier.text();
     item["displayName"] = row.fullPath();
     item["path"] = row.path;
     item["name"] = row.name;
@@ -59,15 +59,20 @@ nlohmann::ordered_json validationResultJson(const FileValidationResult& result) 
             {"renameCount", result.renameCount}};
 }
 
-namespace {
-
-nlohmann::ordered_json renameReportJson(const RenameReport& report) {
+nlohmann::ordered_json failuresJson(const std::vector<RenameReport::Failure>& failures) {
     nlohmann::ordered_json failed = nlohmann::ordered_json::array();
-    for (const auto& failure : report.failures)
+    for (const auto& failure : failures)
         failed.push_back({{"file", failure.source},
                           {"target", failure.target},
                           {"error", failure.error.description},
                           {"code", failure.error.code}});
+    return failed;
+}
+
+namespace {
+
+nlohmann::ordered_json renameReportJson(const RenameReport& report) {
+    nlohmann::ordered_json failed = failuresJson(report.failures);
     nlohmann::ordered_json renamed = nlohmann::ordered_json::array();
     for (const auto& move : report.renamed)
         renamed.push_back({{"from", move.from}, {"to", move.to}});

@@ -19,6 +19,9 @@ namespace quillory {
 // "transformed…" fields, "warnings", "errors" and "uniqueSuffix".
 nlohmann::ordered_json sessionRowJson(const SessionRow& row);
 
+// [{"file", "target", "error", "code"}, ...]
+nlohmann::ordered_json failuresJson(const std::vector<RenameReport::Failure>& failures);
+
 // {"isPending", "errorCount", "totalCount", "renameCount"}
 nlohmann::ordered_json validationResultJson(const FileValidationResult& result);
 

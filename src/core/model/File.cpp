@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "model/File.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -8,30 +9,44 @@
 
 namespace quillory {
 
-FileId makeFileId() {
+FileId FileId::random() {
     thread_local std::mt19937_64 generator{std::random_device{}()};
-    const std::uint64_t high = generator();
-    const std::uint64_t low = generator();
-    unsigned char bytes[16];
-    for (int i = 0; i < 8; ++i) {
-        bytes[i] = static_cast<unsigned char>(high >> (56 - 8 * i));
-        bytes[8 + i] = static_cast<unsigned char>(low >> (56 - 8 * i));
-    }
-    bytes[6] = (bytes[6] & 0x0F) | 0x40; // version 4
-    bytes[8] = (bytes[8] & 0x3F) | 0x80; // RFC 4122 variant
-    // Written by hand: ids are made for every listed file, and formatting through printf dominated
-    // the cost of opening large folders.
+    FileId id;
+    do {
+        id.high_ = generator();
+        id.low_ = generator();
+        id.high_ = (id.high_ & ~std::uint64_t{0xF000}) | 0x4000;                       // version 4
+        id.low_ = (id.low_ & ~(std::uint64_t{0xC0} << 56)) | (std::uint64_t{0x80} << 56); // RFC 4122 variant
+    } while (id.empty());
+    return id;
+}
+
+std::string FileId::text() const {
+    if (empty())
+        return {};
     static constexpr char digits[] = "0123456789ABCDEF";
     std::string text(36, '-');
     std::size_t at = 0;
     for (int i = 0; i < 16; ++i) {
         if (i == 4 || i == 6 || i == 8 || i == 10)
             ++at; // the dash is there already
-        text[at++] = digits[bytes[i] >> 4];
-        text[at++] = digits[bytes[i] & 15];
+        const std::uint64_t half = i < 8 ? high_ : low_;
+        const auto byte = static_cast<unsigned>((half >> (56 - 8 * (i % 8))) & 0xFF);
+        text[at++] = digits[byte >> 4];
+        text[at++] = digits[byte & 15];
     }
     return text;
 }
+
+bool FileId::operator==(std::string_view other) const {
+    const std::string own = text();
+    return own.size() == other.size() &&
+           std::equal(own.begin(), own.end(), other.begin(), [](char a, char b) {
+               return a == (b >= 'a' && b <= 'f' ? static_cast<char>(b - 'a' + 'A') : b);
+           });
+}
+
+FileId makeFileId() { return FileId::random(); }
 
 std::string_view rawValue(TransformScope scope) {
     switch (scope) {

@@ -4,6 +4,7 @@
 #include "model/AttributeSources.h"
 #include "model/AttributeValue.h"
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <set>
@@ -12,9 +13,23 @@
 
 namespace quillory {
 
-// A file's identity in the list, kept by its source: a random UUID text. The other components sit
-// beside the source in the list's storage and need no copy of it.
-using FileId = std::string;
+// A file's identity in the list, kept by its source: a random version 4 UUID. Held as its 128 bits,
+// which a record copies without touching the heap; scripts read it as text.
+class FileId {
+public:
+    FileId() = default; // the empty id, which no listed file has
+    static FileId random();
+    // "XXXXXXXX-XXXX-4XXX-YXXX-XXXXXXXXXXXX" in upper-case hex; empty for the empty id.
+    std::string text() const;
+    bool empty() const { return high_ == 0 && low_ == 0; }
+    bool operator==(const FileId&) const = default;
+    // The id written as text() (either case), for a caller that names a file by its id.
+    bool operator==(std::string_view text) const;
+
+private:
+    std::uint64_t high_ = 0;
+    std::uint64_t low_ = 0;
+};
 FileId makeFileId();
 
 // Which part of a name an action works on. Raw values are stored in recipes.

@@ -63,6 +63,28 @@ FileSource sourceAt(const std::string& location, bool isFolder, const FileId& id
     return source;
 }
 
+// The caller's progress callback, for one run.
+class ProgressForOneRun {
+public:
+    ProgressForOneRun(FileRenamer::Progress& slot, FileRenamer::Progress progress) : slot_(slot) {
+        slot_ = std::move(progress);
+    }
+    ~ProgressForOneRun() { slot_ = nullptr; }
+    ProgressForOneRun(const ProgressForOneRun&) = delete;
+    ProgressForOneRun& operator=(const ProgressForOneRun&) = delete;
+
+private:
+    FileRenamer::Progress& slot_;
+};
+
+bool blockedByErrors(const RenameReport& report, bool force) {
+    if (report.errorCount == 0 || force)
+        return false;
+    Logger::log("Aborting applyTransformationsAndRename because ", report.errorCount, " ",
+                "files have errors and force is not set.");
+    return true;
+}
+
 } // namespace
 
 FileRenamer::FileRenamer(Services services, FullPass fullPass)
@@ -134,11 +156,7 @@ RenameReport FileRenamer::applyTransformationsAndRename(bool force, std::stop_to
 
 RenameReport FileRenamer::renameComputed(std::vector<File> files, bool force, std::stop_token stopToken,
                                          Progress progress) {
-    progress_ = std::move(progress);
-    struct ClearProgress {
-        Progress& progress;
-        ~ClearProgress() { progress = nullptr; }
-    } clearProgress{progress_};
+    const ProgressForOneRun scope(progress_, std::move(progress));
     RenameReport report;
     for (const File& file : files) {
         if (!file.validation.errors.empty())
@@ -146,11 +164,8 @@ RenameReport FileRenamer::renameComputed(std::vector<File> files, bool force, st
         else if (changed(file))
             ++report.renameCount;
     }
-    if (report.errorCount >= 1 && !force) {
-        Logger::log("Aborting applyTransformationsAndRename because ", report.errorCount, " ",
-                    "files have errors and force is not set.");
+    if (blockedByErrors(report, force))
         return report;
-    }
     const bool renameEmptyFolders = preference(PreferenceKey::renameEmptyFolders, true);
     temporaryTag_ = MovePlan::randomTag();
     FolderCase folderCase(services_.fileSystem);
@@ -166,11 +181,7 @@ RenameReport FileRenamer::renameComputed(std::vector<File> files, bool force, st
 }
 
 RenameReport FileRenamer::renameListed(bool force, std::stop_token stopToken, Progress progress) {
-    progress_ = std::move(progress);
-    struct ClearProgress {
-        Progress& progress;
-        ~ClearProgress() { progress = nullptr; }
-    } clearProgress{progress_};
+    const ProgressForOneRun scope(progress_, std::move(progress));
     RenameReport report;
     const bool renameEmptyFolders = preference(PreferenceKey::renameEmptyFolders, true);
     std::vector<MovePlan::Move> moves;
@@ -192,11 +203,8 @@ RenameReport FileRenamer::renameListed(bool force, std::stop_token stopToken, Pr
                          file.source.isFolderEntry()});
         origins.push_back({file.storageIndex, file.source.id, file.source.isAlias});
     });
-    if (report.errorCount >= 1 && !force) {
-        Logger::log("Aborting applyTransformationsAndRename because ", report.errorCount, " ",
-                    "files have errors and force is not set.");
+    if (blockedByErrors(report, force))
         return report;
-    }
     temporaryTag_ = MovePlan::randomTag();
     FolderCase folderCase(services_.fileSystem);
     const MovePlan plan = MovePlan::order(std::move(moves), temporaryTag_, &folderCase);

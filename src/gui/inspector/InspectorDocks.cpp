@@ -96,7 +96,7 @@ void InspectorDocks::refresh() {
     std::vector<RenamePlanTableItem> plan;
     std::vector<bool> notApplied;
     if (file) {
-        if (auto computed = session_.plan(file->id()); computed.ok())
+        if (auto computed = session_.plan(file->id().text()); computed.ok())
             plan = std::move(computed).value();
         for (const auto& action : session_.chain())
             notApplied.push_back(action.disabled);

@@ -205,7 +205,7 @@ bool FileTableModel::dropMimeData(const QMimeData* data, Qt::DropAction action, 
     return false;
 }
 
-int FileTableModel::rowOfFile(const std::string& id) const {
+int FileTableModel::rowOfFile(const FileId& id) const {
     for (std::size_t i = 0; i < shown_.size(); ++i)
         if (all_[static_cast<std::size_t>(shown_[i])].identifier == id)
             return static_cast<int>(i);

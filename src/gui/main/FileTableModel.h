@@ -74,9 +74,9 @@ public:
     // The display positions of the given rows, ascending.
     std::vector<int> positions(const QModelIndexList& rows) const;
     RowState state(int row) const { return rowAt(row).state; }
-    const std::string& fileId(int row) const { return rowAt(row).identifier; }
+    const FileId& fileId(int row) const { return rowAt(row).identifier; }
     // The row showing the file, -1 when it is not shown.
-    int rowOfFile(const std::string& id) const;
+    int rowOfFile(const FileId& id) const;
 
     // Moves the files at the given display positions one place up (delta -1) or down (+1) in the list,
     // as one step that can be undone, like a drag; files at the edge stay. False when nothing moved.

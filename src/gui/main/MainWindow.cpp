@@ -794,11 +794,11 @@ void MainWindow::moveSelectedFiles(int delta) {
     const auto positions = fileModel_->positions(table_->selectionModel()->selectedRows());
     if (positions.empty())
         return;
-    std::vector<std::string> ids;
+    std::vector<FileId> ids;
     for (const auto& index : table_->selectionModel()->selectedRows())
         ids.push_back(fileModel_->fileId(index.row()));
     const int currentRow = table_->currentIndex().row();
-    const std::string currentId = currentRow >= 0 ? fileModel_->fileId(currentRow) : std::string();
+    const FileId currentId = currentRow >= 0 ? fileModel_->fileId(currentRow) : FileId();
     if (!fileModel_->moveFiles(positions, delta))
         return;
     // The list reports its new order later; the moved files stay selected then.

@@ -10,7 +10,7 @@ namespace {
 
 SessionRow row(const std::string& name, const std::string& newName) {
     SessionRow r;
-    r.identifier = "2F1B3C4D-0000-4000-8000-00000000000" + std::to_string(name.size() % 10);
+    r.identifier = makeFileId();
     r.path = "/home/me/photos";
     r.name = name;
     r.ext = "jpg";

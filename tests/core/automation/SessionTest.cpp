@@ -371,7 +371,7 @@ TEST_F(SessionTest, PlanFindsAFileByPathOrIdentifierAndRecipesRoundTrip) {
     EXPECT_EQ(plan->at(0).filename, "a_b_c.txt");
     EXPECT_EQ(plan->at(1).filename, "a-b-c.txt");
     EXPECT_EQ(plan->at(2).filename, "P a-b-c.txt");
-    const auto byId = session->plan(session->rows().front().identifier);
+    const auto byId = session->plan(session->rows().front().identifier.text());
     ASSERT_TRUE(byId.ok());
     EXPECT_EQ(byId->back().filename, "P a-b-c.txt");
     const auto missing = session->plan(work("nothing.txt"));

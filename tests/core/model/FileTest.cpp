@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <set>
 
@@ -133,12 +134,21 @@ TEST(FileTest, AttributeTextNeverAddsAPathSeparator) {
 TEST(FileTest, IdsAreUniqueUuids) {
     std::set<std::string> ids;
     for (int i = 0; i < 1000; ++i)
-        ids.insert(makeFileId());
+        ids.insert(makeFileId().text());
     EXPECT_EQ(ids.size(), 1000u);
     // Version 4, RFC 4122 variant, upper-case hex in the 8-4-4-4-12 layout scripts read.
     for (const std::string& id : ids)
         ASSERT_TRUE(std::regex_match(id, std::regex("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}")))
             << id;
+    // A caller may name a file by its id in either case; the empty id has no text.
+    const FileId id = makeFileId();
+    std::string lower = id.text();
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    EXPECT_TRUE(id == lower);
+    EXPECT_FALSE(id == lower.substr(1));
+    EXPECT_FALSE(id == makeFileId().text());
+    EXPECT_TRUE(FileId().empty());
+    EXPECT_EQ(FileId().text(), "");
 }
 
 TEST(FileTest, ScopeRawValues) {
