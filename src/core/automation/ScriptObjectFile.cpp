@@ -3,9 +3,6 @@
 
 #include "model/File.h"
 
-#include <algorithm>
-#include <cctype>
-
 namespace quillory {
 
 ScriptObjectFile ScriptObjectFile::from(const File& file) {
