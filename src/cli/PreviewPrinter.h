@@ -25,10 +25,7 @@ struct PreviewStyle {
 void printPreviewTable(std::ostream& out, const RowWalk& rows, const FileValidationResult& result,
                        const PreviewStyle& style);
 
-// The JSON document is built in the core, where scripting over D-Bus builds the same objects.
-using quillory::jsonText;
-using quillory::previewJson;
-using quillory::RowVisitor;
+// The JSON document is written by the core, where scripting over D-Bus builds the same objects.
 using quillory::RowWalk;
 using quillory::walkRows;
 using quillory::writePreviewJson;

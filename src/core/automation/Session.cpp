@@ -273,19 +273,7 @@ std::optional<SessionRow> Session::row(std::size_t position) const {
     return SessionRow::from(*file);
 }
 
-FileValidationResult Session::validationResult() const {
-    FileValidationResult result;
-    list_->forEachFile([&](const FileDataSource::FileRef& file) {
-        ++result.totalCount;
-        if (!file.validation.errors.empty())
-            ++result.errorCount;
-        else if (file.transformed.transformedName != file.source.name ||
-                 file.transformed.transformedPath != file.source.path ||
-                 file.transformed.transformedExt != file.source.ext)
-            ++result.renameCount;
-    });
-    return result;
-}
+FileValidationResult Session::validationResult() const { return FileValidator::result(*list_, false); }
 
 Result<std::vector<RenamePlanTableItem>> Session::plan(const std::string& pathOrId) {
     std::error_code ec;

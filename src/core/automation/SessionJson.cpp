@@ -118,6 +118,10 @@ RowWalk walkRows(const std::vector<SessionRow>& rows) {
     };
 }
 
+RowWalk walkRows(const Session& session) {
+    return [&session](const RowVisitor& visit) { session.forEachRow(visit); };
+}
+
 void writePreviewJson(std::ostream& out, const RowWalk& rows, const FileValidationResult& result,
                       const std::optional<RenameReport>& report, bool changedOnly) {
     out << "{\n  \"files\": [";

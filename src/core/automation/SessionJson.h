@@ -33,6 +33,7 @@ nlohmann::ordered_json previewJson(const std::vector<SessionRow>& rows, const Fi
 using RowVisitor = std::function<void(const SessionRow&)>;
 using RowWalk = std::function<void(const RowVisitor&)>;
 RowWalk walkRows(const std::vector<SessionRow>& rows);
+RowWalk walkRows(const Session& session);
 
 // The text of jsonText(previewJson(...)), written a row at a time: the document of 100,000 files is
 // never built whole.

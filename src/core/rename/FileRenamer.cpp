@@ -21,12 +21,6 @@
 namespace quillory {
 namespace {
 
-bool changed(const File& file) {
-    const FileTransform& t = file.transformed;
-    return t.transformedName != file.source.name || t.transformedPath != file.source.path ||
-           t.transformedExt != file.source.ext;
-}
-
 std::string withoutTrailingSlash(std::string path) {
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
@@ -161,7 +155,7 @@ RenameReport FileRenamer::renameComputed(std::vector<File> files, bool force, st
     for (const File& file : files) {
         if (!file.validation.errors.empty())
             ++report.errorCount;
-        else if (changed(file))
+        else if (MovePlan::changes(file))
             ++report.renameCount;
     }
     if (blockedByErrors(report, force))

@@ -198,12 +198,6 @@ void addPathErrors(const File& file, const DirectoryValidator& directoryValidato
 
 void validateOneFile(File& file, const DirectoryValidator& directoryValidator, PathRuleCache* cache);
 
-bool changed(const File& file) {
-    const FileTransform& t = file.transformed;
-    return t.transformedName != file.source.name || t.transformedPath != file.source.path ||
-           t.transformedExt != file.source.ext;
-}
-
 std::string extensionPart(const std::string& ext) {
     if (ext.empty())
         return {};
@@ -472,7 +466,7 @@ FileValidationResult FileValidator::result(const std::vector<File>& files, bool 
     for (const File& file : files) {
         if (!file.validation.errors.empty())
             ++result.errorCount;
-        else if (changed(file))
+        else if (MovePlan::changes(file))
             ++result.renameCount;
     }
     return result;
@@ -656,7 +650,7 @@ std::optional<FileValidationResult> FileValidator::validateList(bool needsLateUp
         const std::size_t chunkCount = (count + FileChunk::maximumSize - 1) / FileChunk::maximumSize;
         if (!validateChunks(chunkCount, chunks, renameEmptyFolders, stopToken))
             return aborted();
-        post(resultOfList(true));
+        post(result(*list, true));
 
         std::vector<UniqueItem> items;
         items.reserve(count);
@@ -700,14 +694,14 @@ std::optional<FileValidationResult> FileValidator::validateList(bool needsLateUp
                 warned.push_back(std::move(file));
         if (!warned.empty())
             list->updateFiles(std::move(warned), stopToken, {FileComponentMutation::validation});
-        return finish(resultOfList(needsLateUpdate), needsLateUpdate);
+        return finish(result(*list, needsLateUpdate), needsLateUpdate);
     });
 }
 
-FileValidationResult FileValidator::resultOfList(bool isPending) const {
+FileValidationResult FileValidator::result(const FileDataSource& list, bool isPending) {
     FileValidationResult result;
     result.isPending = isPending;
-    _fileDataSource->forEachFile([&](const FileDataSource::FileRef& file) {
+    list.forEachFile([&](const FileDataSource::FileRef& file) {
         ++result.totalCount;
         if (!file.validation.errors.empty())
             ++result.errorCount;

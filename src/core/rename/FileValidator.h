@@ -67,6 +67,8 @@ public:
     static bool applyUniqueness(std::vector<File>& files, bool autoResolve, std::stop_token stopToken = {});
     // Totals of validated files.
     static FileValidationResult result(const std::vector<File>& files, bool isPending);
+    // The same over the list as it stands, read in place.
+    static FileValidationResult result(const FileDataSource& list, bool isPending);
 
     DirectoryValidator& directoryValidator() { return *directoryValidator_; }
     // Where targets are looked up; the real file system unless set.
@@ -88,7 +90,6 @@ private:
     bool renamesEmptyFolders() const;
     std::optional<FileValidationResult> aborted();
     FileValidationResult finish(FileValidationResult final, bool needsLateUpdate);
-    FileValidationResult resultOfList(bool isPending) const;
     FileSystem& fileSystem();
 
     FileDataSource* _fileDataSource;
