@@ -9,6 +9,7 @@
 #include "text/Characters.h"
 
 #include <algorithm>
+#include <limits>
 #include <charconv>
 
 namespace quillory {
@@ -124,16 +125,7 @@ std::optional<File> FileDataSource::file(std::size_t position) const {
     });
 }
 
-std::vector<File> FileDataSource::files() const {
-    auto& actor = *fileDataSourceActor_;
-    return actor.run([&] {
-        std::vector<File> result;
-        result.reserve(actor.orderedIndex.size());
-        for (int storageIndex : actor.orderedIndex)
-            result.push_back(actor.assemble(storageIndex));
-        return result;
-    });
-}
+std::vector<File> FileDataSource::files() const { return files(0, std::numeric_limits<std::size_t>::max()); }
 
 std::vector<File> FileDataSource::files(std::size_t first, std::size_t count) const {
     auto& actor = *fileDataSourceActor_;
