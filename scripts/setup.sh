@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     cmake g++ ninja-build pkg-config
     libicu-dev nlohmann-json3-dev libpugixml-dev libcli11-dev
-    libexiv2-dev libtag1-dev libheif-dev libcurl4-openssl-dev
+    libexiv2-dev libtag1-dev libheif-dev libcurl4-openssl-dev libmimalloc-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     ca-certificates
     qt6-base-dev libqt6svg6 xvfb xauth dbus-daemon fonts-dejavu-core
