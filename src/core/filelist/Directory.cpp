@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <numeric>
 #include <thread>
 #include <dirent.h>
 #include <fcntl.h>
@@ -30,6 +31,41 @@ struct Child {
 struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
+
+// In the collator's order, equal names by their bytes. Names made only of ASCII get keys of their own
+// without ICU, once the reading is large enough to repay making that order (a few milliseconds, once);
+// other folders get ICU's keys, made on two threads in a large folder (each has its own collator).
+void sortNaturally(std::vector<Child>& children, std::size_t namesBefore) {
+    constexpr std::size_t largeFrom = 4096;
+    const auto covered = [](const Child& child) { return text::AsciiCollation::covers(child.name); };
+    const text::AsciiCollation* ascii = nullptr;
+    if (namesBefore + children.size() >= largeFrom && std::all_of(children.begin(), children.end(), covered))
+        ascii = text::defaultAsciiCollation();
+    const auto makeKeys = [&children, ascii](std::size_t first, std::size_t end) {
+        for (std::size_t i = first; i < end; ++i)
+            children[i].key =
+                ascii ? ascii->key(children[i].name) : text::localizedStandardSortKey(children[i].name);
+    };
+    if (!ascii && children.size() >= largeFrom && std::thread::hardware_concurrency() > 1) {
+        const std::size_t half = children.size() / 2;
+        std::jthread second(makeKeys, half, children.size());
+        makeKeys(0, half);
+    } else {
+        makeKeys(0, children.size());
+    }
+    // Positions are sorted, not the children: moving a name and its key costs more than comparing them.
+    std::vector<std::uint32_t> order(children.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [&children](std::uint32_t a, std::uint32_t b) {
+        const int byKey = children[a].key.compare(children[b].key);
+        return byKey != 0 ? byKey < 0 : children[a].name < children[b].name;
+    });
+    std::vector<Child> sorted;
+    sorted.reserve(children.size());
+    for (const std::uint32_t position : order)
+        sorted.push_back(std::move(children[position]));
+    children = std::move(sorted);
+}
 
 std::string childPath(const std::string& folder, const std::string& name) {
     if (folder == "/")
@@ -116,24 +152,7 @@ void Directory::load(LoadContext& context) {
     isEmptyDirectory = false;
 
     // Directory order on Linux is arbitrary; numbering follows list order, so list names naturally.
-    // The collation keys of a large folder are made on two threads (each has its own collator).
-    const auto makeKeys = [&children](std::size_t first, std::size_t end) {
-        for (std::size_t i = first; i < end; ++i)
-            children[i].key = text::localizedStandardSortKey(children[i].name);
-    };
-    constexpr std::size_t twoThreadsFrom = 4096;
-    if (children.size() >= twoThreadsFrom && std::thread::hardware_concurrency() > 1) {
-        const std::size_t half = children.size() / 2;
-        std::jthread second(makeKeys, half, children.size());
-        makeKeys(0, half);
-    } else {
-        makeKeys(0, children.size());
-    }
-    std::sort(children.begin(), children.end(), [](const Child& a, const Child& b) {
-        if (a.key != b.key)
-            return a.key < b.key;
-        return a.name < b.name;
-    });
+    sortNaturally(children, context.fileCount);
 
     for (auto& child : children) {
         if (context.stopToken.stop_requested())

@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,5 +17,44 @@ int localizedStandardCompare(std::string_view a, std::string_view b);
 
 // A binary sort key with the same order as localizedStandardCompare, for sorting many names.
 std::string localizedStandardSortKey(std::string_view text);
+
+// The standard comparison of one locale ("" for the default one), always through ICU. One thread at a time.
+class StandardCollator {
+public:
+    explicit StandardCollator(const std::string& locale);
+    ~StandardCollator();
+    StandardCollator(StandardCollator&&) noexcept;
+    StandardCollator& operator=(StandardCollator&&) noexcept;
+
+    bool valid() const { return impl_ != nullptr; }
+    int compare(std::string_view a, std::string_view b) const;
+    std::string sortKey(std::string_view text) const;
+
+private:
+    friend class AsciiCollation;
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// A collator's order over names made only of ASCII, without ICU: most names are such, and ICU's keys
+// cost thousands of instructions a name. Made only where every ASCII character is one collation element
+// and no contraction is made of ASCII alone (none for Danish "aa" or Czech "ch"), and only after the
+// ranks it takes from ICU have ordered a bank of awkward names exactly as ICU does. Thread-safe.
+class AsciiCollation {
+public:
+    static std::optional<AsciiCollation> of(const StandardCollator& collator);
+    // True for a name this order can key: ASCII, and no digit run longer than ICU reads as one number.
+    static bool covers(std::string_view text);
+    // A key that orders the names it covers as the collator does. Its bytes are its own: it never
+    // meets an ICU key.
+    std::string key(std::string_view text) const;
+
+private:
+    AsciiCollation() = default;
+    std::array<std::uint8_t, 128> rank_{}; // 0: ignored; digits carry the rank of numbers
+};
+
+// The default locale's ASCII order, made on first use (a few milliseconds); null where that locale has none.
+const AsciiCollation* defaultAsciiCollation();
 
 } // namespace quillory::text

@@ -290,3 +290,28 @@ TEST_F(OpenFolderTest, ASecondRequestQueuesBehindARunningOneWithoutBlockingTheCa
     queued.waitUntilIdle();
     EXPECT_EQ(listed(), (std::vector<std::string>{"kept", "one/a.txt", "two/b.txt"}));
 }
+
+TEST_F(OpenFolderTest, LargeFoldersAreListedInTheCollatorsOrderWithOrWithoutNamesBeyondAscii) {
+    // Past a few thousand names, a folder of ASCII names is ordered by keys of its own and any other
+    // by ICU's: both must give the collator's order.
+    std::vector<std::string> ascii = mixedAsciiNames(4100);
+    std::vector<std::string> mixed(ascii.begin(), ascii.begin() + 60);
+    mixed.push_back("caf\xC3\xA9 7.jpg");
+    mixed.push_back("Caf\xC3\xA9 10.jpg");
+    // Links to one file: thousands of new inodes cost seconds on some file systems.
+    const fs::path original = dir.write("original");
+    dir.mkdir("home/big");
+    dir.mkdir("home/mixed");
+    for (const auto& name : ascii)
+        fs::create_hard_link(original, home + "/big/" + name);
+    for (const auto& name : mixed)
+        fs::create_hard_link(original, home + "/mixed/" + name);
+    handler.openAllFilesAndDirectories(request({"big", "mixed"}), FileAction::replace);
+
+    std::vector<std::string> expected;
+    for (const auto& name : naturallySorted(ascii))
+        expected.push_back("big/" + name);
+    for (const auto& name : naturallySorted(mixed))
+        expected.push_back("mixed/" + name);
+    EXPECT_EQ(listed(), expected);
+}

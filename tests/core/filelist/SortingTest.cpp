@@ -71,6 +71,28 @@ TEST_F(SortingTest, NameOrdersAreNaturalAndCaseInsensitive) {
               (std::vector<std::string>{"file10", "File2", "file1", "apple"}));
 }
 
+TEST_F(SortingTest, ALongListOfAsciiNamesSortsAsTheCollatorOrdersThem) {
+    // Names without their extension, in the collator's order; equal ones keep their place.
+    const auto expectedOrder = [this] {
+        std::vector<File> files = dataSource.files();
+        std::stable_sort(files.begin(), files.end(), [](const File& a, const File& b) {
+            return text::localizedStandardSortKey(a.source.name) < text::localizedStandardSortKey(b.source.name);
+        });
+        return namesOf(files);
+    };
+    std::vector<std::string> paths;
+    for (const auto& name : mixedAsciiNames(4500))
+        paths.push_back("/d/" + name);
+    open(paths);
+    std::vector<std::string> expected = expectedOrder();
+    EXPECT_EQ(sortedNames(FileSortOrder::byNameAscending), expected);
+    // The same with one name beyond ASCII, which ICU orders.
+    paths.push_back("/d/caf\xC3\xA9 12.jpg");
+    open(paths);
+    expected = expectedOrder();
+    EXPECT_EQ(sortedNames(FileSortOrder::byNameAscending), expected);
+}
+
 TEST_F(SortingTest, NumericOrdersUseTheDigitsOfTheName) {
     open({"/d/a1b2", "/d/c3", "/d/notes", "/d/x10"});
     EXPECT_EQ(sortedNames(FileSortOrder::byNumericNameAscending),
