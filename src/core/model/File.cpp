@@ -219,9 +219,12 @@ std::string joinPath(std::string_view path, std::string_view name, std::string_v
 // --- components ---------------------------------------------------------------------------------
 
 std::string FileSource::fullPath() const {
-    std::string out = path + "/" + name;
+    // One allocation: this runs several times per file in every pass.
+    std::string out;
+    out.reserve(path.size() + name.size() + ext.size() + 2);
+    out.append(path).append(1, '/').append(name);
     if (!ext.empty())
-        out += "." + ext;
+        out.append(1, '.').append(ext);
     return out;
 }
 

@@ -34,7 +34,15 @@ std::string parentOf(const std::string& path) {
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-bool isInside(const std::string& path, const std::string& folder) {
+// The folder part of a path, as parentOf gives it, without a copy.
+std::string_view parentView(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    return slash == 0 ? std::string_view("/") : std::string_view(path).substr(0, slash);
+}
+
+bool isInside(const std::string& path, std::string_view folder) {
     return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
            (path[folder.size()] == '/' || folder == "/");
 }
@@ -267,9 +275,10 @@ void FileRenamer::executePlan(Execution& execution, std::stop_token stopToken) {
         if (move.isFolder)
             knownDirectories_.insert(move.target);
         // The file has moved: whatever happens to the folders it left, it counts as renamed.
-        const std::string sourceFolder = parentOf(move.source);
-        if (move.source != move.target && !isInside(move.target, sourceFolder))
-            removeEmptiedFolders(sourceFolder);
+        if (move.source == move.target)
+            return;
+        if (const std::string_view sourceFolder = parentView(move.source); !isInside(move.target, sourceFolder))
+            removeEmptiedFolders(std::string(sourceFolder));
     };
     const auto fail = [&](std::size_t m, const FileError& error) {
         const MovePlan::Move& move = plan.moves[m];

@@ -2,21 +2,27 @@
 #include "rename/JournalText.h"
 
 #include <algorithm>
+#include <array>
 
 namespace quillory::journaltext {
 
 void appendEscaped(std::string& out, std::string_view text) {
     static const char digits[] = "0123456789ABCDEF";
-    const auto plain = [](unsigned char c) { return c > 0x20 && c != 0x7f && c != '%'; };
+    static constexpr auto escaped = [] {
+        std::array<bool, 256> table{};
+        for (int c = 0; c < 256; ++c)
+            table[c] = c <= 0x20 || c == 0x7f || c == '%';
+        return table;
+    }();
     // Runs of plain bytes, by far the common case, go in one piece.
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (plain(c))
+        if (!escaped[c])
             continue;
         out.append(text.data() + start, i - start);
-        const char escaped[3] = {'%', digits[c >> 4], digits[c & 15]};
-        out.append(escaped, 3);
+        const char code[3] = {'%', digits[c >> 4], digits[c & 15]};
+        out.append(code, 3);
         start = i + 1;
     }
     out.append(text.data() + start, text.size() - start);

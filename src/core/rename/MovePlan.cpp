@@ -57,10 +57,14 @@ std::string MovePlan::targetOf(const FileSource& source, const FileTransform& t,
     // A folder entry stands for its folder: its new path is where the folder goes.
     if (source.isFolderEntry())
         return withoutTrailingSlash(t.transformedPath) + std::string(suffix);
-    std::string target = t.transformedPath + "/" + t.transformedName;
-    target += suffix;
-    target += t.dottedExtension();
-    return target;
+    const std::string& ext = t.transformedExt;
+    const bool dot = !ext.empty() && ext.front() != '.';
+    std::string target;
+    target.reserve(t.transformedPath.size() + t.transformedName.size() + suffix.size() + ext.size() + 2);
+    target.append(t.transformedPath).append(1, '/').append(t.transformedName).append(suffix);
+    if (dot)
+        target.append(1, '.');
+    return target.append(ext);
 }
 
 std::string MovePlan::temporaryName(const std::string& path, std::string_view tag, std::size_t number) {

@@ -300,7 +300,19 @@ std::pair<std::string, std::string> splitPath(const std::string& path) {
     return {slash == 0 ? std::string("/") : plain.substr(0, slash), plain.substr(slash + 1)};
 }
 
-bool isPlainName(const std::string& name) { return !name.empty() && name != "." && name != ".." && name != "/"; }
+// The same split as views into a path that has no trailing slash, so that the name is NUL-terminated:
+// a run moves every file through here and needs no copies of its paths.
+std::pair<std::string_view, std::string_view> splitPlainPath(const std::string& plain) {
+    const auto slash = plain.rfind('/');
+    const std::string_view path = plain;
+    if (slash == std::string::npos)
+        return {".", path};
+    return {slash == 0 ? std::string_view("/") : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+bool hasTrailingSlash(const std::string& path) { return path.size() > 1 && path.back() == '/'; }
+
+bool isPlainName(std::string_view name) { return !name.empty() && name != "." && name != ".." && name != "/"; }
 
 std::string collapseSlashes(const std::string& path) {
     std::string result;
@@ -414,7 +426,7 @@ void PosixFileSystem::releaseLocked() {
     }
 }
 
-void PosixFileSystem::forget(const std::string& path) {
+void PosixFileSystem::forget(std::string_view path) {
     for (auto& folder : held_) {
         if (folder.fd < 0)
             continue;
@@ -465,7 +477,7 @@ int PosixFileSystem::openFolder(const std::string& folder, const std::string& op
     return fd;
 }
 
-int PosixFileSystem::heldFolder(const std::string& folder, const std::string& operation, const std::string& display,
+int PosixFileSystem::heldFolder(std::string_view folder, const std::string& operation, const std::string& display,
                                 Outcome& error, bool& fresh) {
     fresh = false;
     for (auto& entry : held_) {
@@ -474,7 +486,7 @@ int PosixFileSystem::heldFolder(const std::string& folder, const std::string& op
             return entry.fd;
         }
     }
-    const int fd = openFolder(folder, operation, display, error);
+    const int fd = openFolder(std::string(folder), operation, display, error);
     if (fd < 0)
         return -1;
     fresh = true;
@@ -484,7 +496,7 @@ int PosixFileSystem::heldFolder(const std::string& folder, const std::string& op
             slot = &entry;
     if (slot->fd >= 0)
         ::close(slot->fd);
-    *slot = HeldFolder{folder, fd, ++useCounter_};
+    *slot = HeldFolder{std::string(folder), fd, ++useCounter_};
     return fd;
 }
 
@@ -498,14 +510,25 @@ FileSystem::Outcome PosixFileSystem::moveItem(const std::string& source, const s
         forget(splitPath(target).first);
         outcome = moveLocked(source, target, usedHeld);
     }
-    if (!outcome)
-        forget(withoutTrailingSlashes(source)); // a folder that moved is no longer at its path
+    if (!outcome) {
+        // A folder that moved is no longer at its path.
+        std::string_view moved = source;
+        while (moved.size() > 1 && moved.back() == '/')
+            moved.remove_suffix(1);
+        forget(moved);
+    }
     return outcome;
 }
 
 FileSystem::Outcome PosixFileSystem::moveLocked(const std::string& source, const std::string& target, bool& usedHeld) {
-    const auto [sourceFolder, sourceName] = splitPath(source);
-    const auto [targetFolder, targetName] = splitPath(target);
+    std::string trimmedSource;
+    std::string trimmedTarget;
+    const std::string& plainSource =
+        hasTrailingSlash(source) ? (trimmedSource = withoutTrailingSlashes(source)) : source;
+    const std::string& plainTarget =
+        hasTrailingSlash(target) ? (trimmedTarget = withoutTrailingSlashes(target)) : target;
+    const auto [sourceFolder, sourceName] = splitPlainPath(plainSource);
+    const auto [targetFolder, targetName] = splitPlainPath(plainTarget);
     if (!isPlainName(sourceName))
         return failure("Move", source, EINVAL);
     if (!isPlainName(targetName))
@@ -521,17 +544,17 @@ FileSystem::Outcome PosixFileSystem::moveLocked(const std::string& source, const
         return error;
     usedHeld = !freshSource || !freshTarget;
     if (!noReplaceUnsupported_) {
-        if (::renameat2(from, sourceName.c_str(), to, targetName.c_str(), RENAME_NOREPLACE) == 0)
+        if (::renameat2(from, sourceName.data(), to, targetName.data(), RENAME_NOREPLACE) == 0)
             return {};
         const int code = errno;
         if (code == EXDEV)
-            return copyAndRemoveAt(from, sourceName, to, targetName, source, target);
+            return copyAndRemoveAt(from, std::string(sourceName), to, std::string(targetName), source, target);
         if (!noReplaceUnsupportedErrno(code))
             return failure("Move", source, code);
     }
-    auto outcome = placeWithoutReplacing(from, sourceName, to, targetName, false, source);
+    auto outcome = placeWithoutReplacing(from, std::string(sourceName), to, std::string(targetName), false, source);
     if (outcome && outcome->errnoValue == EXDEV)
-        return copyAndRemoveAt(from, sourceName, to, targetName, source, target);
+        return copyAndRemoveAt(from, std::string(sourceName), to, std::string(targetName), source, target);
     return outcome;
 }
 

@@ -72,10 +72,10 @@ private:
                    Outcome& error);
     // A descriptor kept open for later operations (the caller must not close it); `fresh` tells
     // whether it was opened just now.
-    int heldFolder(const std::string& folder, const std::string& operation, const std::string& display,
+    int heldFolder(std::string_view folder, const std::string& operation, const std::string& display,
                    Outcome& error, bool& fresh);
     // Closes the held folders at the path and below it (it was moved or removed).
-    void forget(const std::string& path);
+    void forget(std::string_view path);
     void releaseLocked();
     Outcome moveLocked(const std::string& source, const std::string& target, bool& usedHeld);
     Outcome copyAndRemoveAt(int sourceFolder, const std::string& sourceName, int targetFolder,
