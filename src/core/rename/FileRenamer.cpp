@@ -15,8 +15,12 @@
 #include "rename/RunRecorder.h"
 
 #include <any>
+#include <condition_variable>
 #include <cstdlib>
+#include <functional>
 #include <map>
+#include <mutex>
+#include <thread>
 
 namespace quillory {
 namespace {
@@ -64,6 +68,77 @@ FileSource sourceAt(const std::string& location, bool isFolder, const FileId& id
     source.ext = pathExtension(last);
     return source;
 }
+
+// Writes what moved into the list and the report on a second thread, a batch at a time, while the next
+// moves run: those writes cost about a third of what a rename costs the kernel. The disk is touched only
+// by the caller's thread, in the plan's order. A run of fewer moves than one batch starts no thread.
+class MovedRecorder {
+public:
+    explicit MovedRecorder(std::function<void(const std::vector<std::size_t>&)> write) : write_(std::move(write)) {}
+    MovedRecorder(const MovedRecorder&) = delete;
+    MovedRecorder& operator=(const MovedRecorder&) = delete;
+    ~MovedRecorder() { flush(); }
+
+    void add(std::size_t move) {
+        pending_.push_back(move);
+        if (pending_.size() >= batchSize)
+            handOver();
+    }
+
+    // Returns once everything added so far is written.
+    void flush() {
+        if (!worker_.joinable()) {
+            if (!pending_.empty())
+                write_(pending_);
+            pending_.clear();
+            return;
+        }
+        if (!pending_.empty())
+            handOver();
+        std::unique_lock lock(mutex_);
+        idle_.wait(lock, [this] { return handed_.empty() && !busy_; });
+    }
+
+private:
+    static constexpr std::size_t batchSize = 512;
+
+    void handOver() {
+        if (!worker_.joinable())
+            worker_ = std::jthread([this](std::stop_token stop) { run(stop); });
+        std::unique_lock lock(mutex_);
+        idle_.wait(lock, [this] { return handed_.empty(); });
+        handed_.swap(pending_);
+        work_.notify_one();
+    }
+
+    void run(std::stop_token stop) {
+        std::vector<std::size_t> batch;
+        std::unique_lock lock(mutex_);
+        while (true) {
+            work_.wait(lock, stop, [this] { return !handed_.empty(); });
+            if (handed_.empty())
+                return; // stopped with nothing left
+            batch.swap(handed_);
+            busy_ = true;
+            idle_.notify_all();
+            lock.unlock();
+            write_(batch);
+            batch.clear();
+            lock.lock();
+            busy_ = false;
+            idle_.notify_all();
+        }
+    }
+
+    std::function<void(const std::vector<std::size_t>&)> write_;
+    std::vector<std::size_t> pending_; // the caller's thread only
+    std::mutex mutex_;
+    std::condition_variable_any work_;
+    std::condition_variable_any idle_;
+    std::vector<std::size_t> handed_;
+    bool busy_ = false;
+    std::jthread worker_; // last: stopped and joined before the rest goes
+};
 
 // The caller's progress callback, for one run.
 class ProgressForOneRun {
@@ -261,17 +336,23 @@ void FileRenamer::executePlan(Execution& execution, std::stop_token stopToken) {
     RunRecorder* recorder = report.journalId.empty() ? nullptr : services_.recorder;
     using State = Execution::State;
 
+    // Only the source is written: no need to copy the rest of the file.
+    MovedRecorder moved([&](const std::vector<std::size_t>& batch) {
+        File updated;
+        for (const std::size_t m : batch) {
+            const MovePlan::Move& move = plan.moves[m];
+            const Origin& origin = execution.origins[m];
+            updated.index = origin.index;
+            updated.source = sourceAt(move.target, move.isFolder, origin.id, origin.isAlias);
+            services_.fileDataSource.updateSource(updated);
+            report.renamed.push_back({move.source, move.target});
+        }
+    });
     const auto succeed = [&](std::size_t m) {
         const MovePlan::Move& move = plan.moves[m];
-        const Origin& origin = execution.origins[m];
         execution.states[m] = State::done;
-        // Only the source is written: no need to copy the rest of the file.
-        File updated;
-        updated.index = origin.index;
-        updated.source = sourceAt(move.target, move.isFolder, origin.id, origin.isAlias);
-        services_.fileDataSource.updateSource(updated);
         ++report.successCount;
-        report.renamed.push_back({move.source, move.target});
+        moved.add(m);
         if (move.isFolder)
             knownDirectories_.insert(move.target);
         // The file has moved: whatever happens to the folders it left, it counts as renamed.
@@ -290,6 +371,7 @@ void FileRenamer::executePlan(Execution& execution, std::stop_token stopToken) {
             Logger::error("Ignored (", code, ") ", error.description);
             return;
         }
+        moved.flush(); // whoever answers sees the list as the disk is
         const Answer answer = askAbortOrContinue(move.source, move.target, error);
         if (answer.doNotAskAgain)
             execution.ignoredCodes.insert(code);
@@ -342,6 +424,7 @@ void FileRenamer::executePlan(Execution& execution, std::stop_token stopToken) {
         }
         fail(step.move, *error);
     }
+    moved.flush();
 }
 
 std::optional<FileError> FileRenamer::ensureDirectory(const std::string& path) {

@@ -305,6 +305,62 @@ TEST_F(FileRenamerTest, FailureInTheMiddleOfAThousandFilesLosesNothing) {
     }
 }
 
+// Over a thousand moves: the list and the report are written beside the moves, yet whoever is asked about a
+// failure sees the list as the disk is, and the report keeps the plan's order.
+TEST_F(FileRenamerTest, ManyMovesAreListedAndReportedInOrderAndSeenByWhoeverIsAsked) {
+    struct SnapshotOnQuestion : PresetUserInteraction {
+        explicit SnapshotOnQuestion(const FileDataSource& list) : PresetUserInteraction({"Continue"}), list(list) {}
+        Answer ask(const Question& question) override {
+            for (const File& file : list.files())
+                seen.push_back(file.source.fullPath());
+            return PresetUserInteraction::ask(question);
+        }
+        const FileDataSource& list;
+        std::vector<std::string> seen;
+    } asked(list_);
+    FileRenamer renamer({list_, faults_, &prefs_, &asked, nullptr}, [this](std::stop_token stop) {
+        return validator_.validateFiles(list_.files(), false, stop).has_value();
+    });
+    renamer.setProtectedDirectories({root()});
+
+    constexpr int count = 1200;
+    constexpr int failing = 1030; // two batches handed over and some pending when asked
+    std::vector<std::pair<std::string, std::string>> renames;
+    char from[32];
+    char to[32];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(from, sizeof from, "a/f%04d.dat", i);
+        std::snprintf(to, sizeof to, "a/g%04d.dat", i);
+        renames.emplace_back(from, to);
+    }
+    list(renames);
+    faults_.failOn(FaultInjectingFileSystem::Operation::move, at(renames[failing].first), EIO);
+    const RenameReport report = renamer.applyTransformationsAndRename(true);
+
+    ASSERT_EQ(asked.questions().size(), 1u);
+    ASSERT_EQ(asked.seen.size(), static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const auto& [source, target] = renames[static_cast<std::size_t>(i)];
+        ASSERT_EQ(asked.seen[static_cast<std::size_t>(i)], i < failing ? at(target) : at(source)) << i;
+    }
+    EXPECT_EQ(report.successCount, count - 1);
+    ASSERT_EQ(report.renamed.size(), static_cast<std::size_t>(count - 1));
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures.front().source, at(renames[failing].first));
+    const auto files = list_.files();
+    for (int i = 0, k = 0; i < count; ++i) {
+        const auto& [source, target] = renames[static_cast<std::size_t>(i)];
+        const std::string expected = i == failing ? at(source) : at(target);
+        ASSERT_EQ(files[static_cast<std::size_t>(i)].source.fullPath(), expected);
+        ASSERT_TRUE(fs::exists(expected)) << expected;
+        if (i == failing)
+            continue;
+        ASSERT_EQ(report.renamed[static_cast<std::size_t>(k)].from, at(source)) << k;
+        ASSERT_EQ(report.renamed[static_cast<std::size_t>(k)].to, at(target)) << k;
+        ++k;
+    }
+}
+
 TEST_F(FileRenamerTest, CrossDeviceMoveThroughTheRun) {
     struct stat here {}, there {};
     const std::string shm = "/dev/shm";
