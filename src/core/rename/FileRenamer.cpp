@@ -284,17 +284,33 @@ RenameReport FileRenamer::renameListed(bool force, std::stop_token stopToken, Pr
         return report;
     temporaryTag_ = MovePlan::randomTag();
     FolderCase folderCase(services_.fileSystem);
-    const MovePlan plan = MovePlan::order(std::move(moves), temporaryTag_, &folderCase);
-    return runPlan(std::move(report), plan, std::move(origins), stopToken);
+    MovePlan plan;
+    plan.moves = std::move(moves);
+    std::optional<RunRecorder::SourceIdentities> identities;
+    {
+        // The record of the run takes the sources' identities from folder listings: read on another core
+        // while this one orders the moves, which it only reads. Joined before the plan can go.
+        std::vector<std::pair<std::string_view, std::string_view>> sources;
+        std::jthread scan;
+        if (services_.recorder && !plan.moves.empty()) {
+            sources.reserve(plan.moves.size());
+            for (const MovePlan::Move& move : plan.moves)
+                sources.emplace_back(move.source, move.target);
+            scan = std::jthread([&] { identities = services_.fileSystem.identifyMoveSources(sources); });
+        }
+        MovePlan::orderSteps(plan, temporaryTag_, &folderCase);
+    }
+    return runPlan(std::move(report), plan, std::move(origins), stopToken, std::move(identities));
 }
 
 RenameReport FileRenamer::runPlan(RenameReport report, const MovePlan& plan, std::vector<Origin> origins,
-                                  std::stop_token stopToken) {
+                                  std::stop_token stopToken,
+                                  std::optional<RunRecorder::SourceIdentities> identities) {
     report.started = true;
     knownDirectories_.clear();
     lastProgress_ = {};
     if (services_.recorder && !plan.moves.empty()) {
-        report.journalError = services_.recorder->begin(plan);
+        report.journalError = services_.recorder->begin(plan, std::move(identities));
         if (report.journalError.empty())
             report.journalId = services_.recorder->runId();
         else

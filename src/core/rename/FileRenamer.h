@@ -5,6 +5,7 @@
 #include "rename/FileError.h"
 #include "rename/MovePlan.h"
 #include "rename/RenameReport.h"
+#include "rename/RunRecorder.h"
 
 #include <chrono>
 #include <functional>
@@ -22,7 +23,6 @@ class NotificationCenter;
 class MovePlan;
 class PreferenceKey;
 class Preferences;
-class RunRecorder;
 class UserInteraction;
 
 // Carries the computed names out on disk: runs the full pass once more (which validates, choosing every
@@ -95,7 +95,8 @@ private:
     };
     // Records, executes and reports a plan; `origins` go with the plan's moves.
     RenameReport runPlan(RenameReport report, const MovePlan& plan, std::vector<Origin> origins,
-                         std::stop_token stopToken);
+                         std::stop_token stopToken,
+                         std::optional<RunRecorder::SourceIdentities> identities = std::nullopt);
 
     bool preference(const PreferenceKey& key, bool fallback) const;
     std::optional<FileError> ensureDirectory(const std::string& path);

@@ -88,6 +88,12 @@ MovePlan MovePlan::build(const std::vector<File>& files, bool renameEmptyFolders
 MovePlan MovePlan::order(std::vector<Move> moves, std::string_view temporaryTag, FolderCase* folderCase) {
     MovePlan plan;
     plan.moves = std::move(moves);
+    orderSteps(plan, temporaryTag, folderCase);
+    return plan;
+}
+
+void MovePlan::orderSteps(MovePlan& plan, std::string_view temporaryTag, FolderCase* folderCase) {
+    plan.steps.clear();
     const std::size_t count = plan.moves.size();
     // Where a folder ignores case, "a" and "A" are one name: sources and targets meet by their keys.
     // Only folded keys are made; elsewhere a path is its own key.
@@ -165,7 +171,6 @@ MovePlan MovePlan::order(std::vector<Move> moves, std::string_view temporaryTag,
         for (std::size_t k = tailEnd; k-- > 0;)
             direct(path[k], ++group);
     }
-    return plan;
 }
 
 std::string MovePlan::randomTag() {

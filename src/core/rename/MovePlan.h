@@ -46,6 +46,9 @@ public:
                           FolderCase* folderCase = nullptr);
     // Orders given moves (sources unique, targets unique, as their folders compare names).
     static MovePlan order(std::vector<Move> moves, std::string_view temporaryTag, FolderCase* folderCase = nullptr);
+    // The same for a plan that holds its moves and no steps yet. Reads the moves and never changes them, so
+    // another thread may read them meanwhile.
+    static void orderSteps(MovePlan& plan, std::string_view temporaryTag, FolderCase* folderCase = nullptr);
 
     static bool isFolderEntry(const File& file);
     static bool changes(const File& file);

@@ -109,7 +109,7 @@ RunJournal::~RunJournal() {
     }
 }
 
-std::string RunJournal::begin(const MovePlan& plan) {
+std::string RunJournal::begin(const MovePlan& plan, std::optional<SourceIdentities> known) {
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
@@ -136,17 +136,25 @@ std::string RunJournal::begin(const MovePlan& plan) {
     journaltext::appendEscaped(buffer_, commonFolder(plan));
     buffer_ += '\n';
     undoOf_.clear();
+    if (known && known->size() != plan.moves.size())
+        known.reset(); // not this plan's: read afresh
     std::vector<std::pair<std::string_view, std::string_view>> sources;
-    sources.reserve(plan.moves.size());
-    for (const auto& move : plan.moves)
-        sources.emplace_back(move.source, move.target);
+    if (!known) {
+        sources.reserve(plan.moves.size());
+        for (const auto& move : plan.moves)
+            sources.emplace_back(move.source, move.target);
+    }
     // The sources' identities come from folder listings on another core while this one writes out the
     // moves; each line gets its identity once both are done.
-    std::vector<std::optional<ItemIdentity>> identities;
+    SourceIdentities identities;
     std::string lines;
     std::vector<std::size_t> ends;
     {
-        std::jthread scan([&] { identities = fileSystem_.identifyMoveSources(sources); });
+        std::jthread scan;
+        if (known)
+            identities = std::move(*known);
+        else
+            scan = std::jthread([&] { identities = fileSystem_.identifyMoveSources(sources); });
         lines.reserve(plan.moves.size() * 96);
         ends.reserve(plan.moves.size());
         for (std::size_t m = 0; m < plan.moves.size(); ++m) {

@@ -2,11 +2,14 @@
 #pragma once
 
 #include "rename/FileError.h"
+#include "rename/ItemIdentity.h"
 #include "rename/MovePlan.h"
 #include "rename/RenameReport.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace quillory {
 
@@ -16,8 +19,13 @@ class RunRecorder {
 public:
     virtual ~RunRecorder() = default;
 
+    // The identities of a plan's sources, one per move in the plan's order (see
+    // FileSystem::identifyMoveSources).
+    using SourceIdentities = std::vector<std::optional<ItemIdentity>>;
+
     // Before the first move: the whole plan, on stable storage. An error text when it could not be kept.
-    virtual std::string begin(const MovePlan& plan) = 0;
+    // `identities`, when the caller read them already, are the sources'; otherwise the recorder reads them.
+    virtual std::string begin(const MovePlan& plan, std::optional<SourceIdentities> identities = std::nullopt) = 0;
     // The record's name, once begun.
     virtual std::string runId() const = 0;
     virtual void stepDone(std::size_t step) = 0;

@@ -138,6 +138,24 @@ TEST_F(RunRestorerTest, UndoPutsBackEveryFileAndFolderByteExact) {
     EXPECT_EQ(test::readFile(at("s/a")), "content of s/b");
 }
 
+// A run over the list in place reads the sources' identities while it orders the moves: undo finds every
+// item it moved as the one it recorded.
+TEST_F(RunRestorerTest, UndoOfARunOverTheListPutsBackEveryFileAndFolder) {
+    makeTreeAndList();
+    const auto original = snapshot();
+    ASSERT_TRUE(validator_.validateList(false, {}).has_value());
+    const RenameReport report = renamer_.renameListed(true, {}, {});
+    ASSERT_TRUE(report.failures.empty());
+    ASSERT_FALSE(report.journalId.empty()) << report.journalError;
+    EXPECT_EQ(test::readFile(at("new/caf\xE9 2")), "content of caf\xE9");
+
+    const auto outcome = restorer_.undo(report.journalId);
+    ASSERT_TRUE(outcome.ok()) << outcome.error().message;
+    EXPECT_TRUE(outcome->leftAlone.empty());
+    EXPECT_TRUE(outcome->failures.empty());
+    EXPECT_EQ(snapshot(), original);
+}
+
 TEST_F(RunRestorerTest, UndoLeavesAloneWhatChangedSince) {
     makeTreeAndList();
     const RenameReport report = renamer_.applyTransformationsAndRename(true);
