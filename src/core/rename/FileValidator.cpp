@@ -496,7 +496,8 @@ FileSystem& FileValidator::fileSystem() {
 }
 
 bool FileValidator::validateChunks(std::size_t chunkCount, const ChunkSource& chunks, bool renameEmptyFolders,
-                                   std::stop_token stopToken) {
+                                   std::stop_token stopToken,
+                                   const std::function<void(std::size_t position, const File& file)>& checked) {
     FileSystem& disk = fileSystem();
     const std::size_t workerCount =
         std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), chunkCount);
@@ -522,6 +523,8 @@ bool FileValidator::validateChunks(std::size_t chunkCount, const ChunkSource& ch
                     else if (position < probed_.size())
                         probed_[position] = !listed.knownFree(target) && disk.exists(target) ? 1 : 0;
                 }
+                if (checked)
+                    checked(position, file);
                 ++position;
             }
             chunks.give(files, held);
@@ -648,18 +651,22 @@ std::optional<FileValidationResult> FileValidator::validateList(bool needsLateUp
                                      held.clear();
                                  }};
         const std::size_t chunkCount = (count + FileChunk::maximumSize - 1) / FileChunk::maximumSize;
-        if (!validateChunks(chunkCount, chunks, renameEmptyFolders, stopToken))
+        // What the uniqueness check needs of each file is taken where the chunks run in parallel.
+        std::vector<UniqueItem> items(count);
+        const auto keep = [&](std::size_t position, const File& file) {
+            if (position < items.size())
+                items[position] = UniqueItem::of(file.source, file.transformed, file.validation, renameEmptyFolders);
+        };
+        if (!validateChunks(chunkCount, chunks, renameEmptyFolders, stopToken, keep))
             return aborted();
         post(result(*list, true));
+        if (list->revision() != revision) {
+            // Files came, went or moved: positions name other files now, and a new pass follows.
+            Logger::log("🔷 FileValidator: the list changed during validation");
+            return aborted();
+        }
 
-        std::vector<UniqueItem> items;
-        items.reserve(count);
-        list->forEachFile([&](const FileDataSource::FileRef& file) {
-            items.push_back(UniqueItem::of(file.source, file.transformed, file.validation, renameEmptyFolders));
-        });
         UniquenessOptions options = uniquenessOptions(renameEmptyFolders);
-        if (items.size() != probed_.size())
-            options.probed = nullptr; // the list changed meanwhile: the probes no longer line up
         std::vector<UniquenessDecision> errors;
         std::vector<UniquenessDecision> decisions;
         if (!decideUniqueness(items, options, stopToken, errors, decisions))
