@@ -23,7 +23,6 @@
 #include <map>
 #include <thread>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace quillory {
 namespace {
@@ -301,12 +300,71 @@ struct UniquenessDecision {
     std::string error;
 };
 
+// A set of paths held elsewhere (views), in one flat table: the uniqueness pass adds two per moving file,
+// and a node per path would cost more than the rest of the pass.
+class PathSet {
+public:
+    static std::size_t hashOf(std::string_view path) { return std::hash<std::string_view>{}(path); }
+
+    void reserve(std::size_t count) {
+        std::size_t size = 16;
+        while (size < count * 2)
+            size *= 2;
+        if (size > slots_.size())
+            rehash(size);
+    }
+    bool contains(std::string_view path, std::size_t hash) const {
+        if (slots_.empty())
+            return false;
+        for (std::size_t at = hash & mask_; slots_[at].data; at = (at + 1) & mask_)
+            if (slots_[at].hash == hash && view(slots_[at]) == path)
+                return true;
+        return false;
+    }
+    bool contains(std::string_view path) const { return contains(path, hashOf(path)); }
+    void insert(std::string_view path) {
+        const std::size_t hash = hashOf(path);
+        if (contains(path, hash))
+            return;
+        if ((count_ + 1) * 2 > slots_.size())
+            rehash(std::max<std::size_t>(16, slots_.size() * 2));
+        place(Slot{path.data() ? path.data() : "", path.size(), hash});
+        ++count_;
+    }
+
+private:
+    struct Slot {
+        const char* data = nullptr; // null: empty
+        std::size_t size = 0;
+        std::size_t hash = 0;
+    };
+    static std::string_view view(const Slot& slot) { return {slot.data, slot.size}; }
+    void place(const Slot& slot) {
+        std::size_t at = slot.hash & mask_;
+        while (slots_[at].data)
+            at = (at + 1) & mask_;
+        slots_[at] = slot;
+    }
+    void rehash(std::size_t size) {
+        std::vector<Slot> old(size);
+        old.swap(slots_);
+        mask_ = size - 1;
+        for (const Slot& slot : old)
+            if (slot.data)
+                place(slot);
+    }
+
+    std::vector<Slot> slots_;
+    std::size_t mask_ = 0;
+    std::size_t count_ = 0;
+};
+
 class UniquenessPass {
 public:
     UniquenessPass(const std::vector<UniqueItem>& items, const FileValidator::UniquenessOptions& options,
                    FolderCase* folderCase)
         : items_(items), options_(options), folderCase_(folderCase) {
-        occupied_.reserve(items.size() * 2);
+        occupied_.reserve(items.size()); // the staying items and the targets, about one per item
         leaving_.reserve(items.size());
         for (const UniqueItem& item : items)
             (item.moves ? leaving_ : occupied_).insert(keyOf(item.source));
@@ -387,9 +445,10 @@ private:
     bool isFree(const std::string& target, bool onDisk, const std::string* source) {
         const std::string folded = folds(target) ? folderCase_->key(target) : std::string();
         const std::string_view lookup = folded.empty() ? std::string_view(target) : std::string_view(folded);
-        if (occupied_.count(lookup))
+        const std::size_t hash = PathSet::hashOf(lookup);
+        if (occupied_.contains(lookup, hash))
             return false;
-        if (!onDisk || leaving_.count(lookup))
+        if (!onDisk || leaving_.contains(lookup, hash))
             return true;
         if (!source || !options_.disk)
             return false;
@@ -402,8 +461,8 @@ private:
     const FileValidator::UniquenessOptions& options_;
     FolderCase* folderCase_;
     std::deque<std::string> owned_; // keys that are not the items' own texts; a deque keeps views valid
-    std::unordered_set<std::string_view> occupied_;
-    std::unordered_set<std::string_view> leaving_;
+    PathSet occupied_;
+    PathSet leaving_;
     std::unordered_map<std::string, long> nextSuffix_;
 };
 

@@ -12,6 +12,7 @@
 #include <sys/vfs.h>
 
 #include <cerrno>
+#include <cstring>
 
 #ifndef FS_CASEFOLD_FL
 #define FS_CASEFOLD_FL 0x40000000
@@ -72,9 +73,11 @@ bool FolderCase::ignoresCase(const std::string& folder) {
 }
 
 bool FolderCase::foldsName(std::string_view path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string_view::npos)
+    // Asked several times for every file of a run: memrchr finds the last slash a word at a time.
+    const void* last = path.empty() ? nullptr : ::memrchr(path.data(), '/', path.size());
+    if (!last)
         return false;
+    const auto slash = static_cast<std::size_t>(static_cast<const char*>(last) - path.data());
     const std::string_view folder = slash == 0 ? std::string_view("/") : path.substr(0, slash);
     return !lastFolder_.empty() && folder == lastFolder_ ? lastAnswer_ : ignoresCase(std::string(folder));
 }
