@@ -13,6 +13,9 @@
 #include "tokens/AttributeSourcesOf.h"
 
 #include <any>
+#include <atomic>
+#include <iterator>
+#include <thread>
 
 namespace quillory {
 
@@ -266,54 +269,108 @@ PassStatus TransformerEngine::runFullPass(std::stop_token stopToken, const Progr
                                          std::vector<std::pair<std::string, std::string>>& alerts) {
     std::lock_guard actor(actorMutex_);
     Logger::log("🔹 Starting transform all files");
-    PassStatus status;
     const std::size_t total = dataSource_.count();
-    SequenceOffsets offsets;
-    PassContext context = makeContext(false);
+    const std::size_t sliceCount = (total + passSliceSize - 1) / passSliceSize;
 
-    bool stopped = false;
-    for (std::size_t first = 0; first < total && !stopped; first += passSliceSize) {
-        std::vector<File> files = dataSource_.files(first, passSliceSize);
-        if (files.empty())
-            break; // the list got shorter meanwhile
-        offsets.assign(files, first);
-        // Files from a stop on keep what the list has: a stop can cut a file's chain short.
-        std::size_t computed = files.size();
-        for (std::size_t i = 0; i < files.size() && !stopped; ++i) {
-            const std::size_t position = first + i;
-            if (progress)
-                progress(position, total, "Preparing");
-            if (stopToken.stop_requested()) {
-                Logger::log("🔹 Aborting transformation process");
-                status = PassFailure{PassFailure::Kind::aborted, {}};
-                stopped = true;
-                computed = i;
-                break;
+    // Numbering counts from the start of each folder's run, which a slice cannot see from its own files:
+    // the starts are taken once, in list order, before the slices run.
+    std::vector<int> runStarts;
+    runStarts.reserve(total);
+    {
+        std::string previous;
+        int start = 0;
+        std::size_t position = 0;
+        dataSource_.forEachFile([&](const FileDataSource::FileRef& file) {
+            if (position == 0 || file.source.path != previous) {
+                previous = file.source.path;
+                start = static_cast<int>(position);
             }
-            // A file whose chain fails keeps its error; the pass goes on with the others.
-            const auto error = fullTransform(files[i], static_cast<int>(position), context, stopToken);
-            if (!error)
-                continue;
-            if (error->isFatal()) {
-                Logger::log("🔹 Aborting transformation process");
-                alerts.emplace_back(error->messageText, error->informativeText);
-                status = PassFailure{PassFailure::Kind::failed, error->informativeText};
-            } else if (error->isAborted()) {
-                Logger::log("🔹 Aborting transformation process (user initiated)");
-                status = PassFailure{PassFailure::Kind::aborted, {}};
-                stopped = true;
-                computed = i;
-                break;
-            } else {
-                Logger::log("🔹 Aborting transformation process. Error: ", error->description());
-                alerts.emplace_back("File rename failed", error->description());
-                status = PassFailure{PassFailure::Kind::failed, error->description()};
+            runStarts.push_back(start);
+            ++position;
+        });
+    }
+
+    // What one slice came to; merged in list order, so that the status and the alerts are those of a
+    // pass that took the files one after the other.
+    struct SliceOutcome {
+        std::vector<std::pair<std::string, std::string>> alerts;
+        std::optional<PassFailure> failure; // the slice's last
+        bool aborted = false;
+    };
+    std::vector<SliceOutcome> outcomes(sliceCount);
+    std::atomic<std::size_t> nextSlice{0};
+    std::atomic<std::size_t> started{0};
+    std::atomic<bool> stopped{false};
+
+    // Slices go to two threads where the list is long: the kind objects are each thread's own, and token
+    // resolvers may be called from several threads at once. Only the calling thread reports progress.
+    const auto work = [&](bool reportsProgress) {
+        PassContext context = makeContext(false);
+        for (std::size_t slice; !stopped && (slice = nextSlice.fetch_add(1)) < sliceCount;) {
+            const std::size_t first = slice * passSliceSize;
+            std::vector<File> files = dataSource_.files(first, passSliceSize);
+            if (files.empty())
+                break; // the list got shorter meanwhile
+            SliceOutcome& outcome = outcomes[slice];
+            // Files from a stop on keep what the list has: a stop can cut a file's chain short.
+            std::size_t computed = files.size();
+            for (std::size_t i = 0; i < files.size(); ++i) {
+                const std::size_t position = first + i;
+                const std::size_t count = started.fetch_add(1, std::memory_order_relaxed);
+                if (reportsProgress && progress)
+                    progress(count, total, "Preparing");
+                if (stopToken.stop_requested() || stopped) {
+                    Logger::log("🔹 Aborting transformation process");
+                    outcome.aborted = true;
+                    stopped = true;
+                    computed = i;
+                    break;
+                }
+                files[i].transformed.sequenceOffset =
+                    position < runStarts.size() ? runStarts[position] : static_cast<int>(position);
+                // A file whose chain fails keeps its error; the pass goes on with the others.
+                const auto error = fullTransform(files[i], static_cast<int>(position), context, stopToken);
+                if (!error)
+                    continue;
+                if (error->isFatal()) {
+                    Logger::log("🔹 Aborting transformation process");
+                    outcome.alerts.emplace_back(error->messageText, error->informativeText);
+                    outcome.failure = PassFailure{PassFailure::Kind::failed, error->informativeText};
+                } else if (error->isAborted()) {
+                    Logger::log("🔹 Aborting transformation process (user initiated)");
+                    outcome.aborted = true;
+                    stopped = true;
+                    computed = i;
+                    break;
+                } else {
+                    Logger::log("🔹 Aborting transformation process. Error: ", error->description());
+                    outcome.alerts.emplace_back("File rename failed", error->description());
+                    outcome.failure = PassFailure{PassFailure::Kind::failed, error->description()};
+                }
             }
+            files.erase(files.begin() + static_cast<std::ptrdiff_t>(computed), files.end());
+            dataSource_.updateFiles(std::move(files), {},
+                                    {FileComponentMutation::transformed, FileComponentMutation::attributes,
+                                     FileComponentMutation::validation});
         }
-        files.erase(files.begin() + static_cast<std::ptrdiff_t>(computed), files.end());
-        dataSource_.updateFiles(std::move(files), {},
-                                {FileComponentMutation::transformed, FileComponentMutation::attributes,
-                                 FileComponentMutation::validation});
+    };
+    {
+        std::jthread second;
+        if (sliceCount >= 2 && std::thread::hardware_concurrency() > 1)
+            second = std::jthread([&] { work(false); });
+        work(true);
+    }
+
+    PassStatus status;
+    for (SliceOutcome& outcome : outcomes) {
+        alerts.insert(alerts.end(), std::make_move_iterator(outcome.alerts.begin()),
+                      std::make_move_iterator(outcome.alerts.end()));
+        if (outcome.failure)
+            status = std::move(*outcome.failure);
+        if (outcome.aborted) {
+            status = PassFailure{PassFailure::Kind::aborted, {}};
+            break;
+        }
     }
     Validation validation;
     {

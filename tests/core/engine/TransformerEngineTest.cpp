@@ -385,6 +385,64 @@ TEST_F(TransformerEngineTest, PerFolderNumberingStaysTheSameWhenTheChainMovesFil
     EXPECT_EQ(plan.back().path, dir("beta"));
 }
 
+TEST_F(TransformerEngineTest, ALongFullPassGivesEveryFileItsOwnResultAndReportsFailuresInListOrder) {
+    // The slices of a long list are computed on two threads; each file must still get its own name and
+    // number, and the pass must report its failures as one taking the files in order would.
+    class FailingFor final : public TokenResolver {
+    public:
+        explicit FailingFor(std::set<std::string> names) : names_(std::move(names)) {}
+        TransformResult<std::string> rawText(const TokenItem& item, File& file, std::stop_token) override {
+            if (!item.isAttribute())
+                return item.value;
+            if (names_.count(file.source.name))
+                return TransformError::fatal("Cannot read attribute", "The attribute of " + file.source.name + " failed.");
+            return "[" + item.value + "]";
+        }
+
+    private:
+        const std::set<std::string> names_;
+    };
+    class CollectedAlerts final : public UserInteraction {
+    public:
+        Answer ask(const Question&) override { return {}; }
+        void showAlert(const std::string& title, const std::string& text) override { alerts.emplace_back(title, text); }
+        std::vector<std::pair<std::string, std::string>> alerts;
+    } interaction;
+    TransformerEngine alerting{dataSource, transformers, preferences, nullptr, &interaction};
+    const std::set<std::string> failing = {"f10", "f1200", "f2400", "f2401"};
+    alerting.setResolvers({std::make_shared<FailingFor>(failing), std::make_shared<FailingFor>(failing)});
+    std::vector<File> files;
+    for (int i = 0; i < 2500; ++i)
+        files.push_back(File::fromPath(dir("f" + std::to_string(i) + ".txt")));
+    dataSource.doReplaceAllFiles(files, FileAction::replace, false);
+    add(R"({"type":"numbering","properties":{"numberSeparatorText":"-"}})");
+    Transformer prefix("prefix");
+    prefix.properties.prefixText = withAttribute("p", "broken");
+    const std::string prefixId = add(prefix);
+
+    EXPECT_EQ(failureText(alerting.transformAllFiles()), "The attribute of f2401 failed.");
+    const auto& alerts = interaction.alerts;
+    const auto listed = dataSource.files();
+    ASSERT_EQ(listed.size(), 2500u);
+    for (int i = 0; i < 2500; ++i) {
+        const std::string name = "f" + std::to_string(i);
+        const std::string numbered = name + "-" + std::to_string(i + 1) + ".txt";
+        const File& file = listed[static_cast<std::size_t>(i)];
+        if (failing.count(name)) {
+            ASSERT_EQ(fullName(file), numbered);
+            ASSERT_EQ(file.validation.errors, std::set<std::string>{prefixId});
+        } else {
+            ASSERT_EQ(fullName(file), "p[broken]" + numbered);
+            ASSERT_TRUE(file.validation.errors.empty()) << name;
+        }
+    }
+    ASSERT_EQ(alerts.size(), 4u);
+    EXPECT_EQ(alerts[0].second, "The attribute of f10 failed.");
+    EXPECT_EQ(alerts[1].second, "The attribute of f1200 failed.");
+    EXPECT_EQ(alerts[2].second, "The attribute of f2400 failed.");
+    EXPECT_EQ(alerts[3].second, "The attribute of f2401 failed.");
+}
+
 TEST_F(TransformerEngineTest, FolderRunsLongerThanOneSliceOfTheFullPassAreNumberedOnAsTheQuickPassDoes) {
     // The full pass reads the list a slice at a time; a folder's run goes on across the slices.
     std::vector<File> files;
