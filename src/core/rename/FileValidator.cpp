@@ -555,8 +555,7 @@ FileSystem& FileValidator::fileSystem() {
 }
 
 bool FileValidator::validateChunks(std::size_t chunkCount, const ChunkSource& chunks, bool renameEmptyFolders,
-                                   std::stop_token stopToken,
-                                   const std::function<void(std::size_t position, const File& file)>& checked) {
+                                   std::stop_token stopToken) {
     FileSystem& disk = fileSystem();
     const std::size_t workerCount =
         std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), chunkCount);
@@ -582,8 +581,6 @@ bool FileValidator::validateChunks(std::size_t chunkCount, const ChunkSource& ch
                     else if (position < probed_.size())
                         probed_[position] = !listed.knownFree(target) && disk.exists(target) ? 1 : 0;
                 }
-                if (checked)
-                    checked(position, file);
                 ++position;
             }
             chunks.give(files, held);
@@ -710,22 +707,18 @@ std::optional<FileValidationResult> FileValidator::validateList(bool needsLateUp
                                      held.clear();
                                  }};
         const std::size_t chunkCount = (count + FileChunk::maximumSize - 1) / FileChunk::maximumSize;
-        // What the uniqueness check needs of each file is taken where the chunks run in parallel.
-        std::vector<UniqueItem> items(count);
-        const auto keep = [&](std::size_t position, const File& file) {
-            if (position < items.size())
-                items[position] = UniqueItem::of(file.source, file.transformed, file.validation, renameEmptyFolders);
-        };
-        if (!validateChunks(chunkCount, chunks, renameEmptyFolders, stopToken, keep))
+        if (!validateChunks(chunkCount, chunks, renameEmptyFolders, stopToken))
             return aborted();
         post(result(*list, true));
-        if (list->revision() != revision) {
-            // Files came, went or moved: positions name other files now, and a new pass follows.
-            Logger::log("🔷 FileValidator: the list changed during validation");
-            return aborted();
-        }
 
+        std::vector<UniqueItem> items;
+        items.reserve(count);
+        list->forEachFile([&](const FileDataSource::FileRef& file) {
+            items.push_back(UniqueItem::of(file.source, file.transformed, file.validation, renameEmptyFolders));
+        });
         UniquenessOptions options = uniquenessOptions(renameEmptyFolders);
+        if (items.size() != probed_.size())
+            options.probed = nullptr; // the list changed meanwhile: the probes no longer line up
         std::vector<UniquenessDecision> errors;
         std::vector<UniquenessDecision> decisions;
         if (!decideUniqueness(items, options, stopToken, errors, decisions))

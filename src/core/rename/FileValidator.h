@@ -84,10 +84,8 @@ private:
         std::function<std::span<File>(std::size_t chunk, std::vector<File>& held)> take;
         std::function<void(std::span<File> checked, std::vector<File>& held)> give;
     };
-    // `checked`, when given, sees each file with its position once it is checked, on the worker's thread.
     bool validateChunks(std::size_t chunkCount, const ChunkSource& chunks, bool renameEmptyFolders,
-                        std::stop_token stopToken,
-                        const std::function<void(std::size_t position, const File& file)>& checked = {});
+                        std::stop_token stopToken);
     UniquenessOptions uniquenessOptions(bool renameEmptyFolders);
     bool renamesEmptyFolders() const;
     std::optional<FileValidationResult> aborted();
