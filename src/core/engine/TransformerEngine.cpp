@@ -33,18 +33,16 @@ namespace {
 
 // Numbering counts from the start of each folder's run in the list. The source folder, not the previous
 // pass's new folder: a chain that moves files must not change the numbering from one pass to the next.
-// Carried from one slice of the list to the next.
+// Asked for the files in list order.
 class SequenceOffsets {
 public:
-    void assign(std::vector<File>& files, std::size_t firstPosition) {
-        for (std::size_t i = 0; i < files.size(); ++i) {
-            if (!started_ || files[i].source.path != previous_) {
-                previous_ = files[i].source.path;
-                started_ = true;
-                start_ = static_cast<int>(firstPosition + i);
-            }
-            files[i].transformed.sequenceOffset = start_;
+    int at(const std::string& sourceFolder, std::size_t position) {
+        if (!started_ || sourceFolder != previous_) {
+            previous_ = sourceFolder;
+            started_ = true;
+            start_ = static_cast<int>(position);
         }
+        return start_;
     }
 
 private:
@@ -58,7 +56,11 @@ constexpr std::size_t passSliceSize = 1000;
 
 } // namespace
 
-void assignSequenceOffsets(std::vector<File>& files) { SequenceOffsets().assign(files, 0); }
+void assignSequenceOffsets(std::vector<File>& files) {
+    SequenceOffsets offsets;
+    for (std::size_t i = 0; i < files.size(); ++i)
+        files[i].transformed.sequenceOffset = offsets.at(files[i].source.path, i);
+}
 
 TransformerEngine::TransformerEngine(FileDataSource& dataSource, Transformers& transformers, Preferences& preferences,
                                      NotificationCenter* notifications, UserInteraction* userInteraction)
@@ -277,16 +279,9 @@ PassStatus TransformerEngine::runFullPass(std::stop_token stopToken, const Progr
     std::vector<int> runStarts;
     runStarts.reserve(total);
     {
-        std::string previous;
-        int start = 0;
-        std::size_t position = 0;
+        SequenceOffsets offsets;
         dataSource_.forEachFile([&](const FileDataSource::FileRef& file) {
-            if (position == 0 || file.source.path != previous) {
-                previous = file.source.path;
-                start = static_cast<int>(position);
-            }
-            runStarts.push_back(start);
-            ++position;
+            runStarts.push_back(offsets.at(file.source.path, runStarts.size()));
         });
     }
 

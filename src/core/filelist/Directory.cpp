@@ -36,7 +36,7 @@ struct DirCloser {
 // without ICU, once the reading is large enough to repay making that order (a few milliseconds, once);
 // other folders get ICU's keys, made on two threads in a large folder (each has its own collator).
 void sortNaturally(std::vector<Child>& children, std::size_t namesBefore) {
-    constexpr std::size_t largeFrom = 4096;
+    constexpr std::size_t largeFrom = text::AsciiCollation::worthMakingFrom; // also where two threads repay
     const auto covered = [](const Child& child) { return text::AsciiCollation::covers(child.name); };
     const text::AsciiCollation* ascii = nullptr;
     if (namesBefore + children.size() >= largeFrom && std::all_of(children.begin(), children.end(), covered))

@@ -14,9 +14,6 @@ namespace {
 
 struct SortCancelled {};
 
-// Making the ASCII order costs a few milliseconds, once: a list this long repays it.
-constexpr std::size_t asciiKeysFrom = 4096;
-
 enum class Kind { text, textPair, number, date };
 
 Kind kindOf(FileSortOrder order) {
@@ -121,7 +118,7 @@ std::optional<std::vector<int>> FileSorter::sort(std::vector<Entry> entries, Fil
     // Keys once per file, so that the comparisons are plain byte or number comparisons. A large list
     // of ASCII texts gets keys of its own without ICU.
     const text::AsciiCollation* ascii = nullptr;
-    if ((kind == Kind::text || kind == Kind::textPair) && entries.size() >= asciiKeysFrom &&
+    if ((kind == Kind::text || kind == Kind::textPair) && entries.size() >= text::AsciiCollation::worthMakingFrom &&
         std::all_of(entries.begin(), entries.end(), [](const Entry& entry) {
             return text::AsciiCollation::covers(entry.primary) && text::AsciiCollation::covers(entry.secondary);
         }))

@@ -141,6 +141,13 @@ std::string lastPathComponent(std::string_view path) {
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
+std::string_view enclosingFolder(std::string_view path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string_view::npos)
+        return {};
+    return slash == 0 ? std::string_view("/") : path.substr(0, slash);
+}
+
 std::string deletingLastPathComponent(std::string_view path) {
     while (path.size() > 1 && path.back() == '/')
         path.remove_suffix(1);

@@ -150,6 +150,9 @@ std::string percentDecode(std::string_view text);
 // component; a component that only begins with a dot has none.
 std::string lastPathComponent(std::string_view path);
 std::string deletingLastPathComponent(std::string_view path);
+// The folder part of a path as written, a view into it: up to its last "/" ("/" for an item at the root,
+// "" without a "/"). Unlike deletingLastPathComponent it does not skip trailing slashes.
+std::string_view enclosingFolder(std::string_view path);
 std::string pathExtension(std::string_view component);
 std::string deletingPathExtension(std::string_view component);
 std::string normaliseExtension(std::string_view ext);

@@ -31,20 +31,7 @@ std::string withoutTrailingSlash(std::string path) {
     return path;
 }
 
-std::string parentOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return {};
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
 
-// The folder part of a path, as parentOf gives it, without a copy.
-std::string_view parentView(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return {};
-    return slash == 0 ? std::string_view("/") : std::string_view(path).substr(0, slash);
-}
 
 bool isInside(const std::string& path, std::string_view folder) {
     return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
@@ -374,7 +361,7 @@ void FileRenamer::executePlan(Execution& execution, std::stop_token stopToken) {
         // The file has moved: whatever happens to the folders it left, it counts as renamed.
         if (move.source == move.target)
             return;
-        if (const std::string_view sourceFolder = parentView(move.source); !isInside(move.target, sourceFolder))
+        if (const std::string_view sourceFolder = enclosingFolder(move.source); !isInside(move.target, sourceFolder))
             removeEmptiedFolders(std::string(sourceFolder));
     };
     const auto fail = [&](std::size_t m, const FileError& error) {
@@ -440,7 +427,6 @@ void FileRenamer::executePlan(Execution& execution, std::stop_token stopToken) {
         }
         fail(step.move, *error);
     }
-    moved.flush();
 }
 
 std::optional<FileError> FileRenamer::ensureDirectory(const std::string& path) {
@@ -449,8 +435,8 @@ std::optional<FileError> FileRenamer::ensureDirectory(const std::string& path) {
     if (!services_.fileSystem.exists(path)) {
         // The folders made here are part of the run: undo removes them again when they are empty.
         std::vector<std::string> missing{path};
-        for (std::string up = parentOf(path); !up.empty() && up != "/" && !services_.fileSystem.exists(up);
-             up = parentOf(up))
+        for (std::string up(enclosingFolder(path)); !up.empty() && up != "/" && !services_.fileSystem.exists(up);
+             up = std::string(enclosingFolder(up)))
             missing.push_back(up);
         if (auto error = services_.fileSystem.createDirectories(path))
             return error;
@@ -464,7 +450,7 @@ std::optional<FileError> FileRenamer::ensureDirectory(const std::string& path) {
 
 std::optional<FileError> FileRenamer::performStep(const std::string& from, const std::string& to, bool mayDetour,
                                                   RunRecorder* recorder, std::size_t step) {
-    const std::string parent = parentOf(to);
+    const std::string parent(enclosingFolder(to));
     if (auto error = ensureDirectory(parent))
         return error;
     auto error = services_.fileSystem.moveItem(from, to);
@@ -522,7 +508,7 @@ void FileRenamer::removeEmptiedFolders(std::string folder) {
         if (services_.recorder)
             services_.recorder->folderRemoved(folder);
         knownDirectories_.erase(folder);
-        folder = parentOf(folder);
+        folder = std::string(enclosingFolder(folder));
     }
 }
 
@@ -542,7 +528,7 @@ FileRenamer::Move FileRenamer::renameFile(const File& file) {
     move.newSource = sourceAt(move.movedTo, folderEntry, file.source.id, file.source.isAlias);
     if (folderEntry)
         knownDirectories_.insert(move.movedTo);
-    const std::string sourceFolder = parentOf(move.source);
+    const std::string sourceFolder(enclosingFolder(move.source));
     if (move.source != move.target && !isInside(move.movedTo, sourceFolder))
         removeEmptiedFolders(sourceFolder);
     services_.fileSystem.releaseFolders();

@@ -13,6 +13,7 @@
 #include "filelist/DirectoryValidator.h"
 #include "filelist/FileDataSource.h"
 #include "filelist/FolderListings.h"
+#include "model/File.h"
 #include "text/Characters.h"
 #include "text/Regex.h"
 #include "text/Utf.h"
@@ -40,12 +41,6 @@ const char* const kTraversal = "Path cannot contain \".\" or \"..\" components";
 const char* const kValidationFailed = "Validation Failed";
 const char* const kFolderIntoItself = "A folder cannot be moved into itself";
 
-std::string parentOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return {};
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
 
 // The item on the way to a target folder that is there but is no folder (nor a link to one), such as
 // "notes.txt" for "notes.txt/a.jpg": the folder can never be made. Files of one folder come in runs,
@@ -94,7 +89,7 @@ const std::string& blockingItem(FileSystem& disk, const std::string& folder, Fol
     cache.blocker.clear();
     // Up to the first folder that is there; "x/" is a folder only when x is one or leads to one (a link
     // that leads nowhere, or to itself, is no folder).
-    for (std::string at = folder; !at.empty() && at != "/"; at = parentOf(at)) {
+    for (std::string at = folder; !at.empty() && at != "/"; at = std::string(enclosingFolder(at))) {
         if (const auto item = disk.identify(at + "/"); item && item->isFolder)
             break;
         if (disk.exists(at)) {
@@ -324,7 +319,6 @@ public:
                 return true;
         return false;
     }
-    bool contains(std::string_view path) const { return contains(path, hashOf(path)); }
     void insert(std::string_view path) {
         const std::uint32_t hash = hashOf(path);
         if (contains(path, hash))
@@ -579,7 +573,7 @@ bool FileValidator::validateChunks(std::size_t chunkCount, const ChunkSource& ch
                 // One look at the disk per moving file, here where the chunks run in parallel.
                 if (MovePlan::willMove(file, renameEmptyFolders)) {
                     const std::string target = MovePlan::targetOf(file, {});
-                    if (const std::string& blocker = blockingItem(disk, parentOf(target), way); !blocker.empty())
+                    if (const std::string& blocker = blockingItem(disk, std::string(enclosingFolder(target)), way); !blocker.empty())
                         file.validation.errors.insert("\"" + blocker + "\" is not a folder: nothing can be moved "
                                                       "into it");
                     else if (position < probed_.size())

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rename/IdentityScan.h"
 
+#include "model/File.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -13,12 +15,6 @@
 namespace quillory {
 namespace {
 
-std::string_view parentOf(std::string_view path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string_view::npos)
-        return {};
-    return slash == 0 ? std::string_view("/") : path.substr(0, slash);
-}
 
 std::optional<ItemIdentity> lookAt(std::string_view path) {
     struct stat info {};
@@ -50,7 +46,7 @@ bool listingsGiveInodes(const std::string& folder) {
 
 // The device a folder is (or, when it is still to be made, will be) on.
 std::optional<std::uint64_t> deviceOf(std::string_view folder) {
-    for (std::string at(folder); !at.empty(); at = std::string(parentOf(at))) {
+    for (std::string at(folder); !at.empty(); at = std::string(enclosingFolder(at))) {
         struct stat info {};
         if (::stat(at.c_str(), &info) == 0)
             return static_cast<std::uint64_t>(info.st_dev);
@@ -109,7 +105,7 @@ std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::ve
     std::vector<char> known(moves.size(), 0);
     std::unordered_map<std::string_view, std::vector<std::size_t>> byFolder;
     for (std::size_t i = 0; i < moves.size(); ++i)
-        byFolder[parentOf(moves[i].first)].push_back(i);
+        byFolder[enclosingFolder(moves[i].first)].push_back(i);
 
     std::unordered_map<std::string_view, std::optional<std::uint64_t>> targetDevices;
     for (const auto& [folderView, members] : byFolder) {
@@ -122,7 +118,7 @@ std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::ve
         const auto device = static_cast<std::uint64_t>(info.st_dev);
         NameTable byName(members.size());
         for (const std::size_t i : members) {
-            const std::string_view targetFolder = parentOf(moves[i].second);
+            const std::string_view targetFolder = enclosingFolder(moves[i].second);
             if (targetFolder != folderView) {
                 auto found = targetDevices.find(targetFolder);
                 if (found == targetDevices.end())

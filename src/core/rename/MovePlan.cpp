@@ -15,12 +15,6 @@ std::string withoutTrailingSlash(std::string path) {
     return path.empty() ? std::string("/") : path;
 }
 
-std::string parentOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return {};
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
@@ -68,7 +62,7 @@ std::string MovePlan::targetOf(const FileSource& source, const FileTransform& t,
 }
 
 std::string MovePlan::temporaryName(const std::string& path, std::string_view tag, std::size_t number) {
-    const std::string folder = parentOf(path);
+    const std::string folder(enclosingFolder(path));
     return (folder == "/" ? std::string() : folder) + "/" + std::string(temporaryPrefix) + std::string(tag) + "-" +
            std::to_string(number);
 }

@@ -2,6 +2,7 @@
 #include "rename/RunJournal.h"
 
 #include "app/Logger.h"
+#include "model/File.h"
 #include "rename/FileSystem.h"
 #include "rename/JournalStore.h"
 #include "rename/JournalText.h"
@@ -26,23 +27,17 @@ constexpr std::size_t kWriteBatch = 1 << 16;
 constexpr auto kWriteInterval = std::chrono::milliseconds(100);
 constexpr auto kSyncInterval = std::chrono::seconds(1);
 
-std::string parentOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return {};
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
 
 // The folder every source lies in, shown in the history.
 std::string commonFolder(const MovePlan& plan) {
     if (plan.moves.empty())
         return {};
-    std::string common = parentOf(plan.moves.front().source);
+    std::string common(enclosingFolder(plan.moves.front().source));
     for (const auto& move : plan.moves) {
         while (!common.empty() && common != "/" &&
                !(move.source.size() > common.size() && move.source.compare(0, common.size(), common) == 0 &&
                  move.source[common.size()] == '/'))
-            common = parentOf(common);
+            common = std::string(enclosingFolder(common));
     }
     return common;
 }
@@ -92,7 +87,7 @@ int createFolders(const std::string& path) {
         return 0;
     if (::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST)
         return 0;
-    if (errno != ENOENT || createFolders(parentOf(path)) != 0)
+    if (errno != ENOENT || createFolders(std::string(enclosingFolder(path))) != 0)
         return -1;
     return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST ? 0 : -1;
 }

@@ -43,6 +43,8 @@ private:
 class AsciiCollation {
 public:
     static std::optional<AsciiCollation> of(const StandardCollator& collator);
+    // Making the order costs a few milliseconds, once: sorts of this many names or more repay it.
+    static constexpr std::size_t worthMakingFrom = 4096;
     // True for a name this order can key: ASCII, and no digit run longer than ICU reads as one number.
     static bool covers(std::string_view text);
     // A key that orders the names it covers as the collator does. Its bytes are its own: it never
