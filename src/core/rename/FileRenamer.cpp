@@ -18,6 +18,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <functional>
+#include <future>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -273,26 +274,24 @@ RenameReport FileRenamer::renameListed(bool force, std::stop_token stopToken, Pr
     FolderCase folderCase(services_.fileSystem);
     MovePlan plan;
     plan.moves = std::move(moves);
-    std::optional<RunRecorder::SourceIdentities> identities;
-    {
-        // The record of the run takes the sources' identities from folder listings: read on another core
-        // while this one orders the moves, which it only reads. Joined before the plan can go.
-        std::vector<std::pair<std::string_view, std::string_view>> sources;
-        std::jthread scan;
-        if (services_.recorder && !plan.moves.empty()) {
-            sources.reserve(plan.moves.size());
-            for (const MovePlan::Move& move : plan.moves)
-                sources.emplace_back(move.source, move.target);
-            scan = std::jthread([&] { identities = services_.fileSystem.identifyMoveSources(sources); });
-        }
-        MovePlan::orderSteps(plan, temporaryTag_, &folderCase);
+    // The record of the run takes the sources' identities from folder listings: read on another core
+    // while this one orders the moves (which it only reads) and the record writes them out.
+    std::vector<std::pair<std::string_view, std::string_view>> sources; // outlives the reading
+    std::future<RunRecorder::SourceIdentities> identities;
+    if (services_.recorder && !plan.moves.empty()) {
+        sources.reserve(plan.moves.size());
+        for (const MovePlan::Move& move : plan.moves)
+            sources.emplace_back(move.source, move.target);
+        identities = std::async(std::launch::async,
+                                [this, &sources] { return services_.fileSystem.identifyMoveSources(sources); });
     }
+    MovePlan::orderSteps(plan, temporaryTag_, &folderCase);
     return runPlan(std::move(report), plan, std::move(origins), stopToken, std::move(identities));
 }
 
 RenameReport FileRenamer::runPlan(RenameReport report, const MovePlan& plan, std::vector<Origin> origins,
                                   std::stop_token stopToken,
-                                  std::optional<RunRecorder::SourceIdentities> identities) {
+                                  std::future<RunRecorder::SourceIdentities> identities) {
     report.started = true;
     knownDirectories_.clear();
     lastProgress_ = {};

@@ -2,6 +2,7 @@
 #include "rename/IdentityScan.h"
 
 #include "model/File.h"
+#include "rename/PositionTable.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -56,48 +57,6 @@ std::optional<std::uint64_t> deviceOf(std::string_view folder) {
     return std::nullopt;
 }
 
-// The sources of one folder by name, in one flat table: a folder of many thousand entries is matched
-// against it entry by entry, and a table of nodes would cost more than the listing.
-class NameTable {
-public:
-    explicit NameTable(std::size_t count) {
-        std::size_t size = 16;
-        while (size < count * 2)
-            size *= 2;
-        slots_.assign(size, Slot{});
-        mask_ = size - 1;
-    }
-    void add(std::string_view name, std::size_t index) {
-        const std::size_t hash = std::hash<std::string_view>{}(name);
-        for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
-            if (slots_[at].index == kEmpty) {
-                slots_[at] = Slot{static_cast<std::uint32_t>(hash), static_cast<std::uint32_t>(names_.size())};
-                names_.emplace_back(name, index);
-                return;
-            }
-        }
-    }
-    // The index given with the name, or nothing.
-    std::optional<std::size_t> find(std::string_view name) const {
-        const std::size_t hash = std::hash<std::string_view>{}(name);
-        for (std::size_t at = hash & mask_; slots_[at].index != kEmpty; at = (at + 1) & mask_)
-            if (slots_[at].hash == static_cast<std::uint32_t>(hash) && names_[slots_[at].index].first == name)
-                return names_[slots_[at].index].second;
-        return std::nullopt;
-    }
-    std::size_t size() const { return names_.size(); }
-
-private:
-    static constexpr std::uint32_t kEmpty = 0xffffffffU;
-    struct Slot {
-        std::uint32_t hash = 0;
-        std::uint32_t index = kEmpty;
-    };
-    std::vector<Slot> slots_;
-    std::vector<std::pair<std::string_view, std::size_t>> names_;
-    std::size_t mask_ = 0;
-};
-
 } // namespace
 
 std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::vector<Move>& moves) {
@@ -108,6 +67,7 @@ std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::ve
         byFolder[enclosingFolder(moves[i].first)].push_back(i);
 
     std::unordered_map<std::string_view, std::optional<std::uint64_t>> targetDevices;
+    std::vector<std::string_view> names(moves.size()); // of the sources matched against a listing
     for (const auto& [folderView, members] : byFolder) {
         if (members.size() < listingThreshold)
             continue;
@@ -116,7 +76,10 @@ std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::ve
         if (::stat(folder.c_str(), &info) != 0 || !listingsGiveInodes(folder))
             continue;
         const auto device = static_cast<std::uint64_t>(info.st_dev);
-        NameTable byName(members.size());
+        // A folder of many thousand entries is matched against its sources entry by entry.
+        const auto nameOf = [&names](std::size_t i) { return names[i]; };
+        PositionTable byName(members.size());
+        std::size_t left = 0;
         for (const std::size_t i : members) {
             const std::string_view targetFolder = enclosingFolder(moves[i].second);
             if (targetFolder != folderView) {
@@ -126,14 +89,14 @@ std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::ve
                 if (found->second != device)
                     continue; // leaves the file system, or cannot tell: looked at in full
             }
-            byName.add(moves[i].first.substr(moves[i].first.rfind('/') + 1), i);
+            names[i] = moves[i].first.substr(moves[i].first.rfind('/') + 1);
+            left += byName.add(names[i], i, nameOf) ? 1 : 0;
         }
         DIR* dir = ::opendir(folder.c_str());
         if (!dir)
             continue;
         // A folder of many more entries than sources would cost more to read than looking at each.
         std::size_t budget = 8 * members.size() + 4096;
-        std::size_t left = byName.size();
         while (left > 0 && budget-- > 0) {
             const dirent* entry = ::readdir(dir);
             if (!entry)
@@ -141,7 +104,7 @@ std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::ve
             // Folders are looked at in full: a mount point or a subvolume lists another inode or device.
             if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_DIR)
                 continue;
-            const auto found = byName.find(std::string_view(entry->d_name));
+            const auto found = byName.find(std::string_view(entry->d_name), nameOf);
             if (!found || known[*found])
                 continue;
             ItemIdentity identity;

@@ -2,9 +2,9 @@
 #include "rename/MovePlan.h"
 
 #include "rename/FolderCase.h"
+#include "rename/PositionTable.h"
 
 #include <random>
-#include <unordered_map>
 
 namespace quillory {
 namespace {
@@ -100,12 +100,13 @@ void MovePlan::orderSteps(MovePlan& plan, std::string_view temporaryTag, FolderC
         for (const Move& move : plan.moves)
             sourceKeys.push_back(folded(move.source));
     }
-    std::unordered_map<std::string_view, std::size_t> bySource;
-    bySource.reserve(count * 2);
-    for (std::size_t i = 0; i < count; ++i) {
+    const auto sourceKey = [&](std::size_t i) {
         const bool hasKey = folderCase && !sourceKeys[i].empty();
-        bySource.emplace(hasKey ? std::string_view(sourceKeys[i]) : std::string_view(plan.moves[i].source), i);
-    }
+        return hasKey ? std::string_view(sourceKeys[i]) : std::string_view(plan.moves[i].source);
+    };
+    PositionTable bySource(count);
+    for (std::size_t i = 0; i < count; ++i)
+        bySource.add(sourceKey(i), i, sourceKey);
 
     // Each target is held by at most one moving source and each source is wanted by at most one move,
     // so the moves form simple chains and cycles. A move blocked by itself changes only letter case in
@@ -116,9 +117,8 @@ void MovePlan::orderSteps(MovePlan& plan, std::string_view temporaryTag, FolderC
             continue;
         const std::string key = folded(plan.moves[i].target);
         const std::string_view target = key.empty() ? std::string_view(plan.moves[i].target) : std::string_view(key);
-        const auto found = bySource.find(target);
-        if (found != bySource.end())
-            blocker[i] = found->second;
+        if (const auto found = bySource.find(target, sourceKey))
+            blocker[i] = *found;
     }
 
     enum : char { unvisited, onPath, emitted };

@@ -18,7 +18,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <thread>
+#include <future>
 
 namespace quillory {
 namespace {
@@ -104,7 +104,7 @@ RunJournal::~RunJournal() {
     }
 }
 
-std::string RunJournal::begin(const MovePlan& plan, std::optional<SourceIdentities> known) {
+std::string RunJournal::begin(const MovePlan& plan, std::future<SourceIdentities> reading) {
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
@@ -131,25 +131,24 @@ std::string RunJournal::begin(const MovePlan& plan, std::optional<SourceIdentiti
     journaltext::appendEscaped(buffer_, commonFolder(plan));
     buffer_ += '\n';
     undoOf_.clear();
-    if (known && known->size() != plan.moves.size())
-        known.reset(); // not this plan's: read afresh
-    std::vector<std::pair<std::string_view, std::string_view>> sources;
-    if (!known) {
+    const auto sourcesOf = [&plan] {
+        std::vector<std::pair<std::string_view, std::string_view>> sources;
         sources.reserve(plan.moves.size());
         for (const auto& move : plan.moves)
             sources.emplace_back(move.source, move.target);
-    }
+        return sources;
+    };
     // The sources' identities come from folder listings on another core while this one writes out the
     // moves; each line gets its identity once both are done.
     SourceIdentities identities;
     std::string lines;
     std::vector<std::size_t> ends;
     {
-        std::jthread scan;
-        if (known)
-            identities = std::move(*known);
-        else
-            scan = std::jthread([&] { identities = fileSystem_.identifyMoveSources(sources); });
+        std::vector<std::pair<std::string_view, std::string_view>> sources; // outlives the reading
+        if (!reading.valid()) {
+            sources = sourcesOf();
+            reading = std::async(std::launch::async, [&] { return fileSystem_.identifyMoveSources(sources); });
+        }
         lines.reserve(plan.moves.size() * 96);
         ends.reserve(plan.moves.size());
         for (std::size_t m = 0; m < plan.moves.size(); ++m) {
@@ -162,7 +161,10 @@ std::string RunJournal::begin(const MovePlan& plan, std::optional<SourceIdentiti
             journaltext::appendEscaped(lines, move.target);
             ends.push_back(lines.size());
         }
+        identities = reading.get();
     }
+    if (identities.size() != plan.moves.size())
+        identities = fileSystem_.identifyMoveSources(sourcesOf()); // not this plan's: read afresh
     for (std::size_t m = 0, start = 0; m < plan.moves.size(); start = ends[m++]) {
         buffer_.append(lines, start, ends[m] - start);
         if (const auto& identity = identities[m]) {

@@ -21,7 +21,7 @@ public:
     // The next run undoes another one (its journal says so).
     void setUndoOf(std::string runId) { undoOf_ = std::move(runId); }
 
-    std::string begin(const MovePlan& plan, std::optional<SourceIdentities> identities = std::nullopt) override;
+    std::string begin(const MovePlan& plan, std::future<SourceIdentities> identities = {}) override;
     std::string runId() const override { return id_; }
     void stepDone(std::size_t step) override;
     void stepFailed(std::size_t step, const FileError& error) override;

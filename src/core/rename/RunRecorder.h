@@ -7,6 +7,7 @@
 #include "rename/RenameReport.h"
 
 #include <cstddef>
+#include <future>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,8 +25,9 @@ public:
     using SourceIdentities = std::vector<std::optional<ItemIdentity>>;
 
     // Before the first move: the whole plan, on stable storage. An error text when it could not be kept.
-    // `identities`, when the caller read them already, are the sources'; otherwise the recorder reads them.
-    virtual std::string begin(const MovePlan& plan, std::optional<SourceIdentities> identities = std::nullopt) = 0;
+    // `identities`, when the caller is reading them already, gives the sources' once the plan is written
+    // out; otherwise the recorder reads them, on another core while it writes.
+    virtual std::string begin(const MovePlan& plan, std::future<SourceIdentities> identities = {}) = 0;
     // The record's name, once begun.
     virtual std::string runId() const = 0;
     virtual void stepDone(std::size_t step) = 0;
