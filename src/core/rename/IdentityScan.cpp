@@ -67,7 +67,6 @@ std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::ve
         byFolder[enclosingFolder(moves[i].first)].push_back(i);
 
     std::unordered_map<std::string_view, std::optional<std::uint64_t>> targetDevices;
-    std::vector<std::string_view> names(moves.size()); // of the sources matched against a listing
     for (const auto& [folderView, members] : byFolder) {
         if (members.size() < listingThreshold)
             continue;
@@ -76,11 +75,14 @@ std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::ve
         if (::stat(folder.c_str(), &info) != 0 || !listingsGiveInodes(folder))
             continue;
         const auto device = static_cast<std::uint64_t>(info.st_dev);
-        // A folder of many thousand entries is matched against its sources entry by entry.
-        const auto nameOf = [&names](std::size_t i) { return names[i]; };
+        // A folder of many thousand entries is matched against its sources entry by entry: by the
+        // names of its members (empty for those looked at in full), found by name.
+        std::vector<std::string_view> names(members.size());
+        const auto nameOf = [&names](std::size_t k) { return names[k]; };
         PositionTable byName(members.size());
         std::size_t left = 0;
-        for (const std::size_t i : members) {
+        for (std::size_t k = 0; k < members.size(); ++k) {
+            const std::size_t i = members[k];
             const std::string_view targetFolder = enclosingFolder(moves[i].second);
             if (targetFolder != folderView) {
                 auto found = targetDevices.find(targetFolder);
@@ -89,14 +91,17 @@ std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::ve
                 if (found->second != device)
                     continue; // leaves the file system, or cannot tell: looked at in full
             }
-            names[i] = moves[i].first.substr(moves[i].first.rfind('/') + 1);
-            left += byName.add(names[i], i, nameOf) ? 1 : 0;
+            names[k] = moves[i].first.substr(moves[i].first.rfind('/') + 1);
+            left += byName.add(names[k], k, nameOf) ? 1 : 0;
         }
         DIR* dir = ::opendir(folder.c_str());
         if (!dir)
             continue;
         // A folder of many more entries than sources would cost more to read than looking at each.
         std::size_t budget = 8 * members.size() + 4096;
+        // Many volumes list a folder in the order its entries were made, often the order of the list:
+        // the member after the last one found is tried before the table.
+        std::size_t next = 0;
         while (left > 0 && budget-- > 0) {
             const dirent* entry = ::readdir(dir);
             if (!entry)
@@ -104,15 +109,17 @@ std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::ve
             // Folders are looked at in full: a mount point or a subvolume lists another inode or device.
             if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_DIR)
                 continue;
-            const auto found = byName.find(std::string_view(entry->d_name), nameOf);
-            if (!found || known[*found])
+            const std::string_view name(entry->d_name);
+            const auto found = next < names.size() && names[next] == name ? next : byName.find(name, nameOf);
+            if (!found || known[members[*found]])
                 continue;
+            next = *found + 1;
             ItemIdentity identity;
             identity.device = device;
             identity.inode = static_cast<std::uint64_t>(entry->d_ino);
             identity.sizeAndTimeKnown = false;
-            out[*found] = identity;
-            known[*found] = 1;
+            out[members[*found]] = identity;
+            known[members[*found]] = 1;
             --left;
         }
         ::closedir(dir);
