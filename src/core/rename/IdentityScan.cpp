@@ -99,9 +99,10 @@ std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::ve
             continue;
         // A folder of many more entries than sources would cost more to read than looking at each.
         std::size_t budget = 8 * members.size() + 4096;
-        // Many volumes list a folder in the order its entries were made, often the order of the list:
-        // the member after the last one found is tried before the table.
-        std::size_t next = 0;
+        // Many volumes list a folder in the order its entries were made or the reverse, often the order
+        // of the list: the member beside the last one found, on the side the listing goes, is tried first.
+        std::size_t last = names.size();
+        bool backwards = false;
         while (left > 0 && budget-- > 0) {
             const dirent* entry = ::readdir(dir);
             if (!entry)
@@ -110,10 +111,13 @@ std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::ve
             if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_DIR)
                 continue;
             const std::string_view name(entry->d_name);
-            const auto found = next < names.size() && names[next] == name ? next : byName.find(name, nameOf);
+            const std::size_t guess = last == names.size() ? last : backwards ? last - 1 : last + 1;
+            const auto found = guess < names.size() && names[guess] == name ? guess : byName.find(name, nameOf);
             if (!found || known[members[*found]])
                 continue;
-            next = *found + 1;
+            if (last != names.size())
+                backwards = *found < last;
+            last = *found;
             ItemIdentity identity;
             identity.device = device;
             identity.inode = static_cast<std::uint64_t>(entry->d_ino);
