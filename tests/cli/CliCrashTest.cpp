@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 // interrupted run, --recover rolls it back (or finishes it, and --undo then reverses it), and every file
 // is back at its place with its content.
 TEST(CliCrashTest, KilledRunIsRecoveredAndUndone) {
-    CliRunner cli(fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path());
+    CliRunner cli(test::memoryBackedFolder());
     constexpr int count = 2000;
     for (int i = 0; i < count; ++i)
         cli.write("trip/d" + std::to_string(i % 10) + "/f_" + std::to_string(i) + ".txt", std::to_string(i));

@@ -137,7 +137,7 @@ TEST(CliInterruptTest, AnUnavailableServiceIsAskedOnceAndNamedOnce) {
 // Ctrl-C in the middle of renaming many files: the run ends between two files, says how far it got, and
 // leaves every file either renamed or where it was, with the run recorded as closed.
 TEST(CliInterruptTest, CtrlCWhileRenamingStopsBetweenFilesAndReportsWhatWasDone) {
-    CliRunner cli(fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path());
+    CliRunner cli(test::memoryBackedFolder());
     constexpr int count = 2000;
     for (int i = 0; i < count; ++i)
         cli.write("trip/f_" + std::to_string(i) + ".txt", std::to_string(i));

@@ -10,6 +10,12 @@ namespace quillory::test {
 
 TempDir::TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
 
+std::filesystem::path memoryBackedFolder() {
+    std::error_code error;
+    return std::filesystem::is_directory("/dev/shm", error) ? std::filesystem::path("/dev/shm")
+                                                            : std::filesystem::temp_directory_path();
+}
+
 TempDir::TempDir(const std::filesystem::path& parent) {
     std::string pattern = (parent / "quillory-test-XXXXXX").string();
     if (!mkdtemp(pattern.data()))

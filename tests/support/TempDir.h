@@ -6,6 +6,10 @@
 
 namespace quillory::test {
 
+// /dev/shm where there is one, else the system temporary directory: many small files cost little on
+// tmpfs, and tmpfs lists a folder newest first, an order other volumes do not give.
+std::filesystem::path memoryBackedFolder();
+
 // A fresh folder under the system temporary directory, removed with everything in it on destruction.
 class TempDir {
 public:

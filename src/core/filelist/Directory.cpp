@@ -53,13 +53,24 @@ void sortNaturally(std::vector<Child>& children, std::size_t namesBefore) {
     } else {
         makeKeys(0, children.size());
     }
+    const auto before = [](const Child& a, const Child& b) {
+        const int byKey = a.key.compare(b.key);
+        return byKey != 0 ? byKey < 0 : a.name < b.name;
+    };
+    // Many volumes list a folder in the order its entries were made, or the reverse, and names are often
+    // made in order: such a listing needs one look, not a sort. No two children are equal (the names
+    // differ), so a listing that never ascends is the order reversed.
+    if (std::is_sorted(children.begin(), children.end(), before))
+        return;
+    if (std::is_sorted(children.rbegin(), children.rend(), before)) {
+        std::reverse(children.begin(), children.end());
+        return;
+    }
     // Positions are sorted, not the children: moving a name and its key costs more than comparing them.
     std::vector<std::uint32_t> order(children.size());
     std::iota(order.begin(), order.end(), 0u);
-    std::sort(order.begin(), order.end(), [&children](std::uint32_t a, std::uint32_t b) {
-        const int byKey = children[a].key.compare(children[b].key);
-        return byKey != 0 ? byKey < 0 : children[a].name < children[b].name;
-    });
+    std::sort(order.begin(), order.end(),
+              [&children, &before](std::uint32_t a, std::uint32_t b) { return before(children[a], children[b]); });
     std::vector<Child> sorted;
     sorted.reserve(children.size());
     for (const std::uint32_t position : order)
@@ -100,6 +111,9 @@ void Directory::load(LoadContext& context) {
     }
 
     std::vector<Child> children;
+    // The ASCII order costs ICU several milliseconds, once: a reading that will want it has it made
+    // beside the rest of the reading. Joined before the reading ends.
+    std::jthread asciiOrder;
     bool hasEntries = false;
     FolderListings::Reading listing;
     if (context.listings)
@@ -130,6 +144,8 @@ void Directory::load(LoadContext& context) {
         }
         const EntryKind kind = type == DT_DIR ? EntryKind::folder : type == DT_LNK ? EntryKind::alias : EntryKind::file;
         children.push_back({entryName, {}, kind});
+        if (context.fileCount + children.size() == text::AsciiCollation::worthMakingFrom)
+            asciiOrder = std::jthread([] { text::defaultAsciiCollation(); });
     }
     if (errno != 0) {
         Logger::error("Error reading directory: ", path, ": ", std::strerror(errno));
