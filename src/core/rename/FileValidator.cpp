@@ -142,14 +142,13 @@ std::size_t nameCharacters(const std::string& name, const std::string& ext) {
 bool hasInvalidCharacters(const FileTransform& transform) {
     const std::string& name = transform.transformedName;
     const std::string& ext = transform.transformedExt;
-    if (name.find_first_of("\t\r\n") != std::string::npos)
-        return true;
     // A NUL would cut the name short on its way to the system; a "/" would put the file into another
-    // folder (or above its own, with ".."); "." and ".." name folders that already exist.
-    const auto nulOrSlash = [](const std::string& text) {
-        return text.find_first_of(std::string("\0/", 2)) != std::string::npos;
-    };
-    if (nulOrSlash(name) || nulOrSlash(ext) || transform.transformedPath.find('\0') != std::string::npos)
+    // folder (or above its own, with ".."); "." and ".." name folders that already exist. One look at
+    // each byte: find_first_of searches its set once a byte.
+    const auto nulOrSlash = [](char c) { return c == '\0' || c == '/'; };
+    const auto lineOrTab = [](char c) { return c == '\t' || c == '\r' || c == '\n'; };
+    if (std::any_of(name.begin(), name.end(), [&](char c) { return nulOrSlash(c) || lineOrTab(c); }) ||
+        std::any_of(ext.begin(), ext.end(), nulOrSlash) || transform.transformedPath.find('\0') != std::string::npos)
         return true;
     return ext.empty() && (name == "." || name == "..");
 }
