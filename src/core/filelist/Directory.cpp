@@ -145,7 +145,13 @@ void Directory::load(LoadContext& context) {
         const EntryKind kind = type == DT_DIR ? EntryKind::folder : type == DT_LNK ? EntryKind::alias : EntryKind::file;
         children.push_back({entryName, {}, kind});
         if (context.fileCount + children.size() == text::AsciiCollation::worthMakingFrom)
-            asciiOrder = std::jthread([] { text::defaultAsciiCollation(); });
+            asciiOrder = std::jthread([] {
+                try {
+                    text::defaultAsciiCollation();
+                } catch (...) {
+                    // Made again when the sort asks for it, where a failure has someone to go to.
+                }
+            });
     }
     if (errno != 0) {
         Logger::error("Error reading directory: ", path, ": ", std::strerror(errno));
