@@ -208,7 +208,7 @@ void Directory::produceFiles(const std::function<void(File&&)>& sink) {
         if (entry.name.empty())
             sink(File::fromUrl(url, false));
         else
-            sink(File::fromPath(childPath(path, entry.name), entry.isAlias));
+            sink(File::inFolder(path, entry.name, entry.isAlias));
     }
     files = {};
     for (auto& sub : subDirectories)

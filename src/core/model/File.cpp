@@ -358,6 +358,23 @@ File File::fromPath(std::string_view absolutePath, bool isAlias) {
     return file;
 }
 
+File File::inFolder(const std::string& folder, std::string_view name, bool isAlias) {
+    // Joining adds one "/" (none after the root), so only the folder can hold a scheme text; a name
+    // with a "/" is not one entry. Both take the long way.
+    if (name.empty() || name.find('/') != std::string_view::npos || folder.find("file://") != std::string::npos)
+        return fromPath((folder == "/" ? std::string() : folder) + "/" + std::string(name), isAlias);
+    File file;
+    file.source.id = makeFileId();
+    file.source.isAlias = isAlias;
+    file.source.path = folder == "/" ? std::string() : folder;
+    file.source.name = deletingPathExtension(name);
+    file.source.ext = pathExtension(name);
+    file.transformed.transformedPath = file.source.path;
+    file.transformed.transformedName = file.source.name;
+    file.transformed.transformedExt = file.source.ext;
+    return file;
+}
+
 void File::resetTransform() {
     transformed.transformedName = source.name == "/" ? std::string() : source.name;
     transformed.transformedPath = collapseSlashes(source.path);

@@ -132,6 +132,9 @@ struct File {
     // From a file URL ("file:///home/me/a%20b.txt") or, for convenience, an absolute path.
     static File fromUrl(std::string_view url, bool isAlias = false);
     static File fromPath(std::string_view absolutePath, bool isAlias = false);
+    // An entry `name` of `folder`, as fromPath gives it for the joined path, without joining the path and
+    // splitting it again: a folder of many thousand entries is read this way.
+    static File inFolder(const std::string& folder, std::string_view name, bool isAlias = false);
 
     const FileId& id() const { return source.id; }
     void resetTransform();

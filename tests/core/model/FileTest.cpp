@@ -64,6 +64,20 @@ TEST(FileTest, PathsGiveTheSameRecordAsTheirUrls) {
     }
 }
 
+TEST(FileTest, AnEntryOfAFolderIsTheRecordOfItsJoinedPath) {
+    for (const std::string folder : {"/", "/a", "/a/b c", "/a/", "/a/file:", "/x/file://y", "relative"}) {
+        for (const std::string name : {"b.txt", ".hidden", "notes.", "a.tar.gz", "README", "caf\xE9.JPG", "x/y", ""}) {
+            const std::string joined = (folder == "/" ? std::string() : folder) + "/" + name;
+            const File entry = File::inFolder(folder, name, true);
+            File expected = File::fromPath(joined, true);
+            expected.source.id = entry.source.id;
+            EXPECT_EQ(entry.source, expected.source) << joined;
+            EXPECT_EQ(entry.transformed, expected.transformed) << joined;
+            EXPECT_FALSE(entry.source.id.empty()) << joined;
+        }
+    }
+}
+
 TEST(FileTest, WritesBackByScope) {
     File file = File::fromPath("/Users/me/a.txt");
     file.transformed.setText("..jpg.", TransformScope::ext);
