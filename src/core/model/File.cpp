@@ -339,17 +339,13 @@ File File::fromUrl(std::string_view url, bool isAlias) {
     return file;
 }
 
-File File::fromPath(std::string_view absolutePath, bool isAlias) {
-    // The pieces come straight from the path, as decoding its URL would give them; a path that ends in
-    // "/" or holds a scheme text takes the long way, which treats those specially.
-    if (absolutePath.empty() || absolutePath.back() == '/' || absolutePath.find("file://") != std::string_view::npos)
-        return fromUrl(fileUrlFromPath(absolutePath), isAlias);
+namespace {
+// A new record of the entry `last` of `folder`, both as they stand in a plain path.
+File plainRecord(std::string_view folder, std::string_view last, bool isAlias) {
     File file;
     file.source.id = makeFileId();
     file.source.isAlias = isAlias;
-    const auto slash = absolutePath.rfind('/');
-    const std::string_view last = slash == std::string_view::npos ? absolutePath : absolutePath.substr(slash + 1);
-    file.source.path = std::string(slash == std::string_view::npos ? std::string_view() : absolutePath.substr(0, slash));
+    file.source.path = std::string(folder);
     file.source.name = deletingPathExtension(last);
     file.source.ext = pathExtension(last);
     file.transformed.transformedPath = file.source.path;
@@ -357,22 +353,25 @@ File File::fromPath(std::string_view absolutePath, bool isAlias) {
     file.transformed.transformedExt = file.source.ext;
     return file;
 }
+} // namespace
+
+File File::fromPath(std::string_view absolutePath, bool isAlias) {
+    // The pieces come straight from the path, as decoding its URL would give them; a path that ends in
+    // "/" or holds a scheme text takes the long way, which treats those specially.
+    if (absolutePath.empty() || absolutePath.back() == '/' || absolutePath.find("file://") != std::string_view::npos)
+        return fromUrl(fileUrlFromPath(absolutePath), isAlias);
+    const auto slash = absolutePath.rfind('/');
+    if (slash == std::string_view::npos)
+        return plainRecord({}, absolutePath, isAlias);
+    return plainRecord(absolutePath.substr(0, slash), absolutePath.substr(slash + 1), isAlias);
+}
 
 File File::inFolder(const std::string& folder, std::string_view name, bool isAlias) {
     // Joining adds one "/" (none after the root), so only the folder can hold a scheme text; a name
     // with a "/" is not one entry. Both take the long way.
     if (name.empty() || name.find('/') != std::string_view::npos || folder.find("file://") != std::string::npos)
         return fromPath((folder == "/" ? std::string() : folder) + "/" + std::string(name), isAlias);
-    File file;
-    file.source.id = makeFileId();
-    file.source.isAlias = isAlias;
-    file.source.path = folder == "/" ? std::string() : folder;
-    file.source.name = deletingPathExtension(name);
-    file.source.ext = pathExtension(name);
-    file.transformed.transformedPath = file.source.path;
-    file.transformed.transformedName = file.source.name;
-    file.transformed.transformedExt = file.source.ext;
-    return file;
+    return plainRecord(folder == "/" ? std::string_view() : std::string_view(folder), name, isAlias);
 }
 
 void File::resetTransform() {
