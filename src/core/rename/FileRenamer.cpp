@@ -32,13 +32,10 @@ std::string withoutTrailingSlash(std::string path) {
     return path;
 }
 
-
-
 bool isInside(const std::string& path, std::string_view folder) {
     return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
            (path[folder.size()] == '/' || folder == "/");
 }
-
 
 // The source of an item at its new place, split as a file URL would be; it keeps its identity.
 FileSource sourceAt(const std::string& location, bool isFolder, const FileId& id, bool isAlias) {
@@ -276,15 +273,10 @@ RenameReport FileRenamer::renameListed(bool force, std::stop_token stopToken, Pr
     plan.moves = std::move(moves);
     // The record of the run takes the sources' identities from folder listings: read on another core
     // while this one orders the moves (which it only reads) and the record writes them out.
-    std::vector<std::pair<std::string_view, std::string_view>> sources; // outlives the reading
     std::future<RunRecorder::SourceIdentities> identities;
-    if (services_.recorder && !plan.moves.empty()) {
-        sources.reserve(plan.moves.size());
-        for (const MovePlan::Move& move : plan.moves)
-            sources.emplace_back(move.source, move.target);
+    if (services_.recorder && !plan.moves.empty())
         identities = std::async(std::launch::async,
-                                [this, &sources] { return services_.fileSystem.identifyMoveSources(sources); });
-    }
+                                [this, &plan] { return services_.fileSystem.identifyMoveSources(plan.endpoints()); });
     MovePlan::orderSteps(plan, temporaryTag_, &folderCase);
     return runPlan(std::move(report), plan, std::move(origins), stopToken, std::move(identities));
 }

@@ -14,6 +14,7 @@
 #include "filelist/FileDataSource.h"
 #include "filelist/FolderListings.h"
 #include "model/File.h"
+#include "rename/PositionTable.h"
 #include "text/Characters.h"
 #include "text/Regex.h"
 #include "text/Utf.h"
@@ -40,7 +41,6 @@ const char* const kFolderNameTooManyBytes = "Folder names cannot exceed 255 byte
 const char* const kTraversal = "Path cannot contain \".\" or \"..\" components";
 const char* const kValidationFailed = "Validation Failed";
 const char* const kFolderIntoItself = "A folder cannot be moved into itself";
-
 
 // The item on the way to a target folder that is there but is no folder (nor a link to one), such as
 // "notes.txt" for "notes.txt/a.jpg": the folder can never be made. Files of one folder come in runs,
@@ -299,70 +299,29 @@ struct UniquenessDecision {
 // and a node per path would cost more than the rest of the pass.
 class PathSet {
 public:
-    static std::uint32_t hashOf(std::string_view path) {
-        return static_cast<std::uint32_t>(std::hash<std::string_view>{}(path));
-    }
+    explicit PathSet(std::size_t count) : table_(count) { paths_.reserve(count); }
+    static std::uint32_t hashOf(std::string_view path) { return PositionTable::hashOf(path); }
 
-    void reserve(std::size_t count) {
-        std::size_t size = 16;
-        while (size < count * 2)
-            size *= 2;
-        if (size > slots_.size())
-            rehash(size);
-    }
     bool contains(std::string_view path, std::uint32_t hash) const {
-        if (slots_.empty())
-            return false;
-        for (std::size_t at = hash & mask_; slots_[at].data; at = (at + 1) & mask_)
-            if (slots_[at].hash == hash && view(slots_[at]) == path)
-                return true;
-        return false;
+        return table_.find(path, hash, [this](std::size_t i) { return paths_[i]; }).has_value();
     }
     void insert(std::string_view path) {
-        const std::uint32_t hash = hashOf(path);
-        if (contains(path, hash))
-            return;
-        if ((count_ + 1) * 2 > slots_.size())
-            rehash(std::max<std::size_t>(16, slots_.size() * 2));
-        place(Slot{path.data() ? path.data() : "", static_cast<std::uint32_t>(path.size()), hash});
-        ++count_;
+        if (table_.add(path, hashOf(path), paths_.size(), [this](std::size_t i) { return paths_[i]; }))
+            paths_.push_back(path);
     }
 
 private:
-    // Sixteen bytes: a list of 100,000 files keeps two tables of 262,144 slots while it is checked.
-    struct Slot {
-        const char* data = nullptr; // null: empty
-        std::uint32_t size = 0;     // a path is far shorter than 4 GiB
-        std::uint32_t hash = 0;
-    };
-    static std::string_view view(const Slot& slot) { return {slot.data, slot.size}; }
-    void place(const Slot& slot) {
-        std::size_t at = slot.hash & mask_;
-        while (slots_[at].data)
-            at = (at + 1) & mask_;
-        slots_[at] = slot;
-    }
-    void rehash(std::size_t size) {
-        std::vector<Slot> old(size);
-        old.swap(slots_);
-        mask_ = size - 1;
-        for (const Slot& slot : old)
-            if (slot.data)
-                place(slot);
-    }
-
-    std::vector<Slot> slots_;
-    std::size_t mask_ = 0;
-    std::size_t count_ = 0;
+    PositionTable table_;
+    std::vector<std::string_view> paths_;
 };
 
 class UniquenessPass {
 public:
     UniquenessPass(const std::vector<UniqueItem>& items, const FileValidator::UniquenessOptions& options,
                    FolderCase* folderCase)
-        : items_(items), options_(options), folderCase_(folderCase) {
-        occupied_.reserve(items.size()); // the staying items and the targets, about one per item
-        leaving_.reserve(items.size());
+        : items_(items), options_(options), folderCase_(folderCase),
+          occupied_(items.size()), // the staying items and the targets, about one per item
+          leaving_(items.size()) {
         for (const UniqueItem& item : items)
             (item.moves ? leaving_ : occupied_).insert(keyOf(item.source));
     }

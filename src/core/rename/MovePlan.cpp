@@ -15,7 +15,6 @@ std::string withoutTrailingSlash(std::string path) {
     return path.empty() ? std::string("/") : path;
 }
 
-
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
 } // namespace
@@ -165,6 +164,14 @@ void MovePlan::orderSteps(MovePlan& plan, std::string_view temporaryTag, FolderC
         for (std::size_t k = tailEnd; k-- > 0;)
             direct(path[k], ++group);
     }
+}
+
+std::vector<std::pair<std::string_view, std::string_view>> MovePlan::endpoints() const {
+    std::vector<std::pair<std::string_view, std::string_view>> views;
+    views.reserve(moves.size());
+    for (const Move& move : moves)
+        views.emplace_back(move.source, move.target);
+    return views;
 }
 
 std::string MovePlan::randomTag() {

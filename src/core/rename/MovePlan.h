@@ -39,6 +39,9 @@ public:
     std::vector<Move> moves; // list order
     std::vector<Step> steps; // execution order; a move whose target is its source has none
 
+    // Each move's source and target, as views of the plan's own texts.
+    std::vector<std::pair<std::string_view, std::string_view>> endpoints() const;
+
     // The plan for the files that move: no errors, something changed, and (for folder entries) the
     // preference allows it. `temporaryTag` makes the temporary names of this run its own. Without
     // `folderCase` every folder is taken to tell letter case apart.

@@ -25,10 +25,18 @@ public:
         mask_ = size - 1;
     }
 
+    static std::uint32_t hashOf(std::string_view text) {
+        return static_cast<std::uint32_t>(std::hash<std::string_view>{}(text));
+    }
+
     // False, and the table unchanged, when a position with the same text is there already.
     template <typename TextOf>
     bool add(std::string_view text, std::size_t position, const TextOf& textOf) {
-        const auto hash = hashOf(text);
+        return add(text, hashOf(text), position, textOf);
+    }
+    // The same with the text's hashOf, for a caller that looks one text up in several tables.
+    template <typename TextOf>
+    bool add(std::string_view text, std::uint32_t hash, std::size_t position, const TextOf& textOf) {
         std::size_t at = hash & mask_;
         for (; slots_[at].position != kEmpty; at = (at + 1) & mask_)
             if (slots_[at].hash == hash && textOf(slots_[at].position) == text)
@@ -41,7 +49,10 @@ public:
 
     template <typename TextOf>
     std::optional<std::size_t> find(std::string_view text, const TextOf& textOf) const {
-        const auto hash = hashOf(text);
+        return find(text, hashOf(text), textOf);
+    }
+    template <typename TextOf>
+    std::optional<std::size_t> find(std::string_view text, std::uint32_t hash, const TextOf& textOf) const {
         for (std::size_t at = hash & mask_; slots_[at].position != kEmpty; at = (at + 1) & mask_)
             if (slots_[at].hash == hash && textOf(slots_[at].position) == text)
                 return slots_[at].position;
@@ -54,9 +65,6 @@ private:
         std::uint32_t hash = 0;
         std::uint32_t position = kEmpty;
     };
-    static std::uint32_t hashOf(std::string_view text) {
-        return static_cast<std::uint32_t>(std::hash<std::string_view>{}(text));
-    }
     void grow() {
         std::vector<Slot> old(slots_.size() * 2);
         old.swap(slots_);

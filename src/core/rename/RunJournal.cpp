@@ -131,40 +131,27 @@ std::string RunJournal::begin(const MovePlan& plan, std::future<SourceIdentities
     journaltext::appendEscaped(buffer_, commonFolder(plan));
     buffer_ += '\n';
     undoOf_.clear();
-    const auto sourcesOf = [&plan] {
-        std::vector<std::pair<std::string_view, std::string_view>> sources;
-        sources.reserve(plan.moves.size());
-        for (const auto& move : plan.moves)
-            sources.emplace_back(move.source, move.target);
-        return sources;
-    };
     // The sources' identities come from folder listings on another core while this one writes out the
     // moves; each line gets its identity once both are done.
-    SourceIdentities identities;
     std::string lines;
     std::vector<std::size_t> ends;
-    {
-        std::vector<std::pair<std::string_view, std::string_view>> sources; // outlives the reading
-        if (!reading.valid()) {
-            sources = sourcesOf();
-            reading = std::async(std::launch::async, [&] { return fileSystem_.identifyMoveSources(sources); });
-        }
-        lines.reserve(plan.moves.size() * 96);
-        ends.reserve(plan.moves.size());
-        for (std::size_t m = 0; m < plan.moves.size(); ++m) {
-            const auto& move = plan.moves[m];
-            lines += "move";
-            appendNumber(lines, static_cast<long long>(m));
-            lines += move.isFolder ? " d " : " f ";
-            journaltext::appendEscaped(lines, move.source);
-            lines += ' ';
-            journaltext::appendEscaped(lines, move.target);
-            ends.push_back(lines.size());
-        }
-        identities = reading.get();
+    if (!reading.valid())
+        reading = std::async(std::launch::async, [&] { return fileSystem_.identifyMoveSources(plan.endpoints()); });
+    lines.reserve(plan.moves.size() * 96);
+    ends.reserve(plan.moves.size());
+    for (std::size_t m = 0; m < plan.moves.size(); ++m) {
+        const auto& move = plan.moves[m];
+        lines += "move";
+        appendNumber(lines, static_cast<long long>(m));
+        lines += move.isFolder ? " d " : " f ";
+        journaltext::appendEscaped(lines, move.source);
+        lines += ' ';
+        journaltext::appendEscaped(lines, move.target);
+        ends.push_back(lines.size());
     }
+    SourceIdentities identities = reading.get();
     if (identities.size() != plan.moves.size())
-        identities = fileSystem_.identifyMoveSources(sourcesOf()); // not this plan's: read afresh
+        identities = fileSystem_.identifyMoveSources(plan.endpoints()); // not this plan's: read afresh
     for (std::size_t m = 0, start = 0; m < plan.moves.size(); start = ends[m++]) {
         buffer_.append(lines, start, ends[m] - start);
         if (const auto& identity = identities[m]) {
