@@ -32,6 +32,32 @@ struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
+enum class ListedOrder { ascending, descending, neither };
+
+// Many volumes list a folder in the order its entries were made, or the reverse, and names are often
+// made in order: such a listing needs one look, with one key at a time, and no sort. No two children
+// are equal (the names differ), so the order is known from the first pair.
+template <typename KeyInto>
+ListedOrder listedOrder(const std::vector<Child>& children, const KeyInto& keyInto) {
+    std::string previous;
+    std::string current;
+    int direction = 0;
+    if (!children.empty())
+        keyInto(children.front().name, previous);
+    for (std::size_t i = 1; i < children.size(); ++i) {
+        keyInto(children[i].name, current);
+        int order = previous.compare(current);
+        if (order == 0)
+            order = children[i - 1].name.compare(children[i].name);
+        const int step = order < 0 ? 1 : -1;
+        if (direction != 0 && step != direction)
+            return ListedOrder::neither;
+        direction = step;
+        previous.swap(current);
+    }
+    return direction < 0 ? ListedOrder::descending : ListedOrder::ascending;
+}
+
 // In the collator's order, equal names by their bytes. Names made only of ASCII get keys of their own
 // without ICU, once the reading is large enough to repay making that order (a few milliseconds, once);
 // other folders get ICU's keys, made on two threads in a large folder (each has its own collator).
@@ -41,10 +67,24 @@ void sortNaturally(std::vector<Child>& children, std::size_t namesBefore) {
     const text::AsciiCollation* ascii = nullptr;
     if (namesBefore + children.size() >= largeFrom && std::all_of(children.begin(), children.end(), covered))
         ascii = text::defaultAsciiCollation();
-    const auto makeKeys = [&children, ascii](std::size_t first, std::size_t end) {
+    const auto keyInto = [ascii](const std::string& name, std::string& key) {
+        if (ascii)
+            ascii->keyInto(name, key);
+        else
+            key = text::localizedStandardSortKey(name);
+    };
+    switch (listedOrder(children, keyInto)) {
+    case ListedOrder::ascending:
+        return;
+    case ListedOrder::descending:
+        std::reverse(children.begin(), children.end());
+        return;
+    case ListedOrder::neither:
+        break;
+    }
+    const auto makeKeys = [&children, &keyInto](std::size_t first, std::size_t end) {
         for (std::size_t i = first; i < end; ++i)
-            children[i].key =
-                ascii ? ascii->key(children[i].name) : text::localizedStandardSortKey(children[i].name);
+            keyInto(children[i].name, children[i].key);
     };
     if (!ascii && children.size() >= largeFrom && std::thread::hardware_concurrency() > 1) {
         const std::size_t half = children.size() / 2;
@@ -57,15 +97,6 @@ void sortNaturally(std::vector<Child>& children, std::size_t namesBefore) {
         const int byKey = a.key.compare(b.key);
         return byKey != 0 ? byKey < 0 : a.name < b.name;
     };
-    // Many volumes list a folder in the order its entries were made, or the reverse, and names are often
-    // made in order: such a listing needs one look, not a sort. No two children are equal (the names
-    // differ), so a listing that never ascends is the order reversed.
-    if (std::is_sorted(children.begin(), children.end(), before))
-        return;
-    if (std::is_sorted(children.rbegin(), children.rend(), before)) {
-        std::reverse(children.begin(), children.end());
-        return;
-    }
     // Positions are sorted, not the children: moving a name and its key costs more than comparing them.
     std::vector<std::uint32_t> order(children.size());
     std::iota(order.begin(), order.end(), 0u);

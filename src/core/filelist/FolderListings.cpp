@@ -3,7 +3,6 @@
 
 #include "text/Utf.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -19,7 +18,7 @@ std::uint64_t keyOf(std::string_view name) {
     std::uint64_t hash = 1469598103934665603ULL;
     for (const char c : name)
         hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
-    return hash;
+    return hash != 0 ? hash : 1;
 }
 
 bool before(const timespec& a, const timespec& b) {
@@ -31,7 +30,36 @@ bool before(const timespec& a, const timespec& b) {
 bool FolderListings::Listing::mayHold(std::string_view name) const {
     if (!text::isAscii(name))
         return true;
-    return std::binary_search(keys.begin(), keys.end(), keyOf(name));
+    const std::uint64_t key = keyOf(name);
+    for (std::size_t at = slotOf(key);; at = (at + 1) & (keys.size() - 1)) {
+        if (keys[at] == key)
+            return true;
+        if (keys[at] == 0)
+            return false;
+    }
+}
+
+std::size_t FolderListings::Listing::slotOf(std::uint64_t key) const {
+    // The key's high bits, mixed: FNV's low bits depend only on the names' low bits.
+    return shift >= 64 ? 0 : static_cast<std::size_t>((key * 0x9e3779b97f4a7c15ULL) >> shift);
+}
+
+void FolderListings::Listing::makeTable() {
+    // At most four fifths full, so that a name that is not there ends its search soon.
+    std::size_t size = 8;
+    shift = 61;
+    while (size < keys.size() + keys.size() / 4 + 1) {
+        size *= 2;
+        --shift;
+    }
+    std::vector<std::uint64_t> table(size, 0);
+    for (const std::uint64_t key : keys) {
+        std::size_t at = slotOf(key);
+        while (table[at] != 0 && table[at] != key)
+            at = (at + 1) & (size - 1);
+        table[at] = key;
+    }
+    keys = std::move(table);
 }
 
 bool FolderListings::Reading::begin(int folderFd) {
@@ -61,7 +89,7 @@ void FolderListings::record(const std::string& folder, Reading&& reading) {
     if (!reading.active_)
         return;
     auto listing = std::make_shared<Listing>(std::move(reading.listing_));
-    std::sort(listing->keys.begin(), listing->keys.end());
+    listing->makeTable();
     reading.active_ = false;
     std::lock_guard lock(mutex_);
     listings_[folder] = std::move(listing);
@@ -108,7 +136,7 @@ std::shared_ptr<const FolderListings::Listing> FolderListings::reread(const std:
     if (!complete || !reading.active())
         return nullptr;
     auto listing = std::make_shared<Listing>(std::move(reading.listing_));
-    std::sort(listing->keys.begin(), listing->keys.end());
+    listing->makeTable();
     std::lock_guard lock(mutex_);
     listings_[folder] = listing;
     return listing;

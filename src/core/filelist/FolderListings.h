@@ -31,7 +31,13 @@ public:
         std::uint64_t device = 0;
         std::uint64_t inode = 0;
         timespec modified{};
-        std::vector<std::uint64_t> keys; // sorted
+        // While reading, the keys in listing order; once recorded, a table of them with open addressing
+        // (found in one or two cache lines; 0 marks a free slot, and no key is 0).
+        std::vector<std::uint64_t> keys;
+        unsigned shift = 64;
+
+        void makeTable();
+        std::size_t slotOf(std::uint64_t key) const;
     };
 
     // A reading of one folder, recorded when complete.

@@ -204,10 +204,16 @@ bool AsciiCollation::covers(std::string_view text) {
 }
 
 std::string AsciiCollation::key(std::string_view text) const {
+    std::string key;
+    keyInto(text, key);
+    return key;
+}
+
+void AsciiCollation::keyInto(std::string_view text, std::string& key) const {
     // A rank byte a character; a number is the rank of numbers, its count of digits without leading
     // zeros (one zero stays) and those digits, so that a longer number sorts later. Ranks of other
     // characters never equal the rank of numbers, so two keys agree on where their numbers start.
-    std::string key;
+    key.clear();
     key.reserve(text.size() + 2);
     const std::uint8_t numberRank = rank_['0'];
     for (std::size_t i = 0; i < text.size();) {
@@ -227,7 +233,6 @@ std::string AsciiCollation::key(std::string_view text) const {
         key.append(text.substr(i, end - i));
         i = end;
     }
-    return key;
 }
 
 const AsciiCollation* defaultAsciiCollation() {

@@ -50,6 +50,8 @@ public:
     // A key that orders the names it covers as the collator does. Its bytes are its own: it never
     // meets an ICU key.
     std::string key(std::string_view text) const;
+    // The same key written over `key`, whose room is reused: for a walk that needs one key at a time.
+    void keyInto(std::string_view text, std::string& key) const;
 
 private:
     AsciiCollation() = default;

@@ -294,7 +294,8 @@ TEST_F(OpenFolderTest, ASecondRequestQueuesBehindARunningOneWithoutBlockingTheCa
 TEST_F(OpenFolderTest, LargeFoldersAreListedInTheCollatorsOrderWithOrWithoutNamesBeyondAscii) {
     // Past a few thousand names, a folder of ASCII names is ordered by keys of its own and any other
     // by ICU's: both must give the collator's order. So must folders whose names were made in that
-    // order or its reverse, which many volumes list as they were made (tmpfs newest first).
+    // order or its reverse, which many volumes list as they were made (tmpfs newest first), and a folder
+    // listed in order but for its last two names.
     std::vector<std::string> ascii = mixedAsciiNames(4100);
     std::vector<std::string> mixed(ascii.begin(), ascii.begin() + 60);
     mixed.push_back("caf\xC3\xA9 7.jpg");
@@ -310,16 +311,21 @@ TEST_F(OpenFolderTest, LargeFoldersAreListedInTheCollatorsOrderWithOrWithoutName
     const std::vector<std::string> ordered = naturallySorted(mixed);
     dir.mkdir("home/forwards");
     dir.mkdir("home/backwards");
+    dir.mkdir("home/almost");
+    std::vector<std::string> almost = ordered;
+    std::swap(almost[almost.size() - 1], almost[almost.size() - 2]);
     for (std::size_t i = 0; i < ordered.size(); ++i) {
         fs::create_hard_link(original, home + "/forwards/" + ordered[i]);
         fs::create_hard_link(original, home + "/backwards/" + ordered[ordered.size() - 1 - i]);
+        fs::create_hard_link(original, home + "/almost/" + almost[i]);
     }
-    handler.openAllFilesAndDirectories(request({"big", "mixed", "forwards", "backwards"}), FileAction::replace);
+    handler.openAllFilesAndDirectories(request({"big", "mixed", "forwards", "backwards", "almost"}),
+                                       FileAction::replace);
 
     std::vector<std::string> expected;
     for (const auto& name : naturallySorted(ascii))
         expected.push_back("big/" + name);
-    for (const std::string folder : {"mixed/", "forwards/", "backwards/"})
+    for (const std::string folder : {"mixed/", "forwards/", "backwards/", "almost/"})
         for (const auto& name : ordered)
             expected.push_back(folder + name);
     EXPECT_EQ(listed(), expected);

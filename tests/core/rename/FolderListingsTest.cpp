@@ -106,6 +106,25 @@ TEST_F(FolderListingsTest, AnUnchangedFolderAnswersForNamesItDidNotHold) {
         EXPECT_EQ(file.validation.uniqueSuffix, file.source.name == "IMG_3" ? " 2" : "") << file.source.name;
 }
 
+TEST_F(FolderListingsTest, ALargeListingHoldsEveryNameItWasReadWithAndNoOther) {
+    constexpr int count = 3000; // the table grows many times over
+    for (int i = 0; i < count; ++i)
+        temp_.write("photos/n" + std::to_string(i));
+    age(folder(), -60);
+    open();
+    const auto listing = listings_.current(folder());
+    ASSERT_TRUE(listing);
+    int missing = 0;
+    int extra = 0;
+    for (int i = 0; i < count; ++i) {
+        missing += listing->mayHold("n" + std::to_string(i)) ? 0 : 1;
+        extra += listing->mayHold("m" + std::to_string(i)) ? 1 : 0;
+    }
+    EXPECT_EQ(missing, 0);
+    EXPECT_EQ(extra, 0);
+    EXPECT_FALSE(listing->mayHold(""));
+}
+
 TEST_F(FolderListingsTest, AChangedFolderIsReadAgainUnlessJustTouched) {
     temp_.write("photos/a.txt");
     temp_.write("photos/b.txt");
