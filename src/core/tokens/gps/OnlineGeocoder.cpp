@@ -12,6 +12,7 @@
 
 #ifdef QUILLORY_HAVE_CURL
 #include <curl/curl.h>
+#include <dlfcn.h>
 #endif
 
 namespace quillory {
@@ -38,9 +39,53 @@ std::size_t collect(char* data, std::size_t size, std::size_t count, void* targe
     return size * count;
 }
 
-void initialiseCurl() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+// libcurl is loaded at the first request, not with the program: with the TLS and authentication
+// libraries it brings, it would add milliseconds to every start, and few runs look a place up online.
+struct Curl {
+    decltype(&curl_global_init) globalInit = nullptr;
+    decltype(&curl_easy_init) easyInit = nullptr;
+    decltype(&curl_easy_setopt) easySetopt = nullptr;
+    decltype(&curl_easy_perform) easyPerform = nullptr;
+    decltype(&curl_easy_getinfo) easyGetinfo = nullptr;
+    decltype(&curl_easy_cleanup) easyCleanup = nullptr;
+    decltype(&curl_easy_strerror) easyStrerror = nullptr;
+    decltype(&curl_slist_append) slistAppend = nullptr;
+    decltype(&curl_slist_free_all) slistFreeAll = nullptr;
+    std::string failure; // why the library is not there; then nothing else is set
+};
+
+const Curl& curlLibrary() {
+    static const Curl curl = [] {
+        Curl loaded;
+        // The name the build linked against (its soname), not the development link.
+        void* library = ::dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+        if (!library) {
+            const char* reason = ::dlerror();
+            loaded.failure = std::string("HTTP support (libcurl) cannot be loaded: ") + (reason ? reason : "");
+            return loaded;
+        }
+        bool complete = true;
+        const auto bind = [&](auto& function, const char* name) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(::dlsym(library, name));
+            complete = complete && function != nullptr;
+        };
+        bind(loaded.globalInit, "curl_global_init");
+        bind(loaded.easyInit, "curl_easy_init");
+        bind(loaded.easySetopt, "curl_easy_setopt");
+        bind(loaded.easyPerform, "curl_easy_perform");
+        bind(loaded.easyGetinfo, "curl_easy_getinfo");
+        bind(loaded.easyCleanup, "curl_easy_cleanup");
+        bind(loaded.easyStrerror, "curl_easy_strerror");
+        bind(loaded.slistAppend, "curl_slist_append");
+        bind(loaded.slistFreeAll, "curl_slist_free_all");
+        if (!complete || loaded.globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+            Curl missing;
+            missing.failure = "HTTP support (libcurl) cannot be started";
+            return missing;
+        }
+        return loaded;
+    }();
+    return curl;
 }
 #endif
 
@@ -51,9 +96,6 @@ OnlineGeocoder::OnlineGeocoder(Options options) : options_(std::move(options)) {
         options_.baseUrl.pop_back();
     if (options_.userAgent.empty())
         options_.userAgent = std::string("Quillory/") + kVersion + " (batch file renamer)";
-#ifdef QUILLORY_HAVE_CURL
-    initialiseCurl();
-#endif
 }
 
 bool OnlineGeocoder::available() {
@@ -148,44 +190,47 @@ GeocoderAnswer OnlineGeocoder::reverseGeocode(double latitude, double longitude,
 #ifdef QUILLORY_HAVE_CURL
     if (options_.baseUrl.empty())
         return GeocoderAnswer::failure(GPSError::network, "no address of a geocoding service is set");
+    const Curl& library = curlLibrary();
+    if (!library.failure.empty())
+        return GeocoderAnswer::failure(GPSError::network, library.failure);
     if (!waitForTurn(stop))
         return GeocoderAnswer::failure(GPSError::network, "stopped");
-    CURL* curl = curl_easy_init();
+    CURL* curl = library.easyInit();
     if (!curl)
         return GeocoderAnswer::failure(GPSError::network, "cannot start an HTTP request");
     std::string body;
     char errorBuffer[CURL_ERROR_SIZE] = {};
     const std::string url = requestUrl(latitude, longitude);
-    curl_slist* headers = curl_slist_append(nullptr, "Accept: application/json");
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, options_.userAgent.c_str());
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 3L);
+    curl_slist* headers = library.slistAppend(nullptr, "Accept: application/json");
+    library.easySetopt(curl, CURLOPT_URL, url.c_str());
+    library.easySetopt(curl, CURLOPT_HTTPHEADER, headers);
+    library.easySetopt(curl, CURLOPT_USERAGENT, options_.userAgent.c_str());
+    library.easySetopt(curl, CURLOPT_NOSIGNAL, 1L);
+    library.easySetopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    library.easySetopt(curl, CURLOPT_MAXREDIRS, 3L);
 #if LIBCURL_VERSION_NUM >= 0x075500
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    library.easySetopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    library.easySetopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
 #else
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS, long(CURLPROTO_HTTP | CURLPROTO_HTTPS));
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS, long(CURLPROTO_HTTP | CURLPROTO_HTTPS));
+    library.easySetopt(curl, CURLOPT_PROTOCOLS, long(CURLPROTO_HTTP | CURLPROTO_HTTPS));
+    library.easySetopt(curl, CURLOPT_REDIR_PROTOCOLS, long(CURLPROTO_HTTP | CURLPROTO_HTTPS));
 #endif
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(options_.timeout.count()));
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, stopWhenRequested);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &stop);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    const CURLcode code = curl_easy_perform(curl);
+    library.easySetopt(curl, CURLOPT_TIMEOUT_MS, long(options_.timeout.count()));
+    library.easySetopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
+    library.easySetopt(curl, CURLOPT_WRITEFUNCTION, collect);
+    library.easySetopt(curl, CURLOPT_WRITEDATA, &body);
+    library.easySetopt(curl, CURLOPT_XFERINFOFUNCTION, stopWhenRequested);
+    library.easySetopt(curl, CURLOPT_XFERINFODATA, &stop);
+    library.easySetopt(curl, CURLOPT_NOPROGRESS, 0L);
+    const CURLcode code = library.easyPerform(curl);
     long status = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-    curl_slist_free_all(headers);
-    curl_easy_cleanup(curl);
+    library.easyGetinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    library.slistFreeAll(headers);
+    library.easyCleanup(curl);
     if (code == CURLE_OPERATION_TIMEDOUT)
-        return GeocoderAnswer::failure(GPSError::timeout, errorBuffer[0] ? errorBuffer : curl_easy_strerror(code));
+        return GeocoderAnswer::failure(GPSError::timeout, errorBuffer[0] ? errorBuffer : library.easyStrerror(code));
     if (code != CURLE_OK)
-        return GeocoderAnswer::failure(GPSError::network, errorBuffer[0] ? errorBuffer : curl_easy_strerror(code));
+        return GeocoderAnswer::failure(GPSError::network, errorBuffer[0] ? errorBuffer : library.easyStrerror(code));
     return answerFromResponse(status, body);
 #else
     (void)latitude;
