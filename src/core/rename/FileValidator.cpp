@@ -305,8 +305,8 @@ public:
     bool contains(std::string_view path, std::uint32_t hash) const {
         return table_.find(path, hash, [this](std::size_t i) { return paths_[i]; }).has_value();
     }
-    void insert(std::string_view path) {
-        if (table_.add(path, hashOf(path), paths_.size(), [this](std::size_t i) { return paths_[i]; }))
+    void insert(std::string_view path, std::uint32_t hash) {
+        if (table_.add(path, hash, paths_.size(), [this](std::size_t i) { return paths_[i]; }))
             paths_.push_back(path);
     }
 
@@ -322,8 +322,10 @@ public:
         : items_(items), options_(options), folderCase_(folderCase),
           occupied_(items.size()), // the staying items and the targets, about one per item
           leaving_(items.size()) {
-        for (const UniqueItem& item : items)
-            (item.moves ? leaving_ : occupied_).insert(keyOf(item.source));
+        for (const UniqueItem& item : items) {
+            const PathKey key = keyOf(item.source);
+            (item.moves ? leaving_ : occupied_).insert(key.text, key.hash);
+        }
     }
 
     // Decisions only for the items that do not keep their plain target. False when cancelled.
@@ -336,8 +338,9 @@ public:
             if (stopToken.stop_requested())
                 return false;
             const bool onDisk = options_.probed ? (*options_.probed)[i] != 0 : probe(item.target);
-            if (isFree(item.target, onDisk, &item.source)) {
-                occupied_.insert(keyOf(item.target));
+            const PathKey target = keyOf(item.target);
+            if (isFree(target, item.target, onDisk, &item.source)) {
+                occupied_.insert(target.text, target.hash);
                 continue;
             }
             UniquenessDecision& decision = decisions.emplace_back();
@@ -366,9 +369,12 @@ public:
                     break;
                 }
                 std::string candidate = item.withSuffix(suffix);
-                if (!isFree(candidate, probe(candidate), nullptr))
+                std::string folded = folds(candidate) ? folderCase_->key(candidate) : std::string();
+                const std::string_view text = folded.empty() ? std::string_view(candidate) : std::string_view(folded);
+                const PathKey key{text, PathSet::hashOf(text)};
+                if (!isFree(key, candidate, probe(candidate), nullptr))
                     continue;
-                occupied_.insert(folds(candidate) ? own(folderCase_->key(candidate)) : own(std::move(candidate)));
+                occupied_.insert(own(folded.empty() ? std::move(candidate) : std::move(folded)), key.hash);
                 decision.suffix = suffix;
                 decision.warning = "Filename is not unique. A numeric suffix '" + std::to_string(number) +
                                    "' has been added.";
@@ -387,8 +393,14 @@ private:
     // Where a folder ignores letter case, names that differ only in case are one name. The key of a path
     // the items hold is a view of it unless folding changes it.
     bool folds(const std::string& path) { return folderCase_ && folderCase_->foldsName(path); }
-    std::string_view keyOf(const std::string& path) {
-        return folds(path) ? own(folderCase_->key(path)) : std::string_view(path);
+    // A path as the sets know it, with its hash: made once for a look-up and the insertion after it.
+    struct PathKey {
+        std::string_view text;
+        std::uint32_t hash;
+    };
+    PathKey keyOf(const std::string& path) {
+        const std::string_view text = folds(path) ? own(folderCase_->key(path)) : std::string_view(path);
+        return {text, PathSet::hashOf(text)};
     }
     std::string_view own(std::string text) {
         owned_.push_back(std::move(text));
@@ -398,13 +410,10 @@ private:
     // A target is free unless the list claims it, or something on disk holds it that is not a listed
     // item moving away. An item on disk that is the file itself under another spelling (a volume that
     // ignores letter case) leaves it free too.
-    bool isFree(const std::string& target, bool onDisk, const std::string* source) {
-        const std::string folded = folds(target) ? folderCase_->key(target) : std::string();
-        const std::string_view lookup = folded.empty() ? std::string_view(target) : std::string_view(folded);
-        const std::uint32_t hash = PathSet::hashOf(lookup);
-        if (occupied_.contains(lookup, hash))
+    bool isFree(const PathKey& key, const std::string& target, bool onDisk, const std::string* source) {
+        if (occupied_.contains(key.text, key.hash))
             return false;
-        if (!onDisk || leaving_.contains(lookup, hash))
+        if (!onDisk || leaving_.contains(key.text, key.hash))
             return true;
         if (!source || !options_.disk)
             return false;
