@@ -73,12 +73,9 @@ bool FolderCase::ignoresCase(const std::string& folder) {
 }
 
 bool FolderCase::foldsName(std::string_view path) {
-    // Asked several times for every file of a run: memrchr finds the last slash a word at a time.
-    const void* last = path.empty() ? nullptr : ::memrchr(path.data(), '/', path.size());
-    if (!last)
+    const std::string_view folder = enclosingFolder(path);
+    if (folder.empty())
         return false;
-    const auto slash = static_cast<std::size_t>(static_cast<const char*>(last) - path.data());
-    const std::string_view folder = slash == 0 ? std::string_view("/") : path.substr(0, slash);
     return !lastFolder_.empty() && folder == lastFolder_ ? lastAnswer_ : ignoresCase(std::string(folder));
 }
 
