@@ -12,7 +12,6 @@
 #include <sys/vfs.h>
 
 #include <cerrno>
-#include <cstring>
 
 #ifndef FS_CASEFOLD_FL
 #define FS_CASEFOLD_FL 0x40000000
