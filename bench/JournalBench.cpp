@@ -107,8 +107,7 @@ void JournalOnly(benchmark::State& state) {
         if (fd >= 0)
             ::close(fd);
         plan.moves.push_back({static_cast<std::size_t>(i), path, kFolder + "/files/" + name('g', i), false});
-        plan.steps.push_back({static_cast<std::size_t>(i), MovePlan::StepKind::direct, path, plan.moves.back().target,
-                              static_cast<std::size_t>(i)});
+        plan.steps.push_back({static_cast<std::size_t>(i), MovePlan::StepKind::direct, {}, static_cast<std::size_t>(i)});
     }
     PosixFileSystem fileSystem;
     for (auto _ : state) {

@@ -392,7 +392,7 @@ void FileRenamer::executePlan(Execution& execution, std::stop_token stopToken) {
         postProgress(report.successCount, report.renameCount, false);
         if (execution.states[step.move] == State::failed)
             continue; // its parking failed: it is still at its source
-        auto error = performStep(step.from, step.to, step.kind != MovePlan::StepKind::toTemporary, recorder, i);
+        auto error = performStep(plan.from(step), plan.to(step), step.kind != MovePlan::StepKind::toTemporary, recorder, i);
         if (!error) {
             if (recorder)
                 recorder->stepDone(i);
@@ -407,13 +407,13 @@ void FileRenamer::executePlan(Execution& execution, std::stop_token stopToken) {
         if (step.kind == MovePlan::StepKind::fromTemporary) {
             // Back to its own name if that is still free; if not, the list follows it to the parked name.
             const MovePlan::Move& move = plan.moves[step.move];
-            if (services_.fileSystem.moveItem(step.from, move.source)) {
+            if (services_.fileSystem.moveItem(step.temporary, move.source)) {
                 File updated;
                 const Origin& origin = execution.origins[step.move];
                 updated.index = origin.index;
-                updated.source = sourceAt(step.from, move.isFolder, origin.id, origin.isAlias);
+                updated.source = sourceAt(step.temporary, move.isFolder, origin.id, origin.isAlias);
                 services_.fileDataSource.updateSource(updated);
-                error->description += " (left as \"" + step.from + "\")";
+                error->description += " (left as \"" + step.temporary + "\")";
             }
         }
         fail(step.move, *error);

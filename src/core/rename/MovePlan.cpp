@@ -126,7 +126,7 @@ void MovePlan::orderSteps(MovePlan& plan, std::string_view temporaryTag, FolderC
     std::size_t group = 0;
     std::size_t temporaries = 0;
     const auto direct = [&](std::size_t m, std::size_t g) {
-        plan.steps.push_back({m, StepKind::direct, plan.moves[m].source, plan.moves[m].target, g});
+        plan.steps.push_back({m, StepKind::direct, {}, g});
         state[m] = emitted;
     };
     plan.steps.reserve(count);
@@ -153,11 +153,11 @@ void MovePlan::orderSteps(MovePlan& plan, std::string_view temporaryTag, FolderC
                 ++cycleStart;
             const std::size_t g = ++group;
             const Move& parked = plan.moves[at];
-            const std::string temporary = temporaryName(parked.source, temporaryTag, temporaries++);
-            plan.steps.push_back({at, StepKind::toTemporary, parked.source, temporary, g});
+            std::string temporary = temporaryName(parked.source, temporaryTag, temporaries++);
+            plan.steps.push_back({at, StepKind::toTemporary, temporary, g});
             for (std::size_t k = path.size(); k-- > cycleStart + 1;)
                 direct(path[k], g);
-            plan.steps.push_back({at, StepKind::fromTemporary, temporary, parked.target, g});
+            plan.steps.push_back({at, StepKind::fromTemporary, std::move(temporary), g});
             state[at] = emitted;
             tailEnd = cycleStart;
         }

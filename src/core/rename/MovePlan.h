@@ -28,16 +28,24 @@ public:
 
     enum class StepKind { direct, toTemporary, fromTemporary };
 
+    // A step takes its move's item from the source to the target, or through the temporary name: from the
+    // source to it, or from it to the target. Only that name is the step's own; the rest is the move's.
     struct Step {
         std::size_t move = 0; // index into moves
         StepKind kind = StepKind::direct;
-        std::string from;
-        std::string to;
+        std::string temporary; // empty for a direct step
         std::size_t group = 0; // steps of one cycle share a group; a run stops only between groups
     };
 
     std::vector<Move> moves; // list order
     std::vector<Step> steps; // execution order; a move whose target is its source has none
+
+    const std::string& from(const Step& step) const {
+        return step.kind == StepKind::fromTemporary ? step.temporary : moves[step.move].source;
+    }
+    const std::string& to(const Step& step) const {
+        return step.kind == StepKind::toTemporary ? step.temporary : moves[step.move].target;
+    }
 
     // Each move's source and target, as views of the plan's own texts.
     std::vector<std::pair<std::string_view, std::string_view>> endpoints() const;

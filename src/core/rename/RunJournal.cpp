@@ -196,7 +196,7 @@ std::string RunJournal::begin(const MovePlan& plan, std::future<SourceIdentities
             buffer_ += " d\n";
         } else {
             buffer_ += step.kind == MovePlan::StepKind::toTemporary ? " p " : " r ";
-            journaltext::appendEscaped(buffer_, step.kind == MovePlan::StepKind::toTemporary ? step.to : step.from);
+            journaltext::appendEscaped(buffer_, step.temporary);
             buffer_ += '\n';
         }
         if (buffer_.size() >= kWriteBatch && !writeOut())

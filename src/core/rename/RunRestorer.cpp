@@ -267,22 +267,24 @@ void RunRestorer::putBack(const JournalRecord& record, Outcome& outcome) {
     std::vector<char> failed(plan.moves.size(), 0);
     for (std::size_t i = 0; i < plan.steps.size(); ++i) {
         const auto& step = plan.steps[i];
+        const std::string& from = plan.from(step);
+        const std::string& to = plan.to(step);
         if (failed[step.move])
             continue;
         std::vector<std::string> created;
-        auto error = ensureFolder(deletingLastPathComponent(step.to), created);
+        auto error = ensureFolder(deletingLastPathComponent(to), created);
         for (const auto& folder : created)
             if (journaled)
                 journal.folderCreated(folder);
         if (!error)
-            error = moveItem(step.from, step.to, [&](const std::string& temporary) {
+            error = moveItem(from, to, [&](const std::string& temporary) {
                 return journaled && journal.detour(i, temporary);
             });
         if (error) {
             failed[step.move] = 1;
             if (journaled)
                 journal.stepFailed(i, *error);
-            outcome.failures.push_back({step.from, plan.moves[step.move].target, *error});
+            outcome.failures.push_back({from, plan.moves[step.move].target, *error});
             continue;
         }
         if (journaled)

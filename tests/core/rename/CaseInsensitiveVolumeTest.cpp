@@ -131,7 +131,7 @@ TEST_F(CaseInsensitiveVolumeTest, PlanTakesCaseRenamesThroughATemporaryName) {
     EXPECT_EQ(kinds[3], std::vector<Kind>{Kind::direct}) << "outside the volume letter case is a new name";
     for (const auto& step : plan.steps)
         if (step.kind == Kind::toTemporary) {
-            EXPECT_EQ(fs::path(step.to).filename().string().rfind(MovePlan::temporaryPrefix, 0), 0u);
+            EXPECT_EQ(fs::path(plan.to(step)).filename().string().rfind(MovePlan::temporaryPrefix, 0), 0u);
         }
 }
 
