@@ -19,13 +19,7 @@
 namespace quillory {
 namespace {
 
-enum class EntryKind { file, alias, folder };
-
-struct Child {
-    std::string name;
-    std::string key;
-    EntryKind kind;
-};
+using Entry = Directory::Entry;
 
 // Closes the directory stream however the reading ends.
 struct DirCloser {
@@ -38,7 +32,7 @@ enum class ListedOrder { ascending, descending, neither };
 // made in order: such a listing needs one look, with one key at a time, and no sort. No two children
 // are equal (the names differ), so the order is known from the first pair.
 template <typename KeyInto>
-ListedOrder listedOrder(const std::vector<Child>& children, const KeyInto& keyInto) {
+ListedOrder listedOrder(const std::vector<Entry>& children, const KeyInto& keyInto) {
     std::string previous;
     std::string current;
     int direction = 0;
@@ -61,9 +55,9 @@ ListedOrder listedOrder(const std::vector<Child>& children, const KeyInto& keyIn
 // In the collator's order, equal names by their bytes. Names made only of ASCII get keys of their own
 // without ICU, once the reading is large enough to repay making that order (a few milliseconds, once);
 // other folders get ICU's keys, made on two threads in a large folder (each has its own collator).
-void sortNaturally(std::vector<Child>& children, std::size_t namesBefore) {
+void sortNaturally(std::vector<Entry>& children, std::size_t namesBefore) {
     constexpr std::size_t largeFrom = text::AsciiCollation::worthMakingFrom; // also where two threads repay
-    const auto covered = [](const Child& child) { return text::AsciiCollation::covers(child.name); };
+    const auto covered = [](const Entry& child) { return text::AsciiCollation::covers(child.name); };
     const text::AsciiCollation* ascii = nullptr;
     if (namesBefore + children.size() >= largeFrom && std::all_of(children.begin(), children.end(), covered))
         ascii = text::defaultAsciiCollation();
@@ -82,9 +76,10 @@ void sortNaturally(std::vector<Child>& children, std::size_t namesBefore) {
     case ListedOrder::neither:
         break;
     }
-    const auto makeKeys = [&children, &keyInto](std::size_t first, std::size_t end) {
+    std::vector<std::string> keys(children.size());
+    const auto makeKeys = [&children, &keys, &keyInto](std::size_t first, std::size_t end) {
         for (std::size_t i = first; i < end; ++i)
-            keyInto(children[i].name, children[i].key);
+            keyInto(children[i].name, keys[i]);
     };
     if (!ascii && children.size() >= largeFrom && std::thread::hardware_concurrency() > 1) {
         const std::size_t half = children.size() / 2;
@@ -93,16 +88,14 @@ void sortNaturally(std::vector<Child>& children, std::size_t namesBefore) {
     } else {
         makeKeys(0, children.size());
     }
-    const auto before = [](const Child& a, const Child& b) {
-        const int byKey = a.key.compare(b.key);
-        return byKey != 0 ? byKey < 0 : a.name < b.name;
-    };
     // Positions are sorted, not the children: moving a name and its key costs more than comparing them.
     std::vector<std::uint32_t> order(children.size());
     std::iota(order.begin(), order.end(), 0u);
-    std::sort(order.begin(), order.end(),
-              [&children, &before](std::uint32_t a, std::uint32_t b) { return before(children[a], children[b]); });
-    std::vector<Child> sorted;
+    std::sort(order.begin(), order.end(), [&children, &keys](std::uint32_t a, std::uint32_t b) {
+        const int byKey = keys[a].compare(keys[b]);
+        return byKey != 0 ? byKey < 0 : children[a].name < children[b].name;
+    });
+    std::vector<Entry> sorted;
     sorted.reserve(children.size());
     for (const std::uint32_t position : order)
         sorted.push_back(std::move(children[position]));
@@ -141,7 +134,8 @@ void Directory::load(LoadContext& context) {
         return;
     }
 
-    std::vector<Child> children;
+    // Files and subfolders are kept apart: the list takes the folder's own files first, then each subfolder's.
+    std::vector<Entry> folders;
     // The ASCII order costs ICU several milliseconds, once: a reading that will want it has it made
     // beside the rest of the reading. Joined before the reading ends.
     std::jthread asciiOrder;
@@ -173,9 +167,8 @@ void Directory::load(LoadContext& context) {
                 type = DT_REG;
             }
         }
-        const EntryKind kind = type == DT_DIR ? EntryKind::folder : type == DT_LNK ? EntryKind::alias : EntryKind::file;
-        children.push_back({entryName, {}, kind});
-        if (context.fileCount + children.size() == text::AsciiCollation::worthMakingFrom)
+        (type == DT_DIR ? folders : files).push_back({entryName, type == DT_LNK});
+        if (context.fileCount + files.size() + folders.size() == text::AsciiCollation::worthMakingFrom)
             asciiOrder = std::jthread([] {
                 try {
                     text::defaultAsciiCollation();
@@ -205,16 +198,13 @@ void Directory::load(LoadContext& context) {
     isEmptyDirectory = false;
 
     // Directory order on Linux is arbitrary; numbering follows list order, so list names naturally.
-    sortNaturally(children, context.fileCount);
+    sortNaturally(files, context.fileCount);
+    context.fileCount += files.size();
+    sortNaturally(folders, context.fileCount);
 
-    for (auto& child : children) {
+    for (const Entry& child : folders) {
         if (context.stopToken.stop_requested())
             return;
-        if (child.kind != EntryKind::folder) {
-            files.push_back({std::move(child.name), child.kind == EntryKind::alias});
-            ++context.fileCount;
-            continue;
-        }
         if (context.reading.depth && context.level >= *context.reading.depth)
             continue;
         const std::string location = childPath(path, child.name);
