@@ -50,10 +50,11 @@ AppServices::AppServices(Options options) : userInteraction_(options.userInterac
     fileSystem->setFolderCheck([this](const std::string& realFolder) {
         return validator_->directoryValidator().isAllowedResolved(realFolder);
     });
+    folderListings_ = std::make_unique<FolderListings>();
+    fileSystem->setFolderListings(folderListings_.get());
     fileSystem_ = std::move(fileSystem);
     validator_ = std::make_unique<FileValidator>(fileDataSource_.get(), preferences_.get(), notifications_.get());
     validator_->setFileSystem(fileSystem_.get());
-    folderListings_ = std::make_unique<FolderListings>();
     validator_->setFolderListings(folderListings_.get());
     validator_->setKeepsValidatedFiles(false);
     validator_->directoryValidator().setCaseTest(

@@ -39,6 +39,14 @@ bool FolderListings::Listing::mayHold(std::string_view name) const {
     }
 }
 
+std::optional<std::uint64_t> FolderListings::Listing::inodeOf(std::string_view name) const {
+    const std::uint64_t key = keyOf(name);
+    for (std::size_t at = slotOf(key); keys[at] != 0; at = (at + 1) & (keys.size() - 1))
+        if (keys[at] == key)
+            return inodes[at] != 0 ? std::optional(inodes[at]) : std::nullopt;
+    return std::nullopt;
+}
+
 std::size_t FolderListings::Listing::slotOf(std::uint64_t key) const {
     // The key's high bits, mixed: FNV's low bits depend only on the names' low bits.
     return shift >= 64 ? 0 : static_cast<std::size_t>((key * 0x9e3779b97f4a7c15ULL) >> shift);
@@ -53,13 +61,17 @@ void FolderListings::Listing::makeTable() {
         --shift;
     }
     std::vector<std::uint64_t> table(size, 0);
-    for (const std::uint64_t key : keys) {
-        std::size_t at = slotOf(key);
-        while (table[at] != 0 && table[at] != key)
+    std::vector<std::uint64_t> inodeTable(size, 0);
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        std::size_t at = slotOf(keys[i]);
+        while (table[at] != 0 && table[at] != keys[i])
             at = (at + 1) & (size - 1);
-        table[at] = key;
+        // The names of a folder differ: a key met again is two names that share it, and tells neither's inode.
+        inodeTable[at] = table[at] == 0 ? inodes[i] : 0;
+        table[at] = keys[i];
     }
     keys = std::move(table);
+    inodes = std::move(inodeTable);
 }
 
 bool FolderListings::Reading::begin(int folderFd) {
@@ -75,14 +87,16 @@ bool FolderListings::Reading::begin(int folderFd) {
     listing_.inode = static_cast<std::uint64_t>(info.st_ino);
     listing_.modified = info.st_mtim;
     listing_.keys.clear();
+    listing_.inodes.clear();
     active_ = true;
     return true;
 }
 
-void FolderListings::Reading::add(std::string_view name) {
+void FolderListings::Reading::add(std::string_view name, std::uint64_t inode) {
     if (!active_)
         return;
     listing_.keys.push_back(keyOf(name));
+    listing_.inodes.push_back(inode);
 }
 
 void FolderListings::record(const std::string& folder, Reading&& reading) {
@@ -128,7 +142,7 @@ std::shared_ptr<const FolderListings::Listing> FolderListings::reread(const std:
     errno = 0;
     while (const dirent* entry = ::readdir(dir)) {
         if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-            reading.add(entry->d_name);
+            reading.add(entry->d_name, entry->d_ino);
         errno = 0;
     }
     const bool complete = errno == 0;

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,7 +14,7 @@
 namespace quillory {
 
 // What the folders held when they were opened, so that validation can tell that a new name is free
-// without asking the disk once per file. A listing answers only while its folder is unchanged: same
+// without asking the disk once per file, and a run's record can take its sources' inode numbers. A listing answers only while its folder is unchanged: same
 // device, inode and modification time, and that time older than the moment of reading (a change in the
 // same clock tick as the reading would leave the time as it was). A folder that changed since (a rename
 // run, say) is read again when asked for. Names are compared byte for byte, so a listing speaks only for
@@ -25,6 +26,9 @@ public:
     public:
         // False only when the folder held no entry named `name`.
         bool mayHold(std::string_view name) const;
+        // The inode number the listing gave the entry named `name`, for a name the folder holds. Nothing
+        // when the listing cannot tell it from another name.
+        std::optional<std::uint64_t> inodeOf(std::string_view name) const;
 
     private:
         friend class FolderListings;
@@ -32,8 +36,10 @@ public:
         std::uint64_t inode = 0;
         timespec modified{};
         // While reading, the keys in listing order; once recorded, a table of them with open addressing
-        // (found in one or two cache lines; 0 marks a free slot, and no key is 0).
+        // (found in one or two cache lines; 0 marks a free slot, and no key is 0). `inodes` goes beside
+        // them; 0 where two names share a key.
         std::vector<std::uint64_t> keys;
+        std::vector<std::uint64_t> inodes;
         unsigned shift = 64;
 
         void makeTable();
@@ -46,7 +52,7 @@ public:
         // Call with the folder's descriptor before reading its entries. False when the folder's time says
         // its listing could not be trusted afterwards; the reading is then not recorded.
         bool begin(int folderFd);
-        void add(std::string_view name);
+        void add(std::string_view name, std::uint64_t inode);
         bool active() const { return active_; }
 
     private:

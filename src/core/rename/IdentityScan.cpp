@@ -59,7 +59,8 @@ std::optional<std::uint64_t> deviceOf(std::string_view folder) {
 
 } // namespace
 
-std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::vector<Move>& moves) {
+std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::vector<Move>& moves,
+                                                                   const FolderListings* listings) {
     std::vector<std::optional<ItemIdentity>> out(moves.size());
     std::vector<char> known(moves.size(), 0);
     std::unordered_map<std::string_view, std::vector<std::size_t>> byFolder;
@@ -75,6 +76,7 @@ std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::ve
         if (::stat(folder.c_str(), &info) != 0 || !listingsGiveInodes(folder))
             continue;
         const auto device = static_cast<std::uint64_t>(info.st_dev);
+        const auto listed = listings ? listings->current(folder) : nullptr;
         // A folder of many thousand entries is matched against its sources entry by entry: by the
         // names of its members (empty for those looked at in full), found by name.
         std::vector<std::string_view> names(members.size());
@@ -91,9 +93,21 @@ std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::ve
                 if (found->second != device)
                     continue; // leaves the file system, or cannot tell: looked at in full
             }
-            names[k] = moves[i].first.substr(moves[i].first.rfind('/') + 1);
+            const std::string_view name = moves[i].first.substr(moves[i].first.rfind('/') + 1);
+            if (const auto inode = listed ? listed->inodeOf(name) : std::nullopt) {
+                ItemIdentity identity;
+                identity.device = device;
+                identity.inode = *inode;
+                identity.sizeAndTimeKnown = false;
+                out[i] = identity;
+                known[i] = 1;
+                continue;
+            }
+            names[k] = name;
             left += byName.add(names[k], k, nameOf) ? 1 : 0;
         }
+        if (left == 0)
+            continue;
         DIR* dir = ::opendir(folder.c_str());
         if (!dir)
             continue;

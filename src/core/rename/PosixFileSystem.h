@@ -41,8 +41,10 @@ public:
     bool ignoresCase(const std::string& folder) override { return FolderCase::probe(folder); }
     std::vector<std::optional<ItemIdentity>>
     identifyMoveSources(const std::vector<std::pair<std::string_view, std::string_view>>& moves) override {
-        return IdentityScan::moveSources(moves);
+        return IdentityScan::moveSources(moves, listings_);
     }
+    // Listings of the opened folders, for the identities of a run's sources; unset, folders are read.
+    void setFolderListings(const FolderListings* listings) { listings_ = listings; }
     void releaseFolders() override;
 
     // The copy-then-remove move used across file systems; public so that it can be exercised on one.
@@ -87,6 +89,7 @@ private:
     std::function<bool(const std::string&)> folderCheck_;
     std::function<void(const std::string&)> beforeOpen_;
     bool noReplaceUnsupported_ = false;
+    const FolderListings* listings_ = nullptr;
     bool openat2Unsupported_ = false;
 };
 

@@ -9,6 +9,7 @@
 #include "filelist/FileAction.h"
 #include "filelist/FileDataSource.h"
 #include "rename/FileValidator.h"
+#include "rename/IdentityScan.h"
 #include "rename/PosixFileSystem.h"
 
 #include <gtest/gtest.h>
@@ -123,6 +124,57 @@ TEST_F(FolderListingsTest, ALargeListingHoldsEveryNameItWasReadWithAndNoOther) {
     EXPECT_EQ(missing, 0);
     EXPECT_EQ(extra, 0);
     EXPECT_FALSE(listing->mayHold(""));
+}
+
+TEST_F(FolderListingsTest, ARunTakesItsSourcesInodesFromTheListingWhileTheFolderIsUnchanged) {
+    constexpr int count = 40; // enough sources in one folder to be matched against a listing
+    std::vector<std::string> sources;
+    std::vector<std::string> targets;
+    for (int i = 0; i < count; ++i) {
+        sources.push_back(temp_.write("photos/a" + std::to_string(i)).string());
+        targets.push_back(folder() + "/b" + std::to_string(i));
+    }
+    age(folder(), -60);
+    open();
+    struct stat opened {};
+    ASSERT_EQ(::stat(folder().c_str(), &opened), 0);
+    const auto inodeOf = [](const std::string& path) {
+        struct stat info {};
+        EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
+        return static_cast<std::uint64_t>(info.st_ino);
+    };
+    std::vector<std::uint64_t> listed;
+    for (const auto& source : sources)
+        listed.push_back(inodeOf(source));
+    const auto listing = listings_.current(folder());
+    ASSERT_TRUE(listing);
+    EXPECT_EQ(listing->inodeOf("a7"), listed[7]);
+    EXPECT_FALSE(listing->inodeOf("absent"));
+
+    // Two names trade places and the folder's time is put back: the listing still speaks for the folder,
+    // so its inode numbers show in the identities, where a reading of the folder would give the new ones.
+    ASSERT_EQ(::rename(sources[0].c_str(), (folder() + "/swap").c_str()), 0);
+    ASSERT_EQ(::rename(sources[1].c_str(), sources[0].c_str()), 0);
+    ASSERT_EQ(::rename((folder() + "/swap").c_str(), sources[1].c_str()), 0);
+    const timespec times[2] = {opened.st_atim, opened.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, folder().c_str(), times, 0), 0);
+    std::vector<std::pair<std::string_view, std::string_view>> moves;
+    for (int i = 0; i < count; ++i)
+        moves.emplace_back(sources[i], targets[i]);
+    const auto identities = IdentityScan::moveSources(moves, &listings_);
+    ASSERT_EQ(identities.size(), moves.size());
+    for (int i = 0; i < count; ++i) {
+        ASSERT_TRUE(identities[i]) << i;
+        EXPECT_EQ(identities[i]->inode, listed[i]) << i;
+        EXPECT_FALSE(identities[i]->sizeAndTimeKnown);
+    }
+    EXPECT_NE(IdentityScan::moveSources(moves)[0]->inode, listed[0]) << "read afresh, the folder has traded names";
+
+    // Once the folder's time moves on, it is read again and the identities are the items' own.
+    age(folder(), -30);
+    const auto afresh = IdentityScan::moveSources(moves, &listings_);
+    EXPECT_EQ(afresh[0]->inode, listed[1]);
+    EXPECT_EQ(afresh[1]->inode, listed[0]);
 }
 
 TEST_F(FolderListingsTest, AChangedFolderIsReadAgainUnlessJustTouched) {
