@@ -271,24 +271,23 @@ RenameReport FileRenamer::renameListed(bool force, std::stop_token stopToken, Pr
     FolderCase folderCase(services_.fileSystem);
     MovePlan plan;
     plan.moves = std::move(moves);
-    // The record of the run takes the sources' identities from folder listings: read on another core
-    // while this one orders the moves (which it only reads) and the record writes them out.
-    std::future<RunRecorder::SourceIdentities> identities;
+    // The record of the run's moves, with their sources' identities, is made on another core while this
+    // one orders the moves (which it only reads).
+    std::future<RunRecorder::PreparedMoves> prepared;
     if (services_.recorder && !plan.moves.empty())
-        identities = std::async(std::launch::async,
-                                [this, &plan] { return services_.fileSystem.identifyMoveSources(plan.endpoints()); });
+        prepared = services_.recorder->prepareMoves(plan);
     MovePlan::orderSteps(plan, temporaryTag_, &folderCase);
-    return runPlan(std::move(report), plan, std::move(origins), stopToken, std::move(identities));
+    return runPlan(std::move(report), plan, std::move(origins), stopToken, std::move(prepared));
 }
 
 RenameReport FileRenamer::runPlan(RenameReport report, const MovePlan& plan, std::vector<Origin> origins,
                                   std::stop_token stopToken,
-                                  std::future<RunRecorder::SourceIdentities> identities) {
+                                  std::future<RunRecorder::PreparedMoves> prepared) {
     report.started = true;
     knownDirectories_.clear();
     lastProgress_ = {};
     if (services_.recorder && !plan.moves.empty()) {
-        report.journalError = services_.recorder->begin(plan, std::move(identities));
+        report.journalError = services_.recorder->begin(plan, std::move(prepared));
         if (report.journalError.empty())
             report.journalId = services_.recorder->runId();
         else

@@ -96,7 +96,7 @@ private:
     // Records, executes and reports a plan; `origins` go with the plan's moves.
     RenameReport runPlan(RenameReport report, const MovePlan& plan, std::vector<Origin> origins,
                          std::stop_token stopToken,
-                         std::future<RunRecorder::SourceIdentities> identities = {});
+                         std::future<RunRecorder::PreparedMoves> prepared = {});
 
     bool preference(const PreferenceKey& key, bool fallback) const;
     std::optional<FileError> ensureDirectory(const std::string& path);

@@ -104,7 +104,42 @@ RunJournal::~RunJournal() {
     }
 }
 
-std::string RunJournal::begin(const MovePlan& plan, std::future<SourceIdentities> reading) {
+RunRecorder::PreparedMoves RunJournal::recordOfMoves(const MovePlan& plan) const {
+    const std::vector<std::optional<ItemIdentity>> identities = fileSystem_.identifyMoveSources(plan.endpoints());
+    PreparedMoves prepared;
+    prepared.count = plan.moves.size();
+    std::string& lines = prepared.text;
+    lines.reserve(plan.moves.size() * 128);
+    for (std::size_t m = 0; m < plan.moves.size(); ++m) {
+        const auto& move = plan.moves[m];
+        lines += "move";
+        appendNumber(lines, static_cast<long long>(m));
+        lines += move.isFolder ? " d " : " f ";
+        journaltext::appendEscaped(lines, move.source);
+        lines += ' ';
+        journaltext::appendEscaped(lines, move.target);
+        if (const auto& identity = m < identities.size() ? identities[m] : std::nullopt) {
+            appendNumber(lines, static_cast<long long>(identity->device));
+            appendNumber(lines, static_cast<long long>(identity->inode));
+            if (identity->sizeAndTimeKnown) {
+                appendNumber(lines, identity->size);
+                appendNumber(lines, identity->modified);
+            } else {
+                lines += " - -";
+            }
+        } else {
+            lines += " - - - -";
+        }
+        lines += '\n';
+    }
+    return prepared;
+}
+
+std::future<RunRecorder::PreparedMoves> RunJournal::prepareMoves(const MovePlan& plan) {
+    return std::async(std::launch::async, [this, &plan] { return recordOfMoves(plan); });
+}
+
+std::string RunJournal::begin(const MovePlan& plan, std::future<PreparedMoves> prepared) {
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
@@ -131,46 +166,15 @@ std::string RunJournal::begin(const MovePlan& plan, std::future<SourceIdentities
     journaltext::appendEscaped(buffer_, commonFolder(plan));
     buffer_ += '\n';
     undoOf_.clear();
-    // The sources' identities come from folder listings on another core while this one writes out the
-    // moves; each line gets its identity once both are done.
-    std::string lines;
-    std::vector<std::size_t> ends;
-    if (!reading.valid())
-        reading = std::async(std::launch::async, [&] { return fileSystem_.identifyMoveSources(plan.endpoints()); });
-    lines.reserve(plan.moves.size() * 96);
-    ends.reserve(plan.moves.size());
-    for (std::size_t m = 0; m < plan.moves.size(); ++m) {
-        const auto& move = plan.moves[m];
-        lines += "move";
-        appendNumber(lines, static_cast<long long>(m));
-        lines += move.isFolder ? " d " : " f ";
-        journaltext::appendEscaped(lines, move.source);
-        lines += ' ';
-        journaltext::appendEscaped(lines, move.target);
-        ends.push_back(lines.size());
-    }
-    SourceIdentities identities = reading.get();
-    if (identities.size() != plan.moves.size())
-        identities = fileSystem_.identifyMoveSources(plan.endpoints()); // not this plan's: read afresh
-    for (std::size_t m = 0, start = 0; m < plan.moves.size(); start = ends[m++]) {
-        buffer_.append(lines, start, ends[m] - start);
-        if (const auto& identity = identities[m]) {
-            appendNumber(buffer_, static_cast<long long>(identity->device));
-            appendNumber(buffer_, static_cast<long long>(identity->inode));
-            if (identity->sizeAndTimeKnown) {
-                appendNumber(buffer_, identity->size);
-                appendNumber(buffer_, identity->modified);
-            } else {
-                buffer_ += " - -";
-            }
-        } else {
-            buffer_ += " - - - -";
-        }
-        buffer_ += '\n';
-        if (buffer_.size() >= kWriteBatch && !writeOut())
-            break;
-    }
-    lines = {};
+    PreparedMoves moves = prepared.valid() ? prepared.get() : PreparedMoves{};
+    if (moves.count != plan.moves.size())
+        moves = recordOfMoves(plan); // not this plan's: made afresh
+    // The header goes first; the moves' record is written as it is, without a copy.
+    writeOut();
+    buffer_ = std::move(moves.text);
+    writeOut();
+    buffer_ = std::string();
+    buffer_.reserve(kWriteBatch * 2);
     for (std::size_t i = 0; i < plan.steps.size(); ++i) {
         const auto& step = plan.steps[i];
         // Runs of plain steps that take the moves in order, the common case, are one line.

@@ -21,7 +21,8 @@ public:
     // The next run undoes another one (its journal says so).
     void setUndoOf(std::string runId) { undoOf_ = std::move(runId); }
 
-    std::string begin(const MovePlan& plan, std::future<SourceIdentities> identities = {}) override;
+    std::future<PreparedMoves> prepareMoves(const MovePlan& plan) override;
+    std::string begin(const MovePlan& plan, std::future<PreparedMoves> prepared = {}) override;
     std::string runId() const override { return id_; }
     void stepDone(std::size_t step) override;
     void stepFailed(std::size_t step, const FileError& error) override;
@@ -33,6 +34,7 @@ public:
     void close(const std::string& state, int renamed, int failed, int notTried);
 
 private:
+    PreparedMoves recordOfMoves(const MovePlan& plan) const;
     void record();
     void flushDone();
     bool writeOut();

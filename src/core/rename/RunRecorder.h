@@ -20,14 +20,18 @@ class RunRecorder {
 public:
     virtual ~RunRecorder() = default;
 
-    // The identities of a plan's sources, one per move in the plan's order (see
-    // FileSystem::identifyMoveSources).
-    using SourceIdentities = std::vector<std::optional<ItemIdentity>>;
+    // The record of a plan's moves with their sources' identities, which needs the moves alone: made on
+    // another core while the caller orders them. `plan` must outlive it, and its moves stay as they are
+    // meanwhile (its steps may change). What it holds is the recorder's own.
+    struct PreparedMoves {
+        std::size_t count = 0; // the moves it records
+        std::string text;
+    };
+    virtual std::future<PreparedMoves> prepareMoves(const MovePlan& plan) = 0;
 
     // Before the first move: the whole plan, on stable storage. An error text when it could not be kept.
-    // `identities`, when the caller is reading them already, gives the sources' once the plan is written
-    // out; otherwise the recorder reads them, on another core while it writes.
-    virtual std::string begin(const MovePlan& plan, std::future<SourceIdentities> identities = {}) = 0;
+    // Without `prepared` (or with one of other moves) the recorder makes the record of the moves itself.
+    virtual std::string begin(const MovePlan& plan, std::future<PreparedMoves> prepared = {}) = 0;
     // The record's name, once begun.
     virtual std::string runId() const = 0;
     virtual void stepDone(std::size_t step) = 0;
