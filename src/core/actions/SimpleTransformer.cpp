@@ -66,13 +66,14 @@ TransformStatus SimpleTransformer::transformWith(const TransformerProperties &pr
 
     // Inserted text takes the working form too, so a decomposed name stays wholly decomposed.
     const std::string replacementTemplate = NormalizationSeam::decomposed(*replacement);
-    const std::string pattern =
-        options.wildcards ? wildcardPattern(options.findText) : literalPattern(options.findText);
     return NormalizationSeam::rewrite(file, scope, [&](const std::string &text) {
         if (!options.wildcards)
             if (auto plain = replaceAsciiLiteral(text, options.findText, replacementTemplate, options.caseInsensitive,
                                                  options.findFirst))
                 return TransformResult<std::optional<std::string>>(std::move(*plain));
+        // Made only here: most names are replaced above without a pattern.
+        const std::string pattern =
+            options.wildcards ? wildcardPattern(options.findText) : literalPattern(options.findText);
         return TransformResult<std::optional<std::string>>(
             replaceMatches(text, pattern, replacementTemplate, options.caseInsensitive, options.findFirst));
     });
