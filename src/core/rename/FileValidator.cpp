@@ -259,14 +259,15 @@ struct UniqueItem {
     std::size_t componentBytes = 0; // of the target's last component, without a suffix
     bool moves = false;
 
+    // `target`, when given, is the file's target without a suffix, made already.
     static UniqueItem of(const FileSource& source, const FileTransform& transformed, const FileValidation& validation,
-                         bool renameEmptyFolders) {
+                         bool renameEmptyFolders, std::string* target = nullptr) {
         UniqueItem item;
         item.source = MovePlan::sourceOf(source);
         item.moves = MovePlan::willMove(source, transformed, validation, renameEmptyFolders);
         if (!item.moves)
             return item;
-        item.target = MovePlan::targetOf(source, transformed, {});
+        item.target = target ? std::move(*target) : MovePlan::targetOf(source, transformed, {});
         if (source.isFolderEntry()) {
             item.suffixAt = item.target.size();
             item.componentBytes = lastPathComponent(transformed.transformedPath).size();
@@ -538,14 +539,17 @@ bool FileValidator::validateChunks(std::size_t chunkCount, const ChunkSource& ch
                     return;
                 validateOneFile(file, *directoryValidator_, &cache);
                 // One look at the disk per moving file, here where the chunks run in parallel.
+                std::string target;
                 if (MovePlan::willMove(file, renameEmptyFolders)) {
-                    const std::string target = MovePlan::targetOf(file, {});
+                    target = MovePlan::targetOf(file, {});
                     if (const std::string& blocker = blockingItem(disk, std::string(enclosingFolder(target)), way); !blocker.empty())
                         file.validation.errors.insert("\"" + blocker + "\" is not a folder: nothing can be moved "
                                                       "into it");
                     else if (position < probed_.size())
                         probed_[position] = !listed.knownFree(target) && disk.exists(target) ? 1 : 0;
                 }
+                if (chunks.checked)
+                    chunks.checked(position, file, target.empty() ? nullptr : &target);
                 ++position;
             }
             chunks.give(files, held);
@@ -612,7 +616,8 @@ std::optional<FileValidationResult> FileValidator::validateFiles(std::vector<Fil
             [&](std::span<File> checked, std::vector<File>&) {
                 if (_fileDataSource)
                     _fileDataSource->updateFiles(checked, stopToken, {FileComponentMutation::validation});
-            }};
+            },
+            {}};
         if (!validateChunks(fileChunks.size(), chunks, renameEmptyFolders, stopToken))
             return aborted();
         post(result(files, true));
@@ -661,7 +666,9 @@ std::optional<FileValidationResult> FileValidator::validateList(bool needsLateUp
         const std::uint64_t revision = list->revision();
         const bool renameEmptyFolders = renamesEmptyFolders();
         probed_.assign(count, 0);
-        // Each worker holds one chunk's copy at a time and moves the checks back into the list.
+        // Each worker holds one chunk's copy at a time and moves the checks back into the list; what the
+        // uniqueness rules read of a file is taken there too, on both cores.
+        std::vector<UniqueItem> items(count);
         const ChunkSource chunks{[&](std::size_t i, std::vector<File>& held) -> std::span<File> {
                                      held = list->files(i * FileChunk::maximumSize, FileChunk::maximumSize);
                                      return held;
@@ -670,20 +677,23 @@ std::optional<FileValidationResult> FileValidator::validateList(bool needsLateUp
                                      list->updateFiles(std::move(held), stopToken,
                                                        {FileComponentMutation::validation});
                                      held.clear();
+                                 },
+                                 [&](std::size_t position, const File& file, std::string* target) {
+                                     if (position < items.size())
+                                         items[position] = UniqueItem::of(file.source, file.transformed,
+                                                                          file.validation, renameEmptyFolders, target);
                                  }};
         const std::size_t chunkCount = (count + FileChunk::maximumSize - 1) / FileChunk::maximumSize;
         if (!validateChunks(chunkCount, chunks, renameEmptyFolders, stopToken))
             return aborted();
+        if (list->revision() != revision) {
+            // Files came, went or moved: the items and probes name other files now, and a new pass follows.
+            Logger::log("🔷 FileValidator: the list changed during validation");
+            return aborted();
+        }
         post(result(*list, true));
 
-        std::vector<UniqueItem> items;
-        items.reserve(count);
-        list->forEachFile([&](const FileDataSource::FileRef& file) {
-            items.push_back(UniqueItem::of(file.source, file.transformed, file.validation, renameEmptyFolders));
-        });
         UniquenessOptions options = uniquenessOptions(renameEmptyFolders);
-        if (items.size() != probed_.size())
-            options.probed = nullptr; // the list changed meanwhile: the probes no longer line up
         std::vector<UniquenessDecision> errors;
         std::vector<UniquenessDecision> decisions;
         if (!decideUniqueness(items, options, stopToken, errors, decisions))

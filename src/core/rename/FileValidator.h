@@ -83,6 +83,9 @@ private:
     struct ChunkSource {
         std::function<std::span<File>(std::size_t chunk, std::vector<File>& held)> take;
         std::function<void(std::span<File> checked, std::vector<File>& held)> give;
+        // When set, each file once checked, with its position in the list and the target it was checked
+        // for when it moves (the callee may take the text).
+        std::function<void(std::size_t position, const File& file, std::string* target)> checked;
     };
     bool validateChunks(std::size_t chunkCount, const ChunkSource& chunks, bool renameEmptyFolders,
                         std::stop_token stopToken);
