@@ -141,12 +141,15 @@ std::string lastPathComponent(std::string_view path) {
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
-std::string_view enclosingFolder(std::string_view path) {
-    // Asked several times for every moved file: memrchr looks a word at a time, rfind a byte at a time.
+std::size_t lastSlash(std::string_view path) {
     const void* last = path.empty() ? nullptr : ::memrchr(path.data(), '/', path.size());
-    if (!last)
+    return last ? static_cast<std::size_t>(static_cast<const char*>(last) - path.data()) : std::string_view::npos;
+}
+
+std::string_view enclosingFolder(std::string_view path) {
+    const std::size_t slash = lastSlash(path);
+    if (slash == std::string_view::npos)
         return {};
-    const auto slash = static_cast<std::size_t>(static_cast<const char*>(last) - path.data());
     return slash == 0 ? std::string_view("/") : path.substr(0, slash);
 }
 

@@ -3,6 +3,7 @@
 
 #include "app/FileDescriptor.h"
 #include "app/Logger.h"
+#include "model/File.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -303,7 +304,7 @@ std::pair<std::string, std::string> splitPath(const std::string& path) {
 // The same split as views into a path that has no trailing slash, so that the name is NUL-terminated:
 // a run moves every file through here and needs no copies of its paths.
 std::pair<std::string_view, std::string_view> splitPlainPath(const std::string& plain) {
-    const auto slash = plain.rfind('/');
+    const auto slash = lastSlash(plain);
     const std::string_view path = plain;
     if (slash == std::string::npos)
         return {".", path};
