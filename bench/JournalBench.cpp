@@ -107,7 +107,8 @@ void JournalOnly(benchmark::State& state) {
         if (fd >= 0)
             ::close(fd);
         plan.moves.push_back({static_cast<std::size_t>(i), path, kFolder + "/files/" + name('g', i), false});
-        plan.steps.push_back({static_cast<std::size_t>(i), MovePlan::StepKind::direct, {}, static_cast<std::size_t>(i)});
+        const auto at = static_cast<std::size_t>(i);
+        plan.steps.push_back({at, MovePlan::StepKind::direct, {}, at});
     }
     PosixFileSystem fileSystem;
     for (auto _ : state) {

@@ -150,7 +150,7 @@ void Directory::load(LoadContext& context) {
         if (std::strcmp(entryName, ".") == 0 || std::strcmp(entryName, "..") == 0)
             continue;
         hasEntries = true;
-        listing.add(entryName, entry->d_ino);
+        listing.add(entryName, FolderListings::listedInode(*entry));
         if (entryName[0] == '.' && !context.reading.includeHidden)
             continue;
         unsigned char type = entry->d_type;

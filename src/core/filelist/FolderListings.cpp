@@ -25,7 +25,14 @@ bool before(const timespec& a, const timespec& b) {
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
 
+bool sameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
 } // namespace
+
+std::uint64_t FolderListings::listedInode(const dirent& entry) {
+    // A folder may be a mount point or a subvolume, whose listing gives an inode of the volume below.
+    return entry.d_type == DT_DIR || entry.d_type == DT_UNKNOWN ? 0 : static_cast<std::uint64_t>(entry.d_ino);
+}
 
 bool FolderListings::Listing::mayHold(std::string_view name) const {
     if (!text::isAscii(name))
@@ -81,11 +88,12 @@ bool FolderListings::Reading::begin(int folderFd) {
     if (::clock_gettime(CLOCK_REALTIME_COARSE, &now) != 0)
         return false;
     struct stat info {};
-    if (::fstat(folderFd, &info) != 0 || !before(info.st_mtim, now))
+    if (::fstat(folderFd, &info) != 0 || !before(info.st_mtim, now) || !before(info.st_ctim, now))
         return false;
     listing_.device = static_cast<std::uint64_t>(info.st_dev);
     listing_.inode = static_cast<std::uint64_t>(info.st_ino);
     listing_.modified = info.st_mtim;
+    listing_.changed = info.st_ctim;
     listing_.keys.clear();
     listing_.inodes.clear();
     active_ = true;
@@ -122,7 +130,8 @@ std::shared_ptr<const FolderListings::Listing> FolderListings::current(const std
     if (::stat(folder.c_str(), &info) != 0 || static_cast<std::uint64_t>(info.st_dev) != listing->device ||
         static_cast<std::uint64_t>(info.st_ino) != listing->inode)
         return nullptr;
-    if (info.st_mtim.tv_sec == listing->modified.tv_sec && info.st_mtim.tv_nsec == listing->modified.tv_nsec)
+    // A folder's time can be set back (rsync and cp -a do, after replacing files), its change time cannot.
+    if (sameTime(info.st_mtim, listing->modified) && sameTime(info.st_ctim, listing->changed))
         return listing;
     // Changed since (a rename run, say): one reading of the folder costs less than a look per name.
     return reread(folder);
@@ -142,7 +151,7 @@ std::shared_ptr<const FolderListings::Listing> FolderListings::reread(const std:
     errno = 0;
     while (const dirent* entry = ::readdir(dir)) {
         if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-            reading.add(entry->d_name, entry->d_ino);
+            reading.add(entry->d_name, listedInode(*entry));
         errno = 0;
     }
     const bool complete = errno == 0;

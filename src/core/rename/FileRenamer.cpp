@@ -391,7 +391,8 @@ void FileRenamer::executePlan(Execution& execution, std::stop_token stopToken) {
         postProgress(report.successCount, report.renameCount, false);
         if (execution.states[step.move] == State::failed)
             continue; // its parking failed: it is still at its source
-        auto error = performStep(plan.from(step), plan.to(step), step.kind != MovePlan::StepKind::toTemporary, recorder, i);
+        auto error =
+            performStep(plan.from(step), plan.to(step), step.kind != MovePlan::StepKind::toTemporary, recorder, i);
         if (!error) {
             if (recorder)
                 recorder->stepDone(i);

@@ -27,6 +27,15 @@ std::optional<ItemIdentity> lookAt(std::string_view path) {
                         S_ISDIR(info.st_mode)};
 }
 
+// An identity from a folder listing: device and inode, without size and time.
+ItemIdentity listedIdentity(std::uint64_t device, std::uint64_t inode) {
+    ItemIdentity identity;
+    identity.device = device;
+    identity.inode = inode;
+    identity.sizeAndTimeKnown = false;
+    return identity;
+}
+
 // File systems whose listings give the same inode numbers as a look at the item. Others (overlay,
 // network and FUSE file systems) may not.
 bool listingsGiveInodes(const std::string& folder) {
@@ -95,11 +104,7 @@ std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::ve
             }
             const std::string_view name = moves[i].first.substr(moves[i].first.rfind('/') + 1);
             if (const auto inode = listed ? listed->inodeOf(name) : std::nullopt) {
-                ItemIdentity identity;
-                identity.device = device;
-                identity.inode = *inode;
-                identity.sizeAndTimeKnown = false;
-                out[i] = identity;
+                out[i] = listedIdentity(device, *inode);
                 known[i] = 1;
                 continue;
             }
@@ -132,11 +137,7 @@ std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::ve
             if (last != names.size())
                 backwards = *found < last;
             last = *found;
-            ItemIdentity identity;
-            identity.device = device;
-            identity.inode = static_cast<std::uint64_t>(entry->d_ino);
-            identity.sizeAndTimeKnown = false;
-            out[members[*found]] = identity;
+            out[members[*found]] = listedIdentity(device, static_cast<std::uint64_t>(entry->d_ino));
             known[members[*found]] = 1;
             --left;
         }

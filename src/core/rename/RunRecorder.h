@@ -22,7 +22,7 @@ public:
 
     // The record of a plan's moves with their sources' identities, which needs the moves alone: made on
     // another core while the caller orders them. `plan` must outlive it, and its moves stay as they are
-    // meanwhile (its steps may change). What it holds is the recorder's own.
+    // meanwhile (its steps may change). Only the recorder reads the text: begin() writes it out as it is.
     struct PreparedMoves {
         std::size_t count = 0; // the moves it records
         std::string text;

@@ -17,7 +17,9 @@
 #include <atomic>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <chrono>
 #include <ctime>
+#include <thread>
 
 namespace quillory {
 namespace {
@@ -33,13 +35,27 @@ public:
     std::atomic<int> probes{0};
 };
 
-// Sets a folder's modification time `seconds` away from now.
+// Waits until the clock folders are stamped with has passed the folder's change time: a listing is
+// trusted only once a change in the same tick could not go unseen.
+void settle(const std::string& folder) {
+    struct stat info {};
+    ASSERT_EQ(::stat(folder.c_str(), &info), 0);
+    for (timespec now{};; std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
+        ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+        if (now.tv_sec > info.st_ctim.tv_sec ||
+            (now.tv_sec == info.st_ctim.tv_sec && now.tv_nsec > info.st_ctim.tv_nsec))
+            return;
+    }
+}
+
+// Sets a folder's modification time `seconds` away from now (its change time becomes now).
 void age(const std::string& folder, int seconds) {
     timespec times[2];
     ::clock_gettime(CLOCK_REALTIME, &times[0]);
     times[0].tv_sec += seconds;
     times[1] = times[0];
     ASSERT_EQ(::utimensat(AT_FDCWD, folder.c_str(), times, 0), 0);
+    settle(folder);
 }
 
 class FolderListingsTest : public ::testing::Test {
@@ -126,7 +142,7 @@ TEST_F(FolderListingsTest, ALargeListingHoldsEveryNameItWasReadWithAndNoOther) {
     EXPECT_FALSE(listing->mayHold(""));
 }
 
-TEST_F(FolderListingsTest, ARunTakesItsSourcesInodesFromTheListingWhileTheFolderIsUnchanged) {
+TEST_F(FolderListingsTest, ARunTakesItsSourcesInodesFromTheListingOnlyWhileTheFolderIsUnchanged) {
     constexpr int count = 40; // enough sources in one folder to be matched against a listing
     std::vector<std::string> sources;
     std::vector<std::string> targets;
@@ -134,6 +150,7 @@ TEST_F(FolderListingsTest, ARunTakesItsSourcesInodesFromTheListingWhileTheFolder
         sources.push_back(temp_.write("photos/a" + std::to_string(i)).string());
         targets.push_back(folder() + "/b" + std::to_string(i));
     }
+    temp_.mkdir("photos/sub");
     age(folder(), -60);
     open();
     struct stat opened {};
@@ -150,31 +167,34 @@ TEST_F(FolderListingsTest, ARunTakesItsSourcesInodesFromTheListingWhileTheFolder
     ASSERT_TRUE(listing);
     EXPECT_EQ(listing->inodeOf("a7"), listed[7]);
     EXPECT_FALSE(listing->inodeOf("absent"));
+    EXPECT_FALSE(listing->inodeOf("sub")) << "a folder may be a mount point, listed with another volume's inode";
 
-    // Two names trade places and the folder's time is put back: the listing still speaks for the folder,
-    // so its inode numbers show in the identities, where a reading of the folder would give the new ones.
+    std::vector<std::pair<std::string_view, std::string_view>> moves;
+    for (int i = 0; i < count; ++i)
+        moves.emplace_back(sources[i], targets[i]);
+    const auto check = [&](const std::vector<std::uint64_t>& expected) {
+        const auto identities = IdentityScan::moveSources(moves, &listings_);
+        ASSERT_EQ(identities.size(), moves.size());
+        for (int i = 0; i < count; ++i) {
+            ASSERT_TRUE(identities[i]) << i;
+            EXPECT_EQ(identities[i]->device, static_cast<std::uint64_t>(opened.st_dev)) << i;
+            EXPECT_EQ(identities[i]->inode, expected[i]) << i;
+            EXPECT_FALSE(identities[i]->sizeAndTimeKnown);
+        }
+    };
+    check(listed);
+    EXPECT_EQ(listings_.current(folder()), listing) << "the unchanged folder was not read again";
+
+    // Two names trade places and the folder's time is set back, as rsync and cp -a do after replacing
+    // files: the change time still tells, and the identities are the items' own.
     ASSERT_EQ(::rename(sources[0].c_str(), (folder() + "/swap").c_str()), 0);
     ASSERT_EQ(::rename(sources[1].c_str(), sources[0].c_str()), 0);
     ASSERT_EQ(::rename((folder() + "/swap").c_str(), sources[1].c_str()), 0);
     const timespec times[2] = {opened.st_atim, opened.st_mtim};
     ASSERT_EQ(::utimensat(AT_FDCWD, folder().c_str(), times, 0), 0);
-    std::vector<std::pair<std::string_view, std::string_view>> moves;
-    for (int i = 0; i < count; ++i)
-        moves.emplace_back(sources[i], targets[i]);
-    const auto identities = IdentityScan::moveSources(moves, &listings_);
-    ASSERT_EQ(identities.size(), moves.size());
-    for (int i = 0; i < count; ++i) {
-        ASSERT_TRUE(identities[i]) << i;
-        EXPECT_EQ(identities[i]->inode, listed[i]) << i;
-        EXPECT_FALSE(identities[i]->sizeAndTimeKnown);
-    }
-    EXPECT_NE(IdentityScan::moveSources(moves)[0]->inode, listed[0]) << "read afresh, the folder has traded names";
-
-    // Once the folder's time moves on, it is read again and the identities are the items' own.
-    age(folder(), -30);
-    const auto afresh = IdentityScan::moveSources(moves, &listings_);
-    EXPECT_EQ(afresh[0]->inode, listed[1]);
-    EXPECT_EQ(afresh[1]->inode, listed[0]);
+    std::vector<std::uint64_t> traded = listed;
+    std::swap(traded[0], traded[1]);
+    check(traded);
 }
 
 TEST_F(FolderListingsTest, AChangedFolderIsReadAgainUnlessJustTouched) {

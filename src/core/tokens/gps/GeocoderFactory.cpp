@@ -22,7 +22,7 @@ std::shared_ptr<Geocoder> GeocoderFactory::make(std::string_view setting) {
             options.baseUrl = std::string(setting);
             return std::make_shared<OnlineGeocoder>(std::move(options));
         }
-        Logger::error("GPS geocoder \"", setting, "\" needs HTTP support, which this build lacks; using offline.");
+        Logger::error("GPS geocoder \"", setting, "\" needs HTTP support (libcurl), which is missing; using offline.");
         return OfflineGeocoder::embedded();
     }
     Logger::error("Unknown GPS geocoder \"", setting, "\"; using offline.");

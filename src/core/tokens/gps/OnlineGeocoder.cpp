@@ -13,6 +13,8 @@
 #ifdef QUILLORY_HAVE_CURL
 #include <curl/curl.h>
 #include <dlfcn.h>
+
+#include <type_traits>
 #endif
 
 namespace quillory {
@@ -57,8 +59,11 @@ struct Curl {
 const Curl& curlLibrary() {
     static const Curl curl = [] {
         Curl loaded;
-        // The name the build linked against (its soname), not the development link.
-        void* library = ::dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+        // The sonames of Debian's builds of libcurl (OpenSSL, then GnuTLS); the headers are the same.
+        void* library = nullptr;
+        for (const char* name : {"libcurl.so.4", "libcurl-gnutls.so.4"})
+            if ((library = ::dlopen(name, RTLD_NOW | RTLD_LOCAL)))
+                break;
         if (!library) {
             const char* reason = ::dlerror();
             loaded.failure = std::string("HTTP support (libcurl) cannot be loaded: ") + (reason ? reason : "");
@@ -78,9 +83,14 @@ const Curl& curlLibrary() {
         bind(loaded.easyStrerror, "curl_easy_strerror");
         bind(loaded.slistAppend, "curl_slist_append");
         bind(loaded.slistFreeAll, "curl_slist_free_all");
-        if (!complete || loaded.globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+        if (!complete) {
             Curl missing;
-            missing.failure = "HTTP support (libcurl) cannot be started";
+            missing.failure = "HTTP support (libcurl) lacks a function this program calls";
+            return missing;
+        }
+        if (const CURLcode code = loaded.globalInit(CURL_GLOBAL_DEFAULT); code != CURLE_OK) {
+            Curl missing;
+            missing.failure = std::string("HTTP support (libcurl) cannot be started: ") + loaded.easyStrerror(code);
             return missing;
         }
         return loaded;
@@ -100,7 +110,7 @@ OnlineGeocoder::OnlineGeocoder(Options options) : options_(std::move(options)) {
 
 bool OnlineGeocoder::available() {
 #ifdef QUILLORY_HAVE_CURL
-    return true;
+    return curlLibrary().failure.empty();
 #else
     return false;
 #endif

@@ -35,6 +35,7 @@ public:
     // "nominatim.openstreetmap.org", "127.0.0.1:8080": the part of a URL that names the machine.
     static std::string hostOf(std::string_view url);
 
+    // Whether requests can be made: the build knows HTTP and libcurl loads (it is loaded here, once).
     static bool available();
     std::string requestUrl(double latitude, double longitude) const;
     const Options& options() const { return options_; }
