@@ -93,14 +93,18 @@ void MovePlan::orderSteps(MovePlan& plan, std::string_view temporaryTag, FolderC
     const auto folded = [folderCase](const std::string& path) {
         return folderCase && folderCase->foldsName(path) ? folderCase->key(path) : std::string();
     };
+    // Kept only once a source has one: most runs have none, and a key apiece would cost a string a move.
     std::vector<std::string> sourceKeys;
     if (folderCase) {
-        sourceKeys.reserve(count);
-        for (const Move& move : plan.moves)
-            sourceKeys.push_back(folded(move.source));
+        for (std::size_t i = 0; i < count; ++i) {
+            if (std::string key = folded(plan.moves[i].source); !key.empty()) {
+                sourceKeys.resize(count);
+                sourceKeys[i] = std::move(key);
+            }
+        }
     }
     const auto sourceKey = [&](std::size_t i) {
-        const bool hasKey = folderCase && !sourceKeys[i].empty();
+        const bool hasKey = !sourceKeys.empty() && !sourceKeys[i].empty();
         return hasKey ? std::string_view(sourceKeys[i]) : std::string_view(plan.moves[i].source);
     };
     PositionTable bySource(count);
