@@ -37,20 +37,18 @@ std::uint64_t FolderListings::listedInode(const dirent& entry) {
 bool FolderListings::Listing::mayHold(std::string_view name) const {
     if (!text::isAscii(name))
         return true;
-    const std::uint64_t key = keyOf(name);
-    for (std::size_t at = slotOf(key);; at = (at + 1) & (keys.size() - 1)) {
-        if (keys[at] == key)
-            return true;
-        if (keys[at] == 0)
-            return false;
-    }
+    return slotHolding(keyOf(name)).has_value();
 }
 
 std::optional<std::uint64_t> FolderListings::Listing::inodeOf(std::string_view name) const {
-    const std::uint64_t key = keyOf(name);
+    const auto at = slotHolding(keyOf(name));
+    return at && inodes[*at] != 0 ? std::optional(inodes[*at]) : std::nullopt;
+}
+
+std::optional<std::size_t> FolderListings::Listing::slotHolding(std::uint64_t key) const {
     for (std::size_t at = slotOf(key); keys[at] != 0; at = (at + 1) & (keys.size() - 1))
         if (keys[at] == key)
-            return inodes[at] != 0 ? std::optional(inodes[at]) : std::nullopt;
+            return at;
     return std::nullopt;
 }
 

@@ -49,6 +49,7 @@ public:
 
         void makeTable();
         std::size_t slotOf(std::uint64_t key) const;
+        std::optional<std::size_t> slotHolding(std::uint64_t key) const;
     };
 
     // A reading of one folder, recorded when complete.

@@ -365,7 +365,7 @@ File File::fromPath(std::string_view absolutePath, bool isAlias) {
     // "/" or holds a scheme text takes the long way, which treats those specially.
     if (absolutePath.empty() || absolutePath.back() == '/' || absolutePath.find("file://") != std::string_view::npos)
         return fromUrl(fileUrlFromPath(absolutePath), isAlias);
-    const auto slash = absolutePath.rfind('/');
+    const auto slash = lastSlash(absolutePath);
     if (slash == std::string_view::npos)
         return plainRecord({}, absolutePath, isAlias);
     return plainRecord(absolutePath.substr(0, slash), absolutePath.substr(slash + 1), isAlias);

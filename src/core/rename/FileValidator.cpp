@@ -686,11 +686,15 @@ std::optional<FileValidationResult> FileValidator::validateList(bool needsLateUp
         const std::size_t chunkCount = (count + FileChunk::maximumSize - 1) / FileChunk::maximumSize;
         if (!validateChunks(chunkCount, chunks, renameEmptyFolders, stopToken))
             return aborted();
-        if (list->revision() != revision) {
-            // Files came, went or moved: the items and probes name other files now, and a new pass follows.
+        // Files came, went or moved: positions name other files now, and a new pass follows.
+        const auto listChanged = [&] {
+            if (list->revision() == revision)
+                return false;
             Logger::log("🔷 FileValidator: the list changed during validation");
+            return true;
+        };
+        if (listChanged())
             return aborted();
-        }
         post(result(*list, true));
 
         UniquenessOptions options = uniquenessOptions(renameEmptyFolders);
@@ -699,11 +703,8 @@ std::optional<FileValidationResult> FileValidator::validateList(bool needsLateUp
         if (!decideUniqueness(items, options, stopToken, errors, decisions))
             return aborted();
         items = {};
-        if (list->revision() != revision) {
-            // Files came, went or moved: positions name other files now, and a new pass follows.
-            Logger::log("🔷 FileValidator: the list changed during validation");
+        if (listChanged())
             return aborted();
-        }
         // The chunks wrote every validation already; only what the uniqueness pass added is new.
         std::map<std::size_t, File> touched;
         const auto touch = [&](std::size_t position) -> File* {

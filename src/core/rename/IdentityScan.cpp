@@ -102,7 +102,7 @@ std::vector<std::optional<ItemIdentity>> IdentityScan::moveSources(const std::ve
                 if (found->second != device)
                     continue; // leaves the file system, or cannot tell: looked at in full
             }
-            const std::string_view name = moves[i].first.substr(moves[i].first.rfind('/') + 1);
+            const std::string_view name = moves[i].first.substr(lastSlash(moves[i].first) + 1);
             if (const auto inode = listed ? listed->inodeOf(name) : std::nullopt) {
                 out[i] = listedIdentity(device, *inode);
                 known[i] = 1;
