@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The three modes of quillory-cli run in process over one session.
-#include "PlanCommand.h"
+// The commands of quillory-cli run in process over one session: progress and stopping.
 #include "PreviewCommand.h"
 #include "ProgressLine.h"
 #include "RenameCommand.h"
@@ -22,8 +21,6 @@ namespace quillory::cli {
 namespace {
 
 using ::testing::HasSubstr;
-using ::testing::IsEmpty;
-using ::testing::Not;
 
 Transformer replace(const std::string& find, const std::string& with) {
     auto parsed = Transformer::fromJson(nlohmann::ordered_json{
@@ -50,9 +47,7 @@ protected:
     }
     void TearDown() override { Logger::setSink(LogSink::standardStreams); }
 
-    std::string trip(const std::string& name = {}) const {
-        return name.empty() ? (temp.path() / "trip").string() : (temp.path() / "trip" / name).string();
-    }
+    std::string trip() const { return (temp.path() / "trip").string(); }
 
     test::TempDir temp;
     PresetUserInteraction interaction;
@@ -60,60 +55,6 @@ protected:
     std::ostringstream out;
     std::ostringstream err;
 };
-
-TEST_F(CliCommandsTest, PreviewPrintsTheTableOrTheDocumentAndFailsOnErrors) {
-    EXPECT_EQ(PreviewCommand(session, out, err).run({}), 1);
-    EXPECT_THAT(out.str(), HasSubstr("a_b.txt  ->  a b.txt"));
-    EXPECT_THAT(out.str(), HasSubstr("ERROR: "));
-    EXPECT_THAT(out.str(), HasSubstr("2 files: 1 to rename, 1 with errors, 0 with warnings"));
-
-    session.setChain({replace("_", " ")});
-    std::ostringstream json;
-    EXPECT_EQ(PreviewCommand(session, json, err).run({.json = true, .changedOnly = true}), 0);
-    const auto document = nlohmann::json::parse(json.str());
-    ASSERT_EQ(document["files"].size(), 1u);
-    EXPECT_EQ(document["files"][0]["transformedFullPath"], trip("a b.txt"));
-    EXPECT_EQ(document["files"][0]["displayName"], trip("a_b.txt"));
-    EXPECT_EQ(document["validationResult"]["renameCount"], 1);
-    EXPECT_FALSE(document.contains("renameReport"));
-    // Paths that could not be opened make even a clean preview fail.
-    std::ostringstream again;
-    EXPECT_EQ(PreviewCommand(session, again, err).run({.listIncomplete = true}), 1);
-    // The table is followed by one hint each time; the JSON document by none.
-    EXPECT_EQ(err.str(), "Nothing was renamed; add --rename to do it\n"
-                         "Nothing was renamed; add --rename to do it\n");
-}
-
-TEST_F(CliCommandsTest, PlanPrintsEachStepOrRefusesAFileNotListed) {
-    EXPECT_EQ(PlanCommand(session, out, err).run(trip("a_b.txt")), 0);
-    EXPECT_EQ(out.str(), "Original Filename: " + trip() + "/a_b.txt\n" + "Replace filename: " + trip() +
-                             "/a b.txt\n" + "Replace filename: " + trip() + "/a b.txt\n" + "Target: " + trip() +
-                             "/a b.txt\n");
-    EXPECT_EQ(PlanCommand(session, out, err).run(trip("other.txt")), 2);
-    EXPECT_THAT(err.str(), HasSubstr("--plan: '" + trip("other.txt") + "' is not in the list of files"));
-}
-
-TEST_F(CliCommandsTest, RenameRefusesErrorsUnlessForcedThenReportsWhatMoved) {
-    EXPECT_EQ(RenameCommand(session, out, err).run({}), 1);
-    EXPECT_THAT(err.str(), HasSubstr("Nothing renamed: 1 file has errors (use --force to rename the others)."));
-    EXPECT_TRUE(std::filesystem::exists(trip("a_b.txt")));
-
-    std::ostringstream json;
-    std::ostringstream report;
-    EXPECT_EQ(RenameCommand(session, json, report).run({.json = true, .force = true}), 0);
-    EXPECT_TRUE(std::filesystem::exists(trip("a b.txt")));
-    EXPECT_TRUE(std::filesystem::exists(trip("bad.txt")));
-    const auto document = nlohmann::json::parse(json.str());
-    EXPECT_EQ(document["renameReport"]["renamedCount"], 1);
-    EXPECT_EQ(document["renameReport"]["skipped"], 1);
-    // The document lists the files where they are now.
-    bool listed = false;
-    for (const auto& file : document["files"])
-        listed = listed || file["displayName"] == trip("a b.txt");
-    EXPECT_TRUE(listed);
-    EXPECT_THAT(report.str(), HasSubstr("Renamed 1 of 1 file; 1 file with errors was skipped."));
-    EXPECT_THAT(report.str(), Not(HasSubstr("Renaming")));
-}
 
 TEST_F(CliCommandsTest, ProgressLineIsShownForALongRunAndClearedAfterIt) {
     EXPECT_EQ(RenameCommand(session, out, err).run({.force = true, .showProgress = true, .progressDelay = {}}), 0);
@@ -152,7 +93,7 @@ TEST_F(CliCommandsTest, AStopBeforeOrDuringTheRunEndsItWithNothingHalfDone) {
     EXPECT_EQ(RenameCommand(session, out, err).run({.force = true}, stop.get_token()), 130);
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(err.str(), "Interrupted: nothing was renamed.\nInterrupted: nothing was renamed.\n");
-    EXPECT_TRUE(std::filesystem::exists(trip("a_b.txt")));
+    EXPECT_TRUE(std::filesystem::exists(temp.path() / "trip/a_b.txt"));
 }
 
 } // namespace

@@ -65,7 +65,6 @@ TEST_F(CliCompletionTest, TheToolListsTheWordsOfEveryPosition) {
     EXPECT_THAT(options, IsSupersetOf({"--rename", "--case", "--depth", "--no-recursive", "--include-hidden",
                                        "--list-recipes", "-r", "--recipe", "--scope", "--help"}));
     EXPECT_THAT(options, AllOf(Not(Contains("--complete")), Not(Contains("--man-sections"))));
-    EXPECT_THAT(lines(cli.run({"--complete", "case"}).out), ElementsAre("lower", "upper", "title", "sentence"));
     EXPECT_THAT(lines(cli.run({"--complete", "scopes"}).out), ElementsAre("name", "path", "ext", "full"));
     EXPECT_THAT(lines(cli.run({"--complete", "kinds"}).out), IsSupersetOf({"simple", "numbering", "conversion"}));
     EXPECT_THAT(lines(cli.run({"--complete", "tokens"}).out), IsSupersetOf({"{city}", "{modified}"}));

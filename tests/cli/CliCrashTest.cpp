@@ -22,7 +22,7 @@ TEST(CliCrashTest, KilledRunIsRecoveredAndUndone) {
     for (int i = 0; i < count; ++i)
         cli.write("trip/d" + std::to_string(i % 10) + "/f_" + std::to_string(i) + ".txt", std::to_string(i));
     const auto original = treeListing(cli.home() / "trip");
-    const std::string chain = action("simple", {{"simpleFindText", "_"}, {"simpleReplaceText", " "}}, "filename");
+    const std::string chain = replace("_", " ");
     const std::string move =
         action("regularexpression", {{"regexFindText", "/d([0-9])$"}, {"regexReplaceText", "/e$1"}}, "path");
     const fs::path journals = cli.stateDir() / "quillory/journal";
@@ -31,15 +31,7 @@ TEST(CliCrashTest, KilledRunIsRecoveredAndUndone) {
     int interrupted = 0;
     for (const bool finish : {false, true}) {
         CliRunner::Terminal kill;
-        // Once the plan is complete the moves begin.
-        kill.killWhen = [&] {
-            if (!fs::exists(journals))
-                return false;
-            for (const auto& entry : fs::directory_iterator(journals))
-                if (readFile(entry.path()).find("\nplanned\n") != std::string::npos)
-                    return true;
-            return false;
-        };
+        kill.killWhen = [&] { return cli.journalPlanned(); };
         kill.killDelay = std::chrono::microseconds(random() % 10000);
         const auto killed = cli.run({"--rename", "-a", chain, "-a", move, (cli.home() / "trip").string()}, kill);
         if (killed.exitCode != 128 + SIGKILL) {

@@ -84,7 +84,7 @@ TEST_F(CliHostileInputTest, RecipesMustBeSmallRegularFiles) {
 }
 
 TEST_F(CliHostileInputTest, SaveRecipeReplacesOnlyARecipeAndOnlyWhenTold) {
-    const std::string chain = action("simple", {{"simpleFindText", "_"}, {"simpleReplaceText", " "}});
+    const std::string chain = replace("_", " ");
     const auto notes = cli.write("notes.txt", "my notes\n");
     const auto refused = cli.run({"-a", chain, "--save-recipe", notes.string(), "--force", trip()});
     EXPECT_EQ(refused.exitCode, 2);
@@ -103,13 +103,9 @@ TEST_F(CliHostileInputTest, SaveRecipeReplacesOnlyARecipeAndOnlyWhenTold) {
     EXPECT_THAT(unasked.err, HasSubstr("already exists; use --force to replace it"));
     EXPECT_EQ(readFile(path), first);
 
-    CliRunner::Terminal terminal;
-    terminal.inputAndErrors = true;
-    terminal.terminalInput = "n\n";
-    EXPECT_EQ(cli.run({"-a", other, "--save-recipe", path, trip()}, terminal).exitCode, 2);
+    EXPECT_EQ(cli.run({"-a", other, "--save-recipe", path, trip()}, CliRunner::typing("n\n")).exitCode, 2);
     EXPECT_EQ(readFile(path), first);
-    terminal.terminalInput = "y\n";
-    const auto asked = cli.run({"-a", other, "--save-recipe", path, trip()}, terminal);
+    const auto asked = cli.run({"-a", other, "--save-recipe", path, trip()}, CliRunner::typing("y\n"));
     EXPECT_EQ(asked.exitCode, 0) << asked.terminal;
     EXPECT_THAT(asked.terminal, HasSubstr("Replace the recipe"));
     EXPECT_THAT(readFile(path), HasSubstr("uppercase"));

@@ -69,6 +69,7 @@ TEST_F(CliInputTest, FoldersOutsideTheAllowedOnesAreToldOnceWithTheAllowOption) 
                                       outside.string() + "'\n"));
     EXPECT_EQ(result.err.find("--allow"), result.err.rfind("--allow")) << result.err;
     EXPECT_THAT(result.out, HasSubstr("->  xa.txt"));
+    EXPECT_THAT(result.out, Not(HasSubstr("xf0.txt"))) << "nothing from the folder that was refused";
 
     // With the option given, the same files open.
     arguments.insert(arguments.begin(), {"--allow", outside.string()});

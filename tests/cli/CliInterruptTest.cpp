@@ -93,15 +93,15 @@ private:
     std::thread thread_;
 };
 
+const std::vector<std::string> kPhotoNames = {"img_gps_amsterdam.jpg", "img_gps_newyork.jpg", "img_gps_sydney.jpg"};
+
 fs::path copyPhotos(CliRunner& cli) {
     const auto target = cli.home() / "photos";
     fs::create_directories(target);
-    for (const char* name : {"img_gps_amsterdam.jpg", "img_gps_newyork.jpg", "img_gps_sydney.jpg"})
+    for (const auto& name : kPhotoNames)
         fs::copy_file(fs::path(kCorpusDir) / name, target / name);
     return target;
 }
-
-const std::vector<std::string> kPhotoNames = {"img_gps_amsterdam.jpg", "img_gps_newyork.jpg", "img_gps_sydney.jpg"};
 
 TEST(CliInterruptTest, CtrlCWhileWaitingForThePlaceNameServiceEndsTheRunWithNothingRenamed) {
     CliRunner cli;
@@ -141,17 +141,9 @@ TEST(CliInterruptTest, CtrlCWhileRenamingStopsBetweenFilesAndReportsWhatWasDone)
     constexpr int count = 2000;
     for (int i = 0; i < count; ++i)
         cli.write("trip/f_" + std::to_string(i) + ".txt", std::to_string(i));
-    const fs::path journals = cli.stateDir() / "quillory/journal";
     CliRunner::Terminal ctrlC;
     ctrlC.killSignal = SIGINT;
-    ctrlC.killWhen = [&] {
-        if (!fs::exists(journals))
-            return false;
-        for (const auto& entry : fs::directory_iterator(journals))
-            if (readFile(entry.path()).find("\nplanned\n") != std::string::npos)
-                return true;
-        return false;
-    };
+    ctrlC.killWhen = [&] { return cli.journalPlanned(); };
     const auto result = cli.run({"--rename", "--replace", "_", " ", (cli.home() / "trip").string()}, ctrlC);
     const auto files = listing(cli.home() / "trip");
     ASSERT_EQ(files.size(), std::size_t(count));

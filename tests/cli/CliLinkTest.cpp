@@ -24,8 +24,7 @@ TEST(CliLinkTest, LinksToTheOutsideNeitherTakeFilesNorOpen) {
     cli.write("s1/a.txt", "A");
     fs::create_directory_symlink(secret, cli.home() / "s1/dirlink");
 
-    const std::string intoLink =
-        action("simple", {{"simpleFindText", "/s1"}, {"simpleReplaceText", "/s1/dirlink/escaped"}}, "path");
+    const std::string intoLink = replace("/s1", "/s1/dirlink/escaped", "path");
     const auto refused = cli.run({"--rename", "-a", intoLink, (cli.home() / "s1/a.txt").string()});
     EXPECT_NE(refused.exitCode, 0);
     EXPECT_THAT(refused.out + refused.err, HasSubstr("Path should start with one of the following prefixes"));
@@ -33,9 +32,8 @@ TEST(CliLinkTest, LinksToTheOutsideNeitherTakeFilesNorOpen) {
     EXPECT_THAT(forced.out + forced.err, HasSubstr("1 file with errors was skipped"));
     EXPECT_EQ(readFile(cli.home() / "s1/a.txt"), "A");
 
-    const std::string rename = action("simple", {{"simpleFindText", "secret"}, {"simpleReplaceText", "mine"}});
-    const auto through =
-        cli.run({"--rename", "--force", "-a", rename, (cli.home() / "s1/dirlink/secret_file.txt").string()});
+    const auto through = cli.run(
+        {"--rename", "--force", "-a", replace("secret", "mine"), (cli.home() / "s1/dirlink/secret_file.txt").string()});
     EXPECT_NE(through.exitCode, 0);
     EXPECT_THAT(treeListing(secret.string()), ElementsAre("secret_file.txt"));
     EXPECT_EQ(readFile(secret / "secret_file.txt"), "S");
@@ -46,9 +44,7 @@ TEST(CliLinkTest, CleanupKeepsTheOpenedFolderInsideAnAllowedOne) {
     const fs::path allowed = cli.temp().path() / "w";
     fs::create_directories(allowed / "a/b/c");
     std::ofstream(allowed / "a/b/c/only.txt") << "O";
-    const std::string toHome =
-        action("simple", {{"simpleFindText", (allowed / "a/b/c").string()}, {"simpleReplaceText", cli.home().string()}},
-               "path");
+    const std::string toHome = replace((allowed / "a/b/c").string(), cli.home().string(), "path");
     const auto result = cli.run({"--rename", "--allow", allowed.string(), "-a", toHome, (allowed / "a/b/c").string()});
     ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
     EXPECT_EQ(readFile(cli.home() / "only.txt"), "O");
@@ -60,8 +56,8 @@ TEST(CliLinkTest, UndoPutsFilesBackOnlyInFoldersAllowedNow) {
     const fs::path elsewhere = cli.temp().path() / "elsewhere";
     fs::create_directories(elsewhere);
     std::ofstream(elsewhere / "a_b.txt") << "A";
-    const std::string blank = action("simple", {{"simpleFindText", "_"}, {"simpleReplaceText", " "}});
-    const auto renamed = cli.run({"--rename", "--allow", elsewhere.string(), "-a", blank, elsewhere.string()});
+    const auto renamed =
+        cli.run({"--rename", "--allow", elsewhere.string(), "-a", replace("_", " "), elsewhere.string()});
     ASSERT_EQ(renamed.exitCode, 0) << renamed.out << renamed.err;
 
     // The run was allowed there for itself only: without the same --allow, undo moves nothing there.

@@ -7,8 +7,6 @@
 
 #include <filesystem>
 
-#include <fstream>
-
 namespace quillory::test {
 namespace {
 
@@ -17,14 +15,11 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
 
-const std::string underscoreToBlank = action("simple", {{"simpleFindText", "_"}, {"simpleReplaceText", " "}});
-const std::string emptyBadName = action("simple", {{"simpleFindText", "bad"}, {"simpleReplaceText", ""}});
+const std::string underscoreToBlank = replace("_", " ");
+const std::string emptyBadName = replace("bad", "");
 
 // a.txt and b.txt trade names (through x); c_d.txt, later in the list, only loses its underscore.
 std::vector<std::string> swapActions() {
-    auto replace = [](const char* from, const char* to) {
-        return action("simple", {{"simpleFindText", from}, {"simpleReplaceText", to}});
-    };
     return {"-a", replace("a", "x"), "-a", replace("b", "a"), "-a", replace("x", "b"), "-a", underscoreToBlank};
 }
 
@@ -40,47 +35,21 @@ protected:
     CliRunner cli;
 };
 
-TEST_F(CliRenameTest, RenamesOnDiskAndReports) {
-    cli.write("trip/a_b.txt", "A");
-    cli.write("trip/deeper/c_d.txt", "C");
-    const auto result = cli.run(args({"--rename", "-a", underscoreToBlank}));
-    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
-    EXPECT_THAT(treeListing(trip()), ElementsAre("a b.txt", "deeper/c d.txt"));
-    EXPECT_EQ(readFile(cli.home() / "trip/a b.txt"), "A");
-    EXPECT_THAT(result.out, HasSubstr("Renamed 2 of 2 files."));
-}
-
 TEST_F(CliRenameTest, FolderChangesCreateTheNewFoldersAndRemoveTheEmptiedOnes) {
     cli.write("trip/old/inner/x.txt", "X");
     cli.write("trip/old/y.txt", "Y");
     cli.write("trip/keep/z.txt", "Z");
-    const std::string oldToNew =
-        action("simple", {{"simpleFindText", "old"}, {"simpleReplaceText", "new/deep"}}, "path");
-    const auto result = cli.run(args({"--rename", "-a", oldToNew}));
+    const auto result = cli.run(args({"--rename", "-a", replace("old", "new/deep", "path")}));
     ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
     EXPECT_THAT(treeListing(trip()), ElementsAre("keep/z.txt", "new/deep/inner/x.txt", "new/deep/y.txt"));
     EXPECT_FALSE(std::filesystem::exists(cli.home() / "trip/old"));
     EXPECT_EQ(readFile(cli.home() / "trip/new/deep/inner/x.txt"), "X");
 }
 
-TEST_F(CliRenameTest, EmptiedFolderCleanupNeverLeavesTheAllowedArea) {
-    // A folder allowed for this run, outside the home folder, whose only file moves home: the allowed
-    // folder stays, and so does everything above it.
-    const auto outside = cli.home().parent_path() / "w/a/b/c";
-    std::filesystem::create_directories(outside);
-    std::ofstream(outside / "only.txt") << "O";
-    const std::string toHome = action(
-        "simple", {{"simpleFindText", outside.string()}, {"simpleReplaceText", cli.home().string()}}, "path");
-    const auto result = cli.run({"--rename", "--allow", outside.string(), "-a", toHome, outside.string()});
-    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
-    EXPECT_EQ(readFile(cli.home() / "only.txt"), "O");
-    EXPECT_TRUE(std::filesystem::is_directory(outside));
-}
-
 TEST_F(CliRenameTest, EmptyFoldersAreListedByTheirNameAndRenamed) {
     cli.write("trip/full/a_b.txt");
     std::filesystem::create_directories(cli.home() / "trip/empty_dir");
-    const std::string inPaths = action("simple", {{"simpleFindText", "_"}, {"simpleReplaceText", " "}}, "path");
+    const std::string inPaths = replace("_", " ", "path");
     const auto preview = cli.run(args({"-a", inPaths}));
     ASSERT_EQ(preview.exitCode, 0) << preview.err;
     EXPECT_THAT(preview.out, HasSubstr("empty_dir/  ->  empty dir/\n"));
@@ -90,14 +59,13 @@ TEST_F(CliRenameTest, EmptyFoldersAreListedByTheirNameAndRenamed) {
     EXPECT_THAT(listing(trip()), ElementsAre("empty dir/", "full/"));
 }
 
-TEST_F(CliRenameTest, JsonAfterRenameShowsTheNewListAndTheReportWhileTheTextReportGoesToStandardError) {
+TEST_F(CliRenameTest, JsonAfterRenameShowsTheNewListAndWhatMoved) {
     cli.write("trip/a_b.txt", "A");
     cli.write("trip/c_d.txt", "C");
     const auto result = cli.run(args({"--json", "--rename", "-a", underscoreToBlank}));
     ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
     const auto document = result.json();
     const auto& report = document.at("renameReport");
-    EXPECT_EQ(report.at("renamedCount"), 2);
     EXPECT_EQ(report.at("renamed"), nlohmann::json::parse(R"([{"from": ")" + trip() + R"(/a_b.txt", "to": ")" + trip() +
                                                           R"(/a b.txt"}, {"from": ")" + trip() + R"(/c_d.txt", "to": ")" +
                                                           trip() + R"(/c d.txt"}])"));
@@ -109,7 +77,6 @@ TEST_F(CliRenameTest, JsonAfterRenameShowsTheNewListAndTheReportWhileTheTextRepo
     // The list holds the new names; the chain applied to them changes nothing more.
     EXPECT_THAT(names, ElementsAre("a b => a b", "c d => c d"));
     EXPECT_EQ(document.at("validationResult").at("renameCount"), 0);
-    EXPECT_THAT(result.err, HasSubstr("Renamed 2 of 2 files."));
 }
 
 TEST_F(CliRenameTest, ErrorsRefuseTheRenameWithoutForceAndAreSkippedWithIt) {
@@ -117,7 +84,7 @@ TEST_F(CliRenameTest, ErrorsRefuseTheRenameWithoutForceAndAreSkippedWithIt) {
     cli.write("trip/bad.txt");
     const auto refused = cli.run(args({"--rename", "-a", underscoreToBlank, "-a", emptyBadName}));
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_THAT(refused.err, HasSubstr("Nothing renamed: 1 file has errors"));
+    EXPECT_THAT(refused.err, HasSubstr("Nothing renamed: 1 file has errors (use --force to rename the others)."));
     EXPECT_THAT(refused.out, HasSubstr("ERROR: Filename is empty"));
     EXPECT_THAT(listing(trip()), ElementsAre("a_b.txt", "bad.txt"));
 
@@ -126,6 +93,7 @@ TEST_F(CliRenameTest, ErrorsRefuseTheRenameWithoutForceAndAreSkippedWithIt) {
     EXPECT_EQ(forced.json().at("renameReport").at("renamedCount"), 1);
     EXPECT_EQ(forced.json().at("renameReport").at("skipped"), 1);
     EXPECT_THAT(forced.err, HasSubstr("Renamed 1 of 1 file; 1 file with errors was skipped."));
+    EXPECT_THAT(forced.err, Not(HasSubstr("Renaming"))) << "no progress line off a terminal";
     EXPECT_THAT(listing(trip()), ElementsAre("a b.txt", "bad.txt"));
 }
 
@@ -163,9 +131,6 @@ TEST_F(CliRenameTest, SwapGivesExactlyThePreviewedNamesWithOrWithoutAutoResolve)
 }
 
 TEST_F(CliRenameTest, RotationShiftAndFilesNotInTheListEndAsPreviewed) {
-    auto replace = [](const char* from, const char* to) {
-        return action("simple", {{"simpleFindText", from}, {"simpleReplaceText", to}});
-    };
     // A rotation a -> b -> c -> a, and a shift 1 -> 2 -> 3 -> 4.
     for (const char* name : {"a", "b", "c", "1", "2", "3"})
         cli.write(std::string("trip/") + name + ".txt", name);
@@ -205,8 +170,7 @@ TEST_F(CliRenameTest, RotationShiftAndFilesNotInTheListEndAsPreviewed) {
 
 TEST_F(CliRenameTest, AFolderChangesCaseWhereTheVolumeTellsCaseApart) {
     cli.write("trip/Photos/a.txt", "A");
-    const std::string lower = action("simple", {{"simpleFindText", "Photos"}, {"simpleReplaceText", "photos"}}, "path");
-    const auto result = cli.run(args({"--rename", "-a", lower}));
+    const auto result = cli.run(args({"--rename", "-a", replace("Photos", "photos", "path")}));
     ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
     EXPECT_EQ(readFile(cli.home() / "trip/photos/a.txt"), "A");
 }
@@ -215,8 +179,7 @@ TEST_F(CliRenameTest, UndoRestoresTheRunThatHistoryLists) {
     for (int i = 0; i < 300; ++i)
         cli.write("trip/sub_" + std::to_string(i % 7) + "/f_" + std::to_string(i) + ".txt", std::to_string(i));
     const auto before = treeListing(trip());
-    const std::string inPaths = action("simple", {{"simpleFindText", "_"}, {"simpleReplaceText", " "}}, "fullpath");
-    const auto renamed = cli.run(args({"--json", "--rename", "-a", inPaths}));
+    const auto renamed = cli.run(args({"--json", "--rename", "-a", replace("_", " ", "fullpath")}));
     ASSERT_EQ(renamed.exitCode, 0) << renamed.err;
     const std::string id = renamed.json().at("renameReport").at("runId");
     ASSERT_FALSE(id.empty());

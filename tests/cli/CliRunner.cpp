@@ -29,8 +29,21 @@ std::filesystem::path CliRunner::write(const std::string& relative, const std::s
     return temp_.write("home/" + relative, content);
 }
 
-CliOutput CliRunner::run(const std::vector<std::string>& arguments) const {
-    return run(arguments, Terminal{});
+CliRunner::Terminal CliRunner::typing(const std::string& typed) {
+    Terminal terminal;
+    terminal.inputAndErrors = true;
+    terminal.terminalInput = typed;
+    return terminal;
+}
+
+bool CliRunner::journalPlanned() const {
+    const auto journals = stateDir() / "quillory/journal";
+    if (!std::filesystem::exists(journals))
+        return false;
+    for (const auto& entry : std::filesystem::directory_iterator(journals))
+        if (readFile(entry.path()).find("\nplanned\n") != std::string::npos)
+            return true;
+    return false;
 }
 
 namespace {
@@ -182,6 +195,14 @@ std::vector<std::string> treeListing(const std::filesystem::path& folder) {
 
 std::string action(const std::string& type, const nlohmann::json& properties, const std::string& scope) {
     return nlohmann::json{{"type", type}, {"transformScope", scope}, {"properties", properties}}.dump();
+}
+
+std::string replace(const std::string& find, const std::string& with, const std::string& scope) {
+    return action("simple", {{"simpleFindText", find}, {"simpleReplaceText", with}}, scope);
+}
+
+std::string setTo(const std::string& text) {
+    return action("set", {{"setText", {{"items", {{{"type", "string"}, {"value", text}}}}}}});
 }
 
 } // namespace quillory::test

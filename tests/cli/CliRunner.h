@@ -39,8 +39,6 @@ public:
     // Creates a file below the home folder.
     std::filesystem::path write(const std::string& relative, const std::string& content = {}) const;
 
-    CliOutput run(const std::vector<std::string>& arguments) const;
-
     // Which streams are a pseudo-terminal instead of a file; terminalInput is typed into it.
     struct Terminal {
         bool output = false;         // standard output
@@ -52,7 +50,12 @@ public:
         std::chrono::microseconds killDelay{0};
         int killSignal = 9; // SIGKILL; SIGINT is Ctrl-C
     };
+    CliOutput run(const std::vector<std::string>& arguments) const { return run(arguments, Terminal{}); }
     CliOutput run(const std::vector<std::string>& arguments, const Terminal& terminal) const;
+    // Standard input and standard error on a terminal into which `typed` is typed.
+    static Terminal typing(const std::string& typed);
+    // True once a run's journal holds its whole plan, that is when the moves begin.
+    bool journalPlanned() const;
 
     // A command line run by /bin/sh in the home folder, with quillory-cli on the PATH.
     CliOutput runShell(const std::string& commandLine) const;
@@ -72,5 +75,8 @@ std::vector<std::string> treeListing(const std::filesystem::path& folder);
 
 // The JSON text of one rename action.
 std::string action(const std::string& type, const nlohmann::json& properties, const std::string& scope = "filename");
+// A find-and-replace action, and one that sets the whole name to a fixed text.
+std::string replace(const std::string& find, const std::string& with, const std::string& scope = "filename");
+std::string setTo(const std::string& text);
 
 } // namespace quillory::test

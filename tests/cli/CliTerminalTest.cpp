@@ -18,10 +18,6 @@ constexpr const char* green = "\033[32m";
 constexpr const char* red = "\033[31m";
 constexpr const char* yellow = "\033[33m";
 
-std::string replace(const char* from, const char* to) {
-    return action("simple", {{"simpleFindText", from}, {"simpleReplaceText", to}});
-}
-
 // The tint that opens the terminal line holding text, or "" when the line starts untinted.
 std::string tintOfLine(const std::string& terminal, const std::string& text) {
     const auto at = terminal.find(text);
@@ -66,59 +62,40 @@ TEST(CliTerminalTest, RowsAreTintedOnATerminalUnlessNoColorIsSet) {
     EXPECT_THAT(plain.terminal, HasSubstr("a_b.txt"));
     EXPECT_THAT(plain.terminal, Not(HasSubstr("\033[")));
 
-    const std::string same = action("set", {{"setText", {{"items", {{{"type", "string"}, {"value", "same"}}}}}}});
-    const auto warned = cli.run({"-a", same, (cli.home() / "trip").string()}, outputOnTerminal(false));
+    const auto warned = cli.run({"-a", setTo("same"), (cli.home() / "trip").string()}, outputOnTerminal(false));
     EXPECT_EQ(tintOfLine(warned.terminal, "bad.txt"), yellow) << warned.terminal;
 }
 
-class CliQuestionTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        cli.write("trip/a.txt", "A");
-        cli.write("trip/b.txt", "B");
-        cli.write("trip/c_d.txt", "C");
+// a.txt and b.txt go into the folder x, which takes nothing: both moves fail at run time, and the user
+// answers the question on the terminal.
+TEST(CliQuestionTest, EachAnswerContinuesAbortsOrSilencesTheQuestion) {
+    struct Case {
+        const char* typed;
+        int prompts;
+        const char* cd; // what became of c_d.txt
+        const char* report;
+    };
+    const Case cases[] = {
+        {"c\nc\n", 2, "c d.txt", "Renamed 1 of 3 files"}, // continue asks again at the next failure
+        {"n\n", 1, "c d.txt", "Renamed 1 of 3 files"},    // do not ask again about the same error
+        {"maybe\na\n", 2, "c_d.txt", "the run was aborted: 1 tried, 1 failed, 2 not tried"}, // unknown: asked again
+    };
+    const std::string intoX = action(
+        "regularexpression", {{"regexFindText", "/([ab])\\.txt$"}, {"regexReplaceText", "/x/$1.txt"}}, "fullpath");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        CliRunner cli;
+        for (const char* name : {"a.txt", "b.txt", "c_d.txt"})
+            cli.write(std::string("trip/") + name, name);
+        const auto trip = cli.home() / "trip";
+        const ImmutableFolder x(trip / "x");
+        const auto result =
+            cli.run({"--rename", "-a", intoX, "-a", replace("_", " "), trip.string()}, CliRunner::typing(c.typed));
+        EXPECT_EQ(result.exitCode, 3);
+        EXPECT_EQ(occurrences(result.terminal, "[c]ontinue, [a]bort"), c.prompts) << result.terminal;
+        EXPECT_THAT(listing(trip), ElementsAre("a.txt", "b.txt", c.cd, "x/"));
+        EXPECT_THAT(result.out, HasSubstr(c.report));
     }
-    static CliRunner::Terminal questionsOnTerminal(const std::string& typed) {
-        CliRunner::Terminal terminal;
-        terminal.inputAndErrors = true;
-        terminal.terminalInput = typed;
-        return terminal;
-    }
-    // a.txt and b.txt go into the folder x, which takes nothing: both moves fail at run time.
-    CliOutput swap(const std::string& typed) const {
-        const ImmutableFolder x(cli.home() / "trip/x");
-        const std::string intoX = action(
-            "regularexpression", {{"regexFindText", "/([ab])\\.txt$"}, {"regexReplaceText", "/x/$1.txt"}}, "fullpath");
-        return cli.run({"--rename", "-a", intoX, "-a", replace("_", " "), (cli.home() / "trip").string()},
-                       questionsOnTerminal(typed));
-    }
-    std::string trip() const { return (cli.home() / "trip").string(); }
-
-    CliRunner cli;
-    const std::string prompt = "[c]ontinue, [a]bort";
-};
-
-TEST_F(CliQuestionTest, ContinueAsksAgainAtTheNextFailure) {
-    const auto result = swap("c\nc\n");
-    EXPECT_EQ(result.exitCode, 3);
-    EXPECT_EQ(occurrences(result.terminal, prompt), 2) << result.terminal;
-    EXPECT_THAT(listing(trip()), ElementsAre("a.txt", "b.txt", "c d.txt", "x/"));
-    EXPECT_THAT(result.out, HasSubstr("Renamed 1 of 3 files"));
-}
-
-TEST_F(CliQuestionTest, DoNotAskAgainSilencesTheSameErrorForTheRestOfTheRun) {
-    const auto result = swap("n\n");
-    EXPECT_EQ(result.exitCode, 3);
-    EXPECT_EQ(occurrences(result.terminal, prompt), 1) << result.terminal;
-    EXPECT_THAT(listing(trip()), ElementsAre("a.txt", "b.txt", "c d.txt", "x/"));
-}
-
-TEST_F(CliQuestionTest, AbortStopsAndUnknownAnswersAskAgain) {
-    const auto result = swap("maybe\na\n");
-    EXPECT_EQ(result.exitCode, 3);
-    EXPECT_EQ(occurrences(result.terminal, prompt), 2) << result.terminal;
-    EXPECT_THAT(listing(trip()), ElementsAre("a.txt", "b.txt", "c_d.txt", "x/"));
-    EXPECT_THAT(result.out, HasSubstr("the run was aborted: 1 tried, 1 failed, 2 not tried"));
 }
 
 } // namespace

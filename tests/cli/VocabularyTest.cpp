@@ -28,16 +28,10 @@ const TokenDetailsList& catalogue() {
     return list;
 }
 
-struct Captured {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-Captured inProcess(const std::vector<std::string>& arguments) {
+test::CliOutput inProcess(const std::vector<std::string>& arguments) {
     std::ostringstream out, err;
     const int code = runCli(arguments, out, err);
-    return {code, out.str(), err.str()};
+    return {code, out.str(), err.str(), {}};
 }
 
 TEST(VocabularyTest, TheManualPageHoldsExactlyWhatTheTablesSay) {

@@ -57,14 +57,8 @@ std::string DBusFixture::text(const QDBusMessage& answer) {
     return answer.arguments().front().toString().toStdString();
 }
 
-nlohmann::ordered_json DBusFixture::files() {
-    const auto answer = call("Files");
-    EXPECT_EQ(answer.type(), QDBusMessage::ReplyMessage) << text(answer);
-    return nlohmann::ordered_json::parse(text(answer));
-}
-
-nlohmann::ordered_json DBusFixture::validationResult() {
-    const auto answer = call("ValidationResult");
+nlohmann::ordered_json DBusFixture::json(const char* method) {
+    const auto answer = call(method);
     EXPECT_EQ(answer.type(), QDBusMessage::ReplyMessage) << text(answer);
     return nlohmann::ordered_json::parse(text(answer));
 }

@@ -38,8 +38,10 @@ protected:
                       const char* interface = "com.halvane.Quillory.Scripting");
     // The single string an answer carries (the failure message for an error).
     static std::string text(const QDBusMessage& answer);
-    nlohmann::ordered_json files();
-    nlohmann::ordered_json validationResult();
+    // The JSON document a method without arguments answers with.
+    nlohmann::ordered_json json(const char* method);
+    nlohmann::ordered_json files() { return json("Files"); }
+    nlohmann::ordered_json validationResult() { return json("ValidationResult"); }
 
     TempDir temp_;
     std::filesystem::path folder_;

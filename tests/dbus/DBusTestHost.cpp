@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A window-less stand-in for the desktop app in the D-Bus tests: the app's D-Bus services over a
-// Session, with the same single-instance start-up. Options: --settings FILE, --exit-after SECONDS,
-// --allow-temp (renaming allowed in the temporary folder); other arguments as the app takes them.
+// Session, with the same single-instance start-up. Options: --settings FILE, --allow-temp (renaming
+// allowed in the temporary folder); other arguments as the app takes them.
 #include "app/PreferenceKey.h"
 #include "app/Preferences.h"
 #include "app/UserInteraction.h"
@@ -33,7 +33,6 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList arguments{QCoreApplication::applicationFilePath()};
     QString settings;
-    int exitAfter = 30; // a host the bus started must not outlive the test bus for long
     bool allowTemp = false;
     const QStringList given = QCoreApplication::arguments();
     for (qsizetype i = 1; i < given.size(); ++i) {
@@ -41,8 +40,6 @@ int main(int argc, char** argv) {
             settings = given[++i];
         else if (given[i] == QLatin1String("--allow-temp"))
             allowTemp = true;
-        else if (given[i] == QLatin1String("--exit-after") && i + 1 < given.size())
-            exitAfter = given[++i].toInt();
         else
             arguments << given[i];
     }
@@ -67,7 +64,7 @@ int main(int argc, char** argv) {
         std::cerr << "quillory-dbus-host: cannot serve com.halvane.Quillory\n";
         return 1;
     }
-    QTimer::singleShot(exitAfter * 1000, &app, &QCoreApplication::quit);
+    QTimer::singleShot(30000, &app, &QCoreApplication::quit); // must not outlive the test bus for long
     // The test bus goes away with its test; so does the host.
     QTimer busWatch;
     QObject::connect(&busWatch, &QTimer::timeout, &app, [] {

@@ -61,20 +61,17 @@ TEST_F(SingleInstanceTest, ASecondLaunchHandsItsFilesAndRecipeToTheRunningOneAnd
     EXPECT_EQ(session_->chain()[0].type, "simple");
 }
 
-TEST_F(SingleInstanceTest, ALaunchWithNothingToOpenActivatesTheRunningOne) {
+// With nothing to open the running one is brought forward; with the desktop entry's action, that action runs.
+TEST_F(SingleInstanceTest, ALaunchWithNothingToOpenOrWithAnActionActivatesTheRunningOne) {
     QSignalSpy activated(services_.get(), &dbus::DBusServices::activateRequested);
-    QProcess second;
-    EXPECT_EQ(runServing(second, QStringLiteral(QUILLORY_DBUS_HOST), {}), 0);
+    QSignalSpy actions(services_.get(), &dbus::DBusServices::actionRequested);
+    QProcess plain, action;
+    EXPECT_EQ(runServing(plain, QStringLiteral(QUILLORY_DBUS_HOST), {}), 0);
     if (activated.isEmpty())
         activated.wait(5000);
     EXPECT_EQ(activated.size(), 1);
-}
-
-TEST_F(SingleInstanceTest, ALaunchFromTheDesktopEntrysActionActivatesItInTheRunningOne) {
-    QSignalSpy actions(services_.get(), &dbus::DBusServices::actionRequested);
-    QProcess second;
-    EXPECT_EQ(runServing(second, QStringLiteral(QUILLORY_DBUS_HOST), {QStringLiteral("--open-folder")}), 0)
-        << second.readAllStandardError().toStdString();
+    EXPECT_EQ(runServing(action, QStringLiteral(QUILLORY_DBUS_HOST), {QStringLiteral("--open-folder")}), 0)
+        << action.readAllStandardError().toStdString();
     if (actions.isEmpty())
         actions.wait(5000);
     ASSERT_EQ(actions.size(), 1);
@@ -82,9 +79,8 @@ TEST_F(SingleInstanceTest, ALaunchFromTheDesktopEntrysActionActivatesItInTheRunn
 }
 
 TEST_F(SingleInstanceTest, OnlyOneProcessOwnsTheName) {
-    EXPECT_EQ(dbus::SingleInstance::tryHandOver({}, QDBusConnection::sessionBus()) ==
-                  dbus::SingleInstance::Outcome::primary,
-              false);
+    EXPECT_NE(dbus::SingleInstance::tryHandOver({}, QDBusConnection::sessionBus()),
+              dbus::SingleInstance::Outcome::primary);
     EXPECT_FALSE(dbus::SingleInstance::claim(client_));
     QDBusConnection::sessionBus().interface()->unregisterService(QString::fromLatin1(dbus::serviceName));
     ownsName_ = false;

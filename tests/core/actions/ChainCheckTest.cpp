@@ -26,14 +26,8 @@ protected:
 
 TEST_F(ChainCheckTest, InvalidPatternsCarryTheLibraryMessageAndOffset) {
     const auto found = problems(R"({"type":"regularexpression","properties":{"regexFindText":"ab(","regexReplaceText":"x"}})");
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].code, Code::invalidPattern);
-    EXPECT_EQ(found[0].action, 3u);
-    EXPECT_EQ(found[0].actionType, "regularexpression");
-    EXPECT_EQ(found[0].key, "regexFindText");
-    EXPECT_EQ(found[0].value, "ab(");
-    EXPECT_EQ(found[0].detail, "U_REGEX_MISMATCHED_PAREN");
-    EXPECT_EQ(found[0].offset, 3);
+    EXPECT_EQ(found, (std::vector<ChainProblem>{{Code::invalidPattern, 3, "regularexpression", "regexFindText", "ab(",
+                                                 "U_REGEX_MISMATCHED_PAREN", 3, {}, {}}}));
 
     // A find text is a pattern only when it is marked so (and wildcards are off); select and lookup
     // rows always are.

@@ -19,31 +19,15 @@ TEST(CsvParserTest, SplitsAtSemicolonsOutsideQuotes) {
     EXPECT_EQ(parser.fields("\"say \"\"hi\"\"\";b"), (Fields{"say \"hi\"", "b"}));
     EXPECT_EQ(parser.fields(";b"), (Fields{"", "b"}));
     EXPECT_EQ(parser.fields("café;ü"), (Fields{"café", "ü"}));
-}
-
-TEST(CsvParserTest, LaterQuotedFieldsFollowTheSameRules) {
-    const CsvParser parser;
+    // Later quoted fields follow the same rules.
     EXPECT_EQ(parser.fields("\"a\";\"b\""), (Fields{"a", "b"}));
     EXPECT_EQ(parser.fields("a;\"b;c\";\"d\"\"e\""), (Fields{"a", "b;c", "d\"e"}));
     EXPECT_EQ(parser.fields("\"a\"\"\";\"\"\"b\""), (Fields{"a\"", "\"b"}));
-}
-
-TEST(CsvParserTest, EmptyTrailingFieldsAreNotReported) {
-    const CsvParser parser;
+    // Empty trailing fields are not reported; an unterminated quote runs to the end of the line.
     EXPECT_EQ(parser.fields("a;"), (Fields{"a"}));
     EXPECT_EQ(parser.fields(""), Fields{});
     EXPECT_EQ(parser.fields("\"\""), Fields{});
-    // An unterminated quote runs to the end of the line.
     EXPECT_EQ(parser.fields("\"a;b"), (Fields{"a;b"}));
-}
-
-TEST(LookupTableImportTest, KeepsLinesWithTwoFieldsAndAFind) {
-    const auto rows = lookupRowsFromText("a;b\nsingle\n;empty find\n\"x;y\";z;ignored\n\n");
-    EXPECT_EQ(rows, (std::vector<LookupTableRow>{{"a", "b"}, {"x;y", "z"}}));
-}
-
-TEST(LookupTableImportTest, CarriageReturnsEndLines) {
-    EXPECT_EQ(lookupRowsFromText("a;1\r\nb;2\rc;3"), (std::vector<LookupTableRow>{{"a", "1"}, {"b", "2"}, {"c", "3"}}));
 }
 
 TEST(LookupTableImportTest, ReadsAUtf8FileWithOrWithoutByteOrderMark) {
@@ -71,14 +55,10 @@ TEST(LookupTableRowTest, StoredPairs) {
     EXPECT_FALSE(LookupTableRow::fromPair({"only"}).has_value());
 }
 
-} // namespace
-
-namespace {
-
 TEST(LookupTableImportTest, ReportsTheLinesItSkipsWithTheirNumbersAndReasons) {
-    const auto imported = lookupImportFromText("a;b\r\nsingle\r\n\r\n;empty find\n   \nc;d");
-    EXPECT_EQ(imported.rows, (std::vector<LookupTableRow>{{"a", "b"}, {"c", "d"}}));
-    // Blank lines are not worth a report; a CR LF pair ends one line.
+    const auto imported = lookupImportFromText("a;b\r\nsingle\r\n\r\n;empty find\n   \n\"x;y\";z;ignored\rc;d\n\n");
+    EXPECT_EQ(imported.rows, (std::vector<LookupTableRow>{{"a", "b"}, {"x;y", "z"}, {"c", "d"}}));
+    // Blank lines are not worth a report; a CR LF pair ends one line, so does a lone CR.
     EXPECT_EQ(imported.skipped,
               (std::vector<LookupImport::SkippedLine>{{2, "single", std::string(lookupLineWithOneField)},
                                                       {4, ";empty find", std::string(lookupLineWithEmptyFind)}}));

@@ -24,7 +24,7 @@ std::string insertedName(const TransformerProperties &p, std::string_view name) 
         .transformed.transformedName;
 }
 
-TEST(InsertTransformerTest, OffsetsFromStartOrEndOfTheWholeText) {
+TEST(InsertTransformerTest, OffsetsFromStartOrEndOfTheWholeTextAreClamped) {
     EXPECT_EQ(insertedName(insert("-", "start", 2), "abcdef"), "ab-cdef");
     EXPECT_EQ(insertedName(insert("-", "end", -2), "abcdef"), "abcd-ef");
     // Any position but "start", or none, counts as "end".
@@ -33,9 +33,7 @@ TEST(InsertTransformerTest, OffsetsFromStartOrEndOfTheWholeText) {
     p.insertPosition.reset();
     p.insertOffset.reset();
     EXPECT_EQ(insertedName(p, "abc"), "abc-");
-}
-
-TEST(InsertTransformerTest, OffsetsAreClampedAtBothEnds) {
+    // Offsets are clamped at both ends.
     EXPECT_EQ(insertedName(insert("-", "start", 100), "abc"), "abc-");
     EXPECT_EQ(insertedName(insert("-", "start", -100), "abc"), "-abc");
     EXPECT_EQ(insertedName(insert("-", "end", -100), "abc"), "-abc");
@@ -76,31 +74,6 @@ TEST(InsertTransformerTest, NothingToInsertOrNothingFound) {
     p = insert("-", "start", 0, "(");
     p.insertFindRegex = true;
     EXPECT_EQ(insertedName(p, "a(b"), "a(b");
-}
-
-TEST(InsertTransformerTest, PathExtensionAndFullPathScopes) {
-    const File photo = File::fromPath("/home/me/Photos/IMG_0042.jpg");
-    EXPECT_EQ(
-        applied<InsertTransformer>(insert("/2024", "end", 0), TransformScope::path, photo).transformed.transformedPath,
-        "/home/me/Photos/2024");
-    EXPECT_EQ(
-        applied<InsertTransformer>(insert("e", "start", 2), TransformScope::ext, photo).transformed.transformedExt,
-        "jpeg");
-    const File moved =
-        applied<InsertTransformer>(insert("Archive/", "start", 0, "IMG"), TransformScope::fullPath, photo);
-    EXPECT_EQ(moved.transformed.transformedPath, "/home/me/Photos/Archive");
-    EXPECT_EQ(moved.transformed.transformedName, "IMG_0042");
-}
-
-TEST(InsertTransformerTest, ResolverErrorStopsTheAction) {
-    TransformerProperties p = insert("", "start", 0);
-    p.insertText = test::withAttribute("x", "exifDate");
-    TransformStatus status;
-    const File file = File::fromPath("/tmp/abc");
-    const File result = applied<InsertTransformer>(p, TransformScope::filename, file, &status);
-    ASSERT_FALSE(status.ok());
-    EXPECT_TRUE(status.error().isLateUpdateRequired());
-    EXPECT_EQ(result.transformed, file.transformed);
 }
 
 } // namespace

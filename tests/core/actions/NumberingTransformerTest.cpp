@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "actions/NumberingTransformer.h"
-#include "actions/TransformableFactory.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
-
 #include <set>
 
 using namespace quillory;
@@ -189,30 +187,6 @@ TEST_F(NumberingTransformTest, QuickPassDefersRandomNumbers) {
     // The sequence value stands in, and nothing was drawn.
     EXPECT_EQ(file.transformed.transformedName, "f11");
     EXPECT_FALSE(transformer.state().randomNumberGenerator->number(4).has_value());
-}
-
-TEST_F(NumberingTransformTest, CopiesOfTheStateShareTheGenerator) {
-    properties.numberRandom = true;
-    properties.numberDigitText = "6";
-    const std::string first = numberFull("/d/f", 0);
-    NumberingTransformer copy(transformer.state());
-    File file = fileAt("/d/f");
-    EXPECT_TRUE(copy.transformQuick(properties, TransformScope::filename, file, 0, {}).ok());
-    EXPECT_EQ(file.transformed.transformedName, first);
-}
-
-TEST(NumberingTransformerTest, TheFactoryMakesTheFourKindsWithTheirTitles) {
-    const std::vector<std::pair<std::string, std::string>> kinds = {
-        {"numbering", "Number"}, {"conversion", "Convert"}, {"trim", "Trim"}, {"regularexpression", "RegEx"}};
-    for (const auto& [type, title] : kinds) {
-        const Transformer record(type);
-        const auto kind = makeTransformable(record);
-        ASSERT_NE(kind, nullptr) << type;
-        EXPECT_EQ(kind->typeId(), type);
-        EXPECT_EQ(kind->title(), title);
-        EXPECT_EQ(kind->helpText(), transformerTypeInfo(type)->helpText);
-        EXPECT_EQ(kind->state().randomNumberGenerator, record.state.randomNumberGenerator);
-    }
 }
 
 } // namespace

@@ -29,6 +29,9 @@ TEST(PrefixTransformerTest, BeforeTheWholeTextOrEachMatch) {
     p.prefixFindFirst = true;
     EXPECT_EQ(prefixedName(p, "axbx"), "a-xbx");
     EXPECT_EQ(prefixedName(prefix("-", "z"), "axbx"), "axbx");
+    p = prefix("");
+    p.prefixText.reset(); // absent text adds nothing
+    EXPECT_EQ(prefixedName(p, "name"), "name");
 }
 
 TEST(PrefixTransformerTest, FindOptions) {
@@ -58,28 +61,6 @@ TEST(PrefixTransformerTest, InsertedTextTakesTheFormOfTheName) {
     EXPECT_EQ(prefixedName(prefix("é "), std::string(test::kCafeNfd)), "e\xCC\x81 " + std::string(test::kCafeNfd));
     // Compatibility forms inserted stay as given; only canonical forms follow the name.
     EXPECT_EQ(prefixedName(prefix("ﬁ"), "x"), "ﬁx");
-}
-
-TEST(PrefixTransformerTest, PathExtensionAndFullPathScopes) {
-    const File photo = File::fromPath("/home/me/Photos/IMG_0042.jpg");
-    EXPECT_EQ(
-        applied<PrefixTransformer>(prefix("My", "Photos"), TransformScope::path, photo).transformed.transformedPath,
-        "/home/me/MyPhotos");
-    EXPECT_EQ(applied<PrefixTransformer>(prefix("x"), TransformScope::ext, photo).transformed.transformedExt, "xjpg");
-    const File moved = applied<PrefixTransformer>(prefix("2024/", "IMG"), TransformScope::fullPath, photo);
-    EXPECT_EQ(moved.transformed.transformedPath, "/home/me/Photos/2024");
-    EXPECT_EQ(moved.transformed.transformedName, "IMG_0042");
-}
-
-TEST(PrefixTransformerTest, AbsentTextAddsNothingAndAttributesMayDelay) {
-    TransformerProperties p = prefix("");
-    p.prefixText.reset();
-    EXPECT_EQ(prefixedName(p, "name"), "name");
-    p.prefixText = test::withAttribute("x", "exifDate");
-    TransformStatus status;
-    applied<PrefixTransformer>(p, TransformScope::filename, File::fromPath("/tmp/name"), &status);
-    ASSERT_FALSE(status.ok());
-    EXPECT_TRUE(status.error().isLateUpdateRequired());
 }
 
 } // namespace

@@ -46,31 +46,18 @@ TEST(SelectTransformerTest, EmptyOrInvalidExpressionMatchesNothing) {
     EXPECT_TRUE(selected(select("notmatching", "(img"), kImage));
 }
 
-TEST(SelectTransformerTest, AllAndAbsentTypeSelectEveryFile) {
-    File file = kDoc;
-    file.transformed.isSelected = false;
-    EXPECT_TRUE(
-        applied<SelectTransformer>(select("all", "^IMG"), TransformScope::filename, file).transformed.isSelected);
-    EXPECT_TRUE(applied<SelectTransformer>(select(std::nullopt, "^IMG"), TransformScope::filename, file)
-                    .transformed.isSelected);
-}
-
+// Each select decides afresh, whatever an earlier one chose.
 TEST(SelectTransformerTest, ALaterSelectDecidesAfresh) {
-    test::StubTokenResolver resolver;
-    SelectTransformer first;
-    SelectTransformer second;
     File file = kDoc;
-    EXPECT_TRUE(first.transformWith(select("matching", "^IMG"), TransformScope::filename, file, 0, resolver, {}).ok());
-    EXPECT_FALSE(file.transformed.isSelected);
-    EXPECT_TRUE(
-        second.transformWith(select("matching", "report"), TransformScope::filename, file, 0, resolver, {}).ok());
-    EXPECT_TRUE(file.transformed.isSelected);
-    EXPECT_TRUE(
-        second.transformWith(select("notmatching", "report"), TransformScope::filename, file, 0, resolver, {}).ok());
-    EXPECT_FALSE(file.transformed.isSelected);
-    EXPECT_TRUE(
-        second.transformWith(select("all", std::nullopt), TransformScope::filename, file, 0, resolver, {}).ok());
-    EXPECT_TRUE(file.transformed.isSelected);
+    for (const bool before : {false, true}) {
+        file.transformed.isSelected = before;
+        EXPECT_TRUE(selected(select("all", "^IMG"), file));
+        EXPECT_TRUE(selected(select("all", std::nullopt), file));
+        EXPECT_TRUE(selected(select(std::nullopt, "^IMG"), file));
+        EXPECT_TRUE(selected(select("matching", "report"), file));
+        EXPECT_FALSE(selected(select("notmatching", "report"), file));
+        EXPECT_FALSE(selected(select("matching", "^IMG"), file));
+    }
 }
 
 TEST(SelectTransformerTest, EveryScopeTestsItsOwnTransformedText) {

@@ -5,6 +5,8 @@
 #include "tokens/TokenResolver.h"
 #include "model/TokenString.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 namespace quillory::test {
@@ -35,15 +37,11 @@ inline TokenString withAttribute(std::string text, std::string attributeId) {
 inline constexpr std::string_view kCafeNfc = "Caf\xC3\xA9";
 inline constexpr std::string_view kCafeNfd = "Cafe\xCC\x81";
 
-// Runs one action on one file and returns the file afterwards.
-template <typename Action>
-File applied(const TransformerProperties &properties, TransformScope scope, File file,
-             TransformStatus *status = nullptr) {
+// Runs one action on one file, which must succeed, and returns the file afterwards.
+template <typename Action> File applied(const TransformerProperties &properties, TransformScope scope, File file) {
     Action action;
     StubTokenResolver resolver;
-    const TransformStatus result = action.transformWith(properties, scope, file, 0, resolver, {});
-    if (status)
-        *status = result;
+    EXPECT_TRUE(action.transformWith(properties, scope, file, 0, resolver, {}).ok());
     return file;
 }
 

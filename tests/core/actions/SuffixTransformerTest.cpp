@@ -44,17 +44,5 @@ TEST(SuffixTransformerTest, FindOptionsAndCharacters) {
     EXPECT_EQ(suffixedName(suffix("!", "👍"), "a👍🏽b"), "a👍🏽!b");
 }
 
-TEST(SuffixTransformerTest, PathExtensionAndFullPathScopes) {
-    const File photo = File::fromPath("/home/me/Photos/IMG_0042.jpg");
-    EXPECT_EQ(applied<SuffixTransformer>(suffix("/sub"), TransformScope::path, photo).transformed.transformedPath,
-              "/home/me/Photos/sub");
-    EXPECT_EQ(applied<SuffixTransformer>(suffix(".bak"), TransformScope::ext, photo).transformed.transformedExt,
-              "jpg.bak");
-    const File moved = applied<SuffixTransformer>(suffix("/2024", "Photos"), TransformScope::fullPath, photo);
-    EXPECT_EQ(moved.transformed.transformedPath, "/home/me/Photos/2024");
-    EXPECT_EQ(moved.transformed.transformedName, "IMG_0042");
-    EXPECT_EQ(moved.transformed.transformedExt, "jpg");
-}
-
 } // namespace
 } // namespace quillory

@@ -40,18 +40,6 @@ File transformed(const TransformerProperties& properties, TransformScope scope, 
     return file;
 }
 
-TEST(TrimTransformerTest, ExpressionOfEachPositionAndMode) {
-    Trim trim{.count = "2", .offset = 1};
-    EXPECT_EQ(TrimTransformer::trimExpression(trim.properties()), "^(\\X{1})\\X{0,2}(\\X*)$");
-    trim.match = "keepany";
-    EXPECT_EQ(TrimTransformer::trimExpression(trim.properties()), "^\\X{1}(\\X{0,2})\\X*$");
-    trim = {.position = "endeach", .count = "3", .offset = -2, .match = "trimanyof", .characters = "a-]"};
-    EXPECT_EQ(TrimTransformer::trimExpression(trim.properties()), "^(\\X*?)(?:(?=[a\\-\\]])\\X){0,3}(\\X{2})$");
-    trim = {.position = "around", .match = "keepanyexcept", .characters = "x"};
-    EXPECT_EQ(TrimTransformer::trimExpression(trim.properties()),
-              "^((?:(?=[^x])\\X){0,1})\\X*?((?:(?=[^x])\\X){0,1})$");
-}
-
 TEST(TrimTransformerTest, TrimsAtStartEndAndAround) {
     EXPECT_EQ((Trim{.position = "start", .count = "3"})("abcdef"), "def");
     EXPECT_EQ((Trim{.position = "end", .count = "3"})("abcdef"), "abc");
@@ -83,6 +71,7 @@ TEST(TrimTransformerTest, KeepModes) {
     EXPECT_EQ((Trim{.position = "start", .count = "9", .match = "keepanyof", .characters = "0123456789"})("2024_x"),
               "2024");
     EXPECT_EQ((Trim{.position = "end", .count = "9", .match = "keepanyexcept", .characters = "_"})("a_b_cd"), "cd");
+    EXPECT_EQ((Trim{.position = "around", .match = "keepanyexcept", .characters = "x"})("xbcd"), "d");
 }
 
 TEST(TrimTransformerTest, CharacterSets) {

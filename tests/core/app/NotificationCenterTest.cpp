@@ -144,18 +144,23 @@ TEST(RegistryTest, InjectFindsTheRegisteredObjectByType) {
     EXPECT_EQ(service->value, 7);
 }
 
+// Starts a run that spins until it is told to stop and then calls `atStop`; returns once the run is going.
+void startUntilStopped(BackgroundJob& job, std::function<void()> atStop) {
+    auto started = std::make_shared<std::atomic<bool>>(false);
+    job.start([started, atStop](std::stop_token stop) {
+        *started = true;
+        while (!stop.stop_requested())
+            std::this_thread::sleep_for(1ms);
+        atStop();
+    });
+    while (!*started)
+        std::this_thread::sleep_for(1ms);
+}
+
 TEST(BackgroundJobTest, StartingAgainCancelsTheRunningWork) {
     BackgroundJob job;
     std::atomic<bool> firstStopped{false};
-    std::atomic<bool> firstStarted{false};
-    job.start([&](std::stop_token stop) {
-        firstStarted = true;
-        while (!stop.stop_requested())
-            std::this_thread::sleep_for(1ms);
-        firstStopped = true;
-    });
-    while (!firstStarted)
-        std::this_thread::sleep_for(1ms);
+    startUntilStopped(job, [&] { firstStopped = true; });
     std::atomic<int> second{0};
     job.start([&](std::stop_token) { second = 1; });
     EXPECT_TRUE(firstStopped) << "start() waits for the cancelled run to end";
@@ -166,14 +171,7 @@ TEST(BackgroundJobTest, StartingAgainCancelsTheRunningWork) {
 
 TEST(BackgroundJobTest, CancelReachesARunThatSomeoneIsWaitingFor) {
     BackgroundJob job;
-    std::atomic<bool> started{false};
-    job.start([&](std::stop_token stop) {
-        started = true;
-        while (!stop.stop_requested())
-            std::this_thread::sleep_for(1ms);
-    });
-    while (!started)
-        std::this_thread::sleep_for(1ms);
+    startUntilStopped(job, [] {});
     // Only the cancel below ends the run; a wait() that held the job's lock would keep it out for ever.
     std::thread waiter([&] { job.wait(); });
     std::this_thread::sleep_for(20ms);
@@ -184,20 +182,14 @@ TEST(BackgroundJobTest, CancelReachesARunThatSomeoneIsWaitingFor) {
 
 TEST(BackgroundJobTest, ARunMayCancelOrRestartItsOwnJob) {
     BackgroundJob job;
-    std::atomic<bool> started{false};
     std::atomic<bool> firstEnded{false};
     // A run that tells its end through its own job, as a progress handler does, while another thread
     // restarts the job: the restart waits for the run without locking it out.
-    job.start([&](std::stop_token stop) {
-        started = true;
-        while (!stop.stop_requested())
-            std::this_thread::sleep_for(1ms);
+    startUntilStopped(job, [&] {
         job.cancel();
         (void)job.isRunning();
         firstEnded = true;
     });
-    while (!started)
-        std::this_thread::sleep_for(1ms);
     std::atomic<int> restarted{0};
     job.start([&](std::stop_token) { ++restarted; });
     EXPECT_TRUE(firstEnded);

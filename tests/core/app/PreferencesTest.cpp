@@ -15,6 +15,8 @@ namespace {
 struct PreferencesTest : ::testing::Test {
     test::TempDir dir;
     std::filesystem::path file() const { return dir.path() / "quillory" / "settings.json"; }
+    // Where a settings file that cannot be read is kept aside.
+    std::filesystem::path aside(const char* suffix = ".bad") const { return file() += suffix; }
 };
 
 TEST_F(PreferencesTest, FreshStoreHasTheRegisteredDefaults) {
@@ -57,28 +59,22 @@ TEST_F(PreferencesTest, CorruptFileIsKeptAsideAndDefaultsAreUsed) {
     preferences.registerDefaults();
     EXPECT_FALSE(preferences.boolValue(PreferenceKey::renameAliases));
     EXPECT_TRUE(preferences.boolValue(PreferenceKey::autoResolveDuplicates));
-    auto aside = file();
-    aside += ".bad";
-    ASSERT_TRUE(std::filesystem::exists(aside));
-    EXPECT_EQ(test::readFile(aside), "{\"com.halvane.quillory.renameAliases\": tru");
+    ASSERT_TRUE(std::filesystem::exists(aside()));
+    EXPECT_EQ(test::readFile(aside()), "{\"com.halvane.quillory.renameAliases\": tru");
     // The next write creates a fresh file and leaves the broken one alone.
     preferences.set(PreferenceKey::renameAliases, true);
-    EXPECT_EQ(test::readFile(aside), "{\"com.halvane.quillory.renameAliases\": tru");
+    EXPECT_EQ(test::readFile(aside()), "{\"com.halvane.quillory.renameAliases\": tru");
     EXPECT_TRUE(Preferences(file()).boolValue(PreferenceKey::renameAliases));
 }
 
 TEST_F(PreferencesTest, AJsonValueThatIsNotAnObjectCountsAsCorruptAndEarlierBrokenFilesStay) {
     dir.write("quillory/settings.json", "[1, 2]");
     { Preferences preferences(file()); }
-    auto aside = file();
-    aside += ".bad";
-    EXPECT_EQ(test::readFile(aside), "[1, 2]");
+    EXPECT_EQ(test::readFile(aside()), "[1, 2]");
     dir.write("quillory/settings.json", "oops");
     { Preferences preferences(file()); }
-    auto second = file();
-    second += ".bad.2";
-    EXPECT_EQ(test::readFile(aside), "[1, 2]");
-    EXPECT_EQ(test::readFile(second), "oops");
+    EXPECT_EQ(test::readFile(aside()), "[1, 2]");
+    EXPECT_EQ(test::readFile(aside(".bad.2")), "oops");
 }
 
 TEST_F(PreferencesTest, SettingsThatCannotBeReadAreNeverWrittenOver) {
@@ -88,9 +84,7 @@ TEST_F(PreferencesTest, SettingsThatCannotBeReadAreNeverWrittenOver) {
     preferences.set(PreferenceKey::renameAliases, true);
     EXPECT_TRUE(preferences.boolValue(PreferenceKey::renameAliases));
     EXPECT_TRUE(std::filesystem::is_directory(file()));
-    auto aside = file();
-    aside += ".bad";
-    EXPECT_FALSE(std::filesystem::exists(aside));
+    EXPECT_FALSE(std::filesystem::exists(aside()));
 }
 
 TEST_F(PreferencesTest, SettingABooleanOrListPostsApplyChanges) {
@@ -137,10 +131,6 @@ TEST(WriteFileAtomicallyTest, ReplacesContentAndKeepsMode) {
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(test::readFile(target), "new content");
 }
-
-} // namespace
-
-namespace {
 
 // Two processes (here two stores on one file) each change their own keys: neither loses the other's.
 TEST_F(PreferencesTest, TwoStoresOnOneFileKeepEachOthersKeys) {

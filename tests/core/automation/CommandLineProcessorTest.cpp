@@ -59,19 +59,19 @@ protected:
                                    "/home/me"};
 };
 
-TEST_F(CommandLineActingTest, DirectoriesOpenTogetherBeforeTheRecipeFromTheHomeFolder) {
+// Directories open together before the recipe, found from the home folder; recipe JSON is not a path, and
+// its failure comes back; a recipe option without a value and other options do nothing.
+TEST_F(CommandLineActingTest, DirectoriesOpenBeforeTheRecipeGivenAsPathOrJson) {
     EXPECT_TRUE(processor.process({"quillory", "-r", "~/x.recipe", "-d", "/a", "/b", "-d", "/c"}));
     EXPECT_EQ(calls, (Strings{"open /a /b /c", "path /home/me/x.recipe"}));
-}
 
-TEST_F(CommandLineActingTest, RecipeJsonIsNotAPathAndItsFailureComesBack) {
+    calls.clear();
     Status status = processor.process({"quillory", "-r", "{\"a\": 1}", "ignored"});
     ASSERT_FALSE(status);
     EXPECT_EQ(status.error().message, "bad recipe");
     EXPECT_EQ(calls, Strings{"json {\"a\": 1}"});
-}
 
-TEST_F(CommandLineActingTest, RecipeOptionWithoutValueAndOtherOptionsDoNothing) {
+    calls.clear();
     EXPECT_TRUE(processor.process({"quillory", "-r", "-v", "x", "--help"}));
     EXPECT_TRUE(processor.process({"quillory", "-d"}));
     EXPECT_TRUE(calls.empty());

@@ -25,12 +25,12 @@ namespace {
 // (for every file when it is empty), as a reader that cannot decode a file would.
 class ScriptedResolver final : public TokenResolver {
 public:
-    ScriptedResolver(bool quick, std::string failFor = {}) : quick_(quick), failFor_(std::move(failFor)) {}
+    ScriptedResolver(bool quick, std::set<std::string> failFor = {}) : quick_(quick), failFor_(std::move(failFor)) {}
 
     TransformResult<std::string> rawText(const TokenItem& item, File& file, std::stop_token) override {
         if (!item.isAttribute())
             return item.value;
-        if (item.value == "broken" && (failFor_.empty() || file.source.name == failFor_))
+        if (item.value == "broken" && (failFor_.empty() || failFor_.count(file.source.name)))
             return TransformError::fatal("Cannot read attribute", "The attribute of " + file.source.name + " failed.");
         if (quick_)
             return TransformError::lateUpdateRequired();
@@ -39,7 +39,22 @@ public:
 
 private:
     bool quick_;
-    std::string failFor_;
+    std::set<std::string> failFor_;
+};
+
+// Collects the alerts of a full pass; with `planOfSelection` set it also asks, on another thread, for the
+// plan of the selected file, as the inspector does while a dialog runs its event loop.
+class CollectedAlerts final : public UserInteraction {
+public:
+    Answer ask(const Question&) override { return {}; }
+    void showAlert(const std::string& title, const std::string& text) override {
+        alerts.emplace_back(title, text);
+        if (planOfSelection)
+            planRows.push_back(std::async(std::launch::async, planOfSelection).get().size());
+    }
+    std::function<std::vector<RenamePlanTableItem>()> planOfSelection;
+    std::vector<std::pair<std::string, std::string>> alerts;
+    std::vector<std::size_t> planRows;
 };
 
 // A record from its recipe JSON; for brevity a plain text in a token field stands for one text item.
@@ -53,10 +68,6 @@ Transformer record(const std::string& text) {
     auto parsed = Transformer::fromJson(json);
     EXPECT_TRUE(parsed.ok()) << json;
     return parsed.value();
-}
-
-TokenString withAttribute(const std::string& text, const std::string& attributeId) {
-    return TokenString({TokenItem::text(text), TokenItem::attribute(attributeId)});
 }
 
 // The text of a failed pass; empty when the pass completed or was stopped.
@@ -87,10 +98,13 @@ protected:
         dataSource.doReplaceAllFiles(files, FileAction::replace, false);
     }
     void add(const std::string& json) { transformers.addOrReplaceTransformer(record(json)); }
-    std::string add(Transformer transformer) {
-        const std::string id = transformer.id;
-        transformers.addOrReplaceTransformer(std::move(transformer));
-        return id;
+    // A prefix or suffix action whose text ends in an attribute token; returns its id.
+    std::string addWithAttribute(const std::string& type, const std::string& text, const std::string& attributeId) {
+        Transformer transformer(type);
+        (type == "prefix" ? transformer.properties.prefixText : transformer.properties.suffixText) =
+            TokenString({TokenItem::text(text), TokenItem::attribute(attributeId)});
+        transformers.addOrReplaceTransformer(transformer);
+        return transformer.id;
     }
     std::vector<std::string> names() const {
         std::vector<std::string> out;
@@ -180,9 +194,7 @@ TEST_F(TransformerEngineTest, FolderEntriesTakeOnlyPathActionsAndOnlyWhenEmptyFo
 
 TEST_F(TransformerEngineTest, QuickPassRecordsTheFailingActionAndRunsTheRestOfTheChain) {
     open({"a.txt", "b.txt"});
-    Transformer failing("prefix");
-    failing.properties.prefixText = withAttribute("x", "broken");
-    const std::string failingId = add(failing);
+    const std::string failingId = addWithAttribute("prefix", "x", "broken");
     add(R"({"type":"suffix","properties":{"suffixText":"-ok"}})");
 
     EXPECT_FALSE(engine.transformAllFilesQuick());
@@ -197,9 +209,7 @@ TEST_F(TransformerEngineTest, QuickPassRecordsTheFailingActionAndRunsTheRestOfTh
 
 TEST_F(TransformerEngineTest, MissingAttributesKeepTheFileDirtyUntilTheLateUpdateSettlesIt) {
     open({"a.txt", "b.txt"});
-    Transformer dated("suffix");
-    dated.properties.suffixText = withAttribute("-", "date");
-    add(dated);
+    addWithAttribute("suffix", "-", "date");
     std::vector<bool> validatedWithLateUpdate;
     engine.setValidationStarter([&](std::vector<File>, bool late) { validatedWithLateUpdate.push_back(late); });
 
@@ -220,33 +230,23 @@ TEST_F(TransformerEngineTest, MissingAttributesKeepTheFileDirtyUntilTheLateUpdat
 
 TEST_F(TransformerEngineTest, QuickPassEventSettlesLateUpdatesOnlyWhenNoPreloadWillDoIt) {
     open({"a.txt"});
-    Transformer dated("suffix");
-    dated.properties.suffixText = withAttribute("-", "date");
-    add(dated);
+    addWithAttribute("suffix", "-", "date");
 
     std::atomic<bool> preloading{true};
     engine.setPreloadRunning([&] { return preloading.load(); });
-    engine.transformAllFilesQuickEvent();
-    engine.waitForIdle();
-    EXPECT_TRUE(dataSource.files()[0].transformed.isDirty);
-    EXPECT_EQ(names(), Names{"a.txt"});
-
-    preloading = false;
-    engine.transformAllFilesQuickEvent();
-    engine.waitForIdle();
-    EXPECT_FALSE(dataSource.files()[0].transformed.isDirty);
-    EXPECT_EQ(names(), Names{"a-[date].txt"});
-
     // The same through applyChanges, which marks every file dirty first.
-    preloading = true;
-    engine.applyChangesEvent();
-    engine.waitForIdle();
-    EXPECT_TRUE(dataSource.files()[0].transformed.isDirty);
-    preloading = false;
-    engine.applyChangesEvent();
-    engine.waitForIdle();
-    EXPECT_FALSE(dataSource.files()[0].transformed.isDirty);
-    EXPECT_EQ(names(), Names{"a-[date].txt"});
+    for (const auto event : {&TransformerEngine::transformAllFilesQuickEvent, &TransformerEngine::applyChangesEvent}) {
+        preloading = true;
+        (engine.*event)();
+        engine.waitForIdle();
+        EXPECT_TRUE(dataSource.files()[0].transformed.isDirty);
+        EXPECT_EQ(names(), Names{"a.txt"});
+        preloading = false;
+        (engine.*event)();
+        engine.waitForIdle();
+        EXPECT_FALSE(dataSource.files()[0].transformed.isDirty);
+        EXPECT_EQ(names(), Names{"a-[date].txt"});
+    }
 }
 
 // --- full pass ------------------------------------------------------------------------------------
@@ -280,24 +280,6 @@ TEST_F(TransformerEngineTest, CancelledFullPassIsAbortedAndComputesNothing) {
         EXPECT_TRUE(file.transformed.isDirty);
 }
 
-TEST_F(TransformerEngineTest, FatalErrorInTheFullPassEndsThatFilesChainOnly) {
-    open({"a.txt", "b.txt", "c.txt"});
-    engine.setResolvers(
-        {std::make_shared<ScriptedResolver>(false, "b"), std::make_shared<ScriptedResolver>(true, "b")});
-    add(R"({"type":"suffix","properties":{"suffixText":"-1"}})");
-    Transformer failing("prefix");
-    failing.properties.prefixText = withAttribute("p", "broken");
-    const std::string failingId = add(failing);
-    add(R"({"type":"suffix","properties":{"suffixText":"-2"}})");
-
-    EXPECT_EQ(failureText(engine.transformAllFiles()), "The attribute of b failed.");
-    EXPECT_EQ(names(), (Names{"p[broken]a-1-2.txt", "b-1.txt", "p[broken]c-1-2.txt"}));
-    const auto files = dataSource.files();
-    EXPECT_TRUE(files[0].validation.errors.empty());
-    EXPECT_EQ(files[1].validation.errors, std::set<std::string>{failingId});
-    EXPECT_TRUE(files[2].validation.errors.empty());
-}
-
 TEST_F(TransformerEngineTest, FullPassLoadsOnlyTheSourcesTheChainReads) {
     File loaded = File::fromPath(temp.write("loaded.txt").string());
     loaded.attributes = FileAttributes::loaded({{"x", FileAttribute("x", "X", AttributeValue())}});
@@ -318,18 +300,14 @@ TEST_F(TransformerEngineTest, FullPassLoadsOnlyTheSourcesTheChainReads) {
     EXPECT_EQ(dataSource.files()[0].attributes.state, FileAttributes::State::notLoaded);
 
     // A date token reads the file system only; a map read from every source is not read again.
-    Transformer dated("suffix");
-    dated.properties.suffixText = withAttribute("-", "date-modified");
-    add(dated);
+    addWithAttribute("suffix", "-", "date-modified");
     EXPECT_TRUE(engine.transformAllFiles().ok());
     using Asked = std::vector<std::pair<std::string, unsigned>>;
     EXPECT_EQ(asked, (Asked{{"fresh", AttributeSources(AttributeSources::fileSystem).bits()}}));
     EXPECT_EQ(dataSource.files()[1].attributes, loaded.attributes);
 
     // A chain that later wants EXIF reads again, keeping what the map had.
-    Transformer exif("prefix");
-    exif.properties.prefixText = withAttribute("", "{Exif}.DateTimeOriginal");
-    add(exif);
+    addWithAttribute("prefix", "", "{Exif}.DateTimeOriginal");
     asked.clear();
     EXPECT_TRUE(engine.transformAllFiles().ok());
     EXPECT_EQ(asked, (Asked{{"fresh", (AttributeSources(AttributeSources::fileSystem) | AttributeSources::image).bits()}}));
@@ -337,9 +315,7 @@ TEST_F(TransformerEngineTest, FullPassLoadsOnlyTheSourcesTheChainReads) {
 
 TEST_F(TransformerEngineTest, QuickPassWaitingForValuesStartsAPreloadOfTheWantedSources) {
     open({"a.txt"});
-    Transformer dated("suffix");
-    dated.properties.suffixText = withAttribute("-", "id3-artist");
-    add(dated);
+    addWithAttribute("suffix", "-", "id3-artist");
     std::vector<unsigned> started;
     engine.setPreloadStarter([&](AttributeSources sources) {
         started.push_back(sources.bits());
@@ -387,60 +363,41 @@ TEST_F(TransformerEngineTest, PerFolderNumberingStaysTheSameWhenTheChainMovesFil
 
 TEST_F(TransformerEngineTest, ALongFullPassGivesEveryFileItsOwnResultAndReportsFailuresInListOrder) {
     // The slices of a long list are computed on two threads; each file must still get its own name and
-    // number, and the pass must report its failures as one taking the files in order would.
-    class FailingFor final : public TokenResolver {
-    public:
-        explicit FailingFor(std::set<std::string> names) : names_(std::move(names)) {}
-        TransformResult<std::string> rawText(const TokenItem& item, File& file, std::stop_token) override {
-            if (!item.isAttribute())
-                return item.value;
-            if (names_.count(file.source.name))
-                return TransformError::fatal("Cannot read attribute", "The attribute of " + file.source.name + " failed.");
-            return "[" + item.value + "]";
-        }
-
-    private:
-        const std::set<std::string> names_;
-    };
-    class CollectedAlerts final : public UserInteraction {
-    public:
-        Answer ask(const Question&) override { return {}; }
-        void showAlert(const std::string& title, const std::string& text) override { alerts.emplace_back(title, text); }
-        std::vector<std::pair<std::string, std::string>> alerts;
-    } interaction;
+    // number, and the pass must report its failures as one taking the files in order would. A failure
+    // ends that file's chain only: the actions before it stay applied, those after it do not run.
+    CollectedAlerts interaction;
     TransformerEngine alerting{dataSource, transformers, preferences, nullptr, &interaction};
     const std::set<std::string> failing = {"f10", "f1200", "f2400", "f2401"};
-    alerting.setResolvers({std::make_shared<FailingFor>(failing), std::make_shared<FailingFor>(failing)});
+    alerting.setResolvers(
+        {std::make_shared<ScriptedResolver>(false, failing), std::make_shared<ScriptedResolver>(true, failing)});
     std::vector<File> files;
     for (int i = 0; i < 2500; ++i)
         files.push_back(File::fromPath(dir("f" + std::to_string(i) + ".txt")));
     dataSource.doReplaceAllFiles(files, FileAction::replace, false);
     add(R"({"type":"numbering","properties":{"numberSeparatorText":"-"}})");
-    Transformer prefix("prefix");
-    prefix.properties.prefixText = withAttribute("p", "broken");
-    const std::string prefixId = add(prefix);
+    const std::string prefixId = addWithAttribute("prefix", "p", "broken");
+    add(R"({"type":"suffix","properties":{"suffixText":"-2"}})");
 
     EXPECT_EQ(failureText(alerting.transformAllFiles()), "The attribute of f2401 failed.");
-    const auto& alerts = interaction.alerts;
     const auto listed = dataSource.files();
     ASSERT_EQ(listed.size(), 2500u);
     for (int i = 0; i < 2500; ++i) {
         const std::string name = "f" + std::to_string(i);
-        const std::string numbered = name + "-" + std::to_string(i + 1) + ".txt";
+        const std::string numbered = name + "-" + std::to_string(i + 1);
         const File& file = listed[static_cast<std::size_t>(i)];
         if (failing.count(name)) {
-            ASSERT_EQ(fullName(file), numbered);
+            ASSERT_EQ(fullName(file), numbered + ".txt");
             ASSERT_EQ(file.validation.errors, std::set<std::string>{prefixId});
         } else {
-            ASSERT_EQ(fullName(file), "p[broken]" + numbered);
+            ASSERT_EQ(fullName(file), "p[broken]" + numbered + "-2.txt");
             ASSERT_TRUE(file.validation.errors.empty()) << name;
         }
     }
-    ASSERT_EQ(alerts.size(), 4u);
-    EXPECT_EQ(alerts[0].second, "The attribute of f10 failed.");
-    EXPECT_EQ(alerts[1].second, "The attribute of f1200 failed.");
-    EXPECT_EQ(alerts[2].second, "The attribute of f2400 failed.");
-    EXPECT_EQ(alerts[3].second, "The attribute of f2401 failed.");
+    std::vector<std::string> texts;
+    for (const auto& alert : interaction.alerts)
+        texts.push_back(alert.second);
+    EXPECT_EQ(texts, (Names{"The attribute of f10 failed.", "The attribute of f1200 failed.",
+                            "The attribute of f2400 failed.", "The attribute of f2401 failed."}));
 }
 
 TEST_F(TransformerEngineTest, FolderRunsLongerThanOneSliceOfTheFullPassAreNumberedOnAsTheQuickPassDoes) {
@@ -475,52 +432,32 @@ TEST_F(TransformerEngineTest, RenamingPlanListsEveryActionAndDimsTheOnesThatSkip
     add(R"({"type":"conversion","transformScope":"extension","disabled":true,
             "properties":{"conversionType":"uppercase"}})");
     add(R"({"type":"suffix","transformScope":"path","properties":{"suffixText":"-new"}})");
+    const auto rows = [&](const File& file) {
+        Names out;
+        for (const auto& item : engine.renamingPlan(file))
+            out.push_back(item.label + "|" + item.filename + "|" + item.path + (item.dimmed ? "|dimmed" : ""));
+        return out;
+    };
     const auto files = dataSource.files();
-
-    const std::vector<RenamePlanTableItem> keep = {{"Original Filename", "keep_x.txt", dir(), false},
-                                                   {"Select filename", "keep_x.txt", dir(), false},
-                                                   {"Replace filename", "keep_y.txt", dir(), false},
-                                                   {"Convert extension", "keep_y.txt", dir(), false},
-                                                   {"Suffix path", "keep_y.txt", dir() + "-new", false}};
-    auto plan = engine.renamingPlan(files[0]);
-    ASSERT_EQ(plan.size(), keep.size());
-    for (std::size_t i = 0; i < keep.size(); ++i)
-        EXPECT_EQ(plan[i].label + "|" + plan[i].filename + "|" + plan[i].path + "|" + (plan[i].dimmed ? "dim" : ""),
-                  keep[i].label + "|" + keep[i].filename + "|" + keep[i].path + "|" + (keep[i].dimmed ? "dim" : ""));
-
-    plan = engine.renamingPlan(files[1]);
-    ASSERT_EQ(plan.size(), 5u);
-    EXPECT_FALSE(plan[1].dimmed); // the Select row itself is never dimmed
-    EXPECT_TRUE(plan[2].dimmed);
-    EXPECT_EQ(plan[2].filename, "drop_x.txt");
-    EXPECT_TRUE(plan[3].dimmed);
-    EXPECT_TRUE(plan[4].dimmed);
-    EXPECT_EQ(plan[4].path, dir());
+    EXPECT_EQ(rows(files[0]), (Names{"Original Filename|keep_x.txt|" + dir(), "Select filename|keep_x.txt|" + dir(),
+                                     "Replace filename|keep_y.txt|" + dir(), "Convert extension|keep_y.txt|" + dir(),
+                                     "Suffix path|keep_y.txt|" + dir() + "-new"}));
+    // The Select row itself is never dimmed.
+    EXPECT_EQ(rows(files[1]), (Names{"Original Filename|drop_x.txt|" + dir(), "Select filename|drop_x.txt|" + dir(),
+                                     "Replace filename|drop_x.txt|" + dir() + "|dimmed",
+                                     "Convert extension|drop_x.txt|" + dir() + "|dimmed",
+                                     "Suffix path|drop_x.txt|" + dir() + "|dimmed"}));
 }
-
-// The window's side of a full pass: an alert is answered on another thread, which meanwhile asks for
-// the plan of the selected file, as the inspector does while a dialog runs its event loop.
-class PlanAskingInteraction final : public UserInteraction {
-public:
-    Answer ask(const Question&) override { return {}; }
-    void showAlert(const std::string& title, const std::string&) override {
-        titles.push_back(title);
-        planRows.push_back(std::async(std::launch::async, planOfSelection).get().size());
-    }
-    std::function<std::vector<RenamePlanTableItem>()> planOfSelection;
-    std::vector<std::string> titles;
-    std::vector<std::size_t> planRows;
-};
 
 TEST_F(TransformerEngineTest, ProgressAndAlertsOfTheFullPassMayAskForARenamingPlan) {
     open({"a.txt", "b.txt"});
-    PlanAskingInteraction interaction;
+    // The window's side of a full pass: progress and alerts come while the inspector asks for a plan.
+    CollectedAlerts interaction;
     TransformerEngine alerting{dataSource, transformers, preferences, nullptr, &interaction};
     alerting.setResolvers(
-        {std::make_shared<ScriptedResolver>(false, "b"), std::make_shared<ScriptedResolver>(true, "b")});
-    Transformer failing("prefix");
-    failing.properties.prefixText = withAttribute("p", "broken");
-    add(failing);
+        {std::make_shared<ScriptedResolver>(false, std::set<std::string>{"b"}),
+         std::make_shared<ScriptedResolver>(true, std::set<std::string>{"b"})});
+    addWithAttribute("prefix", "p", "broken");
     const File first = dataSource.files()[0];
     interaction.planOfSelection = [&] { return alerting.renamingPlan(first); };
 
@@ -530,7 +467,8 @@ TEST_F(TransformerEngineTest, ProgressAndAlertsOfTheFullPassMayAskForARenamingPl
     });
     EXPECT_EQ(failureText(status), "The attribute of b failed.");
     EXPECT_EQ(progressPlanRows, (std::vector<std::size_t>{2, 2}));
-    EXPECT_EQ(interaction.titles, std::vector<std::string>{"Cannot read attribute"});
+    ASSERT_EQ(interaction.alerts.size(), 1u);
+    EXPECT_EQ(interaction.alerts[0].first, "Cannot read attribute");
     EXPECT_EQ(interaction.planRows, std::vector<std::size_t>{2});
     EXPECT_EQ(names(), (Names{"p[broken]a.txt", "b.txt"}));
 }

@@ -96,31 +96,6 @@ TEST_F(DirectoryValidatorTest, WritabilityDistinguishesReasons) {
     EXPECT_EQ(rejected, (std::set<RejectedDirectory>{{home + "/missing folder", RejectionReason::error}}));
 }
 
-TEST_F(DirectoryValidatorTest, ValidatePathAppliesThePathRules) {
-    auto validator = make();
-    EXPECT_TRUE(validator.validatePath(home + "/a/b", home + "/a/b").empty());
-
-    auto messages = validator.validatePath(home + "//a", "");
-    EXPECT_TRUE(messages.count("Double slashes \"//\" are not allowed in Path"));
-
-    std::string longName(256, 'n');
-    EXPECT_TRUE(
-        validator.validatePath(home + "/" + longName, "").count("Folder names cannot exceed 255 characters each"));
-    EXPECT_TRUE(validator.validatePath(home + "/" + std::string(255, 'n'), "").empty());
-    // 255 user-perceived characters of two bytes each pass.
-    std::string accented;
-    for (int i = 0; i < 255; ++i)
-        accented += "\xC3\xA9";
-    EXPECT_TRUE(validator.validatePath(home + "/" + accented, "").empty());
-
-    std::string path = home;
-    while (path.size() < 1024)
-        path += "/" + std::string(std::min<std::size_t>(100, 1024 - path.size() - 1), 'p');
-    ASSERT_EQ(path.size(), 1024u);
-    EXPECT_TRUE(validator.validatePath(path, "").empty());
-    EXPECT_TRUE(validator.validatePath(path + "q", "").count("Path is longer than 1024 characters"));
-}
-
 TEST_F(DirectoryValidatorTest, CaseOnlyFolderChangeNeedsARenamedParent) {
     auto validator = make();
     auto messages = validator.validatePath(home + "/2019/photos", home + "/2019/Photos");

@@ -38,7 +38,6 @@ Date at(int seconds) { return Date(std::chrono::milliseconds(std::int64_t(second
 
 TEST(FileSortOrderTest, RawValuesRoundTripAndUnknownIsNothing) {
     EXPECT_EQ(rawValue(FileSortOrder::defaultSort), "default");
-    EXPECT_EQ(fileSortOrderFromRaw("default"), FileSortOrder::defaultSort);
     EXPECT_EQ(fileSortOrderFromRaw("byNumericTransformedNameDescending"),
               FileSortOrder::byNumericTransformedNameDescending);
     for (std::size_t i = 0; i < fileSortOrderCount; ++i) {

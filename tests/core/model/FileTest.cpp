@@ -11,7 +11,7 @@ using namespace quillory;
 
 namespace {
 
-TEST(FileTest, SplitsAUrlIntoPathNameAndExtension) {
+TEST(FileTest, SplitsAFileOrFolderUrlIntoPathNameAndExtension) {
     const File file = File::fromUrl("file:///home/me/My%20Photos/photo.tar.gz");
     EXPECT_EQ(file.source.path, "/home/me/My Photos");
     EXPECT_EQ(file.source.name, "photo.tar");
@@ -21,6 +21,10 @@ TEST(FileTest, SplitsAUrlIntoPathNameAndExtension) {
     EXPECT_TRUE(file.transformed.isSelected);
     EXPECT_FALSE(file.index.has_value());
     EXPECT_EQ(file.attributes.state, FileAttributes::State::notLoaded);
+    const File folder = File::fromUrl("file:///home/me/Empty%20Folder/");
+    EXPECT_EQ(folder.source.path, "/home/me/Empty Folder");
+    EXPECT_EQ(folder.source.name, "");
+    EXPECT_EQ(folder.source.ext, "");
 }
 
 TEST(FileTest, NamesWithoutARealExtension) {
@@ -34,13 +38,6 @@ TEST(FileTest, NamesWithoutARealExtension) {
     EXPECT_EQ(notes.source.fullPath(), "/h/notes.");
     EXPECT_EQ(notes.transformed.fullPath(), "/h/notes.");
     EXPECT_FALSE(notes.isRenameRequired());
-}
-
-TEST(FileTest, AFolderUrlIsAllPath) {
-    const File folder = File::fromUrl("file:///home/me/Empty%20Folder/");
-    EXPECT_EQ(folder.source.path, "/home/me/Empty Folder");
-    EXPECT_EQ(folder.source.name, "");
-    EXPECT_EQ(folder.source.ext, "");
 }
 
 TEST(FileTest, AnyByteSequenceSurvivesTheUrl) {
@@ -163,13 +160,6 @@ TEST(FileTest, IdsAreUniqueUuids) {
     EXPECT_FALSE(id == makeFileId().text());
     EXPECT_TRUE(FileId().empty());
     EXPECT_EQ(FileId().text(), "");
-}
-
-TEST(FileTest, ScopeRawValues) {
-    for (auto scope : {TransformScope::filename, TransformScope::path, TransformScope::ext, TransformScope::fullPath})
-        EXPECT_EQ(transformScopeFromRaw(rawValue(scope)), scope);
-    EXPECT_EQ(rawValue(TransformScope::ext), "extension");
-    EXPECT_FALSE(transformScopeFromRaw("name").has_value());
 }
 
 } // namespace

@@ -189,12 +189,6 @@ TEST_F(CaseInsensitiveVolumeTest, EveryStopDuringCaseRenamesIsRecoverable) {
     }
 }
 
-} // namespace
-} // namespace quillory
-
-namespace quillory {
-namespace {
-
 // A folder's name changes case by the moves of its files only where names tell case apart: elsewhere the
 // change is refused, there it makes a new folder like any other new name.
 TEST_F(CaseInsensitiveVolumeTest, AFolderCaseChangeIsRefusedOnlyWhereTheFolderIgnoresCase) {

@@ -115,46 +115,37 @@ protected:
     RunRestorer restorer_;
 };
 
+// Also for a run over the list in place, which reads the sources' identities while it orders the moves:
+// undo finds every item it moved as the one it recorded.
 TEST_F(RunRestorerTest, UndoPutsBackEveryFileAndFolderByteExact) {
-    makeTreeAndList();
-    const auto original = snapshot();
-    const RenameReport report = renamer_.applyTransformationsAndRename(true);
-    ASSERT_TRUE(report.failures.empty());
-    ASSERT_FALSE(report.journalId.empty()) << report.journalError;
-    EXPECT_EQ(test::readFile(at("new/caf\xE9 2")), "content of caf\xE9");
-    EXPECT_FALSE(fs::exists(at("old")));
+    for (const bool inPlace : {false, true}) {
+        SCOPED_TRACE(inPlace ? "run over the list in place" : "run over computed files");
+        makeTreeAndList();
+        const auto original = snapshot();
+        if (inPlace) {
+            ASSERT_TRUE(validator_.validateList(false, {}).has_value());
+        }
+        const RenameReport report =
+            inPlace ? renamer_.renameListed(true, {}, {}) : renamer_.applyTransformationsAndRename(true);
+        ASSERT_TRUE(report.failures.empty());
+        ASSERT_FALSE(report.journalId.empty()) << report.journalError;
+        EXPECT_EQ(test::readFile(at("new/caf\xE9 2")), "content of caf\xE9");
+        EXPECT_FALSE(fs::exists(at("old")));
 
-    ASSERT_EQ(restorer_.lastUndoableRun(), report.journalId);
-    const auto outcome = restorer_.undo(report.journalId);
-    ASSERT_TRUE(outcome.ok()) << outcome.error().message;
-    EXPECT_TRUE(outcome->leftAlone.empty());
-    EXPECT_TRUE(outcome->failures.empty());
-    EXPECT_EQ(snapshot(), original) << "files back, created folders gone, removed folders back";
-    EXPECT_FALSE(restorer_.lastUndoableRun());
-    EXPECT_FALSE(restorer_.undo(report.journalId).ok()) << "a run is undone once";
+        ASSERT_EQ(restorer_.lastUndoableRun(), report.journalId);
+        const auto outcome = restorer_.undo(report.journalId);
+        ASSERT_TRUE(outcome.ok()) << outcome.error().message;
+        EXPECT_TRUE(outcome->leftAlone.empty());
+        EXPECT_TRUE(outcome->failures.empty());
+        EXPECT_EQ(snapshot(), original) << "files back, created folders gone, removed folders back";
+        EXPECT_FALSE(restorer_.lastUndoableRun());
+        EXPECT_FALSE(restorer_.undo(report.journalId).ok()) << "a run is undone once";
 
-    // The undo was a run of its own: undoing it does the rename again.
-    const auto redo = restorer_.undo(outcome->runId);
-    ASSERT_TRUE(redo.ok());
-    EXPECT_EQ(test::readFile(at("s/a")), "content of s/b");
-}
-
-// A run over the list in place reads the sources' identities while it orders the moves: undo finds every
-// item it moved as the one it recorded.
-TEST_F(RunRestorerTest, UndoOfARunOverTheListPutsBackEveryFileAndFolder) {
-    makeTreeAndList();
-    const auto original = snapshot();
-    ASSERT_TRUE(validator_.validateList(false, {}).has_value());
-    const RenameReport report = renamer_.renameListed(true, {}, {});
-    ASSERT_TRUE(report.failures.empty());
-    ASSERT_FALSE(report.journalId.empty()) << report.journalError;
-    EXPECT_EQ(test::readFile(at("new/caf\xE9 2")), "content of caf\xE9");
-
-    const auto outcome = restorer_.undo(report.journalId);
-    ASSERT_TRUE(outcome.ok()) << outcome.error().message;
-    EXPECT_TRUE(outcome->leftAlone.empty());
-    EXPECT_TRUE(outcome->failures.empty());
-    EXPECT_EQ(snapshot(), original);
+        // The undo was a run of its own: undoing it does the rename again.
+        const auto redo = restorer_.undo(outcome->runId);
+        ASSERT_TRUE(redo.ok());
+        EXPECT_EQ(test::readFile(at("s/a")), "content of s/b");
+    }
 }
 
 TEST_F(RunRestorerTest, UndoLeavesAloneWhatChangedSince) {

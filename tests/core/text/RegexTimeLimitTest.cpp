@@ -14,10 +14,10 @@ protected:
     void TearDown() override { Regex::setTimeLimit(Regex::defaultTimeLimit); }
 
     const std::u16string runaway = std::u16string(60, u'a') + u"!";
+    const Regex nested = Regex::compile(std::u16string_view(u"(a+)+$")).value();
 };
 
 TEST_F(RegexTimeLimitTest, NestedRepetitionStopsAndIsRecordedForEveryKindOfMatch) {
-    const Regex nested = Regex::compile(std::u16string_view(u"(a+)+$")).value();
     {
         const RegexTimeoutWatch watch;
         EXPECT_FALSE(nested.firstMatch(runaway).has_value());
@@ -38,7 +38,6 @@ TEST_F(RegexTimeLimitTest, NestedRepetitionStopsAndIsRecordedForEveryKindOfMatch
 
 TEST_F(RegexTimeLimitTest, OrdinaryMatchesAndNoMatchesAreNotTimeouts) {
     const RegexTimeoutWatch outer;
-    const Regex nested = Regex::compile(std::u16string_view(u"(a+)+$")).value();
     EXPECT_TRUE(nested.matchesWhole(u"aaaa"));
     const Regex digits = Regex::compile(std::u16string_view(u"\\d+")).value();
     EXPECT_EQ(digits.allMatches(u"a1b22c333").size(), 3u);
@@ -47,7 +46,6 @@ TEST_F(RegexTimeLimitTest, OrdinaryMatchesAndNoMatchesAreNotTimeouts) {
 }
 
 TEST_F(RegexTimeLimitTest, AnInnerTimeoutIsSeenByTheOuterWatchButNotByALaterOne) {
-    const Regex nested = Regex::compile(std::u16string_view(u"(a+)+$")).value();
     const RegexTimeoutWatch outer;
     {
         const RegexTimeoutWatch inner;

@@ -52,10 +52,6 @@ TEST(Utf, InvalidBytesSurviveRoundTripByteForByte) {
     EXPECT_EQ(toUtf16("caf\xE9.txt"), std::u16string(u"caf\xDCE9.txt"));
     EXPECT_EQ(toUtf16("\xC0\xAF"), std::u16string(u"\xDCC0\xDCAF"));
     EXPECT_EQ(toUtf16("ab\xE2\x82"), std::u16string(u"ab\xDCE2\xDC82"));
-    EXPECT_FALSE(isValidUtf8("caf\xE9.txt"));
-    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));
-    EXPECT_FALSE(isValidUtf8("\xC0\xAF"));
-    EXPECT_TRUE(isValidUtf8("caf\xC3\xA9 \xF0\x9F\x98\x80"));
 }
 
 TEST(Utf, ValidTextConvertsLikeIcu) {
@@ -99,10 +95,8 @@ TEST(Utf, RandomBytesRoundTripAndAgreeWithIcuOnValidity) {
 
 TEST(Utf, LoneSurrogatesOtherThanEscapesUseThreeByteForm) {
     // Not valid UTF-8, but the bytes are kept and read back as escapes.
-    const std::string high = toUtf8(std::u16string(u"a\xD83D"
-                                                   u"b"));
-    EXPECT_EQ(high, "a\xED\xA0\xBD"
-                    "b");
+    const std::string high = toUtf8(std::u16string{u'a', char16_t(0xD83D), u'b'});
+    EXPECT_EQ(high, std::string("a\xED\xA0\xBD") + "b");
     EXPECT_EQ(toUtf8(toUtf16(high)), high);
     EXPECT_EQ(toUtf8(std::u16string(u"\xDC41")), "\xED\xB1\x81");
 }

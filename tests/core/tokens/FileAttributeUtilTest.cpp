@@ -244,28 +244,20 @@ TEST(FileAttributeUtilTest, PathOfDecodesTheSourceUrl) {
     EXPECT_EQ(FileAttributeUtil::pathOf(File::fromPath("/home/me/caf\xC3\xA9.jpg")), "/home/me/caf\xC3\xA9.jpg");
 }
 
-} // namespace
-} // namespace quillory
-
-namespace quillory {
-namespace {
-
 TEST(FileAttributeUtilSourcesTest, ReadsOnlyTheSourcesAskedFor) {
-    test::TempDir dir;
+    TempDir dir;
     const File file = File::fromPath(test::copyCorpusFile(dir, "img_gps_newyork.jpg").string());
-    const FileAttributeUtil reader(catalogue());
-
-    const FileAttributes nothing = reader.load(file, {});
+    const FileAttributes nothing = reader().load(file, {});
     EXPECT_TRUE(nothing.isLoaded());
     EXPECT_TRUE(nothing.attributes.empty());
 
-    const FileAttributes dates = reader.load(file, AttributeSources::fileSystem);
+    const FileAttributes dates = reader().load(file, AttributeSources::fileSystem);
     EXPECT_EQ(dates.attributes.count("date-modified"), 1u);
     EXPECT_EQ(dates.attributes.count("{TIFF}.Model"), 0u);
     EXPECT_TRUE(dates.covers(AttributeSources::fileSystem));
     EXPECT_FALSE(dates.covers(AttributeSources::image));
 
-    const FileAttributes image = reader.load(file, AttributeSources::image);
+    const FileAttributes image = reader().load(file, AttributeSources::image);
     EXPECT_EQ(image.attributes.count("date-modified"), 0u);
     EXPECT_EQ(image.attributes.count("{TIFF}.Model"), 1u);
 }

@@ -127,20 +127,6 @@ TEST_F(GPSAddressResolverTest, SouthAndWestAreAskedForWithNegativeCoordinates) {
     EXPECT_DOUBLE_EQ(geocoder->lastLongitude, -70.5);
 }
 
-TEST_F(GPSAddressResolverTest, NoCoordinatesGiveEmptyTextInBothModes) {
-    auto geocoder = std::make_shared<ScriptedGeocoder>(std::vector{GeocoderAnswer::found(amsterdam())});
-    auto resolver = makeResolver(geocoder);
-    AttributeMap photo = photoAt(52.37, "N", 4.9, "E");
-    photo.erase("{GPS}.LongitudeRef");
-    for (const char* id : {"GPS-AddressCity", "GPS-FormattedAddress"}) {
-        auto quick = resolver->quickText(photo, id);
-        auto full = resolver->fullText(photo, id, {});
-        EXPECT_TRUE(quick.isText() && quick.text.empty());
-        EXPECT_TRUE(full.isText() && full.text.empty());
-    }
-    EXPECT_EQ(geocoder->calls, 0);
-}
-
 TEST_F(GPSAddressResolverTest, LookupSwitchOffGivesEmptyTextInBothModes) {
     preferences.set(PreferenceKey::gpsAddressLookup, false);
     auto geocoder = std::make_shared<ScriptedGeocoder>(std::vector{GeocoderAnswer::found(amsterdam())});
@@ -206,15 +192,19 @@ TEST_F(GPSAddressResolverTest, FinalErrorsAreNotRetried) {
     EXPECT_TRUE(pauses.empty());
 }
 
-TEST_F(GPSAddressResolverTest, SlowGeocoderTimesOutWithCode99WithoutRetry) {
-    // One "second" is 1 ms, so the first request may take 60 + 10 ms.
-    auto geocoder = std::make_shared<ScriptedGeocoder>(std::vector{GeocoderAnswer::found(amsterdam())}, 400ms);
+TEST_F(GPSAddressResolverTest, SlowGeocoderTimesOutWithCode99WithoutRetryAndEndsWithItsResolver) {
+    // One "second" is 1 ms, so the lookup gives up after 60 + 10 ms; the request would go on for a day.
+    auto geocoder = std::make_shared<ScriptedGeocoder>(std::vector{GeocoderAnswer::found(amsterdam())}, 24h);
     auto resolver = makeResolver(geocoder, 1ms, 10);
     auto result = resolver->fullText(std::optional(dam), "GPS-AddressCity", {});
     EXPECT_EQ(result.kind, GPSLookupResult::Kind::failed);
     EXPECT_EQ(result.error, GPSError::fromCode(GPSError::timeout));
     EXPECT_EQ(geocoder->calls, 1);
     EXPECT_EQ(cache->count(), 0u);
+    resolver.reset();
+    // Stopped and joined by the destructor: no thread is left to use the geocoder or the cache.
+    EXPECT_EQ(geocoder->stopped, 1);
+    EXPECT_EQ(geocoder.use_count(), 1);
 }
 
 TEST_F(GPSAddressResolverTest, AbortDuringCountdownEndsTheLookup) {
@@ -292,17 +282,6 @@ TEST_F(GPSAddressResolverTest, StopTokenEndsALookupEvenWhenTheStopCameFirst) {
         std::this_thread::sleep_for(1ms);
     EXPECT_EQ(geocoder->stopped, 1);
     EXPECT_EQ(cache->count(), 0u);
-}
-
-TEST_F(GPSAddressResolverTest, ARequestStillRunningEndsWithItsResolver) {
-    // The lookup gives up after 10 ms; the request would go on for a day.
-    auto geocoder = std::make_shared<ScriptedGeocoder>(std::vector{GeocoderAnswer::found(amsterdam())}, 24h);
-    auto resolver = makeResolver(geocoder, 1ms, 10);
-    EXPECT_EQ(resolver->fullText(std::optional(dam), "GPS-AddressCity", {}).error.errorCode, GPSError::timeout);
-    resolver.reset();
-    // Stopped and joined by the destructor: no thread is left to use the geocoder or the cache.
-    EXPECT_EQ(geocoder->stopped, 1);
-    EXPECT_EQ(geocoder.use_count(), 1);
 }
 
 TEST_F(GPSAddressResolverTest, AnOnlineServiceIsAskedAlthoughTheOfflineAnswerIsCached) {

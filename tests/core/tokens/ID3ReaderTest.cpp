@@ -184,10 +184,3 @@ TEST(ID3ReaderTest, CompressedEncryptedAndUnknownEncodingsAreSkipped) {
                                   frame(3, "TPE1", latin1("Next"))));
     EXPECT_EQ(v23, (std::vector<Id3MetadataItem>{{"id3/TPE1", "Next"}}));
 }
-
-TEST(ID3ReaderTest, EntriesCarryTextValues) {
-    std::vector<MetadataEntry> entries = id3Entries(Id3Metadata{true, "2.3.0", 0, {{"id3/TRCK1", "3"}}});
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].id, "id3/TRCK1");
-    EXPECT_EQ(entries[0].value, AttributeValue("3"));
-}

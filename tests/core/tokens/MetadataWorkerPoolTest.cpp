@@ -163,23 +163,19 @@ TEST(MetadataWorkerPoolTest, AWorkerThatCannotRunIsGivenUpWithOneErrorLine) {
     TempDir dir;
     LogCapture log;
     auto photo = test::copyCorpusFile(dir, "img_dates_only.jpg");
-
-    MetadataWorkerPool::Options missing;
-    missing.workerPath = dir.path() / "no-such-worker";
-    MetadataWorkerPool absent(missing);
-    for (int i = 0; i < 10; ++i)
-        EXPECT_FALSE(absent.read(imageRequest(photo)));
-    EXPECT_EQ(log.count("could not be started from"), 3u); // tried a few times, then given up
-    EXPECT_EQ(absent.startedCount(), 3u);
-
-    // Starts, but exits before it is ready (a missing library, say).
-    MetadataWorkerPool::Options failing;
-    failing.workerPath = fakeWorker(dir, "exits", "exit 127");
-    MetadataWorkerPool broken(failing);
-    for (int i = 0; i < 10; ++i)
-        EXPECT_FALSE(broken.read(imageRequest(photo)));
-    EXPECT_EQ(broken.startedCount(), 3u);
-    EXPECT_EQ(log.count("exited with status 127 before it was ready"), 3u);
+    // A worker that is not there, and one that exits before it is ready (a missing library, say).
+    for (const auto& [worker, reason] :
+         {std::pair{dir.path() / "no-such-worker", "could not be started from"},
+          std::pair{fakeWorker(dir, "exits", "exit 127"), "exited with status 127 before it was ready"}}) {
+        MetadataWorkerPool::Options options;
+        options.workerPath = worker;
+        MetadataWorkerPool pool(options);
+        for (int i = 0; i < 10; ++i)
+            EXPECT_FALSE(pool.read(imageRequest(photo)));
+        // Tried a few times, then given up.
+        EXPECT_EQ(log.count(reason), 3u) << worker;
+        EXPECT_EQ(pool.startedCount(), 3u) << worker;
+    }
     EXPECT_EQ(log.count("keeps failing to start"), 2u); // once for each pool
 }
 

@@ -21,15 +21,17 @@ double haversineKm(double lat1, double lon1, double lat2, double lon2) {
     return 2 * 6371.0088 * std::asin(std::sqrt(a));
 }
 
-std::shared_ptr<OfflineGeocoder> realData() {
-    auto geocoder = OfflineGeocoder::embedded();
-    return geocoder->hasData() ? geocoder : nullptr;
-}
+// The place data built into the program.
+class OfflineGeocoderDataTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!geocoder->hasData())
+            GTEST_SKIP() << "this build has no place data (download failed at configure time)";
+    }
+    std::shared_ptr<OfflineGeocoder> geocoder = OfflineGeocoder::embedded();
+};
 
-TEST(OfflineGeocoderTest, AmsterdamFromTheBuiltInPlaceData) {
-    auto geocoder = realData();
-    if (!geocoder)
-        GTEST_SKIP() << "this build has no place data (download failed at configure time)";
+TEST_F(OfflineGeocoderDataTest, AmsterdamFromTheBuiltInPlaceData) {
     auto answer = geocoder->reverseGeocode(52.370216, 4.895168, {});
     ASSERT_TRUE(answer.ok());
     ASSERT_TRUE(answer.placemark.has_value());
@@ -44,10 +46,7 @@ TEST(OfflineGeocoderTest, AmsterdamFromTheBuiltInPlaceData) {
     EXPECT_EQ(answer.placemark->postalCode, "");
 }
 
-TEST(OfflineGeocoderTest, SydneyThroughTheResolver) {
-    auto geocoder = realData();
-    if (!geocoder)
-        GTEST_SKIP() << "this build has no place data";
+TEST_F(OfflineGeocoderDataTest, SydneyThroughTheResolver) {
     GPSAddressResolver resolver(std::make_shared<GPSCache>(), geocoder);
     const std::optional<GPSCoordinates> harbour = GPSCoordinates::fromReferences(33.8688, "S", 151.2093, "E");
     EXPECT_EQ(resolver.fullText(harbour, "GPS-AddressCity", {}).text, "Sydney");
@@ -57,10 +56,7 @@ TEST(OfflineGeocoderTest, SydneyThroughTheResolver) {
     EXPECT_EQ(resolver.fullText(harbour, "GPS-AddressStreet", {}).text, "");
 }
 
-TEST(OfflineGeocoderTest, OpenOceanHasNoPlaceWithinReach) {
-    auto geocoder = realData();
-    if (!geocoder)
-        GTEST_SKIP() << "this build has no place data";
+TEST_F(OfflineGeocoderDataTest, OpenOceanHasNoPlaceWithinReach) {
     // Mid-Atlantic, far from any island.
     auto found = geocoder->nearest(0.0, -30.0);
     ASSERT_TRUE(found.has_value());
@@ -159,9 +155,8 @@ TEST(OfflineGeocoderTest, CreditNamesGeoNamesAndItsLicence) {
 }
 
 TEST(GeocoderFactoryTest, PreferenceChoosesTheGeocoder) {
-    EXPECT_NE(dynamic_cast<OfflineGeocoder*>(GeocoderFactory::make("offline").get()), nullptr);
-    EXPECT_NE(dynamic_cast<OfflineGeocoder*>(GeocoderFactory::make("").get()), nullptr);
-    EXPECT_NE(dynamic_cast<OfflineGeocoder*>(GeocoderFactory::make("nonsense").get()), nullptr);
+    for (const char* name : {"offline", "", "nonsense"})
+        EXPECT_NE(dynamic_cast<OfflineGeocoder*>(GeocoderFactory::make(name).get()), nullptr) << name;
     auto online = GeocoderFactory::make("https://geo.example.org/");
     EXPECT_EQ(dynamic_cast<OfflineGeocoder*>(online.get()) == nullptr, OnlineGeocoder::available());
 }
