@@ -5,7 +5,37 @@
 #include <iostream>
 
 #ifdef QUILLORY_HAVE_MIMALLOC
+#include <cstdint>
 #include <mimalloc.h>
+#include <sys/mman.h>
+
+namespace {
+
+// A run over many files fills tens of megabytes with small records, and each first touch of a 4 KiB page
+// costs a page fault: 15,000 of them in a 50,000-file rename, several microseconds each on a virtual
+// machine. In 2 MiB pages the same memory costs a few dozen. Where the system leaves huge pages to the
+// programs that ask (the usual setting), the heap asks.
+void askForHugePages() {
+    // mimalloc takes its memory in segments of 32 MiB, each aligned to its size.
+    constexpr std::uintptr_t segment = std::uintptr_t{32} << 20;
+    // Address space only (nothing is reserved or touched until used); past it mimalloc maps as before.
+    constexpr std::size_t arenaSize = std::size_t{1} << 30;
+    void* mapped = ::mmap(nullptr, arenaSize + segment, PROT_READ | PROT_WRITE,
+                          MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (mapped != MAP_FAILED) {
+        void* arena = reinterpret_cast<void*>((reinterpret_cast<std::uintptr_t>(mapped) + segment - 1) & ~(segment - 1));
+        ::madvise(arena, arenaSize, MADV_HUGEPAGE);
+        // Fresh anonymous memory: readable, writable and zeroed.
+        mi_manage_os_memory(arena, arenaSize, true, false, true, -1);
+    }
+    // The segment the start-up already allocates from is used up before any arena: it asks too.
+    void* probe = mi_malloc(1);
+    ::madvise(reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(probe) & ~(segment - 1)), segment,
+              MADV_HUGEPAGE);
+    mi_free(probe);
+}
+
+} // namespace
 #endif
 
 int main(int argc, char** argv) {
@@ -17,6 +47,7 @@ int main(int argc, char** argv) {
 #else
     mi_option_disable(mi_option_allow_decommit);
 #endif
+    askForHugePages();
 #endif
     // First, before any thread starts, so that every thread leaves Ctrl-C to the watch.
     quillory::cli::InterruptWatch interrupt;
