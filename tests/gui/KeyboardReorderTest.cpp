@@ -3,10 +3,8 @@
 // drag, Ctrl+Shift+Left/Right in the action bar moves the selected action.
 #include "GuiFixture.h"
 
-#include "actions/ActionListModel.h"
 #include "automation/AppServices.h"
 #include "filelist/FileDataSource.h"
-#include "main/FileTableModel.h"
 #include "main/MainWindow.h"
 #include "main/ShiftedOrder.h"
 #include "model/Transformers.h"
@@ -62,7 +60,6 @@ TEST(KeyboardReorderTest, CtrlShiftArrowsMoveTheSelectedFilesInTheList) {
     ASSERT_TRUE(gui.settle());
     // The moved file stays selected, so the next key press moves it on.
     ASSERT_TRUE(waitUntil([&] { return table.selectionModel()->isRowSelected(1, {}); }));
-    EXPECT_EQ(window.fileModel().index(1, gui::FileTableModel::nameColumn).data().toString().toStdString(), before[0]);
     QTest::keyClick(&table, Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier);
     ASSERT_TRUE(waitUntil([&] { return listedNames(services) == std::vector<std::string>{before[1], before[2], before[0]}; }));
     ASSERT_TRUE(gui.settle());
@@ -104,7 +101,6 @@ TEST(KeyboardReorderTest, CtrlShiftArrowsMoveTheSelectedActionInTheBar) {
     EXPECT_EQ(types(), (std::vector<std::string>{"suffix", "trim", "prefix"})) << "the last one stays last";
     QTest::keyClick(bar, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(types(), (std::vector<std::string>{"suffix", "prefix", "trim"}));
-    EXPECT_EQ(window.actionModel().actions()[1].type, "prefix");
     window.undoAction().trigger();
     EXPECT_EQ(types(), (std::vector<std::string>{"suffix", "trim", "prefix"}));
 }

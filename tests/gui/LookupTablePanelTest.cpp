@@ -7,7 +7,6 @@
 #include "lookup/LookupTablePanel.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -35,9 +34,7 @@ TEST(LookupTablePanelTest, ImportShowsTheRowsAndTheLinesItSkipped) {
     ASSERT_TRUE(panel.importFile(QString::fromStdString((dir.path() / "table.csv").string())));
     EXPECT_EQ(edited.count(), 1);
     EXPECT_EQ(panel.rows(), (Rows{{"ä", "ae"}, {"x;y", "z"}}));
-    ASSERT_EQ(panel.skippedLines().size(), 2u);
-    EXPECT_EQ(panel.skippedLines()[0].line, 2u);
-    EXPECT_EQ(panel.skippedLines()[1].line, 3u);
+    EXPECT_EQ(panel.skippedLines().size(), 2u);
     auto* report = panel.findChild<QLabel*>(QStringLiteral("lookupReport"));
     EXPECT_TRUE(report->text().contains(QStringLiteral("Line 2 skipped")));
     EXPECT_TRUE(report->text().contains(QStringLiteral("Line 3 skipped (The find text is empty): ;no find")));

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Dark mode: the tints of the file table come from the palette and follow a palette change at run time.
+// Dark mode: the tints of the file table come from the palette (dark rows on a dark base, each state its
+// own) and follow a palette change at run time.
 #include "GuiFixture.h"
 
 #include "main/FileTableModel.h"
@@ -41,6 +42,8 @@ TEST(PaletteTest, RowTintsFollowTheApplicationPalette) {
     ASSERT_EQ(model.state(0), gui::FileTableModel::RowState::willChange);
     const auto background = [&] { return model.index(0, 0).data(Qt::BackgroundRole).value<QColor>(); };
     const auto icon = [&] { return model.index(0, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(12, 12).toImage(); };
+    using State = gui::FileTableModel::RowState;
+    const State tinted[] = {State::willChange, State::warning, State::error};
 
     QPalette light;
     light.setColor(QPalette::Base, Qt::white);
@@ -50,6 +53,8 @@ TEST(PaletteTest, RowTintsFollowTheApplicationPalette) {
     const QImage lightIcon = icon();
     EXPECT_GT(lightTint.lightnessF(), 0.7);
     EXPECT_GT(lightTint.greenF(), lightTint.redF()) << "a file that will change is tinted green";
+    for (const auto state : tinted)
+        EXPECT_GT(model.tint(state).lightnessF(), 0.75) << static_cast<int>(state);
 
     QApplication::setPalette(darkPalette());
     QCoreApplication::processEvents();
@@ -57,7 +62,14 @@ TEST(PaletteTest, RowTintsFollowTheApplicationPalette) {
     EXPECT_LT(darkTint.lightnessF(), 0.35);
     EXPECT_GT(darkTint.greenF(), darkTint.redF());
     EXPECT_NE(icon(), lightIcon) << "the state icons are drawn again for the dark palette";
-    EXPECT_EQ(model.tint(gui::FileTableModel::RowState::unchanged), QColor(0x1e, 0x1e, 0x1e));
+    EXPECT_EQ(model.tint(State::unchanged), QColor(0x1e, 0x1e, 0x1e));
+    for (const auto state : tinted) {
+        EXPECT_LT(model.tint(state).lightnessF(), 0.35) << static_cast<int>(state);
+        EXPECT_NE(model.tint(state), model.tint(State::unchanged)) << static_cast<int>(state);
+    }
+    // The three states are told apart.
+    EXPECT_NE(model.tint(State::willChange), model.tint(State::error));
+    EXPECT_NE(model.tint(State::warning), model.tint(State::error));
 }
 
 } // namespace

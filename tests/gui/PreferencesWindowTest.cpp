@@ -6,7 +6,6 @@
 #include "app/PreferenceKey.h"
 #include "app/Preferences.h"
 #include "automation/AppServices.h"
-#include "automation/Session.h"
 #include "main/FileTableModel.h"
 #include "main/MainWindow.h"
 #include "preferences/PreferencesWindow.h"
@@ -18,7 +17,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -31,6 +29,16 @@ const PreferenceKey* const booleanKeys[] = {
     &PreferenceKey::autoResolveDuplicates,   &PreferenceKey::renameEmptyFolders,
     &PreferenceKey::autoIgnoreFilePermissionErrors,
 };
+
+void clickButton(QWidget& window, const QString& accessibleName) {
+    int found = 0;
+    for (auto* button : window.findChildren<QPushButton*>())
+        if (button->accessibleName() == accessibleName) {
+            ++found;
+            button->click();
+        }
+    EXPECT_EQ(found, 1) << accessibleName.toStdString();
+}
 
 TEST(PreferencesWindowTest, EverySwitchShowsItsKeyAndDefaultAndRestoresIt) {
     GuiApp gui;
@@ -45,9 +53,7 @@ TEST(PreferencesWindowTest, EverySwitchShowsItsKeyAndDefaultAndRestoresIt) {
         EXPECT_EQ(preferences.boolValue(*key), box->isChecked()) << "stored at once: " << key->str();
     }
     // A fresh installation: four switches on, three off.
-    for (auto* button : window.findChildren<QPushButton*>())
-        if (button->accessibleName() == "Restore default settings")
-            button->click();
+    clickButton(window, QStringLiteral("Restore default settings"));
     for (const auto* key : booleanKeys) {
         const bool on = key == &PreferenceKey::versionCheckOnStartup || key == &PreferenceKey::gpsAddressLookup ||
                         key == &PreferenceKey::autoResolveDuplicates || key == &PreferenceKey::renameEmptyFolders;
@@ -79,7 +85,6 @@ TEST(PreferencesWindowTest, SwitchingDuplicateResolutionOffShowsTheDuplicatesAsE
     for (int row = 0; row < model.rowCount(); ++row)
         errors += model.state(row) == gui::FileTableModel::RowState::error;
     EXPECT_EQ(errors, model.counts().errors);
-    EXPECT_FALSE(gui.app().services().preferences().boolValue(PreferenceKey::autoResolveDuplicates));
 
     preferences.checkBox(PreferenceKey::autoResolveDuplicates)->click();
     ASSERT_TRUE(waitUntil([&] { return model.counts().errors == 0; }));
@@ -98,9 +103,7 @@ TEST(PreferencesWindowTest, AllowedDirectoriesAreMarkedCheckedAndStored) {
     EXPECT_FALSE(table.item(fixed - 1, 0)->flags() & Qt::ItemIsEditable);
 
     auto* message = window.findChild<QLabel*>(QStringLiteral("directoriesMessage"));
-    for (auto* button : window.findChildren<QPushButton*>())
-        if (button->accessibleName() == "Add directory")
-            button->click();
+    clickButton(window, QStringLiteral("Add directory"));
     ASSERT_EQ(table.rowCount(), fixed + 1);
     EXPECT_EQ(table.item(fixed, 0)->text(), QStringLiteral("/"));
     EXPECT_EQ(table.item(fixed, 1)->text(), QStringLiteral("⚠️"));
@@ -120,9 +123,7 @@ TEST(PreferencesWindowTest, AllowedDirectoriesAreMarkedCheckedAndStored) {
     EXPECT_TRUE(message->text().isEmpty());
 
     table.setCurrentCell(fixed, 0);
-    for (auto* button : window.findChildren<QPushButton*>())
-        if (button->accessibleName() == "Remove directory")
-            button->click();
+    clickButton(window, QStringLiteral("Remove directory"));
     EXPECT_EQ(table.rowCount(), fixed);
     EXPECT_TRUE(services.preferences().strings(PreferenceKey::customDirectories).empty());
 }
@@ -133,9 +134,7 @@ TEST(PreferencesWindowTest, GeocoderChoiceAndCachedCoordinates) {
     services.gpsCache().store(GPSCoordinates{52.370216, 4.895168}, GPSAddress{});
     auto& window = gui.app().window().showPreferences();
     EXPECT_EQ(window.cachedCoordinatesLabel().text(), QStringLiteral("Cached coordinates: 6"));
-    for (auto* button : window.findChildren<QPushButton*>())
-        if (button->accessibleName() == "Clear cached coordinates")
-            button->click();
+    clickButton(window, QStringLiteral("Clear cached coordinates"));
     EXPECT_EQ(window.cachedCoordinatesLabel().text(), QStringLiteral("Cached coordinates: 0"));
     EXPECT_EQ(services.gpsCache().count(), 0u);
 
