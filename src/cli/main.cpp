@@ -5,9 +5,11 @@
 #include <iostream>
 
 #ifdef QUILLORY_HAVE_MIMALLOC
+#include <algorithm>
 #include <cstdint>
 #include <mimalloc.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -19,11 +21,16 @@ void askForHugePages() {
     // mimalloc takes its memory in segments of 32 MiB, each aligned to its size.
     constexpr std::uintptr_t segment = std::uintptr_t{32} << 20;
     // Address space only (nothing is reserved or touched until used); past it mimalloc maps as before.
-    constexpr std::size_t arenaSize = std::size_t{1} << 30;
-    void* mapped = ::mmap(nullptr, arenaSize + segment, PROT_READ | PROT_WRITE,
-                          MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    // Under a limit on address space it takes at most a quarter, so that the rest still fits.
+    std::size_t arenaSize = std::size_t{1} << 30;
+    if (rlimit limit{}; ::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        arenaSize = std::min<std::size_t>(arenaSize, (limit.rlim_cur / 4) & ~(segment - 1));
+    void* mapped = arenaSize < 2 * segment ? MAP_FAILED
+                                           : ::mmap(nullptr, arenaSize + segment, PROT_READ | PROT_WRITE,
+                                                    MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (mapped != MAP_FAILED) {
-        void* arena = reinterpret_cast<void*>((reinterpret_cast<std::uintptr_t>(mapped) + segment - 1) & ~(segment - 1));
+        void* arena =
+            reinterpret_cast<void*>((reinterpret_cast<std::uintptr_t>(mapped) + segment - 1) & ~(segment - 1));
         ::madvise(arena, arenaSize, MADV_HUGEPAGE);
         // Fresh anonymous memory: readable, writable and zeroed.
         mi_manage_os_memory(arena, arenaSize, true, false, true, -1);

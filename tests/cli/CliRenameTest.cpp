@@ -79,6 +79,25 @@ TEST_F(CliRenameTest, JsonAfterRenameShowsTheNewListAndWhatMoved) {
     EXPECT_EQ(document.at("validationResult").at("renameCount"), 0);
 }
 
+// The program sets address space aside for its heap as it starts. Under a limit on address space, a run
+// must still find room for its threads and libraries, wherever the limit falls around that reservation.
+TEST_F(CliRenameTest, ALimitOnAddressSpaceLeavesARunRoomToWork) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers need far more address space than any limit here";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+    GTEST_SKIP() << "the sanitizers need far more address space than any limit here";
+#endif
+#endif
+    cli.write("trip/a_b.txt", "A");
+    for (int mebibytes = 1050; mebibytes <= 1350; mebibytes += 10) {
+        const auto result = cli.runShell("ulimit -v " + std::to_string(mebibytes * 1024) + " && quillory-cli --json -a '" +
+                                         underscoreToBlank + "' trip");
+        ASSERT_EQ(result.exitCode, 0) << mebibytes << " MiB: " << result.err;
+        EXPECT_EQ(result.json().at("files").at(0).at("transformedName"), "a b") << mebibytes << " MiB";
+    }
+}
+
 TEST_F(CliRenameTest, ErrorsRefuseTheRenameWithoutForceAndAreSkippedWithIt) {
     cli.write("trip/a_b.txt");
     cli.write("trip/bad.txt");
