@@ -89,12 +89,18 @@ TEST_F(CliRenameTest, ALimitOnAddressSpaceLeavesARunRoomToWork) {
     GTEST_SKIP() << "the sanitizers need far more address space than any limit here";
 #endif
 #endif
-    cli.write("trip/a_b.txt", "A");
+    // Enough files for the passes and the validation to start their threads.
+    constexpr int count = 1200;
+    for (int i = 0; i < count; ++i)
+        cli.write("trip/a_" + std::to_string(10000 + i) + ".txt");
+    // Limits from well below to well above what the reservation and a run need together.
     for (int mebibytes = 1050; mebibytes <= 1350; mebibytes += 10) {
         const auto result = cli.runShell("ulimit -v " + std::to_string(mebibytes * 1024) + " && quillory-cli --json -a '" +
                                          underscoreToBlank + "' trip");
         ASSERT_EQ(result.exitCode, 0) << mebibytes << " MiB: " << result.err;
-        EXPECT_EQ(result.json().at("files").at(0).at("transformedName"), "a b") << mebibytes << " MiB";
+        const auto files = result.json().at("files");
+        ASSERT_EQ(files.size(), std::size_t{count}) << mebibytes << " MiB";
+        EXPECT_EQ(files.at(0).at("transformedName"), "a 10000") << mebibytes << " MiB";
     }
 }
 
