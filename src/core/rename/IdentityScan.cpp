@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rename/IdentityScan.h"
 
+#include "filelist/FolderListings.h"
 #include "model/File.h"
 #include "rename/PositionTable.h"
 
@@ -15,7 +16,6 @@
 
 namespace quillory {
 namespace {
-
 
 std::optional<ItemIdentity> lookAt(std::string_view path) {
     struct stat info {};

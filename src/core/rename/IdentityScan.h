@@ -3,14 +3,14 @@
 
 #include "rename/ItemIdentity.h"
 
-#include "filelist/FolderListings.h"
-
 #include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 namespace quillory {
+
+class FolderListings;
 
 // The identities of the sources of a run's moves, taken before the moves run. Where many sources share
 // a folder, device and inode come from one listing of the folder instead of a look at each item, which
@@ -24,7 +24,7 @@ public:
 
     // In the order of the moves; nothing for a source that is not there.
     static std::vector<std::optional<ItemIdentity>> moveSources(const std::vector<Move>& moves,
-                                                                 const FolderListings* listings = nullptr);
+                                                                const FolderListings* listings = nullptr);
     // Below this many sources in one folder each is looked at on its own.
     static constexpr std::size_t listingThreshold = 32;
 };

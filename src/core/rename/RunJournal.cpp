@@ -12,10 +12,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cerrno>
-#include <cstdlib>
+#include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <future>
@@ -26,7 +26,6 @@ namespace {
 constexpr std::size_t kWriteBatch = 1 << 16;
 constexpr auto kWriteInterval = std::chrono::milliseconds(100);
 constexpr auto kSyncInterval = std::chrono::seconds(1);
-
 
 // The folder every source lies in, shown in the history.
 std::string commonFolder(const MovePlan& plan) {
@@ -70,7 +69,8 @@ int createJournal(const std::string& folder, std::string& id) {
     int first = 1;
     for (const auto& existing : JournalStore(folder).ids())
         if (existing.rfind(base, 0) == 0)
-            first = std::max(first, existing.size() > base.size() ? std::atoi(existing.c_str() + base.size() + 1) + 1 : 2);
+            first =
+                std::max(first, existing.size() > base.size() ? std::atoi(existing.c_str() + base.size() + 1) + 1 : 2);
     for (int n = first; n < 100000; ++n) {
         char number[16];
         std::snprintf(number, sizeof number, "-%03d", n);
@@ -107,6 +107,7 @@ RunJournal::~RunJournal() {
 RunRecorder::PreparedMoves RunJournal::recordOfMoves(const MovePlan& plan) const {
     const std::vector<std::optional<ItemIdentity>> identities = fileSystem_.identifyMoveSources(plan.endpoints());
     PreparedMoves prepared;
+    prepared.plan = &plan;
     prepared.count = plan.moves.size();
     std::string& lines = prepared.text;
     lines.reserve(plan.moves.size() * 128);
@@ -167,14 +168,11 @@ std::string RunJournal::begin(const MovePlan& plan, std::future<PreparedMoves> p
     buffer_ += '\n';
     undoOf_.clear();
     PreparedMoves moves = prepared.valid() ? prepared.get() : PreparedMoves{};
-    if (moves.count != plan.moves.size())
+    if (moves.plan != &plan || moves.count != plan.moves.size())
         moves = recordOfMoves(plan); // not this plan's: made afresh
     // The header goes first; the moves' record is written as it is, without a copy.
     writeOut();
-    buffer_ = std::move(moves.text);
-    writeOut();
-    buffer_ = std::string();
-    buffer_.reserve(kWriteBatch * 2);
+    writeText(moves.text);
     for (std::size_t i = 0; i < plan.steps.size(); ++i) {
         const auto& step = plan.steps[i];
         // Runs of plain steps that take the moves in order, the common case, are one line.
@@ -233,25 +231,27 @@ void RunJournal::flushDone() {
 
 bool RunJournal::writeOut() {
     flushDone();
-    if (fd_ < 0 || broken_) {
-        buffer_.clear();
+    const bool written = writeText(buffer_);
+    buffer_.clear();
+    return written;
+}
+
+bool RunJournal::writeText(std::string_view text) {
+    if (fd_ < 0 || broken_)
         return false;
-    }
     std::size_t written = 0;
-    while (written < buffer_.size()) {
-        const ssize_t n = ::write(fd_, buffer_.data() + written, buffer_.size() - written);
+    while (written < text.size()) {
+        const ssize_t n = ::write(fd_, text.data() + written, text.size() - written);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
             // Later records are lost, not the run: recovery looks at the disk, not only at the journal.
             Logger::error("Could not write the journal: ", std::strerror(errno));
             broken_ = true;
-            buffer_.clear();
             return false;
         }
         written += static_cast<std::size_t>(n);
     }
-    buffer_.clear();
     return true;
 }
 

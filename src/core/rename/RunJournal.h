@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 
 namespace quillory {
 
@@ -37,7 +38,8 @@ private:
     PreparedMoves recordOfMoves(const MovePlan& plan) const;
     void record();
     void flushDone();
-    bool writeOut();
+    bool writeOut(); // the buffer
+    bool writeText(std::string_view text);
     void sync();
 
     std::string folder_;

@@ -24,7 +24,8 @@ public:
     // another core while the caller orders them. `plan` must outlive it, and its moves stay as they are
     // meanwhile (its steps may change). Only the recorder reads the text: begin() writes it out as it is.
     struct PreparedMoves {
-        std::size_t count = 0; // the moves it records
+        const MovePlan* plan = nullptr; // the plan it records
+        std::size_t count = 0;          // and that plan's moves then
         std::string text;
     };
     virtual std::future<PreparedMoves> prepareMoves(const MovePlan& plan) = 0;
