@@ -79,31 +79,6 @@ TEST_F(CliRenameTest, JsonAfterRenameShowsTheNewListAndWhatMoved) {
     EXPECT_EQ(document.at("validationResult").at("renameCount"), 0);
 }
 
-// The program sets address space aside for its heap as it starts. Under a limit on address space, a run
-// must still find room for its threads and libraries, wherever the limit falls around that reservation.
-TEST_F(CliRenameTest, ALimitOnAddressSpaceLeavesARunRoomToWork) {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-    GTEST_SKIP() << "the sanitizers need far more address space than any limit here";
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-    GTEST_SKIP() << "the sanitizers need far more address space than any limit here";
-#endif
-#endif
-    // Enough files for the passes and the validation to start their threads.
-    constexpr int count = 1200;
-    for (int i = 0; i < count; ++i)
-        cli.write("trip/a_" + std::to_string(10000 + i) + ".txt");
-    // Limits from well below to well above what the reservation and a run need together.
-    for (int mebibytes = 1050; mebibytes <= 1350; mebibytes += 10) {
-        const auto result = cli.runShell("ulimit -v " + std::to_string(mebibytes * 1024) + " && quillory-cli --json -a '" +
-                                         underscoreToBlank + "' trip");
-        ASSERT_EQ(result.exitCode, 0) << mebibytes << " MiB: " << result.err;
-        const auto files = result.json().at("files");
-        ASSERT_EQ(files.size(), std::size_t{count}) << mebibytes << " MiB";
-        EXPECT_EQ(files.at(0).at("transformedName"), "a 10000") << mebibytes << " MiB";
-    }
-}
-
 TEST_F(CliRenameTest, ErrorsRefuseTheRenameWithoutForceAndAreSkippedWithIt) {
     cli.write("trip/a_b.txt");
     cli.write("trip/bad.txt");
