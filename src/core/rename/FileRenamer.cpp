@@ -420,9 +420,10 @@ void FileRenamer::executePlan(Execution& execution, std::stop_token stopToken) {
     }
 }
 
-std::optional<FileError> FileRenamer::ensureDirectory(const std::string& path) {
-    if (path.empty() || knownDirectories_.count(path))
+std::optional<FileError> FileRenamer::ensureDirectory(std::string_view folder) {
+    if (folder.empty() || knownDirectories_.contains(folder))
         return std::nullopt;
+    std::string path(folder);
     if (!services_.fileSystem.exists(path)) {
         // The folders made here are part of the run: undo removes them again when they are empty.
         std::vector<std::string> missing{path};
@@ -435,19 +436,20 @@ std::optional<FileError> FileRenamer::ensureDirectory(const std::string& path) {
             for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder)
                 services_.recorder->folderCreated(*folder);
     }
-    knownDirectories_.insert(path);
+    knownDirectories_.insert(std::move(path));
     return std::nullopt;
 }
 
 std::optional<FileError> FileRenamer::performStep(const std::string& from, const std::string& to, bool mayDetour,
                                                   RunRecorder* recorder, std::size_t step) {
-    const std::string parent(enclosingFolder(to));
+    const std::string_view parent = enclosingFolder(to);
     if (auto error = ensureDirectory(parent))
         return error;
     auto error = services_.fileSystem.moveItem(from, to);
     if (error && error->code == FileError::noSuchFile) {
         // A folder this run had seen may have been removed since: check again once.
-        knownDirectories_.erase(parent);
+        if (const auto known = knownDirectories_.find(parent); known != knownDirectories_.end())
+            knownDirectories_.erase(known);
         if (!ensureDirectory(parent))
             error = services_.fileSystem.moveItem(from, to);
     }

@@ -13,6 +13,7 @@
 #include <set>
 #include <stop_token>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 
 namespace quillory {
@@ -99,7 +100,7 @@ private:
                          std::future<RunRecorder::PreparedMoves> prepared = {});
 
     bool preference(const PreferenceKey& key, bool fallback) const;
-    std::optional<FileError> ensureDirectory(const std::string& path);
+    std::optional<FileError> ensureDirectory(std::string_view path);
     std::optional<FileError> performStep(const std::string& from, const std::string& to, bool mayDetour,
                                          RunRecorder* recorder = nullptr, std::size_t step = 0);
     void removeEmptiedFolders(std::string folder);
@@ -111,7 +112,12 @@ private:
     FullPass fullPass_;
     std::set<std::string> protectedDirectories_;
     std::function<bool(const std::string&)> mayRemoveFolder_;
-    std::unordered_set<std::string> knownDirectories_;
+    // Asked once per move with a view of the target's folder: looked up without making a string of it.
+    struct FolderHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view folder) const { return std::hash<std::string_view>{}(folder); }
+    };
+    std::unordered_set<std::string, FolderHash, std::equal_to<>> knownDirectories_;
     std::chrono::milliseconds progressInterval_{100};
     std::chrono::steady_clock::time_point lastProgress_{};
     Progress progress_;
