@@ -127,16 +127,33 @@ std::optional<File> FileDataSource::file(std::size_t position) const {
 
 std::vector<File> FileDataSource::files() const { return files(0, std::numeric_limits<std::size_t>::max()); }
 
-std::vector<File> FileDataSource::files(std::size_t first, std::size_t count) const {
+std::vector<File> FileDataSource::files(std::size_t first, std::size_t count,
+                                        const FileComponentMutations& components) const {
     auto& actor = *fileDataSourceActor_;
+    const bool source = components.count(FileComponentMutation::source) > 0;
+    const bool transformed = components.count(FileComponentMutation::transformed) > 0;
+    const bool validation = components.count(FileComponentMutation::validation) > 0;
+    const bool attributes = components.count(FileComponentMutation::attributes) > 0;
     return actor.run([&] {
         std::vector<File> result;
         const std::size_t size = actor.orderedIndex.size();
         const std::size_t end = first < size ? first + std::min(count, size - first) : first;
         if (end > first)
-            result.reserve(end - first);
-        for (std::size_t position = first; position < end; ++position)
-            result.push_back(actor.assemble(actor.orderedIndex[position]));
+            result.resize(end - first);
+        for (std::size_t position = first; position < end; ++position) {
+            const int index = actor.orderedIndex[position];
+            const auto i = static_cast<std::size_t>(index);
+            File& file = result[position - first];
+            file.index = index;
+            if (source)
+                file.source = actor.fileSources[i];
+            if (transformed)
+                file.transformed = actor.fileTransforms[i];
+            if (validation)
+                file.validation = actor.fileValidations[i];
+            if (attributes)
+                file.attributes = actor.fileAttributes[i];
+        }
         return result;
     });
 }

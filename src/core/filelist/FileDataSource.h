@@ -54,8 +54,10 @@ public:
     // All files in display order.
     std::vector<File> files() const;
     // At most `count` files from display position `first` on: a pass over a long list holds one slice
-    // at a time instead of a second copy of the list.
-    std::vector<File> files(std::size_t first, std::size_t count) const;
+    // at a time instead of a second copy of the list. Only the chosen components are copied; the others
+    // are left empty (a check that never reads attributes need not copy a photo's).
+    std::vector<File> files(std::size_t first, std::size_t count,
+                            const FileComponentMutations& components = allFileComponents()) const;
     // One file seen in place; valid only during the call that hands it out.
     struct FileRef {
         const FileSource& source;

@@ -669,8 +669,12 @@ std::optional<FileValidationResult> FileValidator::validateList(bool needsLateUp
         // Each worker holds one chunk's copy at a time and moves the checks back into the list; what the
         // uniqueness rules read of a file is taken there too, on both cores.
         std::vector<UniqueItem> items(count);
+        // The checks read neither the attributes nor write them: those stay in the list.
+        static const FileComponentMutations checkedComponents{
+            FileComponentMutation::source, FileComponentMutation::transformed, FileComponentMutation::validation};
         const ChunkSource chunks{[&](std::size_t i, std::vector<File>& held) -> std::span<File> {
-                                     held = list->files(i * FileChunk::maximumSize, FileChunk::maximumSize);
+                                     held = list->files(i * FileChunk::maximumSize, FileChunk::maximumSize,
+                                                        checkedComponents);
                                      return held;
                                  },
                                  [&](std::span<File>, std::vector<File>& held) {

@@ -201,8 +201,20 @@ TEST_F(FileDataSourceTest, InPlaceReadingAndMarkingFollowTheList) {
     for (auto& file : files) {
         file.transformed.isDirty = false;
         file.validation = {{"bad"}, {"odd"}, " 2"};
+        file.attributes = FileAttributes::none();
     }
-    dataSource.updateFiles(files, {}, {FileComponentMutation::transformed, FileComponentMutation::validation});
+    dataSource.updateFiles(files, {},
+                           {FileComponentMutation::transformed, FileComponentMutation::validation,
+                            FileComponentMutation::attributes});
+
+    // A slice in display order holds only the components asked for.
+    const auto slice = dataSource.files(1, 5, {FileComponentMutation::source, FileComponentMutation::validation});
+    ASSERT_EQ(slice.size(), 2u);
+    EXPECT_EQ(slice[0].index, 0);
+    EXPECT_EQ(slice[1].source.name + slice[1].validation.uniqueSuffix, "b 2");
+    EXPECT_TRUE(slice[1].transformed.isDirty && slice[1].transformed.transformedName.empty());
+    EXPECT_EQ(slice[1].attributes.state, FileAttributes::State::notLoaded);
+    EXPECT_EQ(dataSource.files(0, 1)[0].attributes.state, FileAttributes::State::none);
 
     std::vector<std::string> seen;
     dataSource.forEachFile([&](const FileDataSource::FileRef& file) {
