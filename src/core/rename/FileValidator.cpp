@@ -177,7 +177,7 @@ struct PathRuleCache {
 };
 
 void addPathErrors(const File& file, const DirectoryValidator& directoryValidator, PathRuleCache* cache,
-                   std::set<std::string>& errors) {
+                   TextSet& errors) {
     const std::string& path = file.transformed.transformedPath;
     if (cache && cache->valid && cache->path == path && cache->sourcePath == file.source.path) {
         errors.insert(cache->messages.begin(), cache->messages.end());
@@ -215,7 +215,7 @@ void FileValidator::validateFile(File& file, const DirectoryValidator& directory
 namespace {
 void validateOneFile(File& file, const DirectoryValidator& directoryValidator, PathRuleCache* cache) {
     const FileTransform& transform = file.transformed;
-    std::set<std::string>& errors = file.validation.errors;
+    TextSet& errors = file.validation.errors;
 
     const auto blank = isBlank(transform.transformedName);
     if (!blank) {

@@ -127,6 +127,27 @@ TEST(FileTest, ResetStartsFromTheSourceAndClearsMessagesButNotTheSuffix) {
     EXPECT_EQ(file.validation.uniqueSuffix, " 2");
 }
 
+// Copies of a record are checked and changed apart: a copy's messages are its own.
+TEST(FileTest, MessagesAreCopiedNotShared) {
+    FileValidation original;
+    original.errors.insert("b");
+    FileValidation copy = original;
+    copy.errors.insert("a");
+    copy.warnings.insert("w");
+    EXPECT_EQ(original.errors, std::set<std::string>{"b"});
+    EXPECT_TRUE(original.warnings.empty());
+    EXPECT_EQ(copy.errors, (std::set<std::string>{"a", "b"})) << "in order, like a set";
+    EXPECT_NE(copy, original);
+    copy = original;
+    EXPECT_EQ(copy, original);
+    copy.errors.clear();
+    EXPECT_EQ(copy.errors, TextSet{}) << "a cleared set equals one never filled";
+    copy.errors.insert("b");
+    copy.errors.insert("b");
+    EXPECT_EQ(copy.errors.size(), 1u);
+    EXPECT_TRUE(copy.errors.contains("b") && !copy.errors.contains("a"));
+}
+
 TEST(FileTest, ParentDirectoriesCountFromTheFile) {
     const File file = File::fromPath("/home/me/Music/Album/song.mp3");
     EXPECT_EQ(file.parentDirectory(1), "Album");

@@ -46,7 +46,7 @@ protected:
         return file(original, home(), name, ext);
     }
 
-    std::set<std::string> errorsOf(File f) {
+    TextSet errorsOf(File f) {
         FileValidator::validateFile(f, *directories_);
         return f.validation.errors;
     }
@@ -121,7 +121,7 @@ TEST_F(FileValidatorTest, PathRulesTraversalAndAllowedFolders) {
               (Errors{*traversal.begin(), "Path should start with one of the following prefixes: " + home() + "/"}));
     EXPECT_EQ(errorsOf(file("a.txt", home() + "/./sub", "a", "txt")), traversal);
     EXPECT_EQ(errorsOf(file("a.txt", home() + "/..sub/x.", "a", "txt")), Errors{});
-    const Errors outside = errorsOf(file("a.txt", "/etc", "a", "txt"));
+    const TextSet outside = errorsOf(file("a.txt", "/etc", "a", "txt"));
     ASSERT_EQ(outside.size(), 1u);
     EXPECT_EQ(outside.begin()->rfind("Path should start with one of the following prefixes: " + home() + "/", 0), 0u);
     EXPECT_EQ(errorsOf(file("a.txt", home() + "//sub", "a", "txt")),

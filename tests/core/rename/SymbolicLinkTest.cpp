@@ -61,7 +61,7 @@ protected:
         file.transformed.setFullPath(at(to));
         list_.doReplaceAllFiles({file}, FileAction::replace, false);
     }
-    std::set<std::string> validationErrors() {
+    TextSet validationErrors() {
         validator_.validateFiles(list_.files(), false);
         return validator_.validatedFiles().at(0).validation.errors;
     }
