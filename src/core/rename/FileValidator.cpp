@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <optional>
 #include <thread>
 #include <unordered_map>
 
@@ -321,11 +322,12 @@ public:
     UniquenessPass(const std::vector<UniqueItem>& items, const FileValidator::UniquenessOptions& options,
                    FolderCase* folderCase)
         : items_(items), options_(options), folderCase_(folderCase),
-          occupied_(items.size()), // the staying items and the targets, about one per item
-          leaving_(items.size()) {
+          occupied_(items.size()) { // the staying items and the targets, about one per item
         for (const UniqueItem& item : items) {
+            if (item.moves)
+                continue;
             const PathKey key = keyOf(item.source);
-            (item.moves ? leaving_ : occupied_).insert(key.text, key.hash);
+            occupied_.insert(key.text, key.hash);
         }
     }
 
@@ -414,7 +416,7 @@ private:
     bool isFree(const PathKey& key, const std::string& target, bool onDisk, const std::string* source) {
         if (occupied_.contains(key.text, key.hash))
             return false;
-        if (!onDisk || leaving_.contains(key.text, key.hash))
+        if (!onDisk || leaving().contains(key.text, key.hash))
             return true;
         if (!source || !options_.disk)
             return false;
@@ -428,7 +430,21 @@ private:
     FolderCase* folderCase_;
     std::deque<std::string> owned_; // keys that are not the items' own texts; a deque keeps views valid
     PathSet occupied_;
-    PathSet leaving_;
+    // The sources of the moving items, wanted only where a target is taken on disk: made then.
+    PathSet& leaving() {
+        if (!leaving_) {
+            leaving_.emplace(items_.size());
+            for (const UniqueItem& item : items_) {
+                if (!item.moves)
+                    continue;
+                const PathKey key = keyOf(item.source);
+                leaving_->insert(key.text, key.hash);
+            }
+        }
+        return *leaving_;
+    }
+
+    std::optional<PathSet> leaving_;
     std::unordered_map<std::string, long> nextSuffix_;
 };
 
