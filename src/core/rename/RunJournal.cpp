@@ -339,6 +339,7 @@ void RunJournal::finish(const RenameReport& report) {
 void RunJournal::close(const std::string& state, int renamed, int failed, int notTried) {
     if (fd_ < 0)
         return;
+    flushDone(); // the last steps done are recorded before the end, not after it
     buffer_ += "end " + state;
     appendNumber(buffer_, renamed);
     appendNumber(buffer_, failed);

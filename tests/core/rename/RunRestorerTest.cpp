@@ -129,6 +129,9 @@ TEST_F(RunRestorerTest, UndoPutsBackEveryFileAndFolderByteExact) {
             inPlace ? renamer_.renameListed(true, {}, {}) : renamer_.applyTransformationsAndRename(true);
         ASSERT_TRUE(report.failures.empty());
         ASSERT_FALSE(report.journalId.empty()) << report.journalError;
+        const std::string text = test::readFile(store_.pathOf(report.journalId));
+        EXPECT_EQ(text.find("end done ", text.rfind('\n', text.size() - 2) + 1), text.rfind('\n', text.size() - 2) + 1)
+            << "every step done is recorded before the end:\n" << text;
         EXPECT_EQ(test::readFile(at("new/caf\xE9 2")), "content of caf\xE9");
         EXPECT_FALSE(fs::exists(at("old")));
 
