@@ -50,9 +50,24 @@ class FileDataSource::Actor {
 public:
     template <typename F> auto run(F&& operation) { return executor_.run(std::forward<F>(operation)); }
 
-    File assemble(int storageIndex) const {
+    // Which components a copy of a file takes; the others stay empty.
+    struct Components {
+        bool source = true, transformed = true, validation = true, attributes = true;
+    };
+    File assemble(int storageIndex) const { return assemble(storageIndex, Components{}); }
+    File assemble(int storageIndex, Components with) const {
         const auto i = static_cast<std::size_t>(storageIndex);
-        return File{storageIndex, fileSources[i], fileTransforms[i], fileValidations[i], fileAttributes[i]};
+        File file;
+        file.index = storageIndex;
+        if (with.source)
+            file.source = fileSources[i];
+        if (with.transformed)
+            file.transformed = fileTransforms[i];
+        if (with.validation)
+            file.validation = fileValidations[i];
+        if (with.attributes)
+            file.attributes = fileAttributes[i];
+        return file;
     }
     std::vector<int> orderedIndex;
     FileSortOrder sortOrder = FileSortOrder::none;
@@ -130,30 +145,18 @@ std::vector<File> FileDataSource::files() const { return files(0, std::numeric_l
 std::vector<File> FileDataSource::files(std::size_t first, std::size_t count,
                                         const FileComponentMutations& components) const {
     auto& actor = *fileDataSourceActor_;
-    const bool source = components.count(FileComponentMutation::source) > 0;
-    const bool transformed = components.count(FileComponentMutation::transformed) > 0;
-    const bool validation = components.count(FileComponentMutation::validation) > 0;
-    const bool attributes = components.count(FileComponentMutation::attributes) > 0;
+    const Actor::Components with{components.count(FileComponentMutation::source) > 0,
+                                 components.count(FileComponentMutation::transformed) > 0,
+                                 components.count(FileComponentMutation::validation) > 0,
+                                 components.count(FileComponentMutation::attributes) > 0};
     return actor.run([&] {
         std::vector<File> result;
         const std::size_t size = actor.orderedIndex.size();
         const std::size_t end = first < size ? first + std::min(count, size - first) : first;
         if (end > first)
-            result.resize(end - first);
-        for (std::size_t position = first; position < end; ++position) {
-            const int index = actor.orderedIndex[position];
-            const auto i = static_cast<std::size_t>(index);
-            File& file = result[position - first];
-            file.index = index;
-            if (source)
-                file.source = actor.fileSources[i];
-            if (transformed)
-                file.transformed = actor.fileTransforms[i];
-            if (validation)
-                file.validation = actor.fileValidations[i];
-            if (attributes)
-                file.attributes = actor.fileAttributes[i];
-        }
+            result.reserve(end - first);
+        for (std::size_t position = first; position < end; ++position)
+            result.push_back(actor.assemble(actor.orderedIndex[position], with));
         return result;
     });
 }
