@@ -108,7 +108,7 @@ void JournalOnly(benchmark::State& state) {
             ::close(fd);
         plan.moves.push_back({static_cast<std::size_t>(i), path, kFolder + "/files/" + name('g', i), false});
         const auto at = static_cast<std::size_t>(i);
-        plan.steps.push_back({at, MovePlan::StepKind::direct, {}, at});
+        plan.steps.push_back({at, MovePlan::StepKind::direct, true, {}, at});
     }
     PosixFileSystem fileSystem;
     for (auto _ : state) {

@@ -46,6 +46,32 @@ FileSystem::Outcome FaultInjectingFileSystem::moveItem(const std::string& source
     return inner_.moveItem(source, target);
 }
 
+class FaultInjectingFileSystem::FaultingFolderMoves : public FolderMoves {
+public:
+    FaultingFolderMoves(FaultInjectingFileSystem& owner, std::string folder, std::unique_ptr<FolderMoves> inner)
+        : owner_(owner), folder_(std::move(folder)), inner_(std::move(inner)) {}
+    bool move(const char* fromName, const char* toName) override {
+        if (owner_.fault(Operation::move, folder_ + "/" + fromName) || !inner_->move(fromName, toName))
+            return false;
+        ++owner_.movesTogether_;
+        return true;
+    }
+
+private:
+    FaultInjectingFileSystem& owner_;
+    std::string folder_;
+    std::unique_ptr<FolderMoves> inner_;
+};
+
+std::unique_ptr<FileSystem::FolderMoves> FaultInjectingFileSystem::movesWithin(const std::string& folder) {
+    if (!movesTogetherAllowed_)
+        return nullptr;
+    auto inner = inner_.movesWithin(folder);
+    if (!inner)
+        return nullptr;
+    return std::make_unique<FaultingFolderMoves>(*this, folder, std::move(inner));
+}
+
 FileSystem::Outcome FaultInjectingFileSystem::createDirectories(const std::string& path) {
     if (auto error = fault(Operation::createDirectories, path))
         return error;

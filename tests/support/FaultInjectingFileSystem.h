@@ -3,7 +3,9 @@
 
 #include "rename/FileSystem.h"
 
+#include <atomic>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -41,7 +43,15 @@ public:
     bool ignoresCase(const std::string& folder) override { return inner_.ignoresCase(folder); }
     void releaseFolders() override { inner_.releaseFolders(); }
 
+    // Lets the renamer move long runs inside one folder on two threads, through the inner file system;
+    // injected move faults apply there too, stopAtMove does not. Off by default.
+    void allowMovesTogether() { movesTogetherAllowed_ = true; }
+    std::unique_ptr<FolderMoves> movesWithin(const std::string& folder) override;
+    // Moves made that way so far.
+    std::size_t movesTogether() const { return movesTogether_.load(); }
+
 private:
+    class FaultingFolderMoves;
     Outcome fault(Operation operation, const std::string& path) const;
 
     FileSystem& inner_;
@@ -49,6 +59,8 @@ private:
     std::map<std::pair<Operation, std::string>, int> faults_;
     std::size_t moves_ = 0;
     std::optional<std::size_t> stopAt_;
+    bool movesTogetherAllowed_ = false;
+    std::atomic<std::size_t> movesTogether_{0};
 };
 
 } // namespace quillory

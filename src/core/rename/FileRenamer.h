@@ -85,6 +85,8 @@ public:
     void setRemovableFolder(std::function<bool(const std::string& folder)> mayRemove);
     // Least time between two progress updates; every file by default would flood the main thread.
     void setProgressInterval(std::chrono::milliseconds interval) { progressInterval_ = interval; }
+    // Runs of at least this many files renamed inside one folder, in any order, move on two threads.
+    static constexpr std::size_t movedTogetherFrom = 256;
 
 private:
     struct Execution;

@@ -4,6 +4,7 @@
 #include "rename/FileError.h"
 #include "rename/ItemIdentity.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,6 +52,20 @@ public:
     virtual bool ignoresCase(const std::string& folder) {
         (void)folder;
         return false;
+    }
+    // Many moves inside one folder, by name, for items whose order does not matter: move() may be called
+    // from several threads at once and never replaces anything. It says only whether the item moved; the
+    // caller moves one that did not with moveItem, which tells why (and retries where that helps).
+    class FolderMoves {
+    public:
+        virtual ~FolderMoves() = default;
+        virtual bool move(const char* fromName, const char* toName) = 0;
+    };
+    // The folder held for such moves; nothing where the file system has no such way (or the folder
+    // cannot be held), and the caller moves each item with moveItem.
+    virtual std::unique_ptr<FolderMoves> movesWithin(const std::string& folder) {
+        (void)folder;
+        return nullptr;
     }
     // Lets go of whatever was kept open to speed up a run of operations in the same folders; the next
     // operation looks at the disk afresh. The renamer calls it when a run starts and when it ends.

@@ -130,7 +130,7 @@ void MovePlan::orderSteps(MovePlan& plan, std::string_view temporaryTag, FolderC
     std::size_t group = 0;
     std::size_t temporaries = 0;
     const auto direct = [&](std::size_t m, std::size_t g) {
-        plan.steps.push_back({m, StepKind::direct, {}, g});
+        plan.steps.push_back({m, StepKind::direct, blocker[m] == kNone, {}, g});
         state[m] = emitted;
     };
     plan.steps.reserve(count);
@@ -158,10 +158,10 @@ void MovePlan::orderSteps(MovePlan& plan, std::string_view temporaryTag, FolderC
             const std::size_t g = ++group;
             const Move& parked = plan.moves[at];
             std::string temporary = temporaryName(parked.source, temporaryTag, temporaries++);
-            plan.steps.push_back({at, StepKind::toTemporary, temporary, g});
+            plan.steps.push_back({at, StepKind::toTemporary, false, temporary, g});
             for (std::size_t k = path.size(); k-- > cycleStart + 1;)
                 direct(path[k], g);
-            plan.steps.push_back({at, StepKind::fromTemporary, std::move(temporary), g});
+            plan.steps.push_back({at, StepKind::fromTemporary, false, std::move(temporary), g});
             state[at] = emitted;
             tailEnd = cycleStart;
         }

@@ -33,6 +33,9 @@ public:
     struct Step {
         std::size_t move = 0; // index into moves
         StepKind kind = StepKind::direct;
+        // A direct step whose target is no moving item's source: it waits for no other step, so a run
+        // of such steps may go in any order.
+        bool unblocked = false;
         std::string temporary; // empty for a direct step
         std::size_t group = 0; // steps of one cycle share a group; a run stops only between groups
     };

@@ -404,6 +404,21 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
         text.replace(at, from.size(), to);
 }
 
+// Moves inside one held folder. Needs no lock: the descriptor is its own and stays open until it goes.
+class PosixFolderMoves : public FileSystem::FolderMoves {
+public:
+    explicit PosixFolderMoves(int folder) : folder_(folder) {}
+    bool move(const char* fromName, const char* toName) override {
+        // A name with a slash would reach into another folder.
+        const auto plain = [](std::string_view name) { return isPlainName(name) && name.find('/') == name.npos; };
+        return plain(fromName) && plain(toName) &&
+               ::renameat2(folder_.get(), fromName, folder_.get(), toName, RENAME_NOREPLACE) == 0;
+    }
+
+private:
+    FileDescriptor folder_;
+};
+
 } // namespace
 
 PosixFileSystem::~PosixFileSystem() { releaseLocked(); }
@@ -499,6 +514,17 @@ int PosixFileSystem::heldFolder(std::string_view folder, const std::string& oper
         ::close(slot->fd);
     *slot = HeldFolder{std::string(folder), fd, ++useCounter_};
     return fd;
+}
+
+std::unique_ptr<FileSystem::FolderMoves> PosixFileSystem::movesWithin(const std::string& folder) {
+    std::lock_guard lock(mutex_);
+    if (noReplaceUnsupported_)
+        return nullptr;
+    Outcome error;
+    const int fd = openFolder(folder, "Move", folder, error);
+    if (fd < 0)
+        return nullptr;
+    return std::make_unique<PosixFolderMoves>(fd);
 }
 
 FileSystem::Outcome PosixFileSystem::moveItem(const std::string& source, const std::string& target) {

@@ -27,7 +27,8 @@ struct RenameReport {
     int successCount = 0;  // files moved
     int notTriedCount = 0; // files left alone because the run stopped first
     std::vector<Failure> failures;
-    std::vector<Renamed> renamed; // in the order they were moved
+    // In the plan's order, but for moves made on another thread beside a failed one: they come first.
+    std::vector<Renamed> renamed;
     std::string journalId;        // the run's record, for undo; empty when none was kept
     std::string journalError;     // why no record could be kept
 

@@ -10,6 +10,8 @@
 #include "filelist/FileDataSource.h"
 #include "FaultInjectingFileSystem.h"
 #include "rename/FileValidator.h"
+#include "rename/JournalStore.h"
+#include "rename/RunJournal.h"
 #include "rename/PosixFileSystem.h"
 #include "TempDir.h"
 
@@ -22,6 +24,9 @@
 #include <any>
 #include <cerrno>
 #include <filesystem>
+#include <map>
+#include <set>
+#include <thread>
 
 namespace quillory {
 namespace {
@@ -346,6 +351,104 @@ TEST_F(FileRenamerTest, ManyMovesAreListedAndReportedInOrderAndSeenByWhoeverIsAs
         ASSERT_EQ(report.renamed[static_cast<std::size_t>(k)].to, at(target)) << k;
         ++k;
     }
+}
+
+// Long runs of renames inside one folder move on two threads. What does not move there (an injected error, a
+// target taken on disk since validation) is tried again one at a time and asked about as anywhere else; a
+// chain in the middle keeps its order; the list, the report and the journal end as the disk is.
+class MovesTogetherTest : public FileRenamerTest {
+protected:
+    MovesTogetherTest() { faults_.allowMovesTogether(); }
+
+    // Runs over the validated list with a journal, then checks that every file is at its source or its
+    // target, where the list says, with its content, and that the journal marks exactly the moved steps.
+    RenameReport runAndCheck(const std::vector<std::pair<std::string, std::string>>& renames,
+                             const std::function<void()>& afterValidation = {}, std::stop_token stop = {},
+                             FileRenamer::Progress progress = {}) {
+        JournalStore store(root() + "/journal");
+        RunJournal journal(store.folder(), posix_);
+        FileRenamer renamer({list_, faults_, &prefs_, &ui_, nullptr, &journal}, nullptr);
+        renamer.setProtectedDirectories({root()});
+        renamer.setProgressInterval(std::chrono::milliseconds(0));
+        EXPECT_TRUE(validator_.validateList(false));
+        if (afterValidation)
+            afterValidation();
+        const RenameReport report = renamer.renameListed(true, stop, std::move(progress));
+
+        const auto files = list_.files();
+        int atTarget = 0;
+        std::map<std::string, bool> moved;
+        for (std::size_t i = 0; i < renames.size(); ++i) {
+            const std::string from = at(renames[i].first);
+            const std::string to = at(renames[i].second);
+            const std::string listed = files[i].source.fullPath();
+            EXPECT_TRUE(listed == from || listed == to) << listed;
+            EXPECT_EQ(readFile(listed), renames[i].first) << listed;
+            moved[from] = listed == to;
+            atTarget += listed == to;
+        }
+        EXPECT_EQ(report.successCount, atTarget);
+        EXPECT_EQ(report.triedCount() + report.notTriedCount, report.renameCount);
+        const auto record = store.read(report.journalId);
+        EXPECT_TRUE(record.ok() && record->closed);
+        if (record.ok())
+            for (std::size_t i = 0; i < record->steps.size(); ++i)
+                EXPECT_EQ(record->stepDone[i] != 0, moved[record->steps[i].from]) << record->steps[i].from;
+        return report;
+    }
+};
+
+TEST_F(MovesTogetherTest, FailuresAmongThemAreAskedAboutAndAChainKeepsItsOrder) {
+    auto renames = numbered(1200, "a/f", "a/g");
+    // h2 goes to h3 before h1 takes its name: the chain splits the long run in two.
+    renames.insert(renames.begin() + 600, {{"a/h1", "a/h2"}, {"a/h2", "a/h3"}});
+    list(renames);
+    faults_.failOn(FaultInjectingFileSystem::Operation::move, at("a/f0100.dat"), EIO);
+    // Arrives after validation: the run finds the target taken.
+    const RenameReport report = runAndCheck(renames, [this] { temp_.write("a/g0900.dat", "arrived since"); });
+    EXPECT_EQ(ui_.questions().size(), 2u);
+    ASSERT_EQ(report.failures.size(), 2u);
+    EXPECT_EQ(report.failures[0].source, at("a/f0100.dat"));
+    EXPECT_EQ(report.failures[1].source, at("a/f0900.dat"));
+    EXPECT_EQ(readFile(at("a/g0900.dat")), "arrived since");
+    EXPECT_EQ(report.successCount, 1200);
+    // Two threads have no one order of moves: the report holds each move once.
+    std::set<std::string> expected;
+    for (const auto& [from, to] : renames)
+        if (from != "a/f0100.dat" && from != "a/f0900.dat")
+            expected.insert(at(from) + " -> " + at(to));
+    std::set<std::string> renamed;
+    for (const auto& move : report.renamed)
+        renamed.insert(move.from + " -> " + move.to);
+    EXPECT_EQ(report.renamed.size(), renamed.size());
+    EXPECT_EQ(renamed, expected);
+    // Before each failure its run moved together; after it, one at a time.
+    if (std::thread::hardware_concurrency() > 1)
+        EXPECT_GE(faults_.movesTogether(), 400u);
+}
+
+TEST_F(MovesTogetherTest, AnAbortOrAStopAmongThemLeavesEveryFileWhereTheListAndTheJournalSay) {
+    const auto renames = numbered(2000, "a/f", "a/g");
+    list(renames);
+    faults_.failOn(FaultInjectingFileSystem::Operation::move, at("a/f1000.dat"), EIO);
+    ui_.setAnswers({"Abort"});
+    RenameReport report = runAndCheck(renames);
+    EXPECT_TRUE(report.aborted);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_GE(report.successCount, 1000);
+    EXPECT_GT(report.notTriedCount, 0);
+
+    faults_.clearFaults();
+    list(numbered(2000, "a/f", "a/h"));
+    std::stop_source stop;
+    report = runAndCheck(numbered(2000, "a/f", "a/h"), {}, stop.get_token(), [&](int done, int) {
+        if (done > 0)
+            stop.request_stop();
+    });
+    EXPECT_TRUE(report.aborted);
+    EXPECT_GT(report.successCount, 0);
+    EXPECT_GT(report.notTriedCount, 0);
+    EXPECT_TRUE(report.failures.empty());
 }
 
 TEST_F(FileRenamerTest, CrossDeviceMoveThroughTheRun) {
