@@ -277,6 +277,7 @@ struct FileRenamer::Execution {
     std::set<int> ignoredCodes;
     enum class State : char { untried, parked, done, failed };
     std::vector<State> states;
+    std::vector<std::size_t> movedInOrder; // the moves that succeeded, as they did
 };
 
 RenameReport FileRenamer::applyTransformationsAndRename(bool force, std::stop_token stopToken) {
@@ -303,7 +304,7 @@ RenameReport FileRenamer::renameComputed(std::vector<File> files, bool force, st
     const bool renameEmptyFolders = preference(PreferenceKey::renameEmptyFolders, true);
     temporaryTag_ = MovePlan::randomTag();
     FolderCase folderCase(services_.fileSystem);
-    const MovePlan plan = MovePlan::build(files, renameEmptyFolders, temporaryTag_, &folderCase);
+    MovePlan plan = MovePlan::build(files, renameEmptyFolders, temporaryTag_, &folderCase);
     std::vector<Origin> origins;
     origins.reserve(plan.moves.size());
     for (const MovePlan::Move& move : plan.moves) {
@@ -320,6 +321,9 @@ RenameReport FileRenamer::renameListed(bool force, std::stop_token stopToken, Pr
     const bool renameEmptyFolders = preference(PreferenceKey::renameEmptyFolders, true);
     std::vector<MovePlan::Move> moves;
     std::vector<Origin> origins;
+    // Pages of the reserve that no move takes are never touched.
+    moves.reserve(services_.fileDataSource.count());
+    origins.reserve(services_.fileDataSource.count());
     std::size_t position = 0;
     services_.fileDataSource.forEachFile([&](const FileDataSource::FileRef& file) {
         const std::size_t item = position++;
@@ -352,7 +356,7 @@ RenameReport FileRenamer::renameListed(bool force, std::stop_token stopToken, Pr
     return runPlan(std::move(report), plan, std::move(origins), stopToken, std::move(prepared));
 }
 
-RenameReport FileRenamer::runPlan(RenameReport report, const MovePlan& plan, std::vector<Origin> origins,
+RenameReport FileRenamer::runPlan(RenameReport report, MovePlan& plan, std::vector<Origin> origins,
                                   std::stop_token stopToken,
                                   std::future<RunRecorder::PreparedMoves> prepared) {
     report.started = true;
@@ -366,14 +370,19 @@ RenameReport FileRenamer::runPlan(RenameReport report, const MovePlan& plan, std
             Logger::error("The run is not recorded: ", report.journalError);
     }
 
-    Execution execution{std::move(origins), plan, report, false, {}, {}};
+    Execution execution{std::move(origins), plan, report, false, {}, {}, {}};
     execution.autoIgnorePermissions = preference(PreferenceKey::autoIgnoreFilePermissionErrors, false);
     execution.states.assign(plan.moves.size(), Execution::State::untried);
+    execution.movedInOrder.reserve(plan.moves.size());
     // Folders kept open by the file system belong to one run: what happened on disk before it (or
     // happens after it) is seen afresh.
     services_.fileSystem.releaseFolders();
     executePlan(execution, stopToken);
     services_.fileSystem.releaseFolders();
+    // The plan is done with: its texts go into the report rather than copies of them.
+    report.renamed.reserve(execution.movedInOrder.size());
+    for (const std::size_t m : execution.movedInOrder)
+        report.renamed.push_back({std::move(plan.moves[m].source), std::move(plan.moves[m].target)});
     for (const auto state : execution.states)
         if (state == Execution::State::untried)
             ++report.notTriedCount;
@@ -410,12 +419,12 @@ void FileRenamer::executePlan(Execution& execution, std::stop_token stopToken) {
             updated.index = origin.index;
             updated.source = sourceAt(move.target, move.isFolder, origin.id, origin.isAlias);
             services_.fileDataSource.updateSource(updated);
-            report.renamed.push_back({move.source, move.target});
         }
     });
     const auto succeed = [&](std::size_t m) {
         const MovePlan::Move& move = plan.moves[m];
         execution.states[m] = State::done;
+        execution.movedInOrder.push_back(m);
         ++report.successCount;
         moved.add(m);
         if (move.isFolder)

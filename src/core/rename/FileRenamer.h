@@ -96,8 +96,9 @@ private:
         FileId id;
         bool isAlias = false;
     };
-    // Records, executes and reports a plan; `origins` go with the plan's moves.
-    RenameReport runPlan(RenameReport report, const MovePlan& plan, std::vector<Origin> origins,
+    // Records, executes and reports a plan; `origins` go with the plan's moves. The moves' texts go into
+    // the report at the end.
+    RenameReport runPlan(RenameReport report, MovePlan& plan, std::vector<Origin> origins,
                          std::stop_token stopToken,
                          std::future<RunRecorder::PreparedMoves> prepared = {});
 
