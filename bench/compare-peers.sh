@@ -5,14 +5,14 @@
 #
 #   bench/compare-peers.sh [COUNT] [FOLDER_ROOT] [RUNS]
 #
-# COUNT defaults to 50000, FOLDER_ROOT to /dev/shm (tmpfs), RUNS to 3 (the best run is reported; this machine's
-# wall times vary a lot). Needs mmv and rename (Debian: mmv, rename); missing peers are skipped.
+# COUNT defaults to 50000, FOLDER_ROOT to /dev/shm (tmpfs), RUNS to 5 rounds, each of which runs every tool once
+# (this machine's wall times vary a lot); the median and the best run of each are reported. Needs mmv and rename (Debian: mmv, rename); missing peers are skipped.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 count="${1:-50000}"
 root="${2:-/dev/shm}"
-runs="${3:-3}"
+runs="${3:-5}"
 cli="${QUILLORY_CLI:-build/default/src/cli/quillory-cli}"
 [ -x "$cli" ] || { echo "compare-peers: build quillory-cli first ($cli)" >&2; exit 2; }
 
@@ -27,20 +27,15 @@ make_tree() {
     (cd "$work/tree" && seq -f "file%06g.txt" 1 "$count" | xargs touch)
 }
 
-# Prints the best wall time in seconds of RUNS runs of "$@" on a fresh tree.
-best_of() {
-    local best=""
-    for _ in $(seq "$runs"); do
-        make_tree
-        local start end elapsed
-        start=$(date +%s.%N)
-        "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; return 1; }
-        end=$(date +%s.%N)
-        elapsed=$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')
-        [ -n "$(ls "$work/tree" | head -1 | grep '^item')" ] || { echo "no rename happened: $*" >&2; return 1; }
-        if [ -z "$best" ] || awk -v e="$elapsed" -v b="$best" 'BEGIN { exit !(e < b) }'; then best=$elapsed; fi
-    done
-    printf '%.3f' "$best"
+# Wall time in seconds of one run of "$@" on a fresh tree.
+time_one() {
+    make_tree
+    local start end
+    start=$(date +%s.%N)
+    "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; return 1; }
+    end=$(date +%s.%N)
+    [ -n "$(ls "$work/tree" | head -1 | grep '^item')" ] || { echo "no rename happened: $*" >&2; return 1; }
+    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }'
 }
 
 quillory_run() {
@@ -76,15 +71,31 @@ EOF
 }
 loop_run() { "$work/loop" "$work/tree"; }
 
-echo "Renaming $count empty files in one folder on $(df --output=fstype "$root" | tail -1), best of $runs:"
-q=$(best_of quillory_run)
-printf '  %-22s %8s s\n' "quillory-cli --rename" "$q"
-for peer in loop mmv perl; do
-    case $peer in
-        mmv) command -v mmv >/dev/null || continue; label="mmv" ;;
-        perl) command -v rename >/dev/null || continue; label="perl rename" ;;
-        loop) command -v cc >/dev/null || continue; build_loop; label="renameat2 loop" ;;
-    esac
-    t=$(best_of "${peer}_run")
-    printf '  %-22s %8s s   quillory/%s = %.2f\n' "$label" "$t" "$label" "$(awk -v q="$q" -v t="$t" 'BEGIN { print q / t }')"
+tools=(quillory)
+command -v cc >/dev/null && build_loop && tools+=(loop)
+command -v mmv >/dev/null && tools+=(mmv)
+command -v rename >/dev/null && tools+=(perl)
+declare -A label=([quillory]="quillory-cli --rename" [loop]="renameat2 loop" [mmv]="mmv" [perl]="perl rename")
+declare -A times
+# Rounds take every tool in turn, so that this machine's slow spells fall on all of them alike.
+for _ in $(seq "$runs"); do
+    for tool in "${tools[@]}"; do
+        t=$(time_one "${tool}_run")
+        times[$tool]+="$t "
+    done
+done
+best() { tr ' ' '\n' <<<"$1" | grep . | sort -n | head -1; }
+median() { tr ' ' '\n' <<<"$1" | grep . | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+
+echo "Renaming $count empty files in one folder on $(df --output=fstype "$root" | tail -1), $runs interleaved rounds:"
+printf '  %-22s %8s %8s\n' "" "median" "best"
+qm=$(median "${times[quillory]}")
+qb=$(best "${times[quillory]}")
+for tool in "${tools[@]}"; do
+    m=$(median "${times[$tool]}")
+    b=$(best "${times[$tool]}")
+    line=$(printf '  %-22s %7.3fs %7.3fs' "${label[$tool]}" "$m" "$b")
+    [ "$tool" = quillory ] || line+="   quillory/${label[$tool]} = $(ratio "$qm" "$m") (median), $(ratio "$qb" "$b") (best)"
+    echo "$line"
 done
