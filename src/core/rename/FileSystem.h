@@ -61,8 +61,8 @@ public:
         virtual ~FolderMoves() = default;
         virtual bool move(const char* fromName, const char* toName) = 0;
     };
-    // The folder held for such moves; nothing where the file system has no such way (or the folder
-    // cannot be held), and the caller moves each item with moveItem.
+    // The folder held for such moves; nothing where the file system has no such way, where it would not
+    // be faster, or where the folder cannot be held: the caller then moves each item with moveItem.
     virtual std::unique_ptr<FolderMoves> movesWithin(const std::string& folder) {
         (void)folder;
         return nullptr;

@@ -10,6 +10,7 @@
 #include <linux/openat2.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/vfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -404,6 +405,22 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
         text.replace(at, from.size(), to);
 }
 
+// Whether renames in the folder go faster on two threads than on one. In memory a rename spends much of
+// its time outside the folder's lock; on a disk file system nearly all of it inside (ext4: two threads
+// took 15% longer than one).
+bool movesPayTogether(int folder) {
+    struct statfs volume {};
+    if (::fstatfs(folder, &volume) != 0)
+        return false;
+    switch (static_cast<unsigned long>(volume.f_type) & 0xffffffffUL) {
+    case 0x01021994UL: // tmpfs
+    case 0x858458f6UL: // ramfs
+        return true;
+    default:
+        return false;
+    }
+}
+
 // Moves inside one held folder. Needs no lock: the descriptor is its own and stays open until it goes.
 class PosixFolderMoves : public FileSystem::FolderMoves {
 public:
@@ -521,10 +538,10 @@ std::unique_ptr<FileSystem::FolderMoves> PosixFileSystem::movesWithin(const std:
     if (noReplaceUnsupported_)
         return nullptr;
     Outcome error;
-    const int fd = openFolder(folder, "Move", folder, error);
-    if (fd < 0)
+    FileDescriptor fd(openFolder(folder, "Move", folder, error));
+    if (fd.get() < 0 || !movesPayTogether(fd.get()))
         return nullptr;
-    return std::make_unique<PosixFolderMoves>(fd);
+    return std::make_unique<PosixFolderMoves>(fd.release());
 }
 
 FileSystem::Outcome PosixFileSystem::moveItem(const std::string& source, const std::string& target) {

@@ -46,7 +46,8 @@ public:
     // Listings of the opened folders, for the identities of a run's sources; unset, folders are read.
     void setFolderListings(const FolderListings* listings) { listings_ = listings; }
     void releaseFolders() override;
-    // The folder opened (and checked) as for any move; each move is a renameat2 without replacing.
+    // The folder opened (and checked) as for any move, where it is in memory: only there do renames
+    // go faster together. Each move is a renameat2 without replacing.
     std::unique_ptr<FolderMoves> movesWithin(const std::string& folder) override;
 
     // The copy-then-remove move used across file systems; public so that it can be exercised on one.

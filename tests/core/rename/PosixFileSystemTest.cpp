@@ -9,6 +9,7 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -171,6 +172,38 @@ TEST_P(PosixFileSystemTest, IdentityFollowsTheItemNotTheName) {
 }
 
 INSTANTIATE_TEST_SUITE_P(WithAndWithoutNoReplace, PosixFileSystemTest, ::testing::Bool());
+
+// Moves by name inside a held folder, which the renamer makes on two threads where the folder is in memory.
+TEST(PosixFolderMovesTest, NeverReplaceNorLeaveTheFolderAndAreOfferedOnlyWhereTheyPay) {
+    if (!fs::is_directory("/dev/shm"))
+        GTEST_SKIP() << "no tmpfs at /dev/shm";
+    test::TempDir memory("/dev/shm");
+    memory.write("a.txt", "A");
+    memory.write("b.txt", "B");
+    memory.mkdir("sub");
+    PosixFileSystem posix;
+    const auto moves = posix.movesWithin(memory.str());
+    ASSERT_TRUE(moves);
+    EXPECT_FALSE(moves->move("a.txt", "b.txt"));
+    EXPECT_FALSE(moves->move("a.txt", "sub/a.txt"));
+    EXPECT_FALSE(moves->move("a.txt", ".."));
+    EXPECT_FALSE(moves->move("..", "up"));
+    EXPECT_EQ(readFile(memory.path() / "a.txt"), "A");
+    EXPECT_EQ(readFile(memory.path() / "b.txt"), "B");
+    EXPECT_TRUE(fs::is_empty(memory.path() / "sub"));
+    EXPECT_TRUE(moves->move("a.txt", "c.txt"));
+    EXPECT_EQ(readFile(memory.path() / "c.txt"), "A");
+
+    posix.setFolderCheck([](const std::string&) { return false; });
+    EXPECT_FALSE(posix.movesWithin(memory.str())) << "a folder the check refuses";
+    PosixFileSystem noReplace;
+    noReplace.setNoReplaceUnsupported(true);
+    EXPECT_FALSE(noReplace.movesWithin(memory.str()));
+    test::TempDir disk;
+    struct statfs volume {};
+    if (::statfs(disk.str().c_str(), &volume) == 0 && volume.f_type != 0x01021994)
+        EXPECT_FALSE(PosixFileSystem().movesWithin(disk.str())) << "not in memory";
+}
 
 } // namespace
 } // namespace quillory
