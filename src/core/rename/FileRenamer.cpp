@@ -23,6 +23,7 @@
 #include <future>
 #include <map>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace quillory {
@@ -56,8 +57,8 @@ FileSource sourceAt(const std::string& location, bool isFolder, const FileId& id
     return source;
 }
 
-// Writes what moved into the list and the report on a second thread, a batch at a time, while the next
-// moves run. A run of fewer moves than one batch starts no thread.
+// Writes what moved into the list on a second thread, a batch at a time, while the next moves run. A run
+// of fewer moves than one batch starts no thread.
 class MovedRecorder {
 public:
     explicit MovedRecorder(std::function<void(const std::vector<std::size_t>&)> write) : write_(std::move(write)) {}
@@ -203,7 +204,17 @@ void moveTogether(FileSystem::FolderMoves& folder, const MovePlan& plan, std::si
         }
     };
     {
-        std::jthread second([&] { work(false); });
+        std::jthread second;
+        try {
+            second = std::jthread([&] { work(false); });
+        } catch (const std::system_error&) {
+            // No thread to be had: this one moves them all.
+        }
+        // However this thread leaves (a throw from `moved`), the other stops after its chunk.
+        struct Halt {
+            std::atomic<bool>& halt;
+            ~Halt() { halt.store(true); }
+        } haltOnLeaving{halt};
         work(true);
     }
     for (; passedOn < chunks; ++passedOn)
@@ -470,8 +481,8 @@ void FileRenamer::executePlan(Execution& execution, std::stop_token stopToken) {
         const MovePlan::Step& step = plan.steps[i];
         if (i >= oneAtATimeUntil) {
             oneAtATimeUntil = togetherEnd(plan, i);
-            const bool long_ = oneAtATimeUntil - i >= movedTogetherFrom;
-            if (long_ && twoCores && !report.aborted && !stopToken.stop_requested()) {
+            const bool longRun = oneAtATimeUntil - i >= movedTogetherFrom;
+            if (longRun && twoCores && !report.aborted && !stopToken.stop_requested()) {
                 const std::string folder(enclosingFolder(plan.moves[step.move].source));
                 if (const auto moves = services_.fileSystem.movesWithin(folder))
                     moveTogether(*moves, plan, i, oneAtATimeUntil, stopToken, movedTogether);
