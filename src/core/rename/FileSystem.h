@@ -38,7 +38,8 @@ public:
     virtual std::optional<ItemIdentity> identify(const std::string& path) = 0;
     // The identities of the sources of many moves (source, target), in order, taken before the moves
     // run; nothing for a source that is not there. Size and time may be left out
-    // (ItemIdentity::sizeAndTimeKnown) where a move stays on its file system.
+    // (ItemIdentity::sizeAndTimeKnown) where a move stays on its file system. The journal asks from two
+    // threads at once, each with half of a long plan.
     virtual std::vector<std::optional<ItemIdentity>>
     identifyMoveSources(const std::vector<std::pair<std::string_view, std::string_view>>& moves) {
         std::vector<std::optional<ItemIdentity>> identities;

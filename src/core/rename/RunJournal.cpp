@@ -24,6 +24,7 @@ namespace quillory {
 namespace {
 
 constexpr std::size_t kWriteBatch = 1 << 16;
+constexpr std::size_t kRecordInHalvesFrom = 4096;
 constexpr auto kWriteInterval = std::chrono::milliseconds(100);
 constexpr auto kSyncInterval = std::chrono::seconds(1);
 
@@ -104,14 +105,15 @@ RunJournal::~RunJournal() {
     }
 }
 
-RunRecorder::PreparedMoves RunJournal::recordOfMoves(const MovePlan& plan) const {
-    const std::vector<std::optional<ItemIdentity>> identities = fileSystem_.identifyMoveSources(plan.endpoints());
-    PreparedMoves prepared;
-    prepared.plan = &plan;
-    prepared.count = plan.moves.size();
-    std::string& lines = prepared.text;
-    lines.reserve(plan.moves.size() * 128);
-    for (std::size_t m = 0; m < plan.moves.size(); ++m) {
+std::string RunJournal::linesOfMoves(const MovePlan& plan, std::size_t first, std::size_t end) const {
+    std::vector<std::pair<std::string_view, std::string_view>> endpoints;
+    endpoints.reserve(end - first);
+    for (std::size_t m = first; m < end; ++m)
+        endpoints.emplace_back(plan.moves[m].source, plan.moves[m].target);
+    const std::vector<std::optional<ItemIdentity>> identities = fileSystem_.identifyMoveSources(endpoints);
+    std::string lines;
+    lines.reserve((end - first) * 128);
+    for (std::size_t m = first; m < end; ++m) {
         const auto& move = plan.moves[m];
         lines += "move";
         appendNumber(lines, static_cast<long long>(m));
@@ -119,7 +121,7 @@ RunRecorder::PreparedMoves RunJournal::recordOfMoves(const MovePlan& plan) const
         journaltext::appendEscaped(lines, move.source);
         lines += ' ';
         journaltext::appendEscaped(lines, move.target);
-        if (const auto& identity = m < identities.size() ? identities[m] : std::nullopt) {
+        if (const auto& identity = m - first < identities.size() ? identities[m - first] : std::nullopt) {
             appendNumber(lines, static_cast<long long>(identity->device));
             appendNumber(lines, static_cast<long long>(identity->inode));
             if (identity->sizeAndTimeKnown) {
@@ -133,6 +135,26 @@ RunRecorder::PreparedMoves RunJournal::recordOfMoves(const MovePlan& plan) const
         }
         lines += '\n';
     }
+    return lines;
+}
+
+RunRecorder::PreparedMoves RunJournal::recordOfMoves(const MovePlan& plan) const {
+    PreparedMoves prepared;
+    prepared.plan = &plan;
+    prepared.count = plan.moves.size();
+    // A long plan is recorded in two halves at once: its run waits for the record before the first move.
+    const std::size_t half = prepared.count >= kRecordInHalvesFrom ? prepared.count / 2 : prepared.count;
+    std::future<std::string> second;
+    if (half < prepared.count) {
+        try {
+            second = std::async(std::launch::async, [&] { return linesOfMoves(plan, half, prepared.count); });
+        } catch (const std::system_error&) {
+            // No thread to be had: this one makes both.
+        }
+    }
+    prepared.texts.push_back(linesOfMoves(plan, 0, half));
+    if (half < prepared.count)
+        prepared.texts.push_back(second.valid() ? second.get() : linesOfMoves(plan, half, prepared.count));
     return prepared;
 }
 
@@ -167,12 +189,19 @@ std::string RunJournal::begin(const MovePlan& plan, std::future<PreparedMoves> p
     journaltext::appendEscaped(buffer_, commonFolder(plan));
     buffer_ += '\n';
     undoOf_.clear();
-    PreparedMoves moves = prepared.valid() ? prepared.get() : PreparedMoves{};
+    PreparedMoves moves;
+    try {
+        if (prepared.valid())
+            moves = prepared.get();
+    } catch (const std::exception& error) {
+        Logger::error("The record of the moves was not made beforehand: ", error.what());
+    }
     if (moves.plan != &plan || moves.count != plan.moves.size())
         moves = recordOfMoves(plan); // not this plan's: made afresh
     // The header goes first; the moves' record is written as it is, without a copy.
     writeOut();
-    writeText(moves.text);
+    for (const std::string& text : moves.texts)
+        writeText(text);
     for (std::size_t i = 0; i < plan.steps.size(); ++i) {
         const auto& step = plan.steps[i];
         // Runs of plain steps that take the moves in order, the common case, are one line.

@@ -36,6 +36,8 @@ public:
 
 private:
     PreparedMoves recordOfMoves(const MovePlan& plan) const;
+    // The lines of moves [first, end).
+    std::string linesOfMoves(const MovePlan& plan, std::size_t first, std::size_t end) const;
     void record();
     void flushDone();
     bool writeOut(); // the buffer

@@ -22,11 +22,12 @@ public:
 
     // The record of a plan's moves with their sources' identities, which needs the moves alone: made on
     // another core while the caller orders them. `plan` must outlive it, and its moves stay as they are
-    // meanwhile (its steps may change). Only the recorder reads the text: begin() writes it out as it is.
+    // meanwhile (its steps may change). Only the recorder reads the texts: begin() writes them out as they
+    // are, one after the other.
     struct PreparedMoves {
         const MovePlan* plan = nullptr; // the plan it records
         std::size_t count = 0;          // and that plan's moves then
-        std::string text;
+        std::vector<std::string> texts;
     };
     virtual std::future<PreparedMoves> prepareMoves(const MovePlan& plan) = 0;
 
