@@ -57,8 +57,8 @@ FileSource sourceAt(const std::string& location, bool isFolder, const FileId& id
     return source;
 }
 
-// Writes what moved into the list on a second thread, a batch at a time, while the next moves run. A run
-// of fewer moves than one batch starts no thread.
+// Writes what moved into the list and the report on a second thread, a batch at a time, while the next
+// moves run. A run of fewer moves than one batch starts no thread.
 class MovedRecorder {
 public:
     explicit MovedRecorder(std::function<void(const std::vector<std::size_t>&)> write) : write_(std::move(write)) {}
@@ -282,13 +282,12 @@ RenameReport FileRenamer::rename(bool force, std::stop_token stopToken) {
 // What one run carries along while it executes its plan.
 struct FileRenamer::Execution {
     std::vector<Origin> origins; // one per move of the plan
-    const MovePlan& plan;
+    MovePlan& plan; // a move's texts go to the report once it is done; nothing reads them after
     RenameReport& report;
     bool autoIgnorePermissions = false;
     std::set<int> ignoredCodes;
     enum class State : char { untried, parked, done, failed };
     std::vector<State> states;
-    std::vector<std::size_t> movedInOrder; // the moves that succeeded, as they did
 };
 
 RenameReport FileRenamer::applyTransformationsAndRename(bool force, std::stop_token stopToken) {
@@ -381,19 +380,15 @@ RenameReport FileRenamer::runPlan(RenameReport report, MovePlan& plan, std::vect
             Logger::error("The run is not recorded: ", report.journalError);
     }
 
-    Execution execution{std::move(origins), plan, report, false, {}, {}, {}};
+    Execution execution{std::move(origins), plan, report, false, {}, {}};
     execution.autoIgnorePermissions = preference(PreferenceKey::autoIgnoreFilePermissionErrors, false);
     execution.states.assign(plan.moves.size(), Execution::State::untried);
-    execution.movedInOrder.reserve(plan.moves.size());
+    report.renamed.reserve(plan.moves.size());
     // Folders kept open by the file system belong to one run: what happened on disk before it (or
     // happens after it) is seen afresh.
     services_.fileSystem.releaseFolders();
     executePlan(execution, stopToken);
     services_.fileSystem.releaseFolders();
-    // The plan is done with: its texts go into the report rather than copies of them.
-    report.renamed.reserve(execution.movedInOrder.size());
-    for (const std::size_t m : execution.movedInOrder)
-        report.renamed.push_back({std::move(plan.moves[m].source), std::move(plan.moves[m].target)});
     for (const auto state : execution.states)
         if (state == Execution::State::untried)
             ++report.notTriedCount;
@@ -416,7 +411,7 @@ RenameReport FileRenamer::runPlan(RenameReport report, MovePlan& plan, std::vect
 }
 
 void FileRenamer::executePlan(Execution& execution, std::stop_token stopToken) {
-    const MovePlan& plan = execution.plan;
+    MovePlan& plan = execution.plan;
     RenameReport& report = execution.report;
     RunRecorder* recorder = report.journalId.empty() ? nullptr : services_.recorder;
     using State = Execution::State;
@@ -425,26 +420,26 @@ void FileRenamer::executePlan(Execution& execution, std::stop_token stopToken) {
     MovedRecorder moved([&](const std::vector<std::size_t>& batch) {
         File updated;
         for (const std::size_t m : batch) {
-            const MovePlan::Move& move = plan.moves[m];
+            MovePlan::Move& move = plan.moves[m];
             const Origin& origin = execution.origins[m];
             updated.index = origin.index;
             updated.source = sourceAt(move.target, move.isFolder, origin.id, origin.isAlias);
             services_.fileDataSource.updateSource(updated);
+            report.renamed.push_back({std::move(move.source), std::move(move.target)});
         }
     });
     const auto succeed = [&](std::size_t m) {
         const MovePlan::Move& move = plan.moves[m];
         execution.states[m] = State::done;
-        execution.movedInOrder.push_back(m);
         ++report.successCount;
-        moved.add(m);
         if (move.isFolder)
             knownDirectories_.insert(move.target);
         // The file has moved: whatever happens to the folders it left, it counts as renamed.
-        if (move.source == move.target)
-            return;
-        if (const std::string_view sourceFolder = enclosingFolder(move.source); !isInside(move.target, sourceFolder))
-            removeEmptiedFolders(std::string(sourceFolder));
+        if (move.source != move.target)
+            if (const std::string_view sourceFolder = enclosingFolder(move.source);
+                !isInside(move.target, sourceFolder))
+                removeEmptiedFolders(std::string(sourceFolder));
+        moved.add(m); // last: the writer takes the move's texts
     };
     const auto fail = [&](std::size_t m, const FileError& error) {
         const MovePlan::Move& move = plan.moves[m];
