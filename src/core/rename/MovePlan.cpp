@@ -170,11 +170,12 @@ void MovePlan::orderSteps(MovePlan& plan, std::string_view temporaryTag, FolderC
     }
 }
 
-std::vector<std::pair<std::string_view, std::string_view>> MovePlan::endpoints() const {
+std::vector<std::pair<std::string_view, std::string_view>> MovePlan::endpoints(std::size_t first,
+                                                                          std::size_t end) const {
     std::vector<std::pair<std::string_view, std::string_view>> views;
-    views.reserve(moves.size());
-    for (const Move& move : moves)
-        views.emplace_back(move.source, move.target);
+    views.reserve(end - first);
+    for (std::size_t m = first; m < end; ++m)
+        views.emplace_back(moves[m].source, moves[m].target);
     return views;
 }
 

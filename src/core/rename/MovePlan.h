@@ -50,8 +50,8 @@ public:
         return step.kind == StepKind::toTemporary ? step.temporary : moves[step.move].target;
     }
 
-    // Each move's source and target, as views of the plan's own texts.
-    std::vector<std::pair<std::string_view, std::string_view>> endpoints() const;
+    // The source and target of moves [first, end), as views of the plan's own texts.
+    std::vector<std::pair<std::string_view, std::string_view>> endpoints(std::size_t first, std::size_t end) const;
 
     // The plan for the files that move: no errors, something changed, and (for folder entries) the
     // preference allows it. `temporaryTag` makes the temporary names of this run its own. Without

@@ -106,11 +106,8 @@ RunJournal::~RunJournal() {
 }
 
 std::string RunJournal::linesOfMoves(const MovePlan& plan, std::size_t first, std::size_t end) const {
-    std::vector<std::pair<std::string_view, std::string_view>> endpoints;
-    endpoints.reserve(end - first);
-    for (std::size_t m = first; m < end; ++m)
-        endpoints.emplace_back(plan.moves[m].source, plan.moves[m].target);
-    const std::vector<std::optional<ItemIdentity>> identities = fileSystem_.identifyMoveSources(endpoints);
+    const std::vector<std::optional<ItemIdentity>> identities =
+        fileSystem_.identifyMoveSources(plan.endpoints(first, end));
     std::string lines;
     lines.reserve((end - first) * 128);
     for (std::size_t m = first; m < end; ++m) {
