@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <linux/magic.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -201,7 +202,7 @@ TEST(PosixFolderMovesTest, NeverReplaceNorLeaveTheFolderAndAreOfferedOnlyWhereTh
     EXPECT_FALSE(noReplace.movesWithin(memory.str()));
     test::TempDir disk;
     struct statfs volume {};
-    if (::statfs(disk.str().c_str(), &volume) == 0 && volume.f_type != 0x01021994)
+    if (::statfs(disk.str().c_str(), &volume) == 0 && volume.f_type != TMPFS_MAGIC)
         EXPECT_FALSE(PosixFileSystem().movesWithin(disk.str())) << "not in memory";
 }
 
