@@ -43,8 +43,9 @@ public:
     bool ignoresCase(const std::string& folder) override { return inner_.ignoresCase(folder); }
     void releaseFolders() override { inner_.releaseFolders(); }
 
-    // Lets the renamer move long runs inside one folder on two threads, through the inner file system;
-    // injected move faults apply there too, stopAtMove does not. Off by default.
+    // Lets the renamer move long runs inside one folder on two threads, through the inner file system where it
+    // offers that and by plain renames where not; injected move faults apply there too, stopAtMove does not.
+    // Off by default.
     void allowMovesTogether() { movesTogetherAllowed_ = true; }
     std::unique_ptr<FolderMoves> movesWithin(const std::string& folder) override;
     // Moves made that way so far.

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/TransformerEngine.h"
+#include "base/Cores.h"
 
 #include "app/AppNotification.h"
 #include "app/Logger.h"
@@ -351,7 +352,7 @@ PassStatus TransformerEngine::runFullPass(std::stop_token stopToken, const Progr
     };
     {
         std::jthread second;
-        if (sliceCount >= 2 && std::thread::hardware_concurrency() > 1)
+        if (sliceCount >= 2 && usableCores() > 1)
             second = std::jthread([&] { work(false); });
         work(true);
     }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "filelist/Directory.h"
+#include "base/Cores.h"
 
 #include "app/Logger.h"
 #include "filelist/DirectoryValidator.h"
@@ -81,7 +82,7 @@ void sortNaturally(std::vector<Entry>& children, std::size_t namesBefore) {
         for (std::size_t i = first; i < end; ++i)
             keyInto(children[i].name, keys[i]);
     };
-    if (!ascii && children.size() >= largeFrom && std::thread::hardware_concurrency() > 1) {
+    if (!ascii && children.size() >= largeFrom && usableCores() > 1) {
         const std::size_t half = children.size() / 2;
         std::jthread second(makeKeys, half, children.size());
         makeKeys(0, half);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rename/FileRenamer.h"
+#include "base/Cores.h"
 
 #include "app/AppNotification.h"
 #include "app/Logger.h"
@@ -90,8 +91,18 @@ private:
     static constexpr std::size_t batchSize = 512;
 
     void handOver() {
-        if (!worker_.joinable())
-            worker_ = std::jthread([this](std::stop_token stop) { run(stop); });
+        if (!worker_.joinable() && !alone_) {
+            try {
+                worker_ = std::jthread([this](std::stop_token stop) { run(stop); });
+            } catch (const std::system_error&) {
+                alone_ = true; // no thread to be had: the moves are written here, as they were made
+            }
+        }
+        if (alone_) {
+            write_(pending_);
+            pending_.clear();
+            return;
+        }
         std::unique_lock lock(mutex_);
         idle_.wait(lock, [this] { return handed_.empty(); });
         handed_.swap(pending_);
@@ -124,6 +135,7 @@ private:
     std::condition_variable_any idle_;
     std::vector<std::size_t> handed_;
     bool busy_ = false;
+    bool alone_ = false;
     std::jthread worker_; // last: stopped and joined before the rest goes
 };
 
@@ -167,8 +179,9 @@ std::size_t togetherEnd(const MovePlan& plan, std::size_t first) {
 // that moved, in the plan's order. A step that does not move stops both threads once their chunks are done
 // (the moves after it stay few); it and the rest stay untried, for the caller to take one at a time, which
 // tells why.
-void moveTogether(FileSystem::FolderMoves& folder, const MovePlan& plan, std::size_t first, std::size_t end,
-                  std::stop_token stopToken, const std::function<void(std::size_t step)>& moved) {
+// Returns the end of the steps it took up: after a failure, the steps from there on were not tried.
+std::size_t moveTogether(FileSystem::FolderMoves& folder, const MovePlan& plan, std::size_t first, std::size_t end,
+                         std::stop_token stopToken, const std::function<void(std::size_t step)>& moved) {
     constexpr std::size_t chunkSize = 64;
     const std::size_t chunks = (end - first + chunkSize - 1) / chunkSize;
     // Per chunk, once it is finished: one more than the number of its steps that moved (they lead it).
@@ -220,6 +233,7 @@ void moveTogether(FileSystem::FolderMoves& folder, const MovePlan& plan, std::si
     for (; passedOn < chunks; ++passedOn)
         if (finished[passedOn].load(std::memory_order_acquire) != 0)
             passOn(passedOn);
+    return std::min(end, first + std::min(next.load(), chunks) * chunkSize);
 }
 
 bool blockedByErrors(const RenameReport& report, bool force) {
@@ -469,7 +483,7 @@ void FileRenamer::executePlan(Execution& execution, std::stop_token stopToken) {
         succeed(plan.steps[i].move);
         postProgress(report.successCount, report.renameCount, false);
     };
-    const bool twoCores = std::thread::hardware_concurrency() > 1;
+    const bool twoCores = usableCores() > 1;
     std::size_t oneAtATimeUntil = 0;
     std::size_t group = static_cast<std::size_t>(-1);
     for (std::size_t i = 0; i < plan.steps.size(); ++i) {
@@ -479,8 +493,10 @@ void FileRenamer::executePlan(Execution& execution, std::stop_token stopToken) {
             const bool longRun = oneAtATimeUntil - i >= movedTogetherFrom;
             if (longRun && twoCores && !report.aborted && !stopToken.stop_requested()) {
                 const std::string folder(enclosingFolder(plan.moves[step.move].source));
+                // After a failure, the steps taken up and left go one at a time; the rest may move together again.
                 if (const auto moves = services_.fileSystem.movesWithin(folder))
-                    moveTogether(*moves, plan, i, oneAtATimeUntil, stopToken, movedTogether);
+                    oneAtATimeUntil = std::max(i + 1, moveTogether(*moves, plan, i, oneAtATimeUntil, stopToken,
+                                                                   movedTogether));
             }
         }
         if (execution.states[step.move] == State::done)

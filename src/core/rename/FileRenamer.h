@@ -96,8 +96,8 @@ private:
         FileId id;
         bool isAlias = false;
     };
-    // Records, executes and reports a plan; `origins` go with the plan's moves. The moves' texts go into
-    // the report at the end.
+    // Records, executes and reports a plan; `origins` go with the plan's moves. Each move's texts go into
+    // the report as the list learns of the move.
     RenameReport runPlan(RenameReport report, MovePlan& plan, std::vector<Origin> origins,
                          std::stop_token stopToken,
                          std::future<RunRecorder::PreparedMoves> prepared = {});

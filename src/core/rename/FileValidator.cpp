@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rename/FileValidator.h"
+#include "base/Cores.h"
 
 #include "rename/FolderCase.h"
 #include "rename/MovePlan.h"
@@ -540,7 +541,7 @@ bool FileValidator::validateChunks(std::size_t chunkCount, const ChunkSource& ch
                                    std::stop_token stopToken) {
     FileSystem& disk = fileSystem();
     const std::size_t workerCount =
-        std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), chunkCount);
+        std::min<std::size_t>(usableCores(), chunkCount);
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         PathRuleCache cache;

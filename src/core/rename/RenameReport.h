@@ -27,7 +27,8 @@ struct RenameReport {
     int successCount = 0;  // files moved
     int notTriedCount = 0; // files left alone because the run stopped first
     std::vector<Failure> failures;
-    // In the plan's order, but for moves made on another thread beside a failed one: they come first.
+    // In the plan's order, but moves that change nothing come first, and moves made on another thread
+    // beside a failed one come before it.
     std::vector<Renamed> renamed;
     std::string journalId;        // the run's record, for undo; empty when none was kept
     std::string journalError;     // why no record could be kept

@@ -65,6 +65,31 @@ TEST(MovePlanTest, ChainsMoveBackToFrontAndCyclesParkOneItem) {
               (std::map<std::string, std::string>{{"/d/b", "a"}, {"/d/c", "b"}, {"/d/a", "c"}}));
 }
 
+// Only a step that no other step waits for may be made out of order, beside others on another thread.
+TEST(MovePlanTest, OnlyStepsNoOtherWaitsForAreUnblocked) {
+    const auto flags = [](const MovePlan& plan) {
+        std::map<std::string, bool> out;
+        for (const auto& step : plan.steps)
+            out[plan.from(step) + ">" + plan.to(step)] = step.unblocked;
+        return out;
+    };
+    // In a chain, only the head's target is free; the others wait for the step before them.
+    EXPECT_EQ(flags(MovePlan::order({move(0, "/d/1", "/d/2"), move(1, "/d/2", "/d/3"), move(2, "/d/3", "/d/4")}, "t")),
+              (std::map<std::string, bool>{{"/d/3>/d/4", true}, {"/d/2>/d/3", false}, {"/d/1>/d/2", false}}));
+    // A swap and a rotation wait on each other, parked items included.
+    for (const auto& step : MovePlan::order({move(0, "/d/a", "/d/b"), move(1, "/d/b", "/d/a")}, "t").steps)
+        EXPECT_FALSE(step.unblocked);
+    for (const auto& step :
+         MovePlan::order({move(0, "/d/a", "/d/b"), move(1, "/d/b", "/d/c"), move(2, "/d/c", "/d/a")}, "t").steps)
+        EXPECT_FALSE(step.unblocked);
+    // Independent renames, a change of letter case and a move to another folder wait for nothing.
+    const MovePlan free = MovePlan::order(
+        {move(0, "/d/a", "/d/x"), move(1, "/d/b", "/d/B"), move(2, "/d/c", "/e/c")}, "t");
+    ASSERT_EQ(free.steps.size(), 3u);
+    for (const auto& step : free.steps)
+        EXPECT_TRUE(step.unblocked) << free.from(step);
+}
+
 // Random small trees renamed at random: swaps, rotations, shifts, many names onto one, files on disk that
 // are not in the list, moves between folders (new ones included) and whole folders. Every listed file
 // must end exactly at the target the preview showed, with its content; nothing else may change.

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tokens/metadata/MetadataWorkerPool.h"
+#include "base/Cores.h"
 
 #include "app/Logger.h"
 #include "tokens/metadata/MetadataWireFormat.h"
@@ -90,8 +91,7 @@ Received receiveFrame(int socket, std::string& payload, Clock::time_point deadli
 }
 
 std::size_t defaultWorkerCount() {
-    const unsigned cores = std::thread::hardware_concurrency();
-    return std::clamp<std::size_t>(cores == 0 ? 1 : cores, 1, 4);
+    return std::clamp<std::size_t>(usableCores(), 1, 4);
 }
 
 std::string describeStatus(int status) {
