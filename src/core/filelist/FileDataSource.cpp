@@ -3,6 +3,7 @@
 
 #include "app/AppNotification.h"
 #include "app/Logger.h"
+#include "app/PageWarmer.h"
 #include "app/NotificationCenter.h"
 #include "filelist/FileSorter.h"
 #include "app/UndoManager.h"
@@ -34,6 +35,14 @@ struct FileDataSource::Storage {
         fileTransforms.reserve(count);
         fileValidations.reserve(count);
         fileAttributes.reserve(count);
+    }
+    void warm(PageWarmer& warmer) const {
+        warmer.add(orderedIndex);
+        warmer.add(fileSources);
+        warmer.add(fileTransforms);
+        warmer.add(fileValidations);
+        warmer.add(fileAttributes);
+        warmer.start();
     }
     // A new file is shown after all existing ones.
     void add(File&& file) {
@@ -276,7 +285,11 @@ void FileDataSource::doReplaceAllFiles(const FileProducer& produce, std::size_t 
     // Built outside the actor so that readers are not held up while a large list is made.
     Storage built;
     built.reserve(expectedCount);
-    produce([&built](File&& file) { built.add(std::move(file)); });
+    {
+        PageWarmer warmer;
+        built.warm(warmer);
+        produce([&built](File&& file) { built.add(std::move(file)); });
+    }
 
     const bool keepExisting = action == FileAction::append && !undoing;
     Storage replaced;
