@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/TransformerEngine.h"
-#include "base/Cores.h"
 
+#include "base/Cores.h"
 #include "app/AppNotification.h"
 #include "app/Logger.h"
 #include "app/NotificationCenter.h"

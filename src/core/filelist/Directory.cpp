@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "filelist/Directory.h"
-#include "base/Cores.h"
 
+#include "base/Cores.h"
 #include "app/Logger.h"
 #include "filelist/DirectoryValidator.h"
 #include "filelist/FolderListings.h"

@@ -3,8 +3,8 @@
 
 #include "app/AppNotification.h"
 #include "app/Logger.h"
-#include "app/PageWarmer.h"
 #include "app/NotificationCenter.h"
+#include "app/PageWarmer.h"
 #include "filelist/FileSorter.h"
 #include "app/UndoManager.h"
 #include "text/Characters.h"

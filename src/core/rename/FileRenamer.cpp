@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rename/FileRenamer.h"
-#include "base/Cores.h"
 
+#include "base/Cores.h"
 #include "app/AppNotification.h"
 #include "app/Logger.h"
 #include "app/NotificationCenter.h"
@@ -177,9 +177,8 @@ std::size_t togetherEnd(const MovePlan& plan, std::size_t first) {
 // one more: a rename spends much of its time in the kernel outside the folder's lock, so two threads get
 // through a long run in about three quarters of the time. `moved` is called on this thread for every step
 // that moved, in the plan's order. A step that does not move stops both threads once their chunks are done
-// (the moves after it stay few); it and the rest stay untried, for the caller to take one at a time, which
-// tells why.
-// Returns the end of the steps it took up: after a failure, the steps from there on were not tried.
+// (the moves after it stay few); it and the steps taken up after it stay untried, for the caller to take one
+// at a time, which tells why. Returns the end of the steps taken up: those after it were not tried.
 std::size_t moveTogether(FileSystem::FolderMoves& folder, const MovePlan& plan, std::size_t first, std::size_t end,
                          std::stop_token stopToken, const std::function<void(std::size_t step)>& moved) {
     constexpr std::size_t chunkSize = 64;
@@ -493,7 +492,7 @@ void FileRenamer::executePlan(Execution& execution, std::stop_token stopToken) {
             const bool longRun = oneAtATimeUntil - i >= movedTogetherFrom;
             if (longRun && twoCores && !report.aborted && !stopToken.stop_requested()) {
                 const std::string folder(enclosingFolder(plan.moves[step.move].source));
-                // After a failure, the steps taken up and left go one at a time; the rest may move together again.
+                // After a failure, what was taken up and left goes one at a time; the rest may go together again.
                 if (const auto moves = services_.fileSystem.movesWithin(folder))
                     oneAtATimeUntil = std::max(i + 1, moveTogether(*moves, plan, i, oneAtATimeUntil, stopToken,
                                                                    movedTogether));

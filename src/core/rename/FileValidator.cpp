@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rename/FileValidator.h"
-#include "base/Cores.h"
 
+#include "base/Cores.h"
 #include "rename/FolderCase.h"
 #include "rename/MovePlan.h"
 #include "rename/PosixFileSystem.h"

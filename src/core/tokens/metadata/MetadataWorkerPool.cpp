@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tokens/metadata/MetadataWorkerPool.h"
-#include "base/Cores.h"
 
+#include "base/Cores.h"
 #include "app/Logger.h"
 #include "tokens/metadata/MetadataWireFormat.h"
 
