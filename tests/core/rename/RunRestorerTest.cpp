@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rename/RunRestorer.h"
+#include "base/Cores.h"
 
 #include "app/Logger.h"
 #include "app/Preferences.h"
@@ -15,10 +16,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <stdexcept>
+#include <thread>
 
 namespace quillory {
 namespace {
@@ -29,11 +33,15 @@ namespace fs = std::filesystem;
 // catches, so the journal is never closed) or the move fails.
 class CrashingFileSystem : public PosixFileSystem {
 public:
-    enum class Mode { none, crash, fail };
+    // crashTogether: long runs in one folder move on two threads, and the run dies on its own thread at a
+    // move made there, while the other thread may be moving still.
+    enum class Mode { none, crash, fail, crashTogether };
     void arm(Mode mode, int atMove) {
         mode_ = mode;
         at_ = atMove;
         moves_ = 0;
+        together_ = 0;
+        runThread_ = std::this_thread::get_id();
     }
     int moves() const { return moves_; }
     Outcome moveItem(const std::string& source, const std::string& target) override {
@@ -43,13 +51,35 @@ public:
             return FileError::fromErrno(EIO, "Injected failure on", source);
         return PosixFileSystem::moveItem(source, target);
     }
-    // Every move goes through moveItem above, however long the run.
-    std::unique_ptr<FolderMoves> movesWithin(const std::string&) override { return nullptr; }
+    // Otherwise every move goes through moveItem above, however long the run.
+    std::unique_ptr<FolderMoves> movesWithin(const std::string& folder) override {
+        if (mode_ != Mode::crashTogether)
+            return nullptr;
+        auto inner = PosixFileSystem::movesWithin(folder);
+        return inner ? std::make_unique<Crashing>(*this, std::move(inner)) : nullptr;
+    }
 
 private:
+    class Crashing : public FolderMoves {
+    public:
+        Crashing(CrashingFileSystem& owner, std::unique_ptr<FolderMoves> inner)
+            : owner_(owner), inner_(std::move(inner)) {}
+        bool move(const char* fromName, const char* toName) override {
+            if (owner_.together_++ >= owner_.at_ && std::this_thread::get_id() == owner_.runThread_)
+                throw std::runtime_error("killed");
+            return inner_->move(fromName, toName);
+        }
+
+    private:
+        CrashingFileSystem& owner_;
+        std::unique_ptr<FolderMoves> inner_;
+    };
+
     Mode mode_ = Mode::none;
     int at_ = -1;
     int moves_ = 0;
+    std::atomic<int> together_{0};
+    std::thread::id runThread_;
 };
 
 class RunRestorerTest : public ::testing::Test {
@@ -207,6 +237,51 @@ TEST_F(RunRestorerTest, EveryInterruptionPointIsRecoverable) {
                 ASSERT_EQ(snapshot(), original) << "undo after interruption at move " << k;
             }
         }
+    }
+}
+
+// A run dies among moves made on two threads: the other thread's last moves have no "done" line yet, and
+// recovery finds those items by their identity, rolling back or finishing.
+TEST_F(RunRestorerTest, ARunKilledAmongMovesMadeTogetherIsRecoverable) {
+    if (usableCores() < 2 || !PosixFileSystem().movesWithin(temp_.str()))
+        GTEST_SKIP() << "moves go together only with two cores, in memory";
+    std::map<std::string, std::string> planned;
+    const auto makeList = [&] {
+        fs::remove_all(root());
+        planned.clear();
+        std::vector<File> files;
+        char number[16];
+        for (int i = 0; i < 3000; ++i) {
+            std::snprintf(number, sizeof number, "%04d", i);
+            temp_.write(std::string("tree/t/f") + number, number);
+            File file = File::fromPath(at(std::string("t/f") + number));
+            file.transformed.setFullPath(at(std::string("t/g") + number));
+            files.push_back(file);
+            planned[at(std::string("t/g") + number)] = number;
+        }
+        planned[at("t")] = "<folder>";
+        list_.doReplaceAllFiles(files, FileAction::replace, false);
+    };
+    for (const bool finish : {false, true}) {
+        makeList();
+        const auto original = snapshot();
+        disk_.arm(CrashingFileSystem::Mode::crashTogether, 1000);
+        EXPECT_THROW(renamer_.applyTransformationsAndRename(true), std::runtime_error);
+        disk_.arm(CrashingFileSystem::Mode::none, -1);
+        const auto moved = std::count_if(planned.begin(), planned.end(),
+                                         [](const auto& entry) { return fs::exists(entry.first); });
+        EXPECT_GT(moved, 1000) << "the run died after its first thousand moves made together";
+        const std::string id = store_.ids().back();
+        const auto outcome = restorer_.recover(id, finish);
+        ASSERT_TRUE(outcome.ok()) << outcome.error().message;
+        ASSERT_TRUE(outcome->leftAlone.empty()) << outcome->leftAlone.front();
+        if (!finish) {
+            ASSERT_EQ(snapshot(), original);
+            continue;
+        }
+        ASSERT_EQ(snapshot(), planned);
+        ASSERT_TRUE(restorer_.undo(id).ok());
+        ASSERT_EQ(snapshot(), original);
     }
 }
 
