@@ -202,8 +202,9 @@ TEST(PosixFolderMovesTest, NeverReplaceNorLeaveTheFolderAndAreOfferedOnlyWhereTh
     EXPECT_FALSE(noReplace.movesWithin(memory.str()));
     test::TempDir disk;
     struct statfs volume {};
-    if (::statfs(disk.str().c_str(), &volume) == 0 && volume.f_type != TMPFS_MAGIC)
+    if (::statfs(disk.str().c_str(), &volume) == 0 && volume.f_type != TMPFS_MAGIC) {
         EXPECT_FALSE(PosixFileSystem().movesWithin(disk.str())) << "not in memory";
+    }
 }
 
 } // namespace
