@@ -7,6 +7,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <linux/openat2.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -412,13 +413,8 @@ bool movesPayTogether(int folder) {
     struct statfs volume {};
     if (::fstatfs(folder, &volume) != 0)
         return false;
-    switch (static_cast<unsigned long>(volume.f_type) & 0xffffffffUL) {
-    case 0x01021994UL: // tmpfs
-    case 0x858458f6UL: // ramfs
-        return true;
-    default:
-        return false;
-    }
+    const auto type = static_cast<unsigned long>(volume.f_type) & 0xffffffffUL;
+    return type == TMPFS_MAGIC || type == RAMFS_MAGIC;
 }
 
 // Moves inside one held folder. Needs no lock: the descriptor is its own and stays open until it goes.

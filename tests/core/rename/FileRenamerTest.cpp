@@ -434,7 +434,7 @@ TEST_F(MovesTogetherTest, FailuresAmongThemAreAskedAboutAndAChainKeepsItsOrder) 
         renamed.insert(move.from + " -> " + move.to);
     EXPECT_EQ(report.renamed.size(), renamed.size());
     EXPECT_EQ(renamed, expected);
-    // Before each failure its run moved together; after it, one at a time.
+    // Each run moved together, but for what its threads had taken up around a failure.
     if (movesTogether()) {
         EXPECT_GE(faults_.movesTogether(), 400u);
     }
