@@ -6,7 +6,9 @@
 #   bench/compare-peers.sh [COUNT] [FOLDER_ROOT] [RUNS]
 #
 # COUNT defaults to 50000, FOLDER_ROOT to /dev/shm (tmpfs), RUNS to 5 rounds, each of which runs every tool once
-# (this machine's wall times vary a lot); the median and the best run of each are reported. Needs mmv and rename (Debian: mmv, rename); missing peers are skipped.
+# (this machine's wall times vary a lot); the median and the best run of each are reported, and for each peer the
+# ratios of the rounds (both tools met the same slow spells): their median and in how many rounds quillory-cli
+# was faster. Needs mmv and rename (Debian: mmv, rename); missing peers are skipped.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -87,6 +89,13 @@ done
 best() { tr ' ' '\n' <<<"$1" | grep . | sort -n | head -1; }
 median() { tr ' ' '\n' <<<"$1" | grep . | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+# The median of quillory's time over the peer's, round by round, and the rounds where it was below 1.
+paired() {
+    paste -d ' ' <(tr ' ' '\n' <<<"$1" | grep .) <(tr ' ' '\n' <<<"$2" | grep .) | awk '{ print $1 / $2 }' | sort -n |
+        awk '{ r[NR] = $1; if ($1 < 1) faster++ }
+             END { m = (NR % 2) ? r[(NR + 1) / 2] : (r[NR / 2] + r[NR / 2 + 1]) / 2
+                   printf "by round %.2f, faster in %d of %d", m, faster, NR }'
+}
 
 echo "Renaming $count empty files in one folder on $(df --output=fstype "$root" | tail -1), $runs interleaved rounds:"
 printf '  %-22s %8s %8s\n' "" "median" "best"
@@ -96,6 +105,6 @@ for tool in "${tools[@]}"; do
     m=$(median "${times[$tool]}")
     b=$(best "${times[$tool]}")
     line=$(printf '  %-22s %7.3fs %7.3fs' "${label[$tool]}" "$m" "$b")
-    [ "$tool" = quillory ] || line+="   quillory/${label[$tool]} = $(ratio "$qm" "$m") (median), $(ratio "$qb" "$b") (best)"
+    [ "$tool" = quillory ] || line+="   quillory/${label[$tool]} = $(ratio "$qm" "$m") (median), $(ratio "$qb" "$b") (best); $(paired "${times[quillory]}" "${times[$tool]}")"
     echo "$line"
 done
