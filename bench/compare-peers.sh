@@ -5,7 +5,7 @@
 #
 #   bench/compare-peers.sh [COUNT] [FOLDER_ROOT] [RUNS]
 #
-# COUNT defaults to 50000, FOLDER_ROOT to /dev/shm (tmpfs), RUNS to 5 rounds, each of which runs every tool once
+# COUNT defaults to 50000, FOLDER_ROOT to /dev/shm (tmpfs), RUNS to 11 rounds, each of which runs every tool once
 # (this machine's wall times vary a lot); the median and the best run of each are reported, and for each peer the
 # ratios of the rounds (both tools met the same slow spells): their median and in how many rounds quillory-cli
 # was faster. Needs mmv and rename (Debian: mmv, rename); missing peers are skipped.
@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 
 count="${1:-50000}"
 root="${2:-/dev/shm}"
-runs="${3:-5}"
+runs="${3:-11}"
 cli="${QUILLORY_CLI:-build/default/src/cli/quillory-cli}"
 [ -x "$cli" ] || { echo "compare-peers: build quillory-cli first ($cli)" >&2; exit 2; }
 
