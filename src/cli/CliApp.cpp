@@ -493,7 +493,12 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
         ->group("Rename actions (in order)");
 
     static const TokenDetailsList catalogue = TokenDetailsList::loadEmbedded();
-    auto extracted = extractActions(arguments, catalogue);
+    Result<ExtractedActions> extracted = Error{""};
+    try {
+        extracted = extractActions(arguments, catalogue);
+    } catch (const std::exception& e) {
+        extracted = Error{e.what()};
+    }
     if (!extracted) {
         err << "quillory-cli: " << extracted.error().message << "\n";
         return 2;

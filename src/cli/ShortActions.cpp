@@ -5,11 +5,16 @@
 #include "app/PreferenceKey.h"
 #include "model/Transformer.h"
 #include "model/TransformerTypes.h"
+#include "text/DisplayWidth.h"
 #include "text/NearestNames.h"
+#include "text/Utf.h"
 #include "model/TokenTemplate.h"
+
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 #include <optional>
 #include <tuple>
 
@@ -76,7 +81,8 @@ public:
         }
         if (scope_)
             return Error{"--scope " + scopeText_ + " is not followed by an action"};
-        flush();
+        if (auto status = flush(); !status)
+            return status.error();
         return std::move(out_);
     }
 
@@ -89,7 +95,8 @@ private:
             if (scope_)
                 return Error{"--scope " + scopeText_ + " applies to the short action after it; a JSON action gives "
                              "its own \"transformScope\""};
-            flush();
+            if (auto status = flush(); !status)
+                return status;
             out_.actions.push_back(*json);
             return {};
         }
@@ -126,6 +133,8 @@ private:
             auto replacement = value();
             if (!replacement)
                 return replacement.error();
+            if (auto status = utf8(*find); !status)
+                return status;
             return start(TransformerType::simple, [&](TransformerProperties& p) {
                 p.simpleFindText = *find;
                 return tokens(*replacement, p.simpleReplaceText);
@@ -179,6 +188,8 @@ private:
             auto characters = value();
             if (!characters)
                 return characters.error();
+            if (auto status = utf8(*characters); !status)
+                return status;
             return start(TransformerType::trim, [&](TransformerProperties& p) -> Status {
                 p.trimPosition = "around";
                 p.trimMatch = "trimanyof";
@@ -210,6 +221,13 @@ private:
             auto rows = importLookupFile(*file);
             if (!rows)
                 return Error{"--lookup: " + rows.error().message};
+            for (std::size_t row = 0; row < rows->size(); ++row) {
+                const auto& [find, replace] = (*rows)[row];
+                if (!text::isValidUtf8(find) || !text::isValidUtf8(replace))
+                    return Error{"--lookup: the text is not valid UTF-8 (row " + std::to_string(row + 1) + " of " +
+                                 text::visibleEscapes(*file) + ": " + text::visibleEscapes(find) + ";" +
+                                 text::visibleEscapes(replace) + ")"};
+            }
             return start(TransformerType::conversion, [&](TransformerProperties& p) -> Status {
                 p.conversionType = "lookup";
                 p.conversionLookup.emplace();
@@ -222,6 +240,8 @@ private:
             auto pattern = value();
             if (!pattern)
                 return pattern.error();
+            if (auto status = utf8(*pattern); !status)
+                return status;
             return start(TransformerType::select, [&](TransformerProperties& p) -> Status {
                 p.selectType = "matching";
                 p.selectMatch = *pattern;
@@ -274,6 +294,9 @@ private:
             }
             return refuse();
         }
+        if (argument == "--after" || argument == "--before" || argument == "--separator")
+            if (auto status = utf8(*text); !status)
+                return status;
         if (argument == "--after" || argument == "--before") {
             const std::string position = argument == "--after" ? "end" : "start";
             if (type == TransformerType::insert) {
@@ -396,12 +419,14 @@ private:
 
     template <typename Fill>
     Status start(std::string_view type, Fill fill) {
-        flush();
+        if (auto status = flush(); !status)
+            return status;
         Transformer record{std::string(type), scope_.value_or(TransformScope::filename)};
         scope_.reset();
         if (auto status = fill(record.properties); !status)
             return status;
         current_ = std::move(record);
+        currentOption_ = option_;
         return {};
     }
 
@@ -420,7 +445,16 @@ private:
         });
     }
 
+    // Actions travel as JSON, which holds only UTF-8.
+    Status utf8(const std::string& text) const {
+        if (text::isValidUtf8(text))
+            return {};
+        return Error{option_ + ": the text is not valid UTF-8"};
+    }
+
     Status tokens(const std::string& text, std::optional<TokenString>& field) {
+        if (auto status = utf8(text); !status)
+            return status;
         auto parsed = TokenTemplate::parse(text, catalogue_);
         if (!parsed)
             return Error{option_ + " '" + text + "': " + parsed.error().message};
@@ -439,10 +473,19 @@ private:
         return arguments_[++index_];
     }
 
-    void flush() {
-        if (current_)
-            out_.actions.push_back(current_->toJson().dump());
+    Status flush() {
+        if (!current_)
+            return {};
+        std::string json;
+        try {
+            json = current_->toJson().dump();
+        } catch (const nlohmann::json::exception& e) {
+            // Every text was checked on the way in; this keeps a slip from ending the program.
+            return Error{currentOption_ + ": the action cannot be written: " + e.what()};
+        }
+        out_.actions.push_back(std::move(json));
         current_.reset();
+        return {};
     }
 
     const std::vector<std::string>& arguments_;
@@ -453,6 +496,7 @@ private:
     std::optional<TransformScope> scope_;
     std::string scopeText_;
     std::optional<Transformer> current_;
+    std::string currentOption_; // the option that started current_
     ExtractedActions out_;
 };
 

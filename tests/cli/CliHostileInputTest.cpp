@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace quillory::test {
@@ -112,6 +113,24 @@ TEST_F(CliHostileInputTest, SaveRecipeReplacesOnlyARecipeAndOnlyWhenTold) {
 
     EXPECT_EQ(cli.run({"-a", chain, "--save-recipe", path, "--force", trip()}).exitCode, 0);
     EXPECT_THAT(readFile(path), Not(HasSubstr("uppercase")));
+}
+
+TEST_F(CliHostileInputTest, TextsThatAreNotUtf8AreExitTwoNamingTheOption) {
+    const std::string latin1 = "caf\xe9";
+    const auto replaced = cli.run({"--replace", latin1, "x", trip()});
+    EXPECT_EQ(replaced.exitCode, 2);
+    EXPECT_EQ(replaced.err, "quillory-cli: --replace: the text is not valid UTF-8\n");
+    // Only saving the chain, with nothing listed.
+    const auto saved = cli.run({"--trim-chars", latin1, "--save-recipe", (cli.home() / "s.recipe").string()});
+    EXPECT_EQ(saved.exitCode, 2);
+    EXPECT_THAT(saved.err, HasSubstr("--trim-chars: the text is not valid UTF-8"));
+    EXPECT_FALSE(std::filesystem::exists(cli.home() / "s.recipe"));
+
+    const auto table = cli.write("latin1.csv", latin1 + ";cafe\r\n");
+    const auto looked = cli.run({"--lookup", table.string(), "--rename", trip()});
+    EXPECT_EQ(looked.exitCode, 2);
+    EXPECT_THAT(looked.err, HasSubstr("--lookup: the text is not valid UTF-8 (row 1 of "));
+    EXPECT_THAT(listing(trip()), ElementsAre("a_b.txt"));
 }
 
 } // namespace

@@ -168,5 +168,33 @@ TEST(ShortActionsTest, MistakesAreExplained) {
     EXPECT_THAT(failure({"--lookup", "/nonexistent/table.csv"}), HasSubstr("--lookup"));
 }
 
+TEST(ShortActionsTest, TextsThatAreNotUtf8AreRefusedNamingTheOption) {
+    const std::string latin1 = "caf\xe9";
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string option;
+    };
+    const std::vector<Case> cases = {
+        {{"--replace", latin1, "x"}, "--replace"},
+        {{"--replace", "x", latin1}, "--replace"},
+        {{"--prefix", latin1}, "--prefix"},
+        {{"--suffix", latin1}, "--suffix"},
+        {{"--insert", latin1}, "--insert"},
+        {{"--set", latin1}, "--set"},
+        {{"--trim-chars", latin1}, "--trim-chars"},
+        {{"--select", latin1}, "--select"},
+        {{"--insert", "x", "--after", latin1}, "--after"},
+        {{"--number", "--before", latin1}, "--before"},
+        {{"--number", "--separator", latin1}, "--separator"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(failure(c.arguments), c.option + ": the text is not valid UTF-8");
+
+    test::TempDir temp;
+    const auto table = temp.path() / "latin1.csv";
+    std::ofstream(table) << "colour;color\n" << latin1 << ";cafe\n";
+    EXPECT_THAT(failure({"--lookup", table.string()}),
+                HasSubstr("--lookup: the text is not valid UTF-8 (row 2 of " + table.string() + ": caf\\xe9;cafe)"));
+}
+
 } // namespace
 } // namespace quillory::cli
