@@ -23,6 +23,8 @@ namespace {
 
 // A name can hold at most 255 bytes, so this many repetitions trim every matching character.
 constexpr const char* everyCharacter = "255";
+// The trim count becomes a repeat count in a pattern, and patterns take none larger.
+constexpr long long largestTrimCount = 16'777'215;
 
 std::optional<long long> integer(std::string_view text) {
     long long value = 0;
@@ -46,12 +48,26 @@ bool isSettingAssignment(std::string_view text) {
     return false;
 }
 
-// Whether a value after --number is its start (and step) rather than a path.
 bool isNumberStart(std::string_view text) {
     const auto colon = text.find(':');
     if (colon == std::string_view::npos)
         return integer(text).has_value();
     return integer(text.substr(0, colon)) && integer(text.substr(colon + 1));
+}
+
+bool isWholeNumberText(std::string_view text) {
+    if (text.starts_with('-'))
+        text.remove_prefix(1);
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Whether a value after --number is meant as its start (and step) rather than a path: by its shape, so
+// that a start too large to take is refused instead of being opened as a file.
+bool looksLikeNumberStart(std::string_view text) {
+    const auto colon = text.find(':');
+    if (colon == std::string_view::npos)
+        return isWholeNumberText(text);
+    return isWholeNumberText(text.substr(0, colon)) && isWholeNumberText(text.substr(colon + 1));
 }
 
 class Builder {
@@ -156,7 +172,7 @@ private:
             std::optional<std::string> first;
             if (inlineValue_)
                 first = *inlineValue_;
-            else if (index_ + 1 < arguments_.size() && isNumberStart(arguments_[index_ + 1]))
+            else if (index_ + 1 < arguments_.size() && looksLikeNumberStart(arguments_[index_ + 1]))
                 first = arguments_[++index_];
             if (first && !isNumberStart(*first))
                 return Error{"--number takes START or START:STEP (whole numbers), not '" + *first + "'"};
@@ -178,6 +194,9 @@ private:
                 return count.error();
             if (!integer(*count) || *integer(*count) < 0)
                 return Error{argument + " takes a count of characters, not '" + *count + "'"};
+            if (*integer(*count) > largestTrimCount)
+                return Error{argument + " takes a count of characters up to " + std::to_string(largestTrimCount) +
+                             ", not '" + *count + "'"};
             return start(TransformerType::trim, [&](TransformerProperties& p) -> Status {
                 p.trimPosition = argument == "--trim" ? "around" : argument == "--trim-start" ? "start" : "end";
                 p.trimCount = std::to_string(*integer(*count));
@@ -281,6 +300,10 @@ private:
             if (!offset)
                 return Error{"--at takes start, end or a character position (negative counts from the end), not '" +
                              *text + "'"};
+            using Limits = std::numeric_limits<int>;
+            if (*offset < Limits::min() || *offset > Limits::max())
+                return Error{"--at takes a character position from " + std::to_string(Limits::min()) + " to " +
+                             std::to_string(Limits::max()) + ", not '" + *text + "'"};
             const bool fromEnd = *offset < 0 || *text == "end";
             if (type == TransformerType::insert) {
                 p.insertPosition = fromEnd ? "end" : "start";

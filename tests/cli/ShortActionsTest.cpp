@@ -196,5 +196,22 @@ TEST(ShortActionsTest, TextsThatAreNotUtf8AreRefusedNamingTheOption) {
                 HasSubstr("--lookup: the text is not valid UTF-8 (row 2 of " + table.string() + ": caf\\xe9;cafe)"));
 }
 
+TEST(ShortActionsTest, PositionsAndCountsOutsideWhatTheActionTakesAreRefused) {
+    EXPECT_THAT(failure({"--insert", "Z", "--at", "4294967298"}), HasSubstr("from -2147483648 to 2147483647"));
+    EXPECT_THAT(failure({"--insert", "Z", "--at", "2147483648"}), HasSubstr("not '2147483648'"));
+    EXPECT_THAT(failure({"--number", "--at", "-2147483649"}), HasSubstr("--at takes a character position"));
+    EXPECT_EQ(records({"--insert", "Z", "--at", "-2147483648"}).at(0).properties.insertOffset, -2147483648);
+    EXPECT_THAT(failure({"--trim-start", "16777216"}), HasSubstr("--trim-start takes a count of characters up to"));
+    EXPECT_THAT(failure({"--trim", "9223372036854775807"}), HasSubstr("up to 16777215"));
+    EXPECT_EQ(records({"--trim-end", "16777215"}).at(0).properties.trimCount, "16777215");
+
+    // A start too large is still a start, not a path to open.
+    EXPECT_THAT(failure({"--number", "5:99999999999999999999", "trip"}), HasSubstr("START or START:STEP"));
+    EXPECT_THAT(failure({"--number", "99999999999999999999"}), HasSubstr("START or START:STEP"));
+    const auto path = extractActions({"--number", "5:x", "trip"}, catalogue());
+    ASSERT_TRUE(path.ok());
+    EXPECT_EQ(path->remaining, (std::vector<std::string>{"5:x", "trip"}));
+}
+
 } // namespace
 } // namespace quillory::cli
