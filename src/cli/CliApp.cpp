@@ -376,6 +376,27 @@ int printCompletions(std::ostream& out, std::ostream& err, const CLI::App& app, 
     return 0;
 }
 
+// Options given together of which one would be dropped without a word: a rename or a save that a
+// script would take as done.
+std::optional<std::string> contradiction(const Options& options) {
+    const std::vector<std::pair<bool, std::string>> listings = {
+        {!options.plan.empty(), "--plan"},        {!options.describe.empty(), "--describe"},
+        {options.listTokens.has_value(), "--list-tokens"}, {options.history, "--history"},
+        {options.listActions, "--list-actions"}, {options.listRecipes, "--list-recipes"}};
+    for (const auto& [given, name] : listings) {
+        if (!given)
+            continue;
+        if (options.rename)
+            return "--rename and " + name + " contradict each other; give one";
+        // --plan reads the chain and so saves it; the others end before that.
+        if (!options.saveRecipe.empty() && name != "--plan")
+            return "--save-recipe and " + name + " contradict each other; give one";
+    }
+    if (options.json && !options.plan.empty())
+        return std::string("--json and --plan contradict each other (the plan is printed as text); give one");
+    return std::nullopt;
+}
+
 bool colorOutput(const std::ostream& out) {
     const char* noColor = std::getenv("NO_COLOR");
     return isatty(STDOUT_FILENO) && !(noColor && *noColor) && &out == &std::cout;
@@ -520,6 +541,10 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
         options.undo = undoId;
     if (recover->count() > 0)
         options.recover = recoverHow;
+    if (const auto message = contradiction(options)) {
+        err << "quillory-cli: " << *message << "\n";
+        return 2;
+    }
     if (options.history || options.undo || options.recover) {
         Logger::setSink(options.verbose ? LogSink::standardError : LogSink::file, logFilePath());
         HistoryRequest request;

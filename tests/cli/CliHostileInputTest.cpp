@@ -133,5 +133,42 @@ TEST_F(CliHostileInputTest, TextsThatAreNotUtf8AreExitTwoNamingTheOption) {
     EXPECT_THAT(listing(trip()), ElementsAre("a_b.txt"));
 }
 
+TEST_F(CliHostileInputTest, OptionsThatWouldDropARenameOrASaveAreRefused) {
+    const std::string file = trip() + "/a_b.txt";
+    const std::vector<std::vector<std::string>> listings = {
+        {"--plan", file}, {"--describe", "trim"}, {"--list-tokens"}, {"--history"}, {"--list-actions"},
+        {"--list-recipes"}};
+    for (const auto& listing_ : listings) {
+        std::vector<std::string> arguments = {"--prefix", "P", trip(), "--rename"};
+        arguments.insert(arguments.end(), listing_.begin(), listing_.end());
+        const auto run = cli.run(arguments);
+        EXPECT_EQ(run.exitCode, 2) << listing_.front();
+        EXPECT_EQ(run.err, "quillory-cli: --rename and " + listing_.front() + " contradict each other; give one\n");
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_THAT(listing(trip()), ElementsAre("a_b.txt"));
+
+    const auto recipe = (cli.home() / "kept.recipe").string();
+    for (const auto& listing_ : listings) {
+        if (listing_.front() == "--plan")
+            continue;
+        std::vector<std::string> arguments = {"--prefix", "P", "--save-recipe", recipe};
+        arguments.insert(arguments.end(), listing_.begin(), listing_.end());
+        const auto run = cli.run(arguments);
+        EXPECT_EQ(run.exitCode, 2) << listing_.front();
+        EXPECT_EQ(run.err, "quillory-cli: --save-recipe and " + listing_.front() + " contradict each other; give one\n");
+    }
+    EXPECT_FALSE(std::filesystem::exists(recipe));
+    // The plan reads the chain, so the recipe is saved with it.
+    const auto planned = cli.run({"--prefix", "P", trip(), "--save-recipe", recipe, "--plan", file});
+    EXPECT_EQ(planned.exitCode, 0) << planned.err;
+    EXPECT_TRUE(std::filesystem::exists(recipe));
+
+    const auto json = cli.run({"--prefix", "P", trip(), "--plan", file, "--json"});
+    EXPECT_EQ(json.exitCode, 2);
+    EXPECT_THAT(json.err, HasSubstr("--json and --plan contradict each other"));
+    EXPECT_EQ(json.out, "");
+}
+
 } // namespace
 } // namespace quillory::test
