@@ -29,6 +29,9 @@
 #include "rename/JournalStore.h"
 #include "model/TokenDetailsList.h"
 #include "model/TokenTemplate.h"
+#include "model/TransformerProperties.h"
+#include "text/DisplayWidth.h"
+#include "text/Utf.h"
 #include "tokens/gps/GPSAddressResolver.h"
 #include "tokens/gps/OfflineGeocoder.h"
 
@@ -172,12 +175,33 @@ void applySetting(Preferences& preferences, const std::string& setting) {
     throw UsageError{"--setting: unknown setting '" + setting.substr(0, equals) + "'"};
 }
 
+// A recipe reads any string but "1" as false for a switch; typed on the command line, the string has to
+// say which, or it is an error.
+void takeSwitchStrings(nlohmann::ordered_json& json) {
+    const auto properties = json.find("properties");
+    if (properties == json.end() || !properties->is_object())
+        return;
+    for (const auto& field : TransformerProperties::fields()) {
+        if (field.kind != TransformerProperties::ValueKind::boolean)
+            continue;
+        const auto value = properties->find(std::string(field.key));
+        if (value == properties->end() || !value->is_string())
+            continue;
+        const auto text = value->get<std::string>();
+        if (text != "true" && text != "false" && text != "1" && text != "0")
+            throw UsageError{"--action: \"" + std::string(field.key) + "\" must be true or false (or \"1\" or \"0\"), not " +
+                             value->dump()};
+        *value = text == "true" || text == "1";
+    }
+}
+
 Transformer decodeAction(const std::string& text) {
-    const auto parsed = JsonInput::parse<nlohmann::ordered_json>(text);
+    auto parsed = JsonInput::parse<nlohmann::ordered_json>(text);
     if (!parsed && JsonInput::depth(text) > JsonInput::maxDepth)
         throw UsageError{"--action cannot be read: " + parsed.error().message};
     if (!parsed || !parsed->is_object())
         throw UsageError{"--action is not a JSON object: " + text};
+    takeSwitchStrings(*parsed);
     const nlohmann::ordered_json& json = *parsed;
     auto decoded = Transformer::fromJson(json);
     if (!decoded.ok())

@@ -170,5 +170,30 @@ TEST_F(CliHostileInputTest, OptionsThatWouldDropARenameOrASaveAreRefused) {
     EXPECT_EQ(json.out, "");
 }
 
+TEST_F(CliHostileInputTest, ASwitchGivenAsTextMustSayWhich) {
+    auto ignoringCase = [&](const nlohmann::json& value) {
+        return cli.run({"--json", "-a",
+                        action("simple", {{"simpleFindText", "A"}, {"simpleReplaceText", "x"},
+                                          {"simpleCaseInsensitive", value}}),
+                        trip()});
+    };
+    for (const auto& yes : {nlohmann::json("true"), nlohmann::json("1"), nlohmann::json(true)}) {
+        const auto run = ignoringCase(yes);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.json().at("files").at(0).at("transformedName"), "x_b") << yes;
+    }
+    for (const auto& no : {nlohmann::json("false"), nlohmann::json("0")}) {
+        const auto run = ignoringCase(no);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.json().at("files").at(0).at("transformedName"), "a_b") << no;
+    }
+    for (const auto& neither : {nlohmann::json("yes"), nlohmann::json("True"), nlohmann::json("")}) {
+        const auto run = ignoringCase(neither);
+        EXPECT_EQ(run.exitCode, 2) << neither;
+        EXPECT_THAT(run.err, HasSubstr("--action: \"simpleCaseInsensitive\" must be true or false (or \"1\" or "
+                                       "\"0\"), not " + neither.dump()));
+    }
+}
+
 } // namespace
 } // namespace quillory::test
