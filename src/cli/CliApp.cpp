@@ -37,9 +37,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quillory::cli {
@@ -97,8 +99,29 @@ struct UsageError {
 // Ctrl-C while the files were opened.
 struct Interrupted {};
 
+// Bash's $'...' form, for a path with control characters or bytes that are not UTF-8: it can be
+// copied from the terminal and gives the same bytes.
+std::string escapedShellWord(const std::string& text) {
+    const bool utf8 = text::isValidUtf8(text);
+    std::string quoted = "$'";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\' || c == '\'')
+            quoted += std::string("\\") + c;
+        else if (byte < 0x20 || byte == 0x7f || (byte >= 0x80 && !utf8)) {
+            char escape[5];
+            std::snprintf(escape, sizeof escape, "\\x%02x", byte);
+            quoted += escape;
+        } else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
 // A path as it is typed in a shell: quoted when it holds anything the shell would read.
 std::string shellWord(const std::string& text) {
+    if (text::visibleEscapes(text) != text)
+        return escapedShellWord(text);
     const bool plain = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
         return std::isalnum(static_cast<unsigned char>(c)) || std::string_view("/._-+:@%,=").find(c) != std::string_view::npos;
     });
@@ -128,15 +151,24 @@ void reportRefused(const std::vector<RejectedDirectory>& refused, std::ostream& 
     for (const auto& path : restricted)
         if (tops.empty() || !(path == tops.back() || path.starts_with(tops.back() == "/" ? "/" : tops.back() + "/")))
             tops.push_back(path);
-    for (const auto& folder : refused)
-        if (folder.reason != RejectionReason::restrictedPath)
-            err << "quillory-cli: cannot open " << folder.path << ": " << rawValue(folder.reason) << "\n";
+    // Paths are shown escaped, as in the table: a carriage return from a list made on Windows must not
+    // pass for the end of the path.
+    for (const auto& folder : refused) {
+        if (folder.reason == RejectionReason::restrictedPath)
+            continue;
+        struct stat status;
+        const bool missing = folder.reason == RejectionReason::error && ::lstat(folder.path.c_str(), &status) != 0 &&
+                             errno == ENOENT;
+        err << "quillory-cli: cannot open " << text::visibleEscapes(folder.path) << ": "
+            << (missing ? std::string_view("No such file or folder") : rawValue(folder.reason)) << "\n";
+    }
     if (tops.empty())
         return;
     std::string options;
     for (const auto& path : tops)
         options += " --allow " + shellWord(path);
-    err << "quillory-cli: renaming is not allowed in " << (tops.size() == 1 ? tops.front() : std::to_string(tops.size()) + " folders")
+    err << "quillory-cli: renaming is not allowed in "
+        << (tops.size() == 1 ? text::visibleEscapes(tops.front()) : std::to_string(tops.size()) + " folders")
         << " (only in the home folder, mounted volumes and the allowed folders); to rename there, add" << options
         << "\n";
 }

@@ -79,5 +79,21 @@ TEST_F(CliInputTest, FoldersOutsideTheAllowedOnesAreToldOnceWithTheAllowOption) 
     EXPECT_THAT(allowed.out, HasSubstr("->  xg.txt"));
 }
 
+TEST_F(CliInputTest, PathsThatCannotBeOpenedAreShownEscaped) {
+    // A list made on Windows leaves a carriage return at the end of each path.
+    const auto crlf = cli.runShell("printf '%s\\r\\n' '" + trip() + "/a.txt' | quillory-cli --from-stdin --prefix x");
+    EXPECT_EQ(crlf.exitCode, 1);
+    EXPECT_THAT(crlf.err, HasSubstr("cannot open " + trip() + "/a.txt\\r: No such file or folder\n"));
+    EXPECT_EQ(crlf.err.find('\r'), std::string::npos);
+
+    // Outside the allowed folders, the --allow to add gives the same bytes when pasted into a shell.
+    const auto outside = cli.temp().write("odd\x1b[2Jname/f.txt", "x").parent_path();
+    const auto refused = cli.run({"--prefix", "x", outside.string()});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_THAT(refused.err, HasSubstr("renaming is not allowed in " + cli.temp().path().string() + "/odd\\x1b[2Jname ("));
+    EXPECT_THAT(refused.err, HasSubstr("--allow $'" + cli.temp().path().string() + "/odd\\x1b[2Jname'\n"));
+    EXPECT_EQ(refused.err.find('\x1b'), std::string::npos);
+}
+
 } // namespace
 } // namespace quillory::test
