@@ -221,8 +221,8 @@ void takeSwitchStrings(nlohmann::ordered_json& json) {
             continue;
         const auto text = value->get<std::string>();
         if (text != "true" && text != "false" && text != "1" && text != "0")
-            throw UsageError{"--action: \"" + std::string(field.key) + "\" must be true or false (or \"1\" or \"0\"), not " +
-                             value->dump()};
+            throw UsageError{"--action: \"" + std::string(field.key) +
+                             "\" must be true or false (or \"1\" or \"0\"), not " + value->dump()};
         *value = text == "true" || text == "1";
     }
 }

@@ -138,25 +138,26 @@ TEST_F(CliHostileInputTest, OptionsThatWouldDropARenameOrASaveAreRefused) {
     const std::vector<std::vector<std::string>> listings = {
         {"--plan", file}, {"--describe", "trim"}, {"--list-tokens"}, {"--history"}, {"--list-actions"},
         {"--list-recipes"}};
-    for (const auto& listing_ : listings) {
+    for (const auto& asked : listings) {
         std::vector<std::string> arguments = {"--prefix", "P", trip(), "--rename"};
-        arguments.insert(arguments.end(), listing_.begin(), listing_.end());
+        arguments.insert(arguments.end(), asked.begin(), asked.end());
         const auto run = cli.run(arguments);
-        EXPECT_EQ(run.exitCode, 2) << listing_.front();
-        EXPECT_EQ(run.err, "quillory-cli: --rename and " + listing_.front() + " contradict each other; give one\n");
+        EXPECT_EQ(run.exitCode, 2) << asked.front();
+        EXPECT_EQ(run.err, "quillory-cli: --rename and " + asked.front() + " contradict each other; give one\n");
         EXPECT_EQ(run.out, "");
     }
     EXPECT_THAT(listing(trip()), ElementsAre("a_b.txt"));
 
     const auto recipe = (cli.home() / "kept.recipe").string();
-    for (const auto& listing_ : listings) {
-        if (listing_.front() == "--plan")
+    for (const auto& asked : listings) {
+        if (asked.front() == "--plan")
             continue;
         std::vector<std::string> arguments = {"--prefix", "P", "--save-recipe", recipe};
-        arguments.insert(arguments.end(), listing_.begin(), listing_.end());
+        arguments.insert(arguments.end(), asked.begin(), asked.end());
         const auto run = cli.run(arguments);
-        EXPECT_EQ(run.exitCode, 2) << listing_.front();
-        EXPECT_EQ(run.err, "quillory-cli: --save-recipe and " + listing_.front() + " contradict each other; give one\n");
+        EXPECT_EQ(run.exitCode, 2) << asked.front();
+        EXPECT_EQ(run.err,
+                  "quillory-cli: --save-recipe and " + asked.front() + " contradict each other; give one\n");
     }
     EXPECT_FALSE(std::filesystem::exists(recipe));
     // The plan reads the chain, so the recipe is saved with it.

@@ -90,7 +90,8 @@ TEST_F(CliInputTest, PathsThatCannotBeOpenedAreShownEscaped) {
     const auto outside = cli.temp().write("odd\x1b[2Jname/f.txt", "x").parent_path();
     const auto refused = cli.run({"--prefix", "x", outside.string()});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_THAT(refused.err, HasSubstr("renaming is not allowed in " + cli.temp().path().string() + "/odd\\x1b[2Jname ("));
+    EXPECT_THAT(refused.err,
+                HasSubstr("renaming is not allowed in " + cli.temp().path().string() + "/odd\\x1b[2Jname ("));
     EXPECT_THAT(refused.err, HasSubstr("--allow $'" + cli.temp().path().string() + "/odd\\x1b[2Jname'\n"));
     EXPECT_EQ(refused.err.find('\x1b'), std::string::npos);
 }
