@@ -10,12 +10,54 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <unordered_map>
+#include <unordered_set>
+#include <sys/stat.h>
 
 namespace quillory {
 namespace {
 
 constexpr std::int64_t progressDelayMs = 1000;
 constexpr std::int64_t progressIntervalMs = 200;
+
+// Names one folder entry however its path was spelled (through a link to a folder, say): the identity of
+// its folder and its name. A folder entry's name is empty.
+class EntryKeys {
+public:
+    std::string of(const std::string& folder, std::string_view name) {
+        auto [at, fresh] = folders_.try_emplace(folder);
+        if (fresh) {
+            struct stat info {};
+            at->second = ::stat(folder.c_str(), &info) == 0
+                             ? std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino)
+                             : "?" + folder; // gone or unreadable: its spelling is all there is
+        }
+        std::string key = at->second;
+        key.append(1, '/').append(name);
+        return key;
+    }
+    std::string of(const FileSource& item) {
+        if (item.isFolderEntry())
+            return of(item.location(), {});
+        const std::string full = item.fullPath();
+        const std::size_t slash = full.rfind('/');
+        return of(slash == 0 ? std::string("/") : full.substr(0, slash), std::string_view(full).substr(slash + 1));
+    }
+
+private:
+    std::unordered_map<std::string, std::string> folders_;
+};
+
+// Takes out of the read folder trees every entry with one of the `known` keys.
+void dropKnown(std::vector<std::shared_ptr<Directory>>& directories, const std::unordered_set<std::string>& known,
+               EntryKeys& keys) {
+    for (auto& directory : directories) {
+        std::erase_if(directory->files, [&](const Directory::Entry& entry) {
+            return known.contains(entry.name.empty() ? keys.of(directory->path, {}) : keys.of(directory->path, entry.name));
+        });
+        dropKnown(directory->subDirectories, known, keys);
+    }
+}
 
 } // namespace
 
@@ -151,7 +193,8 @@ void OpenFolderEventHandler::waitUntilIdle() {
     }
 }
 
-std::size_t OpenFolderEventHandler::loadRequest(FilesAndDirectories& request, std::stop_token stopToken) {
+std::size_t OpenFolderEventHandler::loadRequest(FilesAndDirectories& request, std::stop_token stopToken,
+                                                std::unordered_set<std::string> listed) {
     auto validator = request.directoryValidator;
     Directory::LoadContext context;
     context.stopToken = stopToken;
@@ -175,11 +218,16 @@ std::size_t OpenFolderEventHandler::loadRequest(FilesAndDirectories& request, st
         post(AppNotification::showProgressIndicator, "Opening " + std::to_string(count) + " files...");
     };
 
-    for (const auto& file : request.files)
-        Directory::markVisited(context.visited, file.source.path.empty() ? "/" : file.source.path);
+    // An item is listed once: a file given twice (or by two spellings of its path), a given file that
+    // a given folder holds too, and on appending whatever the list has already. Given files keep their
+    // place at the head of the list.
+    std::unordered_set<std::string> known = std::move(listed);
+    EntryKeys keys;
     std::vector<File> accepted;
     for (auto& file : request.files) {
         if (validator && !validator->isSupported(file.source.path))
+            continue;
+        if (!known.insert(keys.of(file.source)).second)
             continue;
         accepted.push_back(std::move(file));
     }
@@ -202,6 +250,8 @@ std::size_t OpenFolderEventHandler::loadRequest(FilesAndDirectories& request, st
         loaded.push_back(directory);
     }
     request.directories = std::move(loaded);
+    if (!known.empty())
+        dropKnown(request.directories, known, keys);
     std::size_t total = request.files.size();
     for (const auto& directory : request.directories)
         total += directory->totalFileCount();
@@ -245,7 +295,12 @@ OpenFolderEventHandler::OpenResult OpenFolderEventHandler::openAllFilesAndDirect
     post(AppNotification::disableUserInput);
 
     OpenResult result;
-    const std::size_t count = loadRequest(request, stopToken);
+    std::unordered_set<std::string> listed;
+    if (action == FileAction::append) {
+        EntryKeys keys;
+        _dataSource->forEachFile([&](const FileDataSource::FileRef& file) { listed.insert(keys.of(file.source)); });
+    }
+    const std::size_t count = loadRequest(request, stopToken, std::move(listed));
     if (stopToken.stop_requested()) {
         result.cancelled = true;
     } else {

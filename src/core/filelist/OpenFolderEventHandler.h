@@ -16,6 +16,7 @@
 #include <set>
 #include <stop_token>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace quillory {
@@ -73,8 +74,11 @@ public:
     // each accepted folder tree.
     std::vector<File> collectFiles(FilesAndDirectories& request, std::stop_token stopToken = {});
     // Reads the request (drops refused files and folders, loads the accepted folder trees) and returns
-    // the number of files it will give; `produceFiles` then makes them in list order.
-    std::size_t loadRequest(FilesAndDirectories& request, std::stop_token stopToken = {});
+    // the number of files it will give; `produceFiles` then makes them in list order. Each item comes
+    // once, and none that `listed` holds (the list's items, when appending, keyed by their folder's identity
+    // and their name).
+    std::size_t loadRequest(FilesAndDirectories& request, std::stop_token stopToken = {},
+                            std::unordered_set<std::string> listed = {});
     static void produceFiles(FilesAndDirectories& request, const std::function<void(File&&)>& sink);
 
     // The text of the "Unable to open all files" alert for the refused folders (sorted by path).

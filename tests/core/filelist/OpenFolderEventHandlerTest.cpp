@@ -139,6 +139,27 @@ TEST_F(OpenFolderTest, GivenFilesComeFirstAndAFolderOutsideTheAllowedOnesIsRepor
     EXPECT_EQ(result.rejected.size(), 2u);
 }
 
+TEST_F(OpenFolderTest, EachItemIsListedOnceHoweverItWasGiven) {
+    dir.write("home/drop/a.txt");
+    dir.write("home/drop/b.txt");
+    dir.write("home/drop/sub/c.txt");
+    dir.write("home/drop/sub/d.txt");
+    fs::create_directory_symlink(home + "/drop", home + "/linkToDrop");
+    // A folder with files of its own given too (one in a subfolder), one file twice, one through a link.
+    auto result = handler.openAllFilesAndDirectories(
+        request({"drop", "drop/sub/c.txt", "drop/a.txt", "drop/../drop/a.txt", "linkToDrop/b.txt"}),
+        FileAction::replace);
+    EXPECT_EQ(listed(), (std::vector<std::string>{"drop/sub/c.txt", "drop/a.txt", "linkToDrop/b.txt", "drop/sub/d.txt"}));
+    EXPECT_EQ(result.fileCount, 4u);
+
+    // Appending what the list holds adds only what is new.
+    dir.write("home/drop/sub/e.txt");
+    result = handler.openAllFilesAndDirectories(request({"drop", "linkToDrop/a.txt"}), FileAction::append);
+    EXPECT_EQ(listed(), (std::vector<std::string>{"drop/sub/c.txt", "drop/a.txt", "linkToDrop/b.txt", "drop/sub/d.txt",
+                                                  "drop/sub/e.txt"}));
+    EXPECT_EQ(result.fileCount, 1u);
+}
+
 TEST_F(OpenFolderTest, ReplaceAppendOrCancelIsAskedWhenTheListIsNotEmpty) {
     dir.write("home/one/a.txt");
     dir.write("home/two/b.txt");
