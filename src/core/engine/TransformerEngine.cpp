@@ -55,6 +55,19 @@ private:
 // Files the full pass holds at a time: a long list is not copied whole.
 constexpr std::size_t passSliceSize = 1000;
 
+// A chain can make a name grow without end (a replace of "x" by "xx", thirty times, wants gigabytes): past
+// this, far beyond any name a disk takes, the file's chain stops with an error.
+constexpr std::size_t longestComputedPath = std::size_t{1} << 16;
+
+bool overgrown(File& file) {
+    const FileTransform& transformed = file.transformed;
+    if (transformed.transformedPath.size() + transformed.transformedName.size() + transformed.transformedExt.size() <=
+        longestComputedPath)
+        return false;
+    file.validation.errors.insert(TransformerEngine::nameGrewTooLong);
+    return true;
+}
+
 } // namespace
 
 void assignSequenceOffsets(std::vector<File>& files) {
@@ -163,6 +176,8 @@ bool TransformerEngine::quickTransform(File& file, int index, PassContext& conte
             continue;
         const TransformStatus status =
             kind->transformQuick(record.properties, record.transformScope, file, index, stopToken);
+        if (overgrown(file))
+            break;
         if (status.ok())
             continue;
         if (status.error().isLateUpdateRequired()) {
@@ -193,6 +208,8 @@ std::optional<TransformError> TransformerEngine::fullTransform(File& file, int i
             continue;
         const TransformStatus status =
             kind->transform(record.properties, record.transformScope, file, index, stopToken);
+        if (overgrown(file))
+            break;
         if (!status.ok()) {
             Logger::log("transform error: transformerId: ", record.id);
             file.validation.errors.insert(record.id);
@@ -457,10 +474,13 @@ std::vector<RenamePlanTableItem> TransformerEngine::renamingPlan(const File& ori
                 Logger::log("getRenamingPlanFor error: transformerId: ", record.id,
                             ", error: ", status.error().description());
         }
+        const bool stops = overgrown(file);
         const std::string title(kind->title());
         plan.push_back({title + " " + std::string(rawValue(record.transformScope)),
                         file.transformed.transformedName + file.transformed.dottedExtension(),
                         file.transformed.transformedPath, !file.transformed.isSelected && title != "Select"});
+        if (stops)
+            break;
     }
     return plan;
 }

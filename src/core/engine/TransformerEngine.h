@@ -34,6 +34,9 @@ struct Notification;
 // rename), and the renaming plan of one file. The passes run one at a time (the engine's actor).
 class TransformerEngine {
 public:
+    // The error of a file whose chain made its name grow past any sensible length; its chain stops there.
+    static constexpr const char* nameGrewTooLong = "The actions make the new name longer than 65536 bytes.";
+
     using ProgressHandler = std::function<void(std::size_t index, std::size_t count, const std::string& title)>;
     // Starts validating the files (cancelling a run in progress) and returns at once.
     using ValidationStarter = std::function<void(std::vector<File> files, bool needsLateUpdate)>;

@@ -190,6 +190,26 @@ TEST_F(TransformerEngineTest, FolderEntriesTakeOnlyPathActionsAndOnlyWhenEmptyFo
     EXPECT_EQ(files[1].transformed.transformedPath, dir() + "-moved");
 }
 
+TEST_F(TransformerEngineTest, AChainThatMakesTheNameGrowWithoutEndStopsWithAnError) {
+    open({"x.txt", "plain.txt"});
+    // Each replace doubles every "x": twenty of them would make a name of a million bytes.
+    for (int i = 0; i < 20; ++i)
+        add(R"({"type":"simple","properties":{"simpleFindText":"x","simpleReplaceText":"xx"}})");
+    const auto check = [&](const char* pass) {
+        const auto files = dataSource.files();
+        EXPECT_EQ(files[0].validation.errors, std::set<std::string>{TransformerEngine::nameGrewTooLong}) << pass;
+        EXPECT_LE(files[0].transformed.transformedName.size(), std::size_t{1} << 17) << pass;
+        EXPECT_TRUE(files[1].validation.errors.empty()) << pass;
+        EXPECT_EQ(fullName(files[1]), "plain.txt") << pass;
+    };
+    engine.transformAllFilesQuick();
+    check("quick");
+    EXPECT_TRUE(engine.transformAllFiles().ok());
+    check("full");
+    // The plan of the file shows the steps up to the one that went too far.
+    EXPECT_LT(engine.renamingPlan(dataSource.files()[0]).size(), 20u);
+}
+
 // --- quick pass -----------------------------------------------------------------------------------
 
 TEST_F(TransformerEngineTest, QuickPassRecordsTheFailingActionAndRunsTheRestOfTheChain) {
