@@ -28,6 +28,7 @@
 #include <optional>
 #include <thread>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace quillory {
 namespace {
@@ -260,6 +261,7 @@ struct UniqueItem {
     std::size_t suffixAt = 0;       // where a numeric suffix goes into the target
     std::size_t componentBytes = 0; // of the target's last component, without a suffix
     bool moves = false;
+    bool folder = false; // the item stands for a folder
 
     // `target`, when given, is the file's target without a suffix, made already.
     static UniqueItem of(const FileSource& source, const FileTransform& transformed, const FileValidation& validation,
@@ -270,7 +272,8 @@ struct UniqueItem {
         if (!item.moves)
             return item;
         item.target = target ? std::move(*target) : MovePlan::targetOf(source, transformed, {});
-        if (source.isFolderEntry()) {
+        item.folder = source.isFolderEntry();
+        if (item.folder) {
             item.suffixAt = item.target.size();
             item.componentBytes = lastPathComponent(transformed.transformedPath).size();
         } else {
@@ -449,6 +452,62 @@ private:
     std::unordered_map<std::string, long> nextSuffix_;
 };
 
+// Moves into a folder that the run itself changes: one another item's new name takes (a file named "d"
+// and another going into "d/"), or one that moves away in the run. The run would stop half way there.
+// Only the folders an item newly goes into are looked at: those it is in already stay. The items found
+// stay where they are; false when there were none.
+bool addFolderClashes(std::vector<UniqueItem>& items, const std::vector<UniquenessDecision>& decisions,
+                      std::vector<UniquenessDecision>& errors) {
+    const auto crosses = [](const UniqueItem& item) {
+        return item.moves && enclosingFolder(item.target) != enclosingFolder(item.source);
+    };
+    if (std::none_of(items.begin(), items.end(), crosses))
+        return false;
+    std::unordered_map<std::size_t, std::string_view> suffixes;
+    for (const UniquenessDecision& decision : decisions)
+        if (!decision.suffix.empty())
+            suffixes.emplace(decision.position, decision.suffix);
+    const auto finalTarget = [&](std::size_t i) {
+        const auto suffix = suffixes.find(i);
+        return suffix == suffixes.end() ? items[i].target : items[i].withSuffix(suffix->second);
+    };
+    std::unordered_set<std::string> targets;
+    std::unordered_set<std::string> leavingFolders;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (!items[i].moves)
+            continue;
+        targets.insert(finalTarget(i));
+        if (items[i].folder)
+            leavingFolders.insert(items[i].source);
+    }
+    const auto within = [](std::string_view path, std::string_view folder) {
+        return path == folder || (path.size() > folder.size() && path.starts_with(folder) &&
+                                  (folder == "/" || path[folder.size()] == '/'));
+    };
+    bool found = false;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (!crosses(items[i]))
+            continue;
+        const std::string target = finalTarget(i);
+        const std::string_view from = enclosingFolder(items[i].source);
+        for (std::string_view folder = enclosingFolder(target); !folder.empty() && !within(from, folder);
+             folder = enclosingFolder(folder)) {
+            const std::string path(folder);
+            const char* clash = leavingFolders.contains(path) ? "The folder it moves into is moved away in this run."
+                                : targets.contains(path)      ? "Another item of this run takes the name of the "
+                                                                "folder it moves into."
+                                                              : nullptr;
+            if (!clash)
+                continue;
+            errors.push_back({i, {}, {}, clash});
+            items[i].moves = false;
+            found = true;
+            break;
+        }
+    }
+    return found;
+}
+
 // The rules over all items: a file that cannot take its target stays where it is, which may take a
 // name another file was given, so the pass runs again with it in place. `errors` gets every error
 // found; `decisions` the suffixes of the last pass. False when cancelled.
@@ -470,7 +529,8 @@ bool decideUniqueness(std::vector<UniqueItem>& items, const FileValidator::Uniqu
             errors.push_back(std::move(decision));
             newErrors = true;
         }
-        if (!newErrors)
+        // Once the names are settled: an item that stays for a clash may free or take a name again.
+        if (!newErrors && !addFolderClashes(items, decisions, errors))
             return true;
     }
 }

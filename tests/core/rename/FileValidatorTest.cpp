@@ -227,6 +227,41 @@ TEST_F(FileValidatorTest, TargetFolderThatIsAFileIsAnError) {
     EXPECT_EQ(result->errorCount, 3);
 }
 
+// A run cannot both give a name to an item and move other items into a folder of that name, nor move
+// items into a folder that moves away in the same run: those items stay, with an error.
+TEST_F(FileValidatorTest, MovesIntoAFolderTheRunItselfChangesAreErrors) {
+    temp_.write("a", "a");
+    temp_.write("b", "b");
+    temp_.write("c", "c");
+    temp_.write("src/d", "d");
+    temp_.mkdir("src/empty");
+    temp_.mkdir("E");
+    temp_.write("x/f", "f");
+    File emptyFolder = File::fromUrl(fileUrlFromPath(home() + "/src/empty", true));
+    emptyFolder.transformed.transformedPath = home() + "/dest";
+    File movingFolder = File::fromUrl(fileUrlFromPath(home() + "/E", true));
+    movingFolder.transformed.transformedPath = home() + "/F";
+    std::vector<File> files{file("a", home(), "d", ""),                    // a file named "d"...
+                            file("b", home() + "/d", "b", ""),             // ...and one going into "d/"
+                            emptyFolder,                                   // a folder that becomes "dest"...
+                            file("src/d", home() + "/dest", "d", ""),      // ...and a file going into "dest/"
+                            movingFolder,                                  // "E" becomes "F"...
+                            file("c", home() + "/E", "c", ""),             // ...and a file going into "E/"
+                            file("x/f", home() + "/x/new", "f", "")};      // into a new folder: fine
+    const auto result = validator_.validateFiles(files, false);
+    ASSERT_TRUE(result);
+    const auto validated = validator_.validatedFiles();
+    const Errors taken{"Another item of this run takes the name of the folder it moves into."};
+    EXPECT_EQ(validated[0].validation.errors, Errors{});
+    EXPECT_EQ(validated[1].validation.errors, taken);
+    EXPECT_EQ(validated[2].validation.errors, Errors{});
+    EXPECT_EQ(validated[3].validation.errors, taken);
+    EXPECT_EQ(validated[4].validation.errors, Errors{});
+    EXPECT_EQ(validated[5].validation.errors, Errors{"The folder it moves into is moved away in this run."});
+    EXPECT_EQ(validated[6].validation.errors, Errors{});
+    EXPECT_EQ(result->errorCount, 3);
+}
+
 TEST_F(FileValidatorTest, ChunksOfAThousandInListOrder) {
     std::vector<File> files;
     for (int i = 0; i < 2500; ++i)
