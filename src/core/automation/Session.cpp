@@ -355,6 +355,9 @@ Result<RunRestorer::Outcome> Session::undo(const std::string& runId) {
     const HeldFoldersScope heldFolders(services_.fileSystem());
     std::string id = runId;
     if (id.empty()) {
+        if (const auto open = restorer.openRunAhead())
+            return Error{"The latest run, " + *open +
+                         ", was interrupted (or is still running): recover it first, or name the run to undo"};
         const auto last = restorer.lastUndoableRun();
         if (!last)
             return Error{"There is no rename run to undo"};

@@ -43,16 +43,35 @@ bool isEmptyFolder(FileSystem& fileSystem, const std::string& path) {
 
 RunRestorer::RunRestorer(FileSystem& fileSystem, JournalStore& store) : fileSystem_(fileSystem), store_(store) {}
 
-std::optional<std::string> RunRestorer::lastUndoableRun() const {
-    const auto ids = store_.ids();
+namespace {
+struct LastRuns {
+    std::optional<std::string> undoable;
+    std::optional<std::string> openAhead;
+};
+
+LastRuns lastRuns(const JournalStore& store) {
+    LastRuns found;
+    const auto ids = store.ids();
     for (auto id = ids.rbegin(); id != ids.rend(); ++id) {
-        const auto record = store_.summary(*id);
-        if (record.ok() && record->closed && record->kind == "rename" && record->undoneBy.empty() &&
-            record->endState != "rolled-back")
-            return *id;
+        const auto record = store.summary(*id);
+        if (!record.ok())
+            continue;
+        if (!record->closed) {
+            found.openAhead = *id;
+            return found;
+        }
+        if (record->kind == "rename" && record->undoneBy.empty() && record->endState != "rolled-back") {
+            found.undoable = *id;
+            return found;
+        }
     }
-    return std::nullopt;
+    return found;
 }
+} // namespace
+
+std::optional<std::string> RunRestorer::lastUndoableRun() const { return lastRuns(store_).undoable; }
+
+std::optional<std::string> RunRestorer::openRunAhead() const { return lastRuns(store_).openAhead; }
 
 RunRestorer::Where RunRestorer::locate(const JournalRecord& record, std::size_t m, std::string* parkedAt) const {
     const auto& move = record.moves[m];

@@ -41,8 +41,11 @@ public:
     // An interrupted run: rolled back to where it started, or finished as planned. Leftover copies of
     // an interrupted move to another file system go once the original is found intact.
     Result<Outcome> recover(const std::string& runId, bool finish);
-    // The newest closed rename run not undone yet.
+    // The newest closed rename run not undone yet. None when a run after it is still open (interrupted,
+    // or running): undoing an older run would then act behind that one's back.
     std::optional<std::string> lastUndoableRun() const;
+    // That open run, if there is one after the last undoable run (or no undoable run at all).
+    std::optional<std::string> openRunAhead() const;
 
 private:
     enum class Where { source, temporary, target, unknown };
