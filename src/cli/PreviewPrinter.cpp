@@ -178,7 +178,9 @@ void printRenameReport(std::ostream& out, const RenameReport& report) {
         out << "; the run was aborted: " << report.triedCount() << " tried, " << report.failures.size()
             << " failed, " << report.notTriedCount << " not tried";
     out << ".\n";
-    if (!report.journalError.empty())
+    if (!report.journalError.empty() && !report.journalId.empty())
+        out << "Warning: " << report.journalError << ".\n";
+    else if (!report.journalError.empty())
         out << "Warning: the run is not recorded and cannot be undone: " << report.journalError << "\n";
     else if (!report.journalId.empty())
         out << "Recorded as run " << report.journalId << " ('quillory-cli --undo' reverses it).\n";

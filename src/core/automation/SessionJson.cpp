@@ -76,13 +76,16 @@ nlohmann::ordered_json renameReportJson(const RenameReport& report) {
     nlohmann::ordered_json renamed = nlohmann::ordered_json::array();
     for (const auto& move : report.renamed)
         renamed.push_back({{"from", move.from}, {"to", move.to}});
-    return {{"renamed", std::move(renamed)},
-            {"renamedCount", report.successCount},
-            {"failed", std::move(failed)},
-            {"skipped", report.errorCount},
-            {"notTried", report.notTriedCount},
-            {"aborted", report.aborted},
-            {"runId", report.journalId}};
+    nlohmann::ordered_json json{{"renamed", std::move(renamed)},
+                                {"renamedCount", report.successCount},
+                                {"failed", std::move(failed)},
+                                {"skipped", report.errorCount},
+                                {"notTried", report.notTriedCount},
+                                {"aborted", report.aborted},
+                                {"runId", report.journalId}};
+    if (!report.journalError.empty())
+        json["journalError"] = report.journalError;
+    return json;
 }
 
 // A value dumped on its own, indented as it stands `depth` levels deep in the document. Texts inside

@@ -406,7 +406,8 @@ RenameReport FileRenamer::runPlan(RenameReport report, MovePlan& plan, std::vect
         if (state == Execution::State::untried)
             ++report.notTriedCount;
     if (services_.recorder && !report.journalId.empty())
-        services_.recorder->finish(report);
+        // The moves stand; what the record lacks is told, not promised away.
+        report.journalError = services_.recorder->finish(report);
 
     postProgress(report.successCount, report.renameCount, true);
     post(AppNotification::hideProgressView);

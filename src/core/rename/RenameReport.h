@@ -31,7 +31,7 @@ struct RenameReport {
     // beside a failed one come before it.
     std::vector<Renamed> renamed;
     std::string journalId;        // the run's record, for undo; empty when none was kept
-    std::string journalError;     // why no record could be kept
+    std::string journalError;     // why no record, or no whole one, could be kept
 
     int triedCount() const { return successCount + static_cast<int>(failures.size()); }
 };

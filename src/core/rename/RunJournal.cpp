@@ -272,7 +272,8 @@ bool RunJournal::writeText(std::string_view text) {
             continue;
         if (n <= 0) {
             // Later records are lost, not the run: recovery looks at the disk, not only at the journal.
-            Logger::error("Could not write the journal: ", std::strerror(errno));
+            brokenBy_ = n < 0 ? std::strerror(errno) : "nothing was written";
+            Logger::error("Could not write the journal: ", brokenBy_);
             broken_ = true;
             return false;
         }
@@ -357,14 +358,14 @@ void RunJournal::folderRemoved(const std::string& path) {
     record();
 }
 
-void RunJournal::finish(const RenameReport& report) {
+std::string RunJournal::finish(const RenameReport& report) {
     const char* state = report.aborted ? "aborted" : report.failures.empty() ? "done" : "failed";
-    close(state, report.successCount, static_cast<int>(report.failures.size()), report.notTriedCount);
+    return close(state, report.successCount, static_cast<int>(report.failures.size()), report.notTriedCount);
 }
 
-void RunJournal::close(const std::string& state, int renamed, int failed, int notTried) {
+std::string RunJournal::close(const std::string& state, int renamed, int failed, int notTried) {
     if (fd_ < 0)
-        return;
+        return {};
     flushDone(); // the last steps done are recorded before the end, not after it
     buffer_ += "end " + state;
     appendNumber(buffer_, renamed);
@@ -372,9 +373,16 @@ void RunJournal::close(const std::string& state, int renamed, int failed, int no
     appendNumber(buffer_, notTried);
     buffer_ += '\n';
     writeOut();
-    sync();
+    const bool synced = !broken_ && ::fsync(fd_) == 0;
+    if (!broken_ && !synced)
+        brokenBy_ = std::strerror(errno);
+    lastSync_ = std::chrono::steady_clock::now();
     ::close(fd_);
     fd_ = -1;
+    if (synced)
+        return {};
+    return "the journal " + id_ + " could not be written to its end (" + brokenBy_ +
+           "): the run counts as interrupted, and --recover settles it";
 }
 
 } // namespace quillory

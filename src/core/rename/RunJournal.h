@@ -30,9 +30,10 @@ public:
     bool detour(std::size_t step, const std::string& temporary) override;
     void folderCreated(const std::string& path) override;
     void folderRemoved(const std::string& path) override;
-    void finish(const RenameReport& report) override;
-    // Closes the journal with the given state and counts.
-    void close(const std::string& state, int renamed, int failed, int notTried);
+    std::string finish(const RenameReport& report) override;
+    // Closes the journal with the given state and counts. An error text when something it should hold
+    // could not be written.
+    std::string close(const std::string& state, int renamed, int failed, int notTried);
 
 private:
     PreparedMoves recordOfMoves(const MovePlan& plan) const;
@@ -51,6 +52,7 @@ private:
     int fd_ = -1;
     std::string buffer_;
     bool broken_ = false;
+    std::string brokenBy_; // the error of the write that broke it
     bool doneOpen_ = false; // a run of finished steps not yet in the buffer
     std::size_t doneFirst_ = 0;
     std::size_t doneLast_ = 0;

@@ -43,8 +43,9 @@ public:
     virtual bool detour(std::size_t step, const std::string& temporary) = 0;
     virtual void folderCreated(const std::string& path) = 0;
     virtual void folderRemoved(const std::string& path) = 0;
-    // The run's end, which closes the record.
-    virtual void finish(const RenameReport& report) = 0;
+    // The run's end, which closes the record. An error text when the record could not be written to its
+    // end: it then reads as an interrupted run.
+    virtual std::string finish(const RenameReport& report) = 0;
 };
 
 } // namespace quillory

@@ -17,12 +17,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <stdexcept>
 #include <thread>
+#include <sys/resource.h>
 
 namespace quillory {
 namespace {
@@ -34,8 +36,9 @@ namespace fs = std::filesystem;
 class CrashingFileSystem : public PosixFileSystem {
 public:
     // crashTogether: long runs in one folder move on two threads, and the run dies on its own thread at a
-    // move made there, while the other thread may be moving still.
-    enum class Mode { none, crash, fail, crashTogether };
+    // move made there, while the other thread may be moving still. journalFull: from the chosen move on, no
+    // file of the process grows (as on a full disk), and the moves go on.
+    enum class Mode { none, crash, fail, crashTogether, journalFull };
     void arm(Mode mode, int atMove) {
         mode_ = mode;
         at_ = atMove;
@@ -49,6 +52,13 @@ public:
             throw std::runtime_error("killed");
         if (moves_ - 1 == at_ && mode_ == Mode::fail)
             return FileError::fromErrno(EIO, "Injected failure on", source);
+        if (moves_ - 1 == at_ && mode_ == Mode::journalFull) {
+            std::signal(SIGXFSZ, SIG_IGN); // a write past the limit then fails with EFBIG
+            rlimit limit{};
+            ::getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = 1;
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
         return PosixFileSystem::moveItem(source, target);
     }
     // Otherwise every move goes through moveItem above, however long the run.
@@ -331,6 +341,40 @@ TEST_F(RunRestorerTest, JournalTakesIdentitiesFromFolderListings) {
     }
     ASSERT_TRUE(restorer_.undo(report.journalId).ok());
     EXPECT_EQ(snapshot(), original);
+}
+
+// The journal's disk fills up in the middle of a run: the moves stand, and the report tells that the record
+// is incomplete instead of promising an undo. In a child process, which alone gets the limit on file sizes.
+TEST_F(RunRestorerTest, AJournalCutShortIsToldInTheReport) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    makeTreeAndList();
+    EXPECT_EXIT(
+        {
+            disk_.arm(CrashingFileSystem::Mode::journalFull, 2);
+            const RenameReport report = renamer_.applyTransformationsAndRename(true);
+            if (!report.failures.empty() || report.successCount != report.renameCount)
+                std::_Exit(2); // the moves must not suffer
+            if (report.journalId.empty() || report.journalError.find("could not be written to its end") == std::string::npos)
+                std::_Exit(3);
+            if (test::readFile(store_.pathOf(report.journalId)).find("\nend ") != std::string::npos)
+                std::_Exit(4); // then it would read as closed
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+// Undo without a run named takes the last run; an interrupted run after it must be settled first, or
+// the undo would act behind its back.
+TEST_F(RunRestorerTest, AnInterruptedLatestRunKeepsOlderRunsFromBeingUndoneUnnamed) {
+    makeTreeAndList();
+    const RenameReport report = renamer_.applyTransformationsAndRename(true);
+    ASSERT_EQ(restorer_.lastUndoableRun(), report.journalId);
+    EXPECT_FALSE(restorer_.openRunAhead());
+    // A later run whose process died before it closed its journal.
+    std::ofstream(store_.pathOf("29990101-000000-1"))
+        << "quillory-journal 1\nrun 2147483646 32503680000 rename - 1 /home/me\nplanned\n";
+    EXPECT_FALSE(restorer_.lastUndoableRun());
+    EXPECT_EQ(restorer_.openRunAhead(), "29990101-000000-1");
 }
 
 TEST_F(RunRestorerTest, InterruptedRunsAreFoundAndOldRunsPruned) {
