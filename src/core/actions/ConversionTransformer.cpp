@@ -37,8 +37,10 @@ const text::Regex& nonAsciiCharacter() {
     return regex;
 }
 
+// Windows also refuses the control characters U+0001 to U+001F in a name.
 const text::Regex& windowsForbiddenCharacter() {
-    static const text::Regex regex = text::Regex::compile(std::u16string_view(u"[\\\\?%*:|\"<>]")).value();
+    static const text::Regex regex =
+        text::Regex::compile(std::u16string_view(u"[\\\\?%*:|\"<>\\u0001-\\u001F]")).value();
     return regex;
 }
 

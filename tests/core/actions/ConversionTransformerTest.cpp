@@ -83,6 +83,7 @@ TEST_F(ConversionTransformerTest, WindowsCompatibility) {
     EXPECT_EQ(name("a:b?c"), "a_b_c");
     EXPECT_EQ(name("caf\u00e9 \u00fc"), "cafe u");
     EXPECT_EQ(name("\\?%*:|\"<>"), "_________");
+    EXPECT_EQ(name("a\x01" "b\tc\x1f"), "a_b_c_");
     EXPECT_EQ(name("\u65e5\u672c x"), "__ x");
     EXPECT_EQ(name("\u00df"), "_");
 
