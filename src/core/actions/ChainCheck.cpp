@@ -280,9 +280,29 @@ std::vector<ChainProblem> ChainCheck::check(const Transformer& transformer, std:
     return Checker(transformer, position, catalogue_.get()).run();
 }
 
+// A kind the program does not know is left out of the chain: said once, and nothing else about it.
+std::optional<ChainProblem> ChainCheck::unknownKind(const std::string& type, std::size_t position) {
+    if (transformerTypeInfo(type))
+        return std::nullopt;
+    ChainProblem problem;
+    problem.code = ChainProblem::Code::unknownValue;
+    problem.action = position;
+    problem.actionType = type;
+    problem.key = "type";
+    problem.value = type;
+    for (const auto& known : transformerTypes())
+        problem.allowed.emplace_back(known.typeId);
+    problem.suggestion = closest(type, problem.allowed);
+    return problem;
+}
+
 std::vector<ChainProblem> ChainCheck::check(const Transformer& transformer, const nlohmann::ordered_json& record,
                                             std::size_t position) const {
     std::vector<ChainProblem> problems;
+    if (auto unknown = unknownKind(transformer.type, position)) {
+        problems.push_back(std::move(*unknown));
+        return problems;
+    }
     if (record.is_object()) {
         unknownKeys(record, recordKeys(), "", transformer, position, problems);
         if (const auto properties = record.find("properties");
@@ -304,8 +324,13 @@ std::vector<ChainProblem> ChainCheck::checkRecipe(const nlohmann::ordered_json& 
     for (std::size_t i = 0; i < list->size(); ++i) {
         const Json& record = (*list)[i];
         const auto decoded = Transformer::fromJson(record);
-        if (!decoded)
+        if (!decoded) {
+            const auto type = record.is_object() ? record.find("type") : record.end();
+            if (type != record.end() && type->is_string())
+                if (auto unknown = unknownKind(type->get<std::string>(), i))
+                    problems.push_back(std::move(*unknown));
             continue;
+        }
         auto found = check(*decoded, record, i);
         problems.insert(problems.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
     }

@@ -34,6 +34,8 @@ public:
 
     // The known name closest to `name` when it is close enough to be a slip of the keyboard, else "".
     static std::string closest(const std::string& name, const std::vector<std::string>& known);
+    // The problem of an action of a kind the program does not know, if it is one.
+    static std::optional<ChainProblem> unknownKind(const std::string& type, std::size_t position);
 
 private:
     std::shared_ptr<const TokenDetailsList> catalogue_;

@@ -106,5 +106,17 @@ TEST_F(ChainCheckTest, SoundChainsAndOlderKeysHaveNoProblems) {
     EXPECT_EQ(inRecipe[0].value, "everything");
 }
 
+// The chain leaves out an action of a kind it does not know: a recipe's reader hears of it once.
+TEST_F(ChainCheckTest, AnUnknownKindIsOneProblem) {
+    const auto found = check.checkRecipe(Json::parse(R"({"transformers":[
+        {"type":"simple","properties":{"simpleFindText":"_"}},
+        {"type":"prefx","properties":{"prefixText":"a","whatever":1}}]})"));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].action, 1u);
+    EXPECT_EQ(found[0].code, Code::unknownValue);
+    EXPECT_EQ(found[0].key, "type");
+    EXPECT_EQ(found[0].suggestion, "prefix");
+}
+
 } // namespace
 } // namespace quillory
