@@ -96,8 +96,11 @@ TrimTransformer::TrimTransformer(TransformerState state)
     : Transformable(std::string(transformerTypeInfo(TransformerType::trim)->helpText), std::move(state)) {}
 
 std::string TrimTransformer::trimExpression(const TransformerProperties& properties) {
-    const std::string count = std::to_string(integerOr(properties.trimCount, 1));
-    const std::int64_t offset = properties.trimOffset.value_or(0);
+    // Counts past any name the engine lets through mean "all of it"; past 2^24 the pattern would not
+    // compile, and the action would quietly do nothing.
+    constexpr std::int64_t most = std::int64_t{1} << 20;
+    const std::string count = std::to_string(std::clamp<std::int64_t>(integerOr(properties.trimCount, 1), 0, most));
+    const std::int64_t offset = std::clamp<std::int64_t>(properties.trimOffset.value_or(0), -most, most);
     const std::string match = properties.trimMatch.value_or("trimany");
     const bool keep = match.starts_with("keepany");
     const std::string unit = unitFor(match, count, escapedCharacterSet(properties.trimCharacters.value_or("")));

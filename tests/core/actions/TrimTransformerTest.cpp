@@ -48,6 +48,9 @@ TEST(TrimTransformerTest, TrimsAtStartEndAndAround) {
     EXPECT_EQ((Trim{.position = "unknown", .count = "1"})("abc"), "b");
     EXPECT_EQ((Trim{.count = "0"})("abc"), "abc");
     EXPECT_EQ((Trim{.count = "99"})("abc"), "");
+    // Beyond what a pattern can count: still all of it.
+    EXPECT_EQ((Trim{.count = "16777216"})("abc"), "");
+    EXPECT_EQ((Trim{.position = "end", .count = "9223372036854775807"})("abc"), "");
 }
 
 TEST(TrimTransformerTest, OffsetsSkipCharactersFromEitherEnd) {
