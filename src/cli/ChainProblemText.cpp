@@ -39,6 +39,8 @@ std::string describeChainProblem(const ChainProblem& problem) {
     case ChainProblem::Code::unknownGroup:
         return key + quoted(problem.value) + " refers to a group the pattern does not have (it has " +
                problem.detail + ")";
+    case ChainProblem::Code::notAWholeNumber:
+        return key + quoted(problem.value) + " is not a whole number; the action takes " + problem.detail;
     }
     return key + "problem";
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "actions/ChainCheck.h"
+#include "actions/IntegerText.h"
 
 #include "app/Registry.h"
 #include "model/TransformerTypes.h"
@@ -175,6 +176,20 @@ public:
             if (field.type == type && p.*field.field)
                 tokens(field.key, *(p.*field.field));
         }
+        // Numbers kept as text: one that does not read as a whole number is taken as the default.
+        const struct {
+            std::string_view type;
+            std::string_view key;
+            const std::optional<std::string>& value;
+            const char* fallback;
+        } numbers[] = {{TransformerType::numbering, "numberStartText", p.numberStartText, "1"},
+                       {TransformerType::numbering, "numberSkipText", p.numberSkipText, "1"},
+                       {TransformerType::numbering, "numberDigitText", p.numberDigitText, "1"},
+                       {TransformerType::numbering, "numberResetEveryText", p.numberResetEveryText, "1"},
+                       {TransformerType::trim, "trimCount", p.trimCount, "1"}};
+        for (const auto& number : numbers)
+            if (number.type == type && number.value && !number.value->empty() && !parseInteger(*number.value))
+                add(ChainProblem::Code::notAWholeNumber, number.key, *number.value).detail = number.fallback;
         return std::move(problems_);
     }
 

@@ -18,6 +18,7 @@ struct ChainProblem {
         unknownAttribute, // value: the attribute id; suggestion
         unknownItemType,  // value: the token item type; allowed
         unknownGroup,     // value: the "$n" reference; detail: the pattern's group count
+        notAWholeNumber,  // value: the text; detail: the number the action takes instead
     };
 
     Code code = Code::invalidPattern;

@@ -139,6 +139,10 @@ QString problemText(const ChainProblem& problem) {
     case Code::unknownGroup:
         text = QObject::tr("%1 refers to a group the pattern does not have.").arg(QString::fromStdString(problem.value));
         break;
+    case Code::notAWholeNumber:
+        text = QObject::tr("%1 is not a whole number; %2 is taken instead.")
+                   .arg(quoted(problem.value), QString::fromStdString(problem.detail));
+        break;
     }
     if (!problem.suggestion.empty())
         text += QObject::tr(" Did you mean %1?").arg(quoted(problem.suggestion));

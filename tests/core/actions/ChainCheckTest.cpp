@@ -106,6 +106,19 @@ TEST_F(ChainCheckTest, SoundChainsAndOlderKeysHaveNoProblems) {
     EXPECT_EQ(inRecipe[0].value, "everything");
 }
 
+// Numbers kept as text that do not read as whole numbers, which the actions would take as their default.
+TEST_F(ChainCheckTest, NumbersThatAreNotWholeNumbers) {
+    const auto found = problems(R"({"type":"numbering","properties":{"numberStartText":" 5","numberSkipText":"-2",
+        "numberDigitText":"99999999999999999999","numberResetEveryText":""}})");
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].code, Code::notAWholeNumber);
+    EXPECT_EQ(found[0].key, "numberStartText");
+    EXPECT_EQ(found[0].detail, "1");
+    EXPECT_EQ(found[1].key, "numberDigitText");
+    EXPECT_EQ(problems(R"({"type":"trim","properties":{"trimCount":"abc"}})").at(0).key, "trimCount");
+    EXPECT_TRUE(problems(R"({"type":"trim","properties":{"trimCount":"-3"}})").empty());
+}
+
 // The chain leaves out an action of a kind it does not know: a recipe's reader hears of it once.
 TEST_F(ChainCheckTest, AnUnknownKindIsOneProblem) {
     const auto found = check.checkRecipe(Json::parse(R"({"transformers":[
