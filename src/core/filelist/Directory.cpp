@@ -211,10 +211,8 @@ void Directory::load(LoadContext& context) {
         const std::string location = childPath(path, child.name);
         if (!markVisited(context.visited, location))
             continue;
-        if (directoryValidator && !directoryValidator->isSupported(location)) {
-            Logger::log("Directory blocked: ", fileUrlFromPath(location, true));
-            continue;
-        }
+        // A real subfolder (links are listed, never followed) of an allowed folder is inside it: asking the
+        // validator would resolve the whole path again at every level, which a deep tree pays for dearly.
         auto sub = std::make_shared<Directory>(location, directoryValidator);
         ++context.level;
         sub->load(context);
