@@ -5,6 +5,7 @@
 #include "CliUserInteraction.h"
 #include "ExitStatus.h"
 #include "HistoryCommands.h"
+#include "OutputWatch.h"
 #include "PathInput.h"
 #include "PlanCommand.h"
 #include "PreviewCommand.h"
@@ -39,6 +40,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <sys/stat.h>
@@ -55,7 +57,8 @@ Examples:
   quillory-cli --json -d ~/Music -r '{"recipe_format_version":"8.0","transformers":[]}'
 
 Exit status: 0 done (or a preview without errors), 1 files with errors (preview, or a rename refused
-without --force), 2 bad usage or input, 3 some files could not be renamed, 130 stopped by Ctrl-C.
+without --force), 2 bad usage or input, 3 some files could not be renamed, 4 the output could not be
+written (files renamed stay renamed; see --history), 130 stopped by Ctrl-C.
 )";
 
 struct Options {
@@ -486,18 +489,8 @@ int execute(const Options& options, std::istream& in, std::ostream& out, std::os
         .run({options.json, options.changed, colorOutput(out), options.force, showProgress, openRefused}, stop);
 }
 
-} // namespace
-
-int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-    return runCli(arguments, std::cin, out, err);
-}
-
-int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out, std::ostream& err) {
-    return runCli(arguments, in, out, err, {});
-}
-
-int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out, std::ostream& err,
-           std::stop_token stop) {
+int runCommand(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out, std::ostream& err,
+               std::stop_token stop) {
     Options options;
     CLI::App app{"Rename many files at once with a chain of rename actions.\n"
                  "Shows the new names first; renames only with --rename, and never overwrites a file.",
@@ -677,6 +670,35 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
         err << "quillory-cli: " << e.what() << "\n";
         return 2;
     }
+}
+
+// A report that never arrived must not pass for an empty one: a script would take the run for done and
+// its output for complete. A failed run keeps its own status when nothing it wrote was the point.
+int checkOutput(int status, std::ostream& out, const OutputWatch& watch, std::ostream& err) {
+    out.flush();
+    if (out)
+        return status;
+    const int reason = watch.error();
+    err << "quillory-cli: cannot write the output" << (reason != 0 ? std::string(": ") + std::strerror(reason) : "")
+        << "\n";
+    return status == exitUsage || status == exitInterrupted ? status : exitOutputLost;
+}
+
+} // namespace
+
+int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    return runCli(arguments, std::cin, out, err);
+}
+
+int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out, std::ostream& err) {
+    return runCli(arguments, in, out, err, {});
+}
+
+int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out, std::ostream& err,
+           std::stop_token stop) {
+    const OutputWatch watch(out);
+    const int status = runCommand(arguments, in, out, err, stop);
+    return checkOutput(status, out, watch, err);
 }
 
 } // namespace quillory::cli

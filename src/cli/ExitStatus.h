@@ -9,6 +9,7 @@ enum ExitStatus : int {
     exitFilesWithErrors = 1, // some files have errors, or some paths could not be opened
     exitUsage = 2,           // bad usage or input
     exitRenameFailed = 3,    // some files could not be renamed, or the run was aborted
+    exitOutputLost = 4,      // standard output could not be written (what was renamed stays renamed)
     exitInterrupted = 130,   // stopped by Ctrl-C (128 + SIGINT, as shells report it)
 };
 
