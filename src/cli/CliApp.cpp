@@ -57,8 +57,9 @@ Examples:
   quillory-cli --json -d ~/Music -r '{"recipe_format_version":"8.0","transformers":[]}'
 
 Exit status: 0 done (or a preview without errors), 1 files with errors (preview, or a rename refused
-without --force), 2 bad usage or input, 3 some files could not be renamed, 4 the output could not be
-written (files renamed stay renamed; see --history), 130 stopped by Ctrl-C.
+without --force) or paths that could not be opened, 2 bad usage or input, 3 some files could not be
+renamed, 4 the output could not be written (files renamed stay renamed; see --history), 130 stopped by
+Ctrl-C.
 )";
 
 struct Options {
