@@ -24,7 +24,7 @@ int PreviewCommand::run(const Options& options, std::stop_token stopToken) {
         return exitInterrupted;
     }
     const auto result = session_.validationResult();
-    const RowWalk rows = walkRows(session_);
+    const RowWalk rows = readableRows(session_);
     if (options.json) {
         writePreviewJson(out_, rows, result, std::nullopt, options.changedOnly);
         out_ << "\n";

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 #include <unordered_set>
 #include <ostream>
 
@@ -123,7 +124,41 @@ const char* tintOf(RowState state) {
     return nullptr;
 }
 
+// The readable text of each action's id, by its place in the chain (counted from 1, as the options give
+// the actions).
+using ActionFailures = std::unordered_map<std::string, std::string>;
+
+ActionFailures actionFailures(const std::vector<Transformer>& chain) {
+    ActionFailures failures;
+    for (std::size_t i = 0; i < chain.size(); ++i)
+        failures.emplace(chain[i].id, "action " + std::to_string(i + 1) + " (" + chain[i].type + ") failed");
+    return failures;
+}
+
+bool namesAnAction(const SessionRow& row, const ActionFailures& failures) {
+    return std::any_of(row.errors.begin(), row.errors.end(),
+                       [&](const std::string& error) { return failures.contains(error); });
+}
+
 } // namespace
+
+RowWalk readableRows(const Session& session) {
+    // The desktop app points at the failing action by its id; the id means nothing to a reader or a script.
+    auto failures = actionFailures(session.chain());
+    return [rows = walkRows(session), failures = std::move(failures)](const RowVisitor& visit) {
+        rows([&](const SessionRow& row) {
+            if (!namesAnAction(row, failures)) {
+                visit(row);
+                return;
+            }
+            SessionRow readable = row;
+            for (auto& error : readable.errors)
+                if (const auto found = failures.find(error); found != failures.end())
+                    error = found->second;
+            visit(readable);
+        });
+    };
+}
 
 void printPreviewTable(std::ostream& out, const RowWalk& rows, const FileValidationResult& result,
                        const PreviewStyle& style) {

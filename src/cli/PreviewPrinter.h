@@ -27,8 +27,11 @@ void printPreviewTable(std::ostream& out, const RowWalk& rows, const FileValidat
 
 // The JSON document is written by the core, where scripting over D-Bus builds the same objects.
 using quillory::RowWalk;
-using quillory::walkRows;
 using quillory::writePreviewJson;
+
+// The session's rows as the tool shows them: a file whose chain failed names the action, as in
+// "action 2 (regularexpression) failed", where the core keeps the action's id.
+RowWalk readableRows(const Session& session);
 
 void printRenameReport(std::ostream& out, const RenameReport& report);
 

@@ -26,7 +26,7 @@ int RenameCommand::run(const Options& options, std::stop_token stopToken) {
         err_ << "Interrupted: nothing was renamed.\n";
         return exitInterrupted;
     }
-    const RowWalk rows = walkRows(session_);
+    const RowWalk rows = readableRows(session_);
     if (!report.started) {
         const auto result = session_.validationResult();
         if (options.json) {

@@ -66,6 +66,27 @@ TEST_F(CliPreviewTest, TableShowsANewFolderAndErrorsAndExitsOneOnErrors) {
     EXPECT_THAT(result.out, HasSubstr("4 files: 3 to rename, 1 with errors"));
 }
 
+TEST_F(CliPreviewTest, AnActionThatFailsOnAFileIsNamedByItsPlaceAndKind) {
+    // A pattern with nested repetitions runs past its time limit on this name.
+    cli.write("slow/" + std::string(40, 'a') + "b");
+    const auto slow = (cli.home() / "slow").string();
+    const std::vector<std::string> chain = {"-a", underscoreToBlank, "--replace", "(a+)+$", "x", "--regex", slow};
+
+    const auto table = cli.run(chain);
+    EXPECT_EQ(table.exitCode, 1) << table.err;
+    EXPECT_THAT(table.out, HasSubstr("  ERROR: action 2 (regularexpression) failed\n"));
+    EXPECT_THAT(table.out, Not(HasSubstr("transformer_")));
+
+    auto json = chain;
+    json.push_back("--json");
+    EXPECT_EQ(cli.run(json).json()["files"][0]["errors"], nlohmann::json::array({"action 2 (regularexpression) failed"}));
+    // The document after a forced run, which renames nothing when a name could not be computed.
+    json.insert(json.end(), {"--rename", "--force"});
+    const auto forced = cli.run(json);
+    EXPECT_EQ(forced.exitCode, 1) << forced.err;
+    EXPECT_EQ(forced.json()["files"][0]["errors"], nlohmann::json::array({"action 2 (regularexpression) failed"}));
+}
+
 TEST_F(CliPreviewTest, JsonDocumentCarriesTheScriptingFieldsOfEveryFile) {
     cli.write("trip/bad.txt");
     // Also moves bad.txt out of the allowed folders, so that it has two errors.
