@@ -79,7 +79,8 @@ TEST_F(CliPreviewTest, AnActionThatFailsOnAFileIsNamedByItsPlaceAndKind) {
 
     auto json = chain;
     json.push_back("--json");
-    EXPECT_EQ(cli.run(json).json()["files"][0]["errors"], nlohmann::json::array({"action 2 (regularexpression) failed"}));
+    EXPECT_EQ(cli.run(json).json()["files"][0]["errors"],
+              nlohmann::json::array({"action 2 (regularexpression) failed"}));
     // The document after a forced run, which renames nothing when a name could not be computed.
     json.insert(json.end(), {"--rename", "--force"});
     const auto forced = cli.run(json);
