@@ -48,6 +48,7 @@ bool isSettingAssignment(std::string_view text) {
     return false;
 }
 
+// Whether a value after --number is a start (and step) it can take.
 bool isNumberStart(std::string_view text) {
     const auto colon = text.find(':');
     if (colon == std::string_view::npos)
