@@ -211,8 +211,8 @@ void applySetting(Preferences& preferences, const std::string& setting) {
     throw UsageError{"--setting: unknown setting '" + setting.substr(0, equals) + "'"};
 }
 
-// A recipe reads any string but "1" as false for a switch; typed on the command line, the string has to
-// say which, or it is an error.
+// A recipe reads any string but "1" and "true" as off for a switch; typed on the command line, the string
+// has to say which, or it is an error.
 void takeSwitchStrings(nlohmann::ordered_json& json) {
     const auto properties = json.find("properties");
     if (properties == json.end() || !properties->is_object())

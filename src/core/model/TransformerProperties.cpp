@@ -174,10 +174,13 @@ Status readBool(const Json& json, std::string_view key, std::optional<bool>& fie
     auto value = present(json, key);
     if (!value)
         return {};
-    if (value->is_boolean())
+    if (value->is_boolean()) {
         field = value->get<bool>();
-    else if (value->is_string())
-        field = value->get<std::string>() == "1";
+    } else if (value->is_string()) {
+        // Recipes keep switches as "1" and "0"; one written by hand may say "true", and means it.
+        const auto text = value->get<std::string>();
+        field = text == "1" || text == "true";
+    }
     else
         return wrongType(key, "a boolean or a string");
     return {};

@@ -314,6 +314,19 @@ TEST(TransformerTypesTest, TableInRecipeCheckingOrder) {
     EXPECT_EQ(transformerTypeInfo("case"), nullptr);
 }
 
+TEST(TransformerDecodingTest, SwitchesReadFromBooleansAndFromTheirTexts) {
+    const auto ignoresCase = [](const std::string& value) {
+        const auto decoded = Transformer::fromJson(nlohmann::ordered_json::parse(
+            R"({"type":"simple","properties":{"simpleCaseInsensitive":)" + value + "}}"));
+        EXPECT_TRUE(decoded.ok()) << value;
+        return decoded.ok() && decoded->properties.simpleCaseInsensitive.value_or(false);
+    };
+    for (const char* on : {"true", "\"1\"", "\"true\""})
+        EXPECT_TRUE(ignoresCase(on)) << on;
+    for (const char* off : {"false", "\"0\"", "\"false\"", "\"\""})
+        EXPECT_FALSE(ignoresCase(off)) << off;
+}
+
 TEST(TransformerDecodingTest, ANumberWhereATokenStringBelongsIsAnErrorNotAnEmptyText) {
     for (const char* value : {"7", "true", "[1]", "{\"items\":3}"}) {
         const auto decoded = Transformer::fromJson(nlohmann::ordered_json::parse(
