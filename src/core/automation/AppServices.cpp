@@ -31,6 +31,7 @@
 #include "tokens/gps/GPSAddressResolver.h"
 #include "tokens/gps/GPSCache.h"
 #include "tokens/gps/GeocoderFactory.h"
+#include "model/File.h"
 
 
 namespace quillory {
@@ -86,8 +87,7 @@ AppServices::AppServices(Options options) : userInteraction_(options.userInterac
             !rules.isAllowed(parent))
             return false;
         for (const auto& opened : fileDataSource_->openedFolders())
-            if (folder.size() > opened.size() && folder.compare(0, opened.size(), opened) == 0 &&
-                (folder[opened.size()] == '/' || opened == "/"))
+            if (isInside(folder, opened))
                 return true;
         return false;
     });

@@ -146,6 +146,10 @@ std::size_t lastSlash(std::string_view path) {
     return last ? static_cast<std::size_t>(static_cast<const char*>(last) - path.data()) : std::string_view::npos;
 }
 
+bool isInside(std::string_view path, std::string_view folder) {
+    return path.size() > folder.size() && path.starts_with(folder) && (path[folder.size()] == '/' || folder == "/");
+}
+
 std::string_view enclosingFolder(std::string_view path) {
     const std::size_t slash = lastSlash(path);
     if (slash == std::string_view::npos)

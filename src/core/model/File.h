@@ -209,6 +209,8 @@ std::string deletingLastPathComponent(std::string_view path);
 // The folder part of a path as written, a view into it: up to its last "/" ("/" for an item at the root,
 // "" without a "/"). Unlike deletingLastPathComponent it does not skip trailing slashes.
 std::string_view enclosingFolder(std::string_view path);
+// Whether `path` lies below `folder` (not the folder itself).
+bool isInside(std::string_view path, std::string_view folder);
 // Where the last "/" of a path is; npos without one. Asked several times for every moved file: it looks a
 // word at a time where rfind looks a byte at a time.
 std::size_t lastSlash(std::string_view path);

@@ -14,6 +14,7 @@
 #include "rename/FolderCase.h"
 #include "rename/MovePlan.h"
 #include "rename/RunRecorder.h"
+#include "model/File.h"
 
 #include <algorithm>
 #include <any>
@@ -34,11 +35,6 @@ std::string withoutTrailingSlash(std::string path) {
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
     return path;
-}
-
-bool isInside(const std::string& path, std::string_view folder) {
-    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-           (path[folder.size()] == '/' || folder == "/");
 }
 
 // The source of an item at its new place, split as a file URL would be; it keeps its identity.

@@ -236,8 +236,7 @@ void validateOneFile(File& file, const DirectoryValidator& directoryValidator, P
     if (MovePlan::isFolderEntry(file)) {
         const std::string source = MovePlan::sourceOf(file);
         const std::string target = MovePlan::targetOf(file, {});
-        if (target.size() > source.size() && target.compare(0, source.size(), source) == 0 &&
-            (target[source.size()] == '/' || source == "/"))
+        if (isInside(target, source))
             errors.insert(kFolderIntoItself);
     }
 
@@ -480,17 +479,13 @@ bool addFolderClashes(std::vector<UniqueItem>& items, const std::vector<Uniquene
         if (items[i].folder)
             leavingFolders.insert(items[i].source);
     }
-    const auto within = [](std::string_view path, std::string_view folder) {
-        return path == folder || (path.size() > folder.size() && path.starts_with(folder) &&
-                                  (folder == "/" || path[folder.size()] == '/'));
-    };
     bool found = false;
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (!crosses(items[i]))
             continue;
         const std::string target = finalTarget(i);
         const std::string_view from = enclosingFolder(items[i].source);
-        for (std::string_view folder = enclosingFolder(target); !folder.empty() && !within(from, folder);
+        for (std::string_view folder = enclosingFolder(target); !folder.empty() && from != folder && !isInside(from, folder);
              folder = enclosingFolder(folder)) {
             const std::string path(folder);
             const char* clash = leavingFolders.contains(path) ? "The folder it moves into is moved away in this run."

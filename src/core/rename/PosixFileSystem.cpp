@@ -459,9 +459,7 @@ void PosixFileSystem::forget(std::string_view path) {
     for (auto& folder : held_) {
         if (folder.fd < 0)
             continue;
-        const bool below = folder.path.size() > path.size() && folder.path.compare(0, path.size(), path) == 0 &&
-                           (folder.path[path.size()] == '/' || path == "/");
-        if (folder.path == path || below) {
+        if (folder.path == path || isInside(folder.path, path)) {
             ::close(folder.fd);
             folder = HeldFolder{};
         }
